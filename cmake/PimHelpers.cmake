@@ -1,0 +1,24 @@
+# pim_add_layer(NAME DEPS...): the static library of one src/ folder, built
+# from every .cpp/.h in it. Headers are included as "<layer>/Name.h".
+function(pim_add_layer name)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(pim_${name} STATIC ${_src})
+  target_include_directories(pim_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(pim_${name} PUBLIC ${ARGN})
+endfunction()
+
+# pim_add_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable whose
+# cases ctest runs one by one.
+function(pim_add_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PIM_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+endfunction()

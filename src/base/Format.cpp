@@ -1,0 +1,337 @@
+#include "base/Format.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace pim {
+namespace {
+
+QString invalidFormat(QStringView fmt)
+{
+    return QStringLiteral("Формат '%1' неправилен или несовместим с аргументом").arg(fmt);
+}
+
+QString missingArgument(QStringView fmt)
+{
+    return QStringLiteral("Нет аргумента для формата '%1'").arg(fmt);
+}
+
+// Decimal digits of |v| rounded to `digits` significant digits, and the
+// decimal exponent: v = 0.d1d2d3... × 10^exp. Zero gives "0…" and exp 0.
+void significant(double v, int digits, QString &mant, int &exp)
+{
+    if (v == 0) {
+        mant = QString(digits, QLatin1Char('0'));
+        exp = 0;
+        return;
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(v));
+    // buf: d.ddddde±xx
+    QString s = QString::fromLatin1(buf);
+    const int e = s.indexOf(QLatin1Char('e'));
+    mant = s.left(e);
+    mant.remove(QLatin1Char('.'));
+    exp = s.mid(e + 1).toInt() + 1;
+}
+
+QString withSeparator(QString s, QChar sep)
+{
+    const int dot = s.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        s[dot] = sep;
+    return s;
+}
+
+QString fixed(double v, int prec)
+{
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.*f", prec, v);
+    QString s = QString::fromLatin1(buf);
+    // "-0.00" is printed as "0.00": a negative that rounds to zero has no sign.
+    if (s.startsWith(QLatin1Char('-'))) {
+        bool allZero = true;
+        for (int i = 1; i < s.size(); ++i)
+            if (s[i] != QLatin1Char('0') && s[i] != QLatin1Char('.'))
+                allZero = false;
+        if (allZero)
+            s.remove(0, 1);
+    }
+    return s;
+}
+
+QString exponentText(int e, int minDigits)
+{
+    QString digits = QString::number(std::abs(e));
+    while (digits.size() < minDigits)
+        digits.prepend(QLatin1Char('0'));
+    return QString(QLatin1Char('E')) + (e < 0 ? QLatin1Char('-') : QLatin1Char('+')) + digits;
+}
+
+QString formatE(double v, int prec, const FormatSettings &fs)
+{
+    QString mant;
+    int exp = 0;
+    significant(v, prec, mant, exp);
+    QString out;
+    if (std::signbit(v) && v != 0)
+        out += QLatin1Char('-');
+    out += mant[0];
+    if (prec > 1)
+        out += fs.decimalSeparator + mant.mid(1);
+    out += exponentText(v == 0 ? 0 : exp - 1, 3);
+    return out;
+}
+
+QString formatG(double v, int prec, const FormatSettings &fs)
+{
+    if (v == 0)
+        return QStringLiteral("0");
+    QString mant;
+    int exp = 0;
+    significant(v, prec, mant, exp);
+    while (mant.size() > 1 && mant.endsWith(QLatin1Char('0')))
+        mant.chop(1);
+    QString out;
+    if (v < 0)
+        out += QLatin1Char('-');
+    if (exp > prec || std::fabs(v) < 0.00001) {
+        out += mant[0];
+        if (mant.size() > 1)
+            out += fs.decimalSeparator + mant.mid(1);
+        out += exponentText(exp - 1, 0);
+        return out;
+    }
+    if (exp <= 0) {
+        out += QLatin1Char('0') + QString(fs.decimalSeparator) + QString(-exp, QLatin1Char('0')) + mant;
+    } else if (mant.size() <= exp) {
+        out += mant + QString(exp - mant.size(), QLatin1Char('0'));
+    } else {
+        out += mant.left(exp) + fs.decimalSeparator + mant.mid(exp);
+    }
+    return out;
+}
+
+QString groupThousands(const QString &fixedText, const FormatSettings &fs)
+{
+    QString s = fixedText;
+    QString sign;
+    if (s.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        s.remove(0, 1);
+    }
+    int dot = s.indexOf(QLatin1Char('.'));
+    QString intPart = dot < 0 ? s : s.left(dot);
+    QString frac = dot < 0 ? QString() : s.mid(dot + 1);
+    QString grouped;
+    for (int i = 0; i < intPart.size(); ++i) {
+        if (i > 0 && (intPart.size() - i) % 3 == 0)
+            grouped += fs.thousandSeparator;
+        grouped += intPart[i];
+    }
+    return sign + grouped + (frac.isEmpty() ? QString() : fs.decimalSeparator + frac);
+}
+
+QString formatM(double v, int prec, const FormatSettings &fs)
+{
+    const QString num = groupThousands(fixed(std::fabs(v), prec), fs);
+    QString body;
+    switch (fs.currencyFormat) {
+    case 0: body = fs.currencyString + num; break;
+    case 1: body = num + fs.currencyString; break;
+    case 2: body = fs.currencyString + QLatin1Char(' ') + num; break;
+    default: body = num + QLatin1Char(' ') + fs.currencyString; break;
+    }
+    return v < 0 && num.contains(QRegularExpression(QStringLiteral("[1-9]"))) ? QStringLiteral("-") + body : body;
+}
+
+} // namespace
+
+FormatResult formatChecked(QStringView fmt, const FmtArgs &args, const FormatSettings &fs)
+{
+    FormatResult r;
+    QString out;
+    int argIndex = 0;
+    const int n = int(fmt.size());
+    int i = 0;
+
+    auto takeArg = [&](const FmtArg *&a) -> bool {
+        if (argIndex >= args.size()) {
+            r.error = missingArgument(fmt);
+            return false;
+        }
+        a = &args[argIndex++];
+        return true;
+    };
+    // digits or "*" (an integer argument); -1 when absent
+    auto number = [&](int &value) -> bool {
+        value = -1;
+        if (i < n && fmt[i] == QLatin1Char('*')) {
+            ++i;
+            const FmtArg *a = nullptr;
+            if (!takeArg(a))
+                return false;
+            if (a->kind() != FmtArg::Kind::Int) {
+                r.error = invalidFormat(fmt);
+                return false;
+            }
+            value = int(std::clamp<qint64>(a->toInt(), 0, 100000));
+            return true;
+        }
+        if (i < n && fmt[i].isDigit()) {
+            qint64 v = 0;
+            while (i < n && fmt[i].isDigit()) {
+                v = v * 10 + fmt[i].digitValue();
+                if (v > 100000) {
+                    r.error = invalidFormat(fmt);
+                    return false;
+                }
+                ++i;
+            }
+            value = int(v);
+        }
+        return true;
+    };
+
+    while (i < n) {
+        const QChar c = fmt[i];
+        if (c != QLatin1Char('%')) {
+            out += c;
+            ++i;
+            continue;
+        }
+        ++i;
+        if (i < n && fmt[i] == QLatin1Char('%')) {
+            out += QLatin1Char('%');
+            ++i;
+            continue;
+        }
+        // index ":" (digits or "*")
+        int first = -1;
+        if (!number(first))
+            return r;
+        if (i < n && fmt[i] == QLatin1Char(':')) {
+            ++i;
+            if (first < 0)
+                first = 0;
+            argIndex = first;
+            first = -1;
+        }
+        bool left = false;
+        if (first < 0 && i < n && fmt[i] == QLatin1Char('-')) {
+            left = true;
+            ++i;
+        }
+        int width = first;
+        if (width < 0 && !number(width))
+            return r;
+        int prec = -1;
+        if (i < n && fmt[i] == QLatin1Char('.')) {
+            ++i;
+            if (!number(prec))
+                return r;
+            if (prec < 0)
+                prec = 0;
+        }
+        if (i >= n) {
+            r.error = invalidFormat(fmt);
+            return r;
+        }
+        const QChar type = fmt[i].toLower();
+        ++i;
+        const FmtArg *a = nullptr;
+        if (!takeArg(a))
+            return r;
+
+        const bool isReal = a->kind() == FmtArg::Kind::Real || a->kind() == FmtArg::Kind::Date;
+        QString piece;
+        switch (type.unicode()) {
+        case 'd':
+        case 'u':
+        case 'x': {
+            if (a->kind() != FmtArg::Kind::Int) {
+                r.error = invalidFormat(fmt);
+                return r;
+            }
+            const qint64 v = a->toInt();
+            quint64 mag;
+            bool neg = false;
+            if (type == QLatin1Char('d')) {
+                neg = v < 0;
+                mag = neg ? quint64(0) - quint64(v) : quint64(v);
+            } else if (v < 0 && !a->isWide() && v >= INT32_MIN) {
+                mag = quint64(quint32(qint32(v))); // a 32-bit integer's bit pattern
+            } else {
+                mag = quint64(v);
+            }
+            QString digits = QString::number(mag, type == QLatin1Char('x') ? 16 : 10).toUpper();
+            if (prec > digits.size())
+                digits = QString(prec - digits.size(), QLatin1Char('0')) + digits;
+            piece = neg ? QStringLiteral("-") + digits : digits;
+            break;
+        }
+        case 'e':
+        case 'f':
+        case 'g':
+        case 'n':
+        case 'm': {
+            if (!isReal) {
+                r.error = invalidFormat(fmt);
+                return r;
+            }
+            const double v = a->toReal();
+            if (std::isnan(v)) {
+                piece = QStringLiteral("NAN");
+                break;
+            }
+            if (std::isinf(v)) {
+                piece = v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+                break;
+            }
+            if (type == QLatin1Char('e')) {
+                piece = formatE(v, prec < 0 ? 15 : qBound(1, prec, 18), fs);
+            } else if (type == QLatin1Char('g')) {
+                piece = formatG(v, prec < 0 ? 15 : qBound(1, prec, 18), fs);
+            } else if (type == QLatin1Char('f')) {
+                piece = withSeparator(fixed(v, prec < 0 ? 2 : qMin(prec, 18)), fs.decimalSeparator);
+            } else if (type == QLatin1Char('n')) {
+                piece = groupThousands(fixed(v, prec < 0 ? 2 : qMin(prec, 18)), fs);
+            } else {
+                piece = formatM(v, prec < 0 ? fs.currencyDecimals : qMin(prec, 18), fs);
+            }
+            break;
+        }
+        case 's': {
+            if (a->kind() != FmtArg::Kind::Text) {
+                r.error = invalidFormat(fmt);
+                return r;
+            }
+            piece = a->toText();
+            if (prec >= 0 && prec < piece.size())
+                piece.truncate(prec);
+            break;
+        }
+        default:
+            r.error = invalidFormat(fmt);
+            return r;
+        }
+        if (width > piece.size()) {
+            const QString pad(width - piece.size(), QLatin1Char(' '));
+            piece = left ? piece + pad : pad + piece;
+        }
+        out += piece;
+    }
+    r.text = out;
+    return r;
+}
+
+QString Format(QStringView fmt, const FmtArgs &args)
+{
+    FormatResult r = formatChecked(fmt, args);
+    return r.ok() ? r.text : r.error;
+}
+
+} // namespace pim

@@ -1,0 +1,40 @@
+#pragma once
+// Text and binary files as the program keeps them: Windows-1251 lines with
+// CR LF ends, and every overwrite done through a temporary file and a rename
+// so that an interrupted write leaves the old file whole.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pim {
+
+// Splits Windows-1251 bytes into lines: CR LF ends a line, a bare LF too.
+// A final line without an end is a line; the end of the last line does not
+// start another.
+QStringList splitLines(QByteArrayView bytes);
+
+// Joins lines, each followed by CR LF, in Windows-1251. `error` receives a
+// text naming the first character the code page cannot hold.
+QByteArray joinLines(const QStringList &lines, QString *error = nullptr);
+
+// Reads a whole text file as lines. False (with `error`) when it cannot be read.
+bool readLines(const QString &path, QStringList &lines, QString *error = nullptr);
+
+// Writes lines atomically. A character outside Windows-1251 refuses the
+// write (the old file stays) and names the character in `error`.
+bool writeLines(const QString &path, const QStringList &lines, QString *error = nullptr);
+
+// Writes bytes to a temporary file beside `path` and renames it over `path`.
+// On any failure the old file is untouched and `error` says why.
+bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error = nullptr);
+
+// Test seam: called after the temporary file is complete and before the
+// rename; returning false abandons the write as a crash at that point would.
+void setBeforeCommitHook(std::function<bool(const QString &path)> hook);
+
+bool readFileBytes(const QString &path, QByteArray &data, QString *error = nullptr);
+
+} // namespace pim

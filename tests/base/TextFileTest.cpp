@@ -1,0 +1,96 @@
+#include "base/Cp1251.h"
+#include "base/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+
+TEST(Cp1251, RoundTripOfTheCharactersFilesUse)
+{
+    const QString text = QStringLiteral("№°ёЁ АЯая «»—");
+    bool ok = false;
+    const QByteArray b = toCp1251(text, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(b, QByteArray("\xB9\xB0\xB8\xA8\x20\xC0\xDF\xE0\xFF\x20\xAB\xBB\x97"));
+    EXPECT_EQ(fromCp1251(b), text);
+}
+
+// The table agrees with the platform's converter on every byte.
+TEST(Cp1251, AgreesWithTheSystemConverter)
+{
+    QStringDecoder dec("windows-1251");
+    if (!dec.isValid())
+        GTEST_SKIP() << "no windows-1251 converter on this system";
+    for (int b = 0; b < 256; ++b) {
+        if (b == 0x98)
+            continue; // unassigned in the code page
+        const QByteArray one(1, char(b));
+        QStringDecoder d("windows-1251");
+        const QString sys = d(one);
+        EXPECT_EQ(fromCp1251(one), sys) << "byte " << b;
+        EXPECT_EQ(toCp1251(sys), one) << "byte " << b;
+    }
+}
+
+TEST(Cp1251, CharactersOutsideTheCodePageAreReported)
+{
+    bool ok = true;
+    QChar bad;
+    const QByteArray b = toCp1251(QStringLiteral("a€b✓c"), &ok, &bad);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(bad, QChar(0x2713));
+    EXPECT_EQ(b, QByteArray("a\x88" "b?c"));
+    EXPECT_FALSE(fitsCp1251(u"✓"));
+}
+
+TEST(TextFile, LinesWithCrLfAndBareLf)
+{
+    const std::vector<std::pair<QByteArray, QStringList>> cases = {
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"", {}},
+        {"\xCF\xC8\xCC\r\n", {QStringLiteral("ПИМ")}},
+    };
+    for (const auto &[bytes, lines] : cases)
+        EXPECT_EQ(splitLines(bytes), lines) << bytes.toStdString();
+}
+
+TEST(TextFile, WriteReadAndRefusal)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ДАННЫЕ/ПАМЯТЬ.mem"));
+    ASSERT_TRUE(writeLines(path, {QStringLiteral("cbC=1"), QStringLiteral("Ename=№ 5")}));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("cbC=1\r\nEname=\xB9 5\r\n"));
+    f.close();
+
+    QString error;
+    EXPECT_FALSE(writeLines(path, {QStringLiteral("x=✓")}, &error));
+    EXPECT_TRUE(error.contains(QChar(0x2713)));
+    QStringList back;
+    ASSERT_TRUE(readLines(path, back));
+    EXPECT_EQ(back, QStringList({QStringLiteral("cbC=1"), QStringLiteral("Ename=№ 5")}));
+}
+
+TEST(TextFile, InterruptedWriteLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.Arh"));
+    ASSERT_TRUE(writeFileAtomic(path, "old contents"));
+    setBeforeCommitHook([](const QString &) { return false; });
+    QString error;
+    EXPECT_FALSE(writeFileAtomic(path, "new", &error));
+    setBeforeCommitHook({});
+    EXPECT_FALSE(error.isEmpty());
+    QByteArray data;
+    ASSERT_TRUE(readFileBytes(path, data));
+    EXPECT_EQ(data, QByteArray("old contents"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("a.Arh")}));
+}
