@@ -1,0 +1,103 @@
+#pragma once
+// Request and reply frames of the calculators, their checksum, addressing by
+// type code and serial number, the identity request and the reply checks.
+//
+// Frame: [0] length (6..255, checksum included) [1] type [2..3] number, low
+// byte first [4] code [5..] data, [length-1] checksum making the byte sum 0.
+
+#include "protocol/Tab.h"
+
+#include <QString>
+
+namespace pim {
+
+// Command codes.
+enum : quint8 {
+    Q_NoTu = 0,
+    Q_State = 1,
+    Q_ClrArh = 2,
+    Q_Arhiv = 3,
+    Q_SetParam = 4,
+    Q_Param = 5,
+    Q_ZeroTime = 6,
+    Q_Init = 9,
+    Q_SetTime = 11,
+    Q_Chang = 12,
+    Q_Cal = 13,
+    Q_ArhBegin = 20,
+    Q_ArhNo = 21,
+    Q_SetNo = 240,
+    Q_ArhEnd = 254,
+    Q_SetParam128 = 255,
+};
+
+inline constexpr int kMaxFrame = 255;
+inline constexpr int kMaxRequestData = 249;
+inline constexpr int kMinTypeCode = 128;
+inline constexpr int kMaxTypeCode = 239;
+
+// The identity of the device being served; -1 = unknown. One object for the
+// whole program: every request built by SQ carries it and every reply is
+// checked against it.
+struct Identity {
+    int type = -1;
+    int number = -1;
+    bool known() const { return type >= 0 && number >= 0; }
+    void reset() { type = -1; number = -1; }
+};
+
+Identity &CurrentIdentity();
+inline int CurrentType() { return CurrentIdentity().type; }
+inline int CurrentNumber() { return CurrentIdentity().number; }
+inline void SetCurrentIdentity(int type, int number) { CurrentIdentity() = Identity{type, number}; }
+inline void ResetIdentity() { CurrentIdentity().reset(); }
+
+// 06 00 00 00 00 FA: asks whatever device is on the line for its identity.
+Tab IdentityTemplate();
+
+// {0, 128, 225, 227, 228, 229, 230, 234..239}: what an identity reply found
+// among received bytes may carry as its type (0 lets the template match).
+bool inValidTypeSet(int type);
+
+// The served type codes, ascending.
+const QList<int> &ServedTypes();
+bool isServedType(int type);
+
+// Display model name of a type code; unserved codes (and codes outside
+// 128..239) read "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА". Served names are unique and
+// usable as folder names.
+QString ModelName(int type);
+// The served type whose model name is `name`, or -1.
+int typeByModelName(const QString &name);
+
+// Byte 0 of a correct reply to code 1, 5 or 3 for a type; 0 where the type
+// does not use the command.
+int replyLength(int type, int code);
+
+quint8 CalcCS(const Tab &bytes);
+bool TestCS(const Tab &frame);
+
+// A request for the given device; data is cut to 249 bytes, type and number
+// to their byte and word.
+Tab SQ(const Identity &id, int code, const Tab &data = Tab());
+// A request for the current device.
+Tab SQ(int code, const Tab &data = Tab());
+// The identity request: addressed when the device is known, else the template.
+Tab SQNoTu();
+// The fixed 8-byte request of type 128 (code 2: new number; code 255:
+// modification and packed weight numbers; other codes: zeros).
+Tab SQ128(const Identity &id, int code, int value5, int value6);
+Tab SQ128(int code, int value5 = 0, int value6 = 0);
+
+bool TestNoTu(int number, int type);
+
+// Identity reply: sets number and type (-1 on failure) and returns the error
+// text, empty when accepted.
+QString DecNoTu(const Tab &reply, int &number, int &type);
+
+// The check of every reply: format, checksum, type, number, all four always
+// run, messages joined by carriage returns.
+QString TestAnswer(const Tab &reply, int expectedLength, int code, const Identity &id);
+QString TestAnswer(const Tab &reply, int expectedLength, int code);
+
+} // namespace pim
