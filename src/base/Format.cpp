@@ -19,23 +19,64 @@ QString missingArgument(QStringView fmt)
     return QStringLiteral("Нет аргумента для формата '%1'").arg(fmt);
 }
 
-// Decimal digits of |v| rounded to `digits` significant digits, and the
-// decimal exponent: v = 0.d1d2d3... × 10^exp. Zero gives "0…" and exp 0.
-void significant(double v, int digits, QString &mant, int &exp)
+// The decimal digits of |v| as the classic runtime sees them: 18 significant
+// digits, then rounded half away from zero at the requested place (so 0.125
+// with two decimals is 0.13, where printf's exact-tie rule would give 0.12).
+// digits holds the significant digits, v = 0.d1d2d3... × 10^exp.
+void decimalDigits(double v, QString &digits, int &exp)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));
+    const QString s = QString::fromLatin1(buf);
+    const int e = s.indexOf(QLatin1Char('e'));
+    digits = s.left(e);
+    digits.remove(QLatin1Char('.'));
+    exp = s.mid(e + 1).toInt() + 1;
+}
+
+// Keeps `keep` digits (keep may be <= 0), rounding half up; a carry adds a
+// leading digit and raises exp.
+void roundDigits(QString &digits, int &exp, int keep)
+{
+    if (keep < 0) {
+        digits = QStringLiteral("0");
+        return;
+    }
+    if (keep >= digits.size())
+        return;
+    const bool up = digits[keep].unicode() >= '5';
+    digits.truncate(keep);
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && digits[i] == QLatin1Char('9')) {
+            digits[i] = QLatin1Char('0');
+            --i;
+        }
+        if (i >= 0) {
+            digits[i] = QChar(digits[i].unicode() + 1);
+        } else {
+            digits.prepend(QLatin1Char('1'));
+            ++exp;
+            digits.chop(1);
+            if (keep == 0)
+                digits = QStringLiteral("1");
+        }
+    }
+    if (digits.isEmpty())
+        digits = QStringLiteral("0");
+}
+
+void significant(double v, int count, QString &mant, int &exp)
 {
     if (v == 0) {
-        mant = QString(digits, QLatin1Char('0'));
+        mant = QString(count, QLatin1Char('0'));
         exp = 0;
         return;
     }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(v));
-    // buf: d.ddddde±xx
-    QString s = QString::fromLatin1(buf);
-    const int e = s.indexOf(QLatin1Char('e'));
-    mant = s.left(e);
-    mant.remove(QLatin1Char('.'));
-    exp = s.mid(e + 1).toInt() + 1;
+    decimalDigits(v, mant, exp);
+    roundDigits(mant, exp, count);
+    while (mant.size() < count)
+        mant += QLatin1Char('0');
 }
 
 QString withSeparator(QString s, QChar sep)
@@ -46,21 +87,52 @@ QString withSeparator(QString s, QChar sep)
     return s;
 }
 
+// Fixed notation with '.' as separator; a value that rounds to zero has no sign.
 QString fixed(double v, int prec)
 {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", prec, v);
-    QString s = QString::fromLatin1(buf);
-    // "-0.00" is printed as "0.00": a negative that rounds to zero has no sign.
-    if (s.startsWith(QLatin1Char('-'))) {
-        bool allZero = true;
-        for (int i = 1; i < s.size(); ++i)
-            if (s[i] != QLatin1Char('0') && s[i] != QLatin1Char('.'))
-                allZero = false;
-        if (allZero)
-            s.remove(0, 1);
+    if (v == 0)
+        return prec > 0 ? QStringLiteral("0.") + QString(prec, QLatin1Char('0')) : QStringLiteral("0");
+    QString digits;
+    int exp = 0;
+    decimalDigits(v, digits, exp);
+    // digits before the point: exp; keep exp + prec digits in all
+    const int keep = exp + prec;
+    if (keep < 0) {
+        digits.clear();
+    } else {
+        roundDigits(digits, exp, keep);
+        if (keep == 0 && digits != QStringLiteral("1"))
+            digits.clear();
     }
-    return s;
+    QString intPart;
+    QString frac;
+    if (digits.isEmpty() || (keep <= 0 && digits == QStringLiteral("0"))) {
+        intPart = QStringLiteral("0");
+        frac = QString(prec, QLatin1Char('0'));
+        return prec > 0 ? intPart + QLatin1Char('.') + frac : intPart;
+    }
+    // pad the digits out to exp + prec places
+    while (digits.size() < exp + prec)
+        digits += QLatin1Char('0');
+    if (exp <= 0) {
+        intPart = QStringLiteral("0");
+        frac = QString(-exp, QLatin1Char('0')) + digits;
+        frac.truncate(prec);
+    } else {
+        intPart = digits.left(exp);
+        frac = digits.mid(exp, prec);
+    }
+    while (frac.size() < prec)
+        frac += QLatin1Char('0');
+    bool nonZero = false;
+    for (QChar c : intPart + frac)
+        if (c != QLatin1Char('0'))
+            nonZero = true;
+    QString out = (v < 0 && nonZero) ? QStringLiteral("-") : QString();
+    out += intPart;
+    if (prec > 0)
+        out += QLatin1Char('.') + frac;
+    return out;
 }
 
 QString exponentText(int e, int minDigits)
