@@ -84,8 +84,10 @@ Tab SQ(const Identity &id, int code, const Tab &data = Tab());
 Tab SQ(int code, const Tab &data = Tab());
 // The identity request: addressed when the device is known, else the template.
 Tab SQNoTu();
-// The fixed 8-byte request of type 128 (code 2: new number; code 255:
-// modification and packed weight numbers; other codes: zeros).
+// The fixed 8-byte request of type 128. Bytes 5-6 carry value5 + 256 *
+// value6, little-endian, for code 2 (the new number, given whole as value5
+// or as its low and high byte) and code 255 (value5 = modification, value6 =
+// n1 + 4*n2 + 16*n3 + 64*n4); other codes carry zeros.
 Tab SQ128(const Identity &id, int code, int value5, int value6);
 Tab SQ128(int code, int value5 = 0, int value6 = 0);
 

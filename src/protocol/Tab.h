@@ -23,8 +23,9 @@ public:
             m_b.append(static_cast<char>(b & 0xFF));
     }
     static Tab fromBytes(QByteArrayView b) { Tab t; t.m_b = b.toByteArray(); return t; }
-    // "06 E5 34 12" or "06e53412"; anything but hex digits separates. False
-    // (and an empty Tab) on an odd digit or a non-hex character.
+    // "06 E5 34 12" or "06e53412"; blanks and punctuation separate groups,
+    // each group is read two digits a byte. False (and an empty Tab) on a
+    // group with an odd number of digits or a letter or digit that is not hex.
     static bool fromHex(QStringView hex, Tab &out);
     static Tab fromHex(QStringView hex) { Tab t; fromHex(hex, t); return t; }
 
