@@ -1,0 +1,80 @@
+#pragma once
+// The type registry: which module serves which type code and the per-type
+// constants the callers rely on (heating systems, tab sets, frame lengths,
+// record sizes, print folders, archive depth). One explicit list, no
+// static registration; a type code without module gives a null answer and
+// the caller shows its own text.
+
+#include "devices/DeviceModule.h"
+
+#include <QList>
+#include <QString>
+
+namespace pim {
+
+// One tab of the state page; `system` is the record half it shows (0, 1).
+struct StateTab {
+    QString caption;
+    int system = 0;
+};
+
+// One tab of the archive page.
+struct ArhTab {
+    QString caption;
+    int kind = 0;       // 0 daily cumulative, 1 daily differential, 2 hourly cumulative, 3 hourly differential
+    int system = 1;     // 1 or 2
+    QString longName;   // "Архив суточный накопительный" ...
+    int imageIndex = 3; // read-archive action: 3 daily, 5 hourly
+    QString genitive;   // "суточного" / "часового"
+    bool daily() const { return kind < 2; }
+    bool differential() const { return kind == 1 || kind == 3; }
+    // "чтение суточного архива"
+    QString readHint() const { return QStringLiteral("чтение ") + genitive + QStringLiteral(" архива"); }
+};
+
+struct TypeInfo {
+    int type = 0;
+    ModuleId module = ModuleId::U128;
+    int systems = 0;            // heating systems; 0 for the pulse counter 128
+    QString printUnit;          // "U30"; empty for 128
+    int printFormat = 0;        // "ФОРМАТЫ_30"; 0 for 128
+    int printVars = 0;          // length of the print variable list
+    int stateLength = 0;        // byte 0 of the replies to commands 1, 5, 3
+    int paramLength = 0;        // 0: configuration read with command 1 (128)
+    int arhLength = 0;          // 0: no archive
+    int arhRecordSize = 0;      // bytes of one ArhRec element, 0 for 128
+    int dailyMax = 0;           // highest daily record number (0 for 128)
+    int dailyEntries = 0;       // daily plan entries
+    int hourlyMax = 0;
+    int hourlyEntries = 0;
+    bool changeLog = false;     // the change log can be read
+    QList<StateTab> stateTabs;
+    QList<ArhTab> arhTabs;      // empty for 128
+
+    bool hasArchive() const { return !arhTabs.isEmpty(); }
+    bool hasDefaultConfig() const { return module != ModuleId::U128; }
+    int configCommand() const { return paramLength > 0 ? 5 : 1; }
+};
+
+// The registration list of the program, ascending by type code.
+const QList<TypeInfo> &typeList();
+// An empty text when every type code occurs once, else a text naming the
+// first repeated code (the registry's test holds typeList() to it).
+QString checkTypeList(const QList<TypeInfo> &list);
+
+// Null when the code has no module.
+const TypeInfo *typeInfo(int type);
+// The module of a code (one object per module for the whole run), null
+// when the code has none.
+DeviceModule *moduleFor(int type);
+DeviceModule &module(ModuleId id);
+
+// The 1-tab and the 2-tab state sets, the 4-tab and 8-tab archive sets.
+QList<StateTab> stateTabs(int systems);
+QList<ArhTab> arhTabs(int systems);
+
+// Hooks the imitated state replies of U128, U25 and U27 into the
+// protocol's imitator. Called once at start (and by tests).
+void registerImitationGenerators();
+
+} // namespace pim
