@@ -1,0 +1,77 @@
+#pragma once
+// A small host for the simulator tests: starts the real pimsim binary and
+// talks to it over its pseudo-terminal or UDP, with frames built and checked
+// by the protocol layer only.
+
+#include "protocol/Frame.h"
+#include "protocol/Tab.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QUdpSocket>
+
+#include <memory>
+
+namespace simtest {
+
+// The pimsim process; its first output line is kept.
+class SimProcess {
+public:
+    ~SimProcess();
+    bool start(const QStringList &args, QString *error);
+    QString firstLine() const { return m_firstLine; }
+    void stop(); // SIGTERM and wait
+    QProcess &process() { return m_proc; }
+
+private:
+    QProcess m_proc;
+    QString m_firstLine;
+};
+
+// Bytes with their arrival times (ms since the read began).
+struct Arrival {
+    QByteArray bytes;
+    qint64 atMs = 0;
+};
+
+class PtyClient {
+public:
+    ~PtyClient() { close(); }
+    bool open(const QString &path);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    void write(const QByteArray &bytes);
+    // Everything that arrives until `quietMs` pass without a byte (or
+    // `totalMs` in all).
+    QList<Arrival> readUntilQuiet(int quietMs, int totalMs = 5000);
+    QByteArray readAllQuiet(int quietMs, int totalMs = 5000);
+    // One frame taken by its length byte, or empty after `timeoutMs`.
+    pim::Tab readFrame(int timeoutMs = 2000);
+    pim::Tab exchange(const pim::Tab &request, int timeoutMs = 2000);
+
+private:
+    int m_fd = -1;
+};
+
+class UdpClient {
+public:
+    bool open(quint16 port);
+    void send(const pim::Tab &request);
+    // Every datagram that arrives until `quietMs` pass without one.
+    QList<QByteArray> receive(int quietMs, int totalMs = 5000);
+    pim::Tab exchange(const pim::Tab &request, int timeoutMs = 2000);
+
+private:
+    QUdpSocket m_socket;
+    quint16 m_port = 0;
+};
+
+QString pimsimPath();
+// "udp 127.0.0.1:PORT" -> PORT, 0 when the line is not that.
+quint16 udpPortOf(const QString &firstLine);
+
+} // namespace simtest
