@@ -1,0 +1,68 @@
+#include "devices/ParamCodec.h"
+
+#include "devices/ParamSingle.h"
+#include "devices/ParamTwoSystem.h"
+
+namespace pim {
+
+int ParamCodec::selectedSystem() const
+{
+    if (m_singleSystem || recordSystems() < 2)
+        return 0;
+    const int i = m_form.index(kSystemChoice);
+    return i == 1 ? 1 : 0;
+}
+
+void ParamCodec::reportOk(ParamStatus &status, const QString &text)
+{
+    status.ok(text);
+}
+
+void ParamCodec::reportFail(ParamStatus &status, const QString &text)
+{
+    m_checkFailed = true;
+    m_checkText = text;
+    status.fail(text);
+}
+
+QString ParamCodec::EncParam(Tab &data, QString &diff) const
+{
+    const QString error = encode(data, diff);
+    return m_checkFailed ? m_checkText : error;
+}
+
+QString ParamCodec::writeRequest(const Identity &id, Tab &request) const
+{
+    request.clear();
+    if (m_checkFailed)
+        return m_checkText;
+    Tab data;
+    QString diff;
+    QString error = EncParam(data, diff);
+    if (!diff.isEmpty())
+        return QStringLiteral("Не совпадает:") + diff;
+    if (!error.isEmpty())
+        return error;
+    request = SQ(id, Q_SetParam, data);
+    return {};
+}
+
+std::unique_ptr<ParamCodec> makeParamCodec(ModuleId id)
+{
+    switch (id) {
+    case ModuleId::U128:
+        return std::make_unique<ParamCodec128>();
+    case ModuleId::U25:
+        return std::make_unique<ParamCodec25>();
+    case ModuleId::U27:
+        return std::make_unique<ParamCodec27>();
+    case ModuleId::U28:
+    case ModuleId::U29:
+    case ModuleId::U34:
+    case ModuleId::U38:
+        return std::make_unique<ParamCodecTwo>(id);
+    }
+    return std::make_unique<ParamCodecTwo>(ModuleId::U29);
+}
+
+} // namespace pim

@@ -1,0 +1,58 @@
+#pragma once
+// The configuration codec of the two-system modules U28, U29, U34 and U38:
+// one implementation, parameterised by a small layout table (frame length,
+// where the report-day bytes sit, whether the contractual block and the
+// weight unit bit exist, how strict the page check is).
+
+#include "devices/ParamCodec.h"
+#include "devices/ParamRec.h"
+
+namespace pim {
+
+class ParamCodecTwo final : public ParamCodec {
+public:
+    struct Layout {
+        ModuleId id;
+        int length;       // reply and write frame
+        int reportAt;     // report day; sum flag and use-second flag follow
+        bool contractual; // contractual block, flags word, words 91 and 93
+        bool unitBit;     // bit 15 of a weight word: pulses per litre
+        bool weakCheck;   // U28: only the weights are checked
+        bool zeroByte44;  // byte 44 is unused and goes out as 0
+    };
+    static const Layout &layout(ModuleId id);
+
+    explicit ParamCodecTwo(ModuleId id);
+
+    ModuleId module() const override { return m_layout.id; }
+    int recordSystems() const override { return 2; }
+
+    QString DecParam(const Tab &reply, const Identity &id) override;
+    using ParamCodec::DecParam;
+    QStringList SLfromParam(int system) const override;
+    QList<QStringList> gridHeader() const override;
+    QList<int> gridColumns() const override;
+    void loadDefaults() override;
+    void ShowParam(int type) override;
+    bool CheckParam(ParamStatus &status) override;
+    void CopySysParam(int system) override;
+    QString VesChange(int tag, ParamStatus &status) override;
+    QString encode(Tab &data, QString &diff) const override;
+
+    static ParamHalf defaultHalf(ModuleId id);
+    const ParamRec2 &rec() const { return m_rec; }
+    ParamRec2 &rec() { return m_rec; }
+
+    // Contractual-value masks of a system, in the order Tп, Tо, Tх, Pп, Pо, Pх.
+    static int contractMask(int system, int i);
+
+private:
+    bool readForm(ParamHalf &h, int system, ParamStatus &status);
+    void updateEnabling();
+    QString weightBaseLabel(int i) const;
+
+    Layout m_layout;
+    ParamRec2 m_rec;
+};
+
+} // namespace pim
