@@ -8,35 +8,52 @@ namespace pim {
 
 namespace {
 
+// Byte k of a field at offset i. Offsets are not always constants of a
+// table, so i + k is computed wide: an offset near the end of the int range
+// reads 0 instead of overflowing.
+quint8 byteAt(const Tab &frame, int i, int k)
+{
+    const qint64 at = qint64(i) + k;
+    return (at >= 0 && at < frame.size()) ? frame.at(int(at)) : 0;
+}
+
+void setByte(Tab &frame, int i, int k, int value)
+{
+    const qint64 at = qint64(i) + k;
+    if (at >= 0 && at < frame.size())
+        frame.set(int(at), value);
+}
+
 quint32 rawL(const Tab &frame, int i)
 {
-    return quint32(frame.at(i)) | quint32(frame.at(i + 1)) << 8 | quint32(frame.at(i + 2)) << 16
-        | quint32(frame.at(i + 3)) << 24;
+    return quint32(byteAt(frame, i, 0)) | quint32(byteAt(frame, i, 1)) << 8 | quint32(byteAt(frame, i, 2)) << 16
+        | quint32(byteAt(frame, i, 3)) << 24;
 }
 
 void putRawL(quint32 v, Tab &frame, int i)
 {
     for (int k = 0; k < 4; ++k)
-        frame.set(i + k, int((v >> (8 * k)) & 0xFF));
+        setByte(frame, i, k, int((v >> (8 * k)) & 0xFF));
 }
 
-// A byte of a link text at a 1-based position; 0 outside the text.
-quint8 charAt(const QByteArray &text, int p)
+// A byte of a link text at a 1-based position p + k; 0 outside the text.
+quint8 charAt(const QByteArray &text, int p, int k = 0)
 {
-    return (p >= 1 && p <= text.size()) ? static_cast<quint8>(text[p - 1]) : 0;
+    const qint64 at = qint64(p) + k;
+    return (at >= 1 && at <= text.size()) ? static_cast<quint8>(text[qsizetype(at - 1)]) : 0;
 }
 
 } // namespace
 
 quint16 GetW(const Tab &frame, int i)
 {
-    return quint16(frame.at(i) | frame.at(i + 1) << 8);
+    return quint16(byteAt(frame, i, 0) | byteAt(frame, i, 1) << 8);
 }
 
 void PutW(int value, Tab &frame, int i)
 {
-    frame.set(i, value & 0xFF);
-    frame.set(i + 1, (value >> 8) & 0xFF);
+    setByte(frame, i, 0, value & 0xFF);
+    setByte(frame, i, 1, (value >> 8) & 0xFF);
 }
 
 qint32 GetL(const Tab &frame, int i)
@@ -67,18 +84,18 @@ void PutF(Tab &frame, int i, double value)
 
 quint16 ChTW(const QByteArray &text, int p, QString *message)
 {
-    if (p < 1 || p + 1 > text.size()) {
+    if (p < 1 || qint64(p) + 1 > text.size()) {
         if (message)
             *message = QStringLiteral("function ChTW");
         return charAt(text, p);
     }
-    return quint16(charAt(text, p) | charAt(text, p + 1) << 8);
+    return quint16(charAt(text, p) | charAt(text, p, 1) << 8);
 }
 
 float SingleAt(const QByteArray &text, int p)
 {
-    const quint32 raw = quint32(charAt(text, p)) | quint32(charAt(text, p + 1)) << 8
-        | quint32(charAt(text, p + 2)) << 16 | quint32(charAt(text, p + 3)) << 24;
+    const quint32 raw = quint32(charAt(text, p)) | quint32(charAt(text, p, 1)) << 8
+        | quint32(charAt(text, p, 2)) << 16 | quint32(charAt(text, p, 3)) << 24;
     float f;
     std::memcpy(&f, &raw, sizeof f);
     return f;

@@ -140,7 +140,7 @@ Tab SQ128(const Identity &id, int code, int value5, int value6)
     PutW(id.number, frame, 2);
     frame.set(4, code);
     if (code == Q_ClrArh || code == Q_SetParam128)
-        PutW(value5 + 256 * value6, frame, 5);
+        PutW(int((qint64(value5) + 256 * qint64(value6)) & 0xFFFF), frame, 5);
     frame.append(CalcCS(frame));
     return frame;
 }

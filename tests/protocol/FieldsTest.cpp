@@ -46,6 +46,23 @@ TEST(Fields, AccessAtTheEdgeStaysInside)
     EXPECT_EQ(t.size(), 3);
     PutW(0xAABB, t, 2);
     EXPECT_EQ(t.toHex(), "11 FF BB");
+
+    // Offsets at the ends of the int range (the sanitizer build catches an
+    // offset + 1 that overflows).
+    for (int i : {std::numeric_limits<int>::max(), std::numeric_limits<int>::max() - 2,
+                  std::numeric_limits<int>::min()}) {
+        EXPECT_EQ(GetW(t, i), 0) << i;
+        EXPECT_EQ(GetL(t, i), 0) << i;
+        EXPECT_EQ(GetF(t, i), 0.0f) << i;
+        PutW(-1, t, i);
+        PutL(-1, t, i);
+        PutF(t, i, 1.0);
+        QString msg;
+        EXPECT_EQ(ChTW(QByteArray("ab"), i, &msg), 0) << i;
+        EXPECT_EQ(msg, "function ChTW");
+        EXPECT_EQ(SingleAt(QByteArray("abcd"), i), 0.0f) << i;
+    }
+    EXPECT_EQ(t.toHex(), "11 FF BB");
 }
 
 TEST(Fields, LinkTexts)
