@@ -45,7 +45,9 @@ double arhHundredthsTemperature(double weighted, double volume)
     const double q = weighted / volume;
     if (!std::isfinite(q) || std::fabs(q) > 1073741823.0)
         return 0;
-    return std::round(q);
+    // To the nearest integer, halves to the even neighbour, as the other
+    // roundings of the device modules.
+    return std::nearbyint(q);
 }
 
 // ---------------------------------------------------------------- ArhRec
@@ -341,8 +343,11 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
 {
     const ArhLayout &L = *m_layout;
     m_displayed.clear();
-    m_avg = {};
     const bool diff = arhKindIsDiff(kind);
+    // The averages are those of the last differential build: printing a
+    // cumulative tab after a differential one still finds them.
+    if (diff)
+        m_avg = {};
     const int first = begin.isValid() ? dateToScale(begin) : INT_MIN;
     const int last = end.isValid() ? dateToScale(end) : INT_MAX;
 

@@ -161,6 +161,15 @@ TEST_F(ArhBuild, AveragesLeaveOutZeroAndFrom150)
     EXPECT_DOUBLE_EQ(codec->averageTemperature(0, 2), 0.0);
     EXPECT_DOUBLE_EQ(codec->averageTemperature(1, 0), 40.0);
 
+    // They stay those of the last differential build: a cumulative build
+    // (printing its tab reads them) keeps them, a differential one over an
+    // empty range has none.
+    codec->BuildArh(read, ArhDaily, kDate.addDays(-4), kDate);
+    EXPECT_DOUBLE_EQ(codec->averageTemperature(0, 0), 65.0);
+    EXPECT_DOUBLE_EQ(codec->averageTemperature(1, 0), 40.0);
+    codec->BuildArh(read, ArhHourlyDiff, kDate.addDays(1), kDate.addDays(2));
+    EXPECT_DOUBLE_EQ(codec->averageTemperature(0, 0), 0.0);
+
     // U28 keeps no averages.
     auto u28 = makeArhCodec(ModuleId::U28);
     QList<ArhRec> read28 = {two(176, kDay, Half{.t1 = 70}), two(176, kDay - 1, Half{.t1 = 70})};
@@ -216,4 +225,26 @@ TEST_F(ArhBuild, SingleSystemTotalsInHundredths)
     EXPECT_EQ(cells[5], "4.00");  // hot-water volume 1 + 3
     EXPECT_EQ(cells[6], "30.00"); // volume 3: 10 + 20
     EXPECT_EQ(cells[9], "42.50"); // (1 x 50 + 3 x 40) / 4
+}
+
+TEST_F(ArhBuild, SingleSystemTotalsTemperatureHalvesGoToEven)
+{
+    // Two difference records of 1 m3 each: the mean of the two hundredths
+    // is a half, rounded to the even neighbour.
+    struct Case {
+        int t1, t2;
+        const char *cell;
+    };
+    const Case cases[] = {{7000, 7001, "70.00"}, {7001, 7002, "70.02"}, {6999, 7002, "70.00"}};
+    auto codec = makeArhCodec(ModuleId::U25);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cell);
+        const QList<ArhRec> read = {rec225(kDay, 0, 12, 0, 0, c.t1, 0), rec225(kDay - 1, 0, 11, 0, 0, c.t2, 0),
+                                    rec225(kDay - 2, 0, 10, 0, 0, 0, 0)};
+        codec->BuildArh(read, ArhDailyDiff, kDate.addDays(-2), kDate);
+        const QStringList cells = codec->viewRows(ArhDailyDiff, 0).last().split('\t');
+        ASSERT_GE(cells.size(), 8);
+        EXPECT_EQ(cells[3], "2.00");
+        EXPECT_EQ(cells[7], QString::fromLatin1(c.cell));
+    }
 }
