@@ -166,6 +166,17 @@ TEST(SimDevice, ArchiveCountersGrowFromOlderToNewerRecords)
     }
 }
 
+TEST(SimDevice, OperatingHoursKeepCountingPastTheTopOfTheirWord)
+{
+    // Type 238 keeps twelve years of days, more hours than 16 bits hold:
+    // the last two whole hours still count one hour apart.
+    Bench b(238);
+    const int newest = pim::GetW(b.ask(pim::Q_ArhNo), 5) - 1;
+    const Tab later = b.ask(pim::Q_Arhiv, slotRequest((newest - 1 + 3601) % 3601, false));
+    const Tab earlier = b.ask(pim::Q_Arhiv, slotRequest((newest - 2 + 3601) % 3601, false));
+    EXPECT_EQ((pim::GetW(later, 5) - pim::GetW(earlier, 5) + 65536) % 65536, 1);
+}
+
 TEST(SimDevice, WritesNeedTheJumperClosedAndTheRightPassword)
 {
     struct Case {

@@ -287,8 +287,29 @@ void SimDevice::fillValues(Values &v, double xEnd, double xStart, qint64 hourKey
         set(Field::Flow3, s, kRates[kV3] * sysRate * (1 + 0.1 * (unit(s, 27, hourKey) - 0.5) + jitter(0.01)));
         set(Field::SysErr, s, m_opt.systemError);
         set(Field::DevErr, s, m_opt.deviceError);
-        set(Field::OpHours, s, std::floor(std::max(0.0, xEnd - lastReset(m_opResets, xEnd))));
-        set(Field::UnitMinutes, s, std::round(std::max(0.0, xEnd - xStart) * 60));
+        // Operating hours live in a 16-bit register that rolls over after
+        // seven and a half years rather than sticking at its top.
+        const double opHours = std::max(0.0, xEnd - lastReset(m_opResets, xEnd));
+        set(Field::OpHours, s, std::fmod(std::floor(opHours), 65536.0));
+        const double minutes = std::max(0.0, xEnd - xStart) * 60;
+        set(Field::UnitMinutes, s, std::round(minutes));
+        // Types 225 and 227 know one error code only.
+        const bool singleFamily = m_info.family == Family::T225 || m_info.family == Family::T227;
+        if (m_opt.systemError != 0 || (singleFamily && m_opt.deviceError != 0)) {
+            // A standing system error: part of every period runs with it,
+            // split between the three error conditions, and the heat of
+            // those minutes is counted apart. System 2 suffers half as much.
+            const double share = s == 0 ? 0.3 : 0.15;
+            const double heat = v[fieldIndex(Field::PHeat)][s];
+            set(Field::ErrHours, s, std::fmod(std::floor(opHours * share), 65536.0));
+            set(Field::ErrMinutes, s, std::round(minutes * share));
+            set(Field::ErrA, s, std::round(minutes * share * 0.5));
+            set(Field::ErrB, s, std::round(minutes * share * 0.3));
+            set(Field::ErrC, s, std::round(minutes * share * 0.2));
+            set(Field::EnA, s, heat * share * 0.5);
+            set(Field::EnB, s, heat * share * 0.3);
+            set(Field::EnC, s, heat * share * 0.2);
+        }
     }
 }
 
@@ -322,6 +343,7 @@ QByteArray SimDevice::stateReply(int code)
     const double x = modelHours(deviceNow());
     fillValues(v, x, x, qint64(std::floor(x)), true);
     writeLayout(f, stateLayout(m_info.family), v);
+    m_lastState = v;
     seal(f);
     return f;
 }
@@ -333,7 +355,8 @@ QByteArray SimDevice::state128(int code)
     const double x = std::max(0.0, modelHours(deviceNow()));
     for (int c = 0; c < 4; ++c) {
         const qint64 pulses = c < m_mod128 ? qint64(kPulseRates[c] * x) : 0;
-        putI32(f, 7 + 4 * c, qint32(pulses & 0x7FFFFFFF));
+        m_lastPulses128[c] = qint32(pulses & 0x7FFFFFFF);
+        putI32(f, 7 + 4 * c, m_lastPulses128[c]);
         putU8(f, 23 + c, m_weights128[c]);
     }
     putU8(f, 27, m_mod128);
@@ -522,32 +545,20 @@ QByteArray SimDevice::arhNoReply() const
     return f;
 }
 
-QByteArray SimDevice::archiveReply(const QByteArray &req)
+bool SimDevice::archiveRecord(bool daily, int slot, Values &v, QDate &date, int &hour)
 {
-    const int lo = getU8(req, 5);
-    const int hi = getU8(req, 6);
-    const bool daily = hi >= 0x80;
-    const int slot = lo + 256 * (daily ? hi - 0x80 : hi);
     const int depth = daily ? m_info.dailyDepth : m_info.hourlyDepth;
-    if (slot >= depth)
-        return QByteArray();
-
+    if (slot < 0 || slot >= depth)
+        return false;
     const qint64 now = daily ? dayIndexNow() : hourIndexNow();
     const qint64 restart = qMax<qint64>(0, daily ? m_dailyRestart : m_hourlyRestart);
     const int newest = newestSlot(now, restart, depth);
-    QByteArray f = header(m_info.arhLength, 3);
     const qint64 index = newest < 0 ? -1 : now - floorMod(newest - slot, depth);
-    if (newest < 0 || index < restart || index < 0) {
-        // A slot never written since the ring was cleared: erased memory.
-        for (int k = 5; k < f.size() - 1; ++k)
-            f[k] = char(0xFF);
-        seal(f);
-        return f;
-    }
+    if (newest < 0 || index < restart || index < 0)
+        return false;
 
-    QDate date;
-    int hour = 0;
     double xStart;
+    hour = 0;
     if (daily) {
         date = m_archiveStart.addDays(index);
         xStart = modelHours(QDateTime(date, QTime(0, 0)));
@@ -558,10 +569,36 @@ QByteArray SimDevice::archiveReply(const QByteArray &req)
     }
     const double xNow = modelHours(deviceNow());
     const double xEnd = std::max(xStart, std::min(xStart + (daily ? 24.0 : 1.0), xNow));
-    Values v;
     fillValues(v, xEnd, xStart, qint64(std::floor(xStart)) + (daily ? 12 : 0), false);
+    // The period with error of the single-system records: minutes per hour
+    // in hourly records, hours per day in daily ones.
+    const double errMinutes = v[fieldIndex(Field::ErrMinutes)][0];
+    v[fieldIndex(Field::ErrPeriod)][0] = daily ? std::round(errMinutes / 60) : errMinutes;
     v[fieldIndex(Field::Hour)][0] = hour;
     v[fieldIndex(Field::Date)][0] = pim::dateToDayNumber(date);
+    return true;
+}
+
+QByteArray SimDevice::archiveReply(const QByteArray &req)
+{
+    const int lo = getU8(req, 5);
+    const int hi = getU8(req, 6);
+    const bool daily = hi >= 0x80;
+    const int slot = lo + 256 * (daily ? hi - 0x80 : hi);
+    if (slot >= (daily ? m_info.dailyDepth : m_info.hourlyDepth))
+        return QByteArray();
+
+    QByteArray f = header(m_info.arhLength, 3);
+    Values v;
+    QDate date;
+    int hour = 0;
+    if (!archiveRecord(daily, slot, v, date, hour)) {
+        // A slot never written since the ring was cleared: erased memory.
+        for (int k = 5; k < f.size() - 1; ++k)
+            f[k] = char(0xFF);
+        seal(f);
+        return f;
+    }
     writeLayout(f, archiveLayout(m_info.family), v);
     seal(f);
     return f;

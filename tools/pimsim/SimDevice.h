@@ -50,6 +50,17 @@ public:
     int reportedHourly() const;
     const QByteArray &config() const { return m_config; }
 
+    // The model behind the frames, per field and system, before the frame
+    // narrows it to its encodings: the values of the last state reply, and
+    // those of the record a ring slot holds (false for a slot never written).
+    using Values = std::array<std::array<double, 2>, int(Field::Count)>;
+    const Values &lastStateValues() const { return m_lastState; }
+    bool archiveRecord(bool daily, int slot, Values &v, QDate &date, int &hour);
+    // Type 128: the configuration and the pulse counts of the last state reply.
+    int modification128() const { return m_mod128; }
+    const std::array<int, 4> &weights128() const { return m_weights128; }
+    const std::array<qint32, 4> &lastPulses128() const { return m_lastPulses128; }
+
     void setJumperClosed(bool closed) { m_opt.jumperClosed = closed; }
     void setPasswordMismatch(bool on) { m_opt.passwordMismatch = on; }
 
@@ -61,8 +72,6 @@ public:
     void setOnChanged(std::function<void()> f) { m_onChanged = std::move(f); }
 
 private:
-    using Values = std::array<std::array<double, 2>, int(Field::Count)>;
-
     bool addressedToMe(const QByteArray &f) const;
     QByteArray header(int length, int code) const;
     QByteArray statusReply(int code, int status) const;
@@ -114,6 +123,8 @@ private:
     qint64 m_hourlyRestart = 0;
     int m_mod128 = 4;
     std::array<int, 4> m_weights128{0, 0, 0, 0};
+    std::array<qint32, 4> m_lastPulses128{0, 0, 0, 0};
+    Values m_lastState{};
     QList<QByteArray> m_changeLog; // 33 records of 40 data bytes
     int m_changeNext = 0;
     mutable QRandomGenerator64 m_rng;

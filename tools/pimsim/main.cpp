@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption optFrameGap(QStringLiteral("frame-gap"), QStringLiteral("A pause this long inside a request abandons it, ms (default 1000)."), QStringLiteral("MS"), QStringLiteral("1000"));
     const QCommandLineOption optCalFault(QStringLiteral("cal-fault"), QStringLiteral("Calibration channel 2..5 that measures 1.7 off its set-point."), QStringLiteral("CH"), QStringLiteral("0"));
     const QCommandLineOption optDevErr(QStringLiteral("device-error"), QStringLiteral("Device error code shown in state and archives (default 0)."), QStringLiteral("CODE"), QStringLiteral("0"));
-    const QCommandLineOption optSysErr(QStringLiteral("system-error"), QStringLiteral("System error code shown in state and archives (default 0)."), QStringLiteral("CODE"), QStringLiteral("0"));
+    const QCommandLineOption optSysErr(QStringLiteral("system-error"), QStringLiteral("System error code shown in state and archives (default 0); with a code other than 0 the archives also count time and heat under error (types 225 and 227: with a device error code)."), QStringLiteral("CODE"), QStringLiteral("0"));
     const QCommandLineOption optModemResult(QStringLiteral("modem-result"), QStringLiteral("Outcome of every call: connect, busy, no-carrier, no-dialtone or none."), QStringLiteral("R"));
     const QCommandLineOption optDialMs(QStringLiteral("modem-dial-ms"), QStringLiteral("Time from ATD to its result, ms (default 300)."), QStringLiteral("MS"), QStringLiteral("300"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
