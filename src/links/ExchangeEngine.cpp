@@ -1,0 +1,303 @@
+#include "links/ExchangeEngine.h"
+
+#include "protocol/Fields.h"
+#include "protocol/Imitation.h"
+
+namespace pim {
+
+QString linkBusyText()
+{
+    return QStringLiteral("ИДЕТ ОБМЕН С ПРИБОРОМ, ПОДОЖДИТЕ");
+}
+
+ExchangeEngine::ExchangeEngine(QObject *parent)
+    : QObject(parent), m_port(new TCommPortDriver(this)), m_udp(new UdpChannel(this))
+{
+    // The program's port: the page of port settings sets the name later.
+    m_port->setPort(pnCustom);
+    m_port->setPortName(comPortName(2));
+    m_port->setOutputTimeout(1000);
+    m_port->setInputTimeout(1000);
+}
+
+ExchangeEngine::~ExchangeEngine() = default;
+
+void ExchangeEngine::setWaiter(Waiter *w)
+{
+    m_waiter = w;
+    m_port->setWaiter(w);
+    m_udp->setWaiter(w);
+}
+
+void ExchangeEngine::setNetworkAddress(const QString &host, int port)
+{
+    m_netHost = host;
+    m_netPort = port;
+}
+
+void ExchangeEngine::Pause(int ms)
+{
+    if (m_replayMode) {
+        waiter().processPending();
+        return;
+    }
+    waiter().Pause(ms);
+}
+
+void ExchangeEngine::trace(const QString &text, bool onlyVisible)
+{
+    if (onlyVisible && !m_memo.isVisible())
+        return;
+    m_memo.insert(text);
+}
+
+// ---------------------------------------------------------------- one at a time
+
+bool ExchangeEngine::beginCommand()
+{
+    QList<int> &depths = m_commandWaitDepths;
+    const int depth = waiter().depth();
+    if (m_exchanging || (m_commandDepth > 0 && (depths.isEmpty() || depth > depths.last())))
+        return false;
+    depths.append(depth);
+    ++m_commandDepth;
+    return true;
+}
+
+void ExchangeEngine::endCommand()
+{
+    if (m_commandDepth <= 0)
+        return;
+    --m_commandDepth;
+    QList<int> &depths = m_commandWaitDepths;
+    if (!depths.isEmpty())
+        depths.removeLast();
+}
+
+// ---------------------------------------------------------------- route
+
+bool ExchangeEngine::Exchange(const Tab &request, Tab &reply)
+{
+    m_lastError.clear();
+    m_lastAttempts = 0;
+    if (m_exchanging) {
+        m_lastError = linkBusyText();
+        return false;
+    }
+    struct Busy {
+        bool &b;
+        explicit Busy(bool &x) : b(x) { b = true; }
+        ~Busy() { b = false; }
+    } busy(m_exchanging);
+
+    if (m_replayMode) {
+        if (!m_replay) {
+            m_lastError = QStringLiteral("нет архива для ответа");
+            return false;
+        }
+        Tab r;
+        if (!m_replay(request, r))
+            return false;
+        reply = r;
+        return true;
+    }
+    if (m_imitation) {
+        Imitator &im = m_imitator ? *m_imitator : imitator();
+        const Imitator::Result res = im.ImitReply(request);
+        if (res.pauseMs > 0)
+            Pause(res.pauseMs);
+        reply = res.reply;
+        return true;
+    }
+    if (m_networkActive)
+        return udpExchange(request, reply);
+    return serialExchange(request, reply);
+}
+
+// ---------------------------------------------------------------- serial
+
+bool ExchangeEngine::ReadFrame(QByteArray &r, int *received, bool *started, int firstByteTimeoutMs)
+{
+    QByteArray first;
+    if (firstByteTimeoutMs >= 0) {
+        const quint32 saved = m_port->InputTimeout();
+        m_port->setInputTimeout(qMin<quint32>(saved, quint32(firstByteTimeoutMs)));
+        first = m_port->ReadBytes(1);
+        m_port->setInputTimeout(saved);
+    } else {
+        first = m_port->ReadBytes(1);
+    }
+    if (started)
+        *started = !first.isEmpty();
+    if (first.isEmpty()) {
+        if (received)
+            *received = int(r.size());
+        return false;
+    }
+    const int L = quint8(first[0]);
+    if (L >= 1 && L <= 5) {
+        if (received)
+            *received = int(r.size());
+        return false;
+    }
+    const int total = L == 0 ? 256 : L;
+    r = QByteArray(total, '\0');
+    r[0] = char(L);
+    const int want = total - 1;
+    const int got = m_port->ReadBytes(r.data() + 1, want);
+    if (received)
+        *received = 1 + got;
+    return got == want;
+}
+
+QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c)
+{
+    return ScanJunk(s, c, CurrentIdentity());
+}
+
+QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c, const Identity &id)
+{
+    const int n = int(s.size());
+    auto at = [&](int p) { return int(quint8(s[p - 1])); }; // 1-based
+    for (int p = 1; p <= n - 5; ++p) {
+        const int L = at(p);
+        if (c != 0) {
+            if (L < 6 || p + L - 1 > n)
+                continue;
+            const Tab body = Tab::fromBytes(QByteArrayView(s).sliced(p - 1, L - 1));
+            if (at(p + L - 1) != CalcCS(body))
+                continue;
+            if (at(p + 1) != id.type)
+                continue;
+            if (at(p + 2) + 256 * at(p + 3) != id.number)
+                continue;
+            if (at(p + 4) != c)
+                continue;
+            return s.mid(p - 1, L);
+        }
+        if (L != 6 || !inValidTypeSet(at(p + 1)) || at(p + 4) != 0)
+            continue;
+        const Tab body = Tab::fromBytes(QByteArrayView(s).sliced(p - 1, 5));
+        if (at(p + 5) != CalcCS(body))
+            continue;
+        return s.mid(p - 1, 6);
+    }
+    return QByteArray();
+}
+
+bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
+{
+    const QByteArray req = TabToStr(request);
+    const QByteArray idTemplate = TabToStr(IdentityTemplate());
+    if (!m_port->OpenPort()) {
+        m_lastError = m_port->lastError();
+        return false;
+    }
+    // The receive event stays off for the whole exchange, not only during
+    // the reads: a poll in the pause after the write would hand the start
+    // of the reply to the asynchronous path, which drops it.
+    ReceiveHold hold(*m_port);
+    // Bytes still coming from an earlier exchange (the tail of a reply read
+    // short, noise) answer another request: they go, until the line is
+    // quiet (at most a receive queue of them), before this request is
+    // written. Within the attempts below a late reply to this same request
+    // is still welcome.
+    if (m_port->RxCount() > 0)
+        m_port->ReadBytes(int(m_port->InBufSize()));
+    const int code = request.at(4);
+    QByteArray r;
+    bool ok = false;
+    for (int attempt = 1; attempt <= kSerialAttempts; ++attempt) {
+        m_lastAttempts = attempt;
+        trace(QStringLiteral("ЗАПРОС=") + TabToDecBar(request), true);
+        const int written = m_port->SendData(req);
+        Pause(kExchangePause);
+        if (!m_port->IsOpen())
+            break;
+        int received = 0;
+        ok = ReadFrame(r, &received);
+        if (ok && r == req) {
+            // The request itself: an echo of the line, or a reply that
+            // repeats the request (a request without data may get one).
+            // When another frame follows soon, that one is the reply.
+            QByteArray next;
+            int nextReceived = 0;
+            bool started = false;
+            const bool nextOk = ReadFrame(next, &nextReceived, &started, kEchoFollowMs);
+            if (started) {
+                r = next;
+                ok = nextOk;
+                received = nextReceived;
+            }
+        }
+        trace(QStringLiteral("length(r)=") + QString::number(r.size()) + QLatin1Char(';'), false);
+        trace(QStringLiteral(" ОТВЕТ=") + ListBytes(r, QStringLiteral("|"), 0) + QStringLiteral("\r\n"), true);
+        // An echo of the identity template is never a reply, however
+        // whole it came back: it goes on to the search, which rejects it.
+        if (ok && written == req.size() && r != idTemplate)
+            break;
+        ok = false;
+        // Only what arrived is searched: the zero fill after a short read
+        // is no part of any frame.
+        r = ScanJunk(r.left(received), code);
+        if (r.size() >= 6 && r != idTemplate) {
+            trace(QStringLiteral("ЕСТЬ ") + ListBytes(r, QStringLiteral("|"), 0), true);
+            ok = true;
+            break;
+        }
+        trace(QStringLiteral("НЕТ В мУСОРЕ\r\n"), true);
+    }
+    if (!ok) {
+        m_lastError = QStringLiteral("нет ответа");
+        return false;
+    }
+    reply = StrToTab(r);
+    return true;
+}
+
+// ---------------------------------------------------------------- UDP
+
+bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
+{
+    if (m_netHost.trimmed().isEmpty()) {
+        m_lastError = QStringLiteral("нет адреса");
+        if (m_networkPageShown)
+            m_networkPageShown();
+        return false;
+    }
+    m_udp->setHost(m_netHost.trimmed());
+    m_udp->setPort(quint16(qBound(0, m_netPort, 65535)));
+    const int step = int(qMax<quint32>(m_port->InputTimeout(), 1000));
+    QByteArray payload;
+    bool ok = false;
+    for (int i = 0; i < kUdpAttempts; ++i) {
+        m_lastAttempts = i + 1;
+        Pause(1);
+        if (i == 0) {
+            // Whatever waits now answered an earlier request (a reply that
+            // came too late, a duplicate) or came from elsewhere: it must
+            // not pass for the answer to this one.
+            m_udp->discardPending();
+        } else if (m_udp->receive(payload, 0)) {
+            // The late answer to an earlier attempt of this same request.
+            ok = true;
+            break;
+        }
+        if (!m_udp->send(request.bytes())) {
+            m_lastError = m_udp->lastError();
+            return false;
+        }
+        if (m_udp->receive(payload, i * step)) {
+            ok = true;
+            break;
+        }
+    }
+    if (!ok) {
+        m_lastError = QStringLiteral("нет ответа");
+        return false;
+    }
+    reply = Tab::fromBytes(payload);
+    return true;
+}
+
+} // namespace pim

@@ -1,0 +1,147 @@
+#pragma once
+// Exchange: the one way from a command to a device. It picks the route
+// (carrier replay, imitation, UDP converter, serial port), retries, recovers
+// a reply from bytes that came mixed with line noise, and traces every
+// serial attempt into the terminal memo.
+//
+// One exchange at a time: a device command holds the link for its whole
+// sequence (LinkCommand); a second command started meanwhile (from a click
+// handled during a wait) is refused with kLinkBusyText, and an Exchange
+// called while another one waits returns false at once.
+
+#include "links/CommPortDriver.h"
+#include "links/TerminalMemo.h"
+#include "links/UdpChannel.h"
+#include "links/Waiter.h"
+#include "protocol/Frame.h"
+#include "protocol/Tab.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace pim {
+
+class Imitator;
+
+// The status text of a device command refused because another one runs.
+QString linkBusyText();
+
+class ExchangeEngine : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSerialAttempts = 4;
+    static constexpr int kUdpAttempts = 5;
+    // The wait between writing a request and reading its reply.
+    static constexpr int kExchangePause = 10;
+    // How long a reply may take to follow the echo of its request.
+    static constexpr int kEchoFollowMs = 250;
+
+    explicit ExchangeEngine(QObject *parent = nullptr);
+    ~ExchangeEngine() override;
+
+    TCommPortDriver &port() { return *m_port; }
+    UdpChannel &udp() { return *m_udp; }
+    TerminalMemo &memo() { return m_memo; }
+    const TerminalMemo &memo() const { return m_memo; }
+
+    void setWaiter(Waiter *w);
+    Waiter &waiter() const { return m_waiter ? *m_waiter : defaultWaiter(); }
+
+    // ---- the route
+    // ReplayMode: answered from the loaded carrier archive by the handler.
+    bool ReplayMode() const { return m_replayMode; }
+    void setReplayMode(bool on) { m_replayMode = on; }
+    void setReplayHandler(std::function<bool(const Tab &request, Tab &reply)> h) { m_replay = std::move(h); }
+    // Imitation: the checked state of "имитация".
+    bool imitation() const { return m_imitation; }
+    void setImitation(bool on) { m_imitation = on; }
+    void setImitator(Imitator *im) { m_imitator = im; }
+    // The network page "СЕТЬ" is the active connection page.
+    bool networkActive() const { return m_networkActive; }
+    void setNetworkActive(bool on) { m_networkActive = on; }
+    // MEip and SEp of the network page.
+    void setNetworkAddress(const QString &host, int port);
+    QString networkHost() const { return m_netHost; }
+    int networkPort() const { return m_netPort; }
+    // The network page's show handler, run when an exchange finds no address.
+    void setNetworkPageShown(std::function<void()> h) { m_networkPageShown = std::move(h); }
+
+    // ---- exchange
+    // True: `reply` holds the reply. False: no reply, `reply` unchanged.
+    // `request` and `reply` may be the same variable.
+    bool Exchange(const Tab &request, Tab &reply);
+    // Waits with events handled; in replay mode only handles what is pending.
+    void Pause(int ms);
+
+    // Reads one frame from the port into r: the length byte, then the rest.
+    // `received` gets how many bytes of r really arrived (r is zero-filled
+    // past them); `started` whether a length byte came at all. r is
+    // unchanged when no frame start came.
+    // firstByteTimeoutMs (when >= 0) bounds the wait for the length byte.
+    bool ReadFrame(QByteArray &r, int *received = nullptr, bool *started = nullptr,
+                   int firstByteTimeoutMs = -1);
+    // The first complete frame inside s: addressed to the current device with
+    // command code c, or (c = 0) an identity reply. Empty when none.
+    static QByteArray ScanJunk(const QByteArray &s, int c);
+    static QByteArray ScanJunk(const QByteArray &s, int c, const Identity &id);
+
+    // ---- one exchange at a time
+    bool exchanging() const { return m_exchanging; }
+    bool commandRunning() const { return m_commandDepth > 0; }
+    bool beginCommand();
+    void endCommand();
+    // Why the last Exchange failed (for traces and tests; the caller shows
+    // its own status text).
+    QString lastError() const { return m_lastError; }
+    // Attempts made by the last serial or UDP exchange.
+    int lastAttempts() const { return m_lastAttempts; }
+
+private:
+    bool serialExchange(const Tab &request, Tab &reply);
+    bool udpExchange(const Tab &request, Tab &reply);
+    void trace(const QString &text, bool onlyVisible);
+
+    TCommPortDriver *m_port;
+    UdpChannel *m_udp;
+    TerminalMemo m_memo;
+    Waiter *m_waiter = nullptr;
+    Imitator *m_imitator = nullptr;
+    std::function<bool(const Tab &, Tab &)> m_replay;
+    std::function<void()> m_networkPageShown;
+    bool m_replayMode = false;
+    bool m_imitation = false;
+    bool m_networkActive = false;
+    QString m_netHost;
+    int m_netPort = 5001;
+    bool m_exchanging = false;
+    int m_commandDepth = 0;
+    // The wait depth at which each running command began: a command begun
+    // deeper than the one running was started by an event handled during
+    // one of its waits.
+    QList<int> m_commandWaitDepths;
+    QString m_lastError;
+    int m_lastAttempts = 0;
+};
+
+// Holds the link for one device command; false when another command runs.
+class LinkCommand {
+public:
+    explicit LinkCommand(ExchangeEngine &e) : m_e(e), m_ok(e.beginCommand()) {}
+    ~LinkCommand()
+    {
+        if (m_ok)
+            m_e.endCommand();
+    }
+    LinkCommand(const LinkCommand &) = delete;
+    LinkCommand &operator=(const LinkCommand &) = delete;
+    explicit operator bool() const { return m_ok; }
+
+private:
+    ExchangeEngine &m_e;
+    bool m_ok;
+};
+
+} // namespace pim

@@ -1,0 +1,67 @@
+#pragma once
+// The UDP client of the network link: one request datagram, one reply
+// datagram, through a line converter at a host and port.
+//
+// A reply is taken only from the converter's address, and datagrams that
+// are already queued when a request goes out are thrown away first: a late
+// answer to an earlier attempt, or a datagram from any other host, is never
+// taken as the reply to the next request.
+
+#include "links/Waiter.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+class QUdpSocket;
+
+namespace pim {
+
+class UdpChannel : public QObject {
+    Q_OBJECT
+public:
+    explicit UdpChannel(QObject *parent = nullptr);
+    ~UdpChannel() override;
+
+    void setWaiter(Waiter *w) { m_waiter = w; }
+    Waiter &waiter() const { return m_waiter ? *m_waiter : defaultWaiter(); }
+
+    // Host name or dotted address, and port. A name is resolved when the
+    // next request goes out.
+    void setHost(const QString &host);
+    void setPort(quint16 port) { m_port = port; }
+    QString host() const { return m_host; }
+    quint16 port() const { return m_port; }
+
+    // Resolves the host (dotted address at once, names through a lookup of
+    // at most lookupTimeoutMs); false with lastError() when it cannot.
+    bool resolve(int lookupTimeoutMs = 5000);
+    QHostAddress address() const { return m_address; }
+
+    // Throws away every datagram waiting in the socket; returns how many.
+    int discardPending();
+    // Sends one datagram to the converter; false (lastError) on a send error.
+    bool send(const QByteArray &payload);
+    // Waits at most ms for a non-empty datagram from the converter's address;
+    // datagrams from elsewhere are dropped. ms = 0 only looks at what waits.
+    bool receive(QByteArray &payload, int ms);
+
+    QString lastError() const { return m_lastError; }
+    int droppedForeign() const { return m_droppedForeign; }
+
+private:
+    bool ensureSocket();
+    bool takeOne(QByteArray &payload);
+
+    QUdpSocket *m_socket = nullptr;
+    Waiter *m_waiter = nullptr;
+    QString m_host;
+    QString m_resolvedFor;
+    QHostAddress m_address;
+    quint16 m_port = 5001;
+    QString m_lastError;
+    int m_droppedForeign = 0;
+};
+
+} // namespace pim

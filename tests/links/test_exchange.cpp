@@ -1,0 +1,296 @@
+// The exchange engine over a scripted pseudo-terminal peer: the recovery of
+// a reply from noise, the traces, the attempts, the route order, one
+// exchange at a time, and the capped terminal memo.
+
+#include "LinkTestSupport.h"
+#include "links/ExchangeEngine.h"
+#include "protocol/Fields.h"
+#include "protocol/Imitation.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using pimtest::PtyPeer;
+
+namespace {
+
+QByteArray hex(const char *h)
+{
+    return Tab::fromHex(QString::fromLatin1(h)).bytes();
+}
+
+// Type 229, number 0x1234: the state request is 06 E5 34 12 01 CE.
+struct Device229 {
+    Device229() { SetCurrentIdentity(229, 0x1234); }
+    ~Device229() { ResetIdentity(); }
+};
+
+struct SerialFixture : ::testing::Test {
+    PtyPeer peer;
+    ExchangeEngine engine;
+    void SetUp() override
+    {
+        ASSERT_TRUE(peer.ok());
+        engine.port().setPortName(peer.slavePath());
+        engine.port().setInputTimeout(150);
+        engine.memo().setVisible(true);
+    }
+    QString trace() const { return engine.memo().text(); }
+};
+
+} // namespace
+
+TEST(ScanJunk, FindsTheFirstCompleteFrame)
+{
+    const Identity dev{229, 0x1234};
+    struct Case {
+        const char *name;
+        const char *bytes;
+        int code;
+        const char *found;
+    } cases[] = {
+        {"frame after junk", "0A 06 E5 34 12 01 CE", 1, "06 E5 34 12 01 CE"},
+        {"frame between junk", "FF 00 06 E5 34 12 01 CE 77", 1, "06 E5 34 12 01 CE"},
+        {"wrong code", "06 E5 34 12 05 CA", 1, ""},
+        {"wrong number", "06 E5 35 12 01 CD", 1, ""},
+        {"bad checksum", "06 E5 34 12 01 CF", 1, ""},
+        {"does not fit", "08 E5 34 12 01 00 00", 1, ""},
+        {"too short to search", "06 E5 34 12 01", 1, ""},
+        {"identity reply", "33 06 E5 34 12 00 CF", 0, "06 E5 34 12 00 CF"},
+        {"identity: type not served", "06 10 34 12 00 A4", 0, ""},
+        {"identity: the template matches", "06 00 00 00 00 FA", 0, "06 00 00 00 00 FA"},
+        {"empty", "", 0, ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ExchangeEngine::ScanJunk(hex(c.bytes), c.code, dev), hex(c.found)) << c.name;
+}
+
+TEST_F(SerialFixture, LengthByteThreeFailsTheFirstAttempt)
+{
+    Device229 dev;
+    peer.answer = [](const QByteArray &, int i) {
+        return i == 0 ? hex("03") : hex("06 E5 34 12 01 CE");
+    };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
+    EXPECT_EQ(engine.lastAttempts(), 2);
+    EXPECT_EQ(peer.requests.size(), 2);
+    const QStringList lines = engine.memo().lines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral("ЗАПРОС=6|229|52|18|1|206|length(r)=0; ОТВЕТ="));
+    EXPECT_EQ(lines[2], QStringLiteral("НЕТ В мУСОРЕ"));
+    EXPECT_EQ(lines[3], QStringLiteral("ЗАПРОС=6|229|52|18|1|206|length(r)=6; ОТВЕТ=006|229|052|018|001|206"));
+}
+
+TEST_F(SerialFixture, ReplyAfterJunkIsFoundAndListed)
+{
+    Device229 dev;
+    peer.answer = [](const QByteArray &, int) { return hex("0A 06 E5 34 12 01 CE"); };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    EXPECT_TRUE(trace().contains(QStringLiteral("length(r)=10;")));
+    EXPECT_TRUE(trace().endsWith(QStringLiteral("ЕСТЬ 006|229|052|018|001|206")));
+}
+
+TEST_F(SerialFixture, WholeFrameIsReturnedUnchecked)
+{
+    Device229 dev;
+    peer.answer = [](const QByteArray &, int) { return hex("08 00 06 E5 34 12 01 CE"); };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io.toHex(), QStringLiteral("08 00 06 E5 34 12 01 CE"));
+    EXPECT_FALSE(TestAnswer(io, 105, Q_State).isEmpty());
+    EXPECT_FALSE(trace().contains(QStringLiteral("ЕСТЬ")));
+}
+
+TEST_F(SerialFixture, EchoedTemplateIsNeverAReply)
+{
+    ResetIdentity();
+    peer.answer = [](const QByteArray &req, int) { return req; };
+    Tab io = SQNoTu();
+    const Tab before = io;
+    EXPECT_FALSE(engine.Exchange(io, io));
+    EXPECT_EQ(io, before);
+    EXPECT_EQ(peer.requests.size(), 4);
+    EXPECT_EQ(trace().count(QStringLiteral("НЕТ В мУСОРЕ")), 4);
+}
+
+TEST_F(SerialFixture, TruncatedFrameIsNotCompletedWithZeros)
+{
+    Device229 dev;
+    // 08 E5 34 12 01 CC and then nothing: with the two missing bytes read
+    // as zeros the frame would pass its checksum.
+    peer.answer = [](const QByteArray &, int) { return hex("08 E5 34 12 01 CC"); };
+    Tab io = SQ(Q_State);
+    EXPECT_FALSE(engine.Exchange(io, io));
+    EXPECT_EQ(engine.lastAttempts(), 4);
+    EXPECT_TRUE(trace().contains(QStringLiteral("length(r)=8;")));
+}
+
+TEST_F(SerialFixture, HiddenMemoKeepsOnlyTheLengthLines)
+{
+    Device229 dev;
+    engine.memo().setVisible(false);
+    peer.answer = [](const QByteArray &, int) { return hex("06 E5 34 12 01 CE"); };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(engine.memo().lines(), QStringList({QStringLiteral("Гипертерминал"), QStringLiteral("length(r)=6;length(r)=6;")}));
+}
+
+TEST(Exchange, MissingPortFailsAtOnceWithoutTrace)
+{
+    pimtest::app();
+    ExchangeEngine engine;
+    engine.memo().setVisible(true);
+    engine.port().setPortName(QStringLiteral("/dev/pim-no-such-port"));
+    Tab io = SQNoTu();
+    const Tab before = io;
+    EXPECT_FALSE(engine.Exchange(io, io));
+    EXPECT_EQ(io, before);
+    EXPECT_EQ(engine.memo().lines(), QStringList({QStringLiteral("Гипертерминал"), QString()}));
+}
+
+TEST(Exchange, RouteOrderReplayImitationThenLinks)
+{
+    pimtest::app();
+    SetCurrentIdentity(229, 0x1234);
+    ExchangeEngine engine;
+    engine.port().setPortName(QStringLiteral("/dev/pim-no-such-port"));
+    Imitator im([] { return 0.25; });
+    engine.setImitator(&im);
+    int replays = 0;
+    engine.setReplayHandler([&](const Tab &, Tab &r) { ++replays; r = Tab{6, 1, 2, 3, 4, 5}; return true; });
+
+    const Tab setTime = SQ(Q_SetTime, Tab{0, 0, 1, 1, 26});
+    Tab io = setTime;
+    engine.setReplayMode(true);
+    engine.setImitation(true);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io, (Tab{6, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(replays, 1);
+
+    engine.setReplayMode(false);
+    io = setTime;
+    ASSERT_TRUE(engine.Exchange(io, io)); // imitation answers a set-time with the request
+    EXPECT_EQ(io, setTime);
+
+    engine.setImitation(false);
+    EXPECT_FALSE(engine.Exchange(io, io)); // the serial port does not exist
+    ResetIdentity();
+}
+
+TEST_F(SerialFixture, OneExchangeAtATime)
+{
+    Device229 dev;
+    peer.answer = [&](const QByteArray &, int) { return hex("06 E5 34 12 01 CE"); };
+    // A second exchange started by an event while the first one waits.
+    bool nestedResult = true;
+    QString nestedError;
+    bool commandRefused = false;
+    engine.port().setPollingDelay(5);
+    QTimer::singleShot(2, [&] {
+        Tab other = SQ(Q_State);
+        nestedResult = engine.Exchange(other, other);
+        nestedError = engine.lastError();
+        LinkCommand second(engine);
+        commandRefused = !second;
+    });
+    LinkCommand first(engine);
+    ASSERT_TRUE(first);
+    {
+        LinkCommand nested(engine); // the same command going on: allowed
+        EXPECT_TRUE(nested);
+    }
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_FALSE(nestedResult);
+    EXPECT_EQ(nestedError, linkBusyText());
+    EXPECT_TRUE(commandRefused);
+    EXPECT_EQ(peer.requests.size(), 1);
+}
+
+TEST(TerminalMemo, CapDropsTheOldestLines)
+{
+    TerminalMemo memo(200);
+    for (int i = 0; i < 100; ++i)
+        memo.insert(QStringLiteral("line %1\r\n").arg(i));
+    EXPECT_LE(memo.charCount(), 200);
+    EXPECT_EQ(memo.lines().constLast(), QString());
+    EXPECT_EQ(memo.lines().at(memo.lines().size() - 2), QStringLiteral("line 99"));
+    // One endless line (the hidden memo's trace) is cut from its start.
+    TerminalMemo hidden(200);
+    for (int i = 0; i < 1000; ++i)
+        hidden.insert(QStringLiteral("length(r)=6;"));
+    EXPECT_LE(hidden.charCount(), 200);
+    EXPECT_TRUE(hidden.text().endsWith(QStringLiteral("length(r)=6;")));
+    hidden.reset();
+    EXPECT_EQ(hidden.lines(), QStringList({QStringLiteral("Гипертерминал"), QString()}));
+}
+
+TEST_F(SerialFixture, EchoedRequestIsSkippedForTheReplyBehindIt)
+{
+    Device229 dev;
+    const QByteArray reply = hex("07 E5 34 12 01 55 78");
+    // An echoing line: the request comes back, then the reply.
+    peer.answer = [&](const QByteArray &req, int) { return req + reply; };
+    for (int i = 0; i < 3; ++i) {
+        Tab io = SQ(Q_State);
+        ASSERT_TRUE(engine.Exchange(io, io)) << i;
+        EXPECT_EQ(io.bytes(), reply) << i;
+        EXPECT_EQ(engine.lastAttempts(), 1);
+    }
+    // A device whose reply repeats the request: taken once nothing follows.
+    peer.answer = [](const QByteArray &req, int) { return req; };
+    Tab io = SQ(Q_ArhBegin);
+    const Tab request = io;
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io, request);
+}
+
+TEST_F(SerialFixture, LeftoverOfAnEarlierExchangeIsNotTheNextReply)
+{
+    Device229 dev;
+    // The first reply is followed by a stray copy of itself; the second
+    // request must get its own reply, not the copy.
+    peer.answer = [](const QByteArray &, int i) {
+        const QByteArray r = i == 0 ? hex("07 E5 34 12 01 01 CC") : hex("07 E5 34 12 01 02 CB");
+        return i == 0 ? r + r : r;
+    };
+    Tab a = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(a, a));
+    EXPECT_EQ(a.at(5), 1);
+    Tab b = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(b, b));
+    EXPECT_EQ(b.at(5), 2);
+}
+
+TEST(TerminalMemo, SavedInWindows1251AndReset)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TerminalMemo memo;
+    memo.insert(QStringLiteral("ЗАПРОС=6|\r\nНЕТ В мУСОРЕ"));
+    const QString path = dir.filePath(QStringLiteral("ГИПЕРТЕРМИНАЛ.txt"));
+    EXPECT_EQ(memo.saveAndReset(path), QString());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), toCp1251(QStringLiteral("Гипертерминал\r\nЗАПРОС=6|\r\nНЕТ В мУСОРЕ\r\n")));
+    EXPECT_EQ(memo.lines(), QStringList({QStringLiteral("Гипертерминал"), QString()}));
+    // A path that cannot take the file (its folder is a file): the memo
+    // stays as it was.
+    memo.insert(QStringLiteral("x"));
+    EXPECT_NE(memo.saveAndReset(path + QStringLiteral("/под-файлом.txt")), QString());
+    EXPECT_EQ(memo.lines().constLast(), QStringLiteral("x"));
+}

@@ -1,0 +1,137 @@
+// The exchange engine against the simulator: over a pseudo-terminal and
+// over UDP, on a clean line and on a noisy one.
+
+#include "LinkTestSupport.h"
+#include "SimProcess.h"
+#include "links/ExchangeEngine.h"
+#include "protocol/Frame.h"
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using pimtest::SimProcess;
+
+namespace {
+
+#define REQUIRE_SIM()                                                  \
+    if (!SimProcess::available())                                      \
+    GTEST_SKIP() << "pimsim not built in " << qPrintable(SimProcess::binary())
+
+// Identifies the device; true when type and number came back.
+bool identify(ExchangeEngine &e, int &type, int &number)
+{
+    ResetIdentity();
+    Tab io = SQNoTu();
+    if (!e.Exchange(io, io))
+        return false;
+    return DecNoTu(io, number, type).isEmpty();
+}
+
+// A state read as the workflows do it: up to 20 attempts until the reply
+// passes its checks.
+bool readState(ExchangeEngine &e, int type)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        Tab io = SQ(Q_State);
+        if (e.Exchange(io, io) && TestAnswer(io, replyLength(type, Q_State), Q_State).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(Sim, SerialIdentityAndState)
+{
+    REQUIRE_SIM();
+    pimtest::app();
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("4660")}));
+    ExchangeEngine engine;
+    engine.port().setPortName(sim.ptyPath());
+    engine.port().setInputTimeout(300);
+    int type = -1, number = -1;
+    ASSERT_TRUE(identify(engine, type, number));
+    EXPECT_EQ(type, 229);
+    EXPECT_EQ(number, 4660);
+    SetCurrentIdentity(type, number);
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(TestAnswer(io, 105, Q_State), QString());
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    ResetIdentity();
+}
+
+TEST(Sim, NoisyLineTwoHundredStateReads)
+{
+    REQUIRE_SIM();
+    pimtest::app();
+    SimProcess sim;
+    const QStringList args{QStringLiteral("--type"), QStringLiteral("236"), QStringLiteral("--number"), QStringLiteral("77"),
+                     QStringLiteral("--seed"), QStringLiteral("7"),
+                     QStringLiteral("--fault"), QStringLiteral("junk=0.2"),
+                     QStringLiteral("--fault"), QStringLiteral("echo=0.1"),
+                     QStringLiteral("--fault"), QStringLiteral("split=0.2"),
+                     QStringLiteral("--split-gap"), QStringLiteral("20")};
+    ASSERT_TRUE(sim.start(args));
+    ExchangeEngine engine;
+    engine.port().setPortName(sim.ptyPath());
+    engine.port().setInputTimeout(100);
+    int type = -1, number = -1;
+    bool identified = false;
+    for (int i = 0; i < 5 && !identified; ++i)
+        identified = identify(engine, type, number);
+    ASSERT_TRUE(identified);
+    ASSERT_EQ(type, 236);
+    SetCurrentIdentity(type, number);
+    int ok = 0;
+    for (int i = 0; i < 200; ++i)
+        ok += readState(engine, type) ? 1 : 0;
+    EXPECT_EQ(ok, 200);
+    ResetIdentity();
+}
+
+TEST(Sim, UdpIdentityAndState)
+{
+    REQUIRE_SIM();
+    pimtest::app();
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("228"), QStringLiteral("--number"), QStringLiteral("321"),
+                           QStringLiteral("--udp"), QStringLiteral("0")}));
+    ASSERT_GT(sim.udpPort(), 0) << qPrintable(sim.firstLine());
+    ExchangeEngine engine;
+    engine.setNetworkActive(true);
+    engine.setNetworkAddress(QStringLiteral("127.0.0.1"), sim.udpPort());
+    int type = -1, number = -1;
+    ASSERT_TRUE(identify(engine, type, number));
+    EXPECT_EQ(type, 228);
+    EXPECT_EQ(number, 321);
+    SetCurrentIdentity(type, number);
+    for (int i = 0; i < 20; ++i) {
+        Tab io = SQ(Q_State);
+        ASSERT_TRUE(engine.Exchange(io, io));
+        ASSERT_EQ(TestAnswer(io, 97, Q_State), QString()) << i;
+    }
+    ResetIdentity();
+}
+
+TEST(Sim, SilentReplyIsRetried)
+{
+    REQUIRE_SIM();
+    pimtest::app();
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("5"),
+                           QStringLiteral("--fault"), QStringLiteral("silence@1,2")}));
+    ExchangeEngine engine;
+    engine.port().setPortName(sim.ptyPath());
+    engine.port().setInputTimeout(100);
+    engine.memo().setVisible(true);
+    Tab io = SQNoTu();
+    ResetIdentity();
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(engine.lastAttempts(), 3);
+    EXPECT_EQ(engine.memo().text().count(QStringLiteral("НЕТ В мУСОРЕ")), 2);
+    int type = -1, number = -1;
+    EXPECT_EQ(DecNoTu(io, number, type), QString());
+    EXPECT_EQ(number, 5);
+}
