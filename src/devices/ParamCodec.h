@@ -105,8 +105,9 @@ public:
     // k. `diff` lists the device-wide fields in which system 2 differs from
     // system 1 (two-system modules; the write is refused when it is not
     // empty). Returns an error text, empty when the bytes may be sent: a
-    // value that does not fit its field ("выход за диапазон: ..."), or the
-    // red text of the last check while that check has not passed since.
+    // value that does not fit its field ("выход за диапазон: ..."), the
+    // red text of the last check while that check has not passed since, or
+    // (two-system modules) a refused value still kept in the other system.
     QString EncParam(Tab &data, QString &diff) const;
     // The whole write request for the device `id`: a refusal text ("Не
     // совпадает:" + diff, a range error, the text of the last failed

@@ -172,30 +172,30 @@ bool ParamCodec25::CheckParam(ParamStatus &status)
         setEditText(*c, Format(u"%.2d:%.2d", {h, m}));
         *starts[i] = int(h * 60 + m);
     }
+    // A weight too large for its word is stored like any other: the range
+    // check below names it.
     for (int i = 0; i < 3; ++i) {
-        const ParamControl *c = m_form.find(N::weight(i + 1));
+        ParamControl *c = m_form.find(N::weight(i + 1));
         if (!c)
             continue;
         if (!untouched(*c)) {
-            const double v = parseReal(c->text).value_or(-1);
-            if (v >= 0 && !wordOf(v)) {
-                fail(*c); // would not fit its word: not stored
-                continue;
-            }
-            r.weight[i] = v;
+            r.weight[i] = parseReal(c->text).value_or(-1);
+            markTaken(*c);
         }
         if (r.weight[i] < 0)
             fail(*c);
     }
     for (auto [name, target] : {std::pair{N::kElectric, &r.electricWeight}, std::pair{N::kColdTemp, &r.coldTemp},
                                 std::pair{N::kLimit, &r.limit}}) {
-        const ParamControl *c = m_form.find(name);
+        ParamControl *c = m_form.find(name);
         if (!c || untouched(*c))
             continue;
-        if (const auto v = parseInt(c->text))
+        if (const auto v = parseInt(c->text)) {
             *target = int(*v);
-        else
+            markTaken(*c);
+        } else {
             fail(*c);
+        }
     }
     if (m_form.find(N::kUseLimit))
         r.useLimit = m_form.checked(N::kUseLimit) ? 1 : 0;
@@ -355,7 +355,7 @@ bool ParamCodec27::CheckParam(ParamStatus &status)
     if (const ParamControl *c = m_form.find(N::kType); c && c->index >= 0)
         m_rec.type = c->index + 1;
     for (int i = 0; i < 4; ++i) {
-        const ParamControl *c = m_form.find(N::weight(i + 1));
+        ParamControl *c = m_form.find(N::weight(i + 1));
         if (!c)
             continue;
         if (!untouched(*c)) {
@@ -365,16 +365,19 @@ bool ParamCodec27::CheckParam(ParamStatus &status)
                 continue;
             }
             m_rec.weight[i] = v;
+            markTaken(*c);
         }
         if (m_rec.weight[i] < 0)
             fail(*c);
     }
-    if (const ParamControl *c = m_form.find(N::kColdTemp); c && !untouched(*c)) {
+    if (ParamControl *c = m_form.find(N::kColdTemp); c && !untouched(*c)) {
         const auto v = parseInt(c->text);
-        if (v && *v >= 0 && *v <= 255)
+        if (v && *v >= 0 && *v <= 255) {
             m_rec.coldTemp = int(*v);
-        else
+            markTaken(*c);
+        } else {
             fail(*c);
+        }
     }
     updateEnabling();
     if (!failure.isEmpty()) {

@@ -136,6 +136,12 @@ bool untouched(const ParamControl &c)
     return c.text == c.shownText;
 }
 
+void markTaken(ParamControl &c)
+{
+    c.shownText = c.text;
+    c.shownDate = c.date;
+}
+
 ParamControl &resetControl(ParamForm &form, const QString &name, ParamControlKind kind)
 {
     ParamControl &c = form.ensure(name, kind);

@@ -55,10 +55,13 @@ QString badValue(const QString &label, const QString &text);
 // outside 1..12 shows as 1, a day outside the month shows as 1.
 QDate shownDate(int year, int day, int month);
 
-// The value of an edit field: the stored one while the operator left the
-// field's text as it was built (its shown text keeps fewer digits than the
-// device's single), else the typed one.
+// The value of an edit field: the stored one while the field's text is
+// still the one built from it or last taken into it (a built text keeps
+// fewer digits than the device's single), else the typed one.
 bool untouched(const ParamControl &c);
+// The typed text was taken into the record: from now on it stands for the
+// stored value, so typing the previous text back counts as an edit again.
+void markTaken(ParamControl &c);
 
 // A fresh control of the form, reset to the defaults of its kind (the
 // operator's edits are replaced, the object names stay).

@@ -97,6 +97,7 @@ void ParamCodecTwo::loadDefaults()
 {
     const ParamHalf h = defaultHalf(m_layout.id);
     m_rec.sys = {h, h};
+    m_refused = {};
     markSet();
     resetCheck();
 }
@@ -132,6 +133,7 @@ QString ParamCodecTwo::DecParam(const Tab &reply, const Identity &id)
         }
     }
     m_rec = r;
+    m_refused = {};
     markSet();
     resetCheck();
     return {};
@@ -281,6 +283,7 @@ bool ParamCodecTwo::CheckParam(ParamStatus &status)
     const int s = formSystem();
     ParamHalf h = m_rec.sys[s];
     const bool ok = readForm(h, s, status);
+    m_refused[s] = !ok;
     m_rec.sys[s] = h;
     CopySysParam(s);
     markSet();
@@ -323,6 +326,7 @@ bool ParamCodecTwo::readForm(ParamHalf &h, int s, ParamStatus &status)
         const bool perLitre = m_layout.unitBit && c->label.contains(T::kPulsesPerLitre);
         if (v < 0) {
             h.weight[i] = perLitre ? roundEven(v * 100) : v * 10; // kept for correction
+            markTaken(*c);
             fail(*c);
             continue;
         }
@@ -330,32 +334,51 @@ bool ParamCodecTwo::readForm(ParamHalf &h, int s, ParamStatus &status)
         // would spill into the unit bit or wrap around.
         if (perLitre) {
             const auto w = wordOf(v * 100, 0x7FFF);
-            if (!w)
+            if (!w) {
                 fail(*c);
-            else
+            } else {
                 h.weight[i] = *w + 0x8000;
+                markTaken(*c);
+            }
         } else {
-            if (!wordOf(v * 10, m_layout.unitBit ? 0x7FFF : 0xFFFF))
+            if (!wordOf(v * 10, m_layout.unitBit ? 0x7FFF : 0xFFFF)) {
                 fail(*c);
-            else
+            } else {
                 h.weight[i] = v * 10;
+                markTaken(*c);
+            }
         }
     }
 
     auto readReal = [&](const QString &name, double &target) -> const ParamControl * {
-        const ParamControl *c = m_form.find(name);
-        if (c && !untouched(*c))
+        ParamControl *c = m_form.find(name);
+        if (c && !untouched(*c)) {
             target = parseReal(c->text).value_or(-1);
+            markTaken(*c);
+        }
         return c;
     };
-    if (m_layout.contractual)
-        for (int i = 0; i < 6; ++i)
-            readReal(N::contract(i + 1), h.contract[i]);
+    // A contractual value that is not a number is refused (it would go to
+    // the device as -1 under a green status); the stored value is kept.
+    if (m_layout.contractual) {
+        for (int i = 0; i < 6; ++i) {
+            ParamControl *c = m_form.find(N::contract(i + 1));
+            if (!c || untouched(*c))
+                continue;
+            if (const auto v = parseReal(c->text)) {
+                h.contract[i] = *v;
+                markTaken(*c);
+            } else {
+                fail(*c);
+            }
+        }
+    }
     // The words at 91 and 93 keep what the device sent: the page never
     // shows them, so it must not overwrite them either.
 
-    if (const ParamControl *c = m_form.find(N::kReportDay); c && !untouched(*c)) {
+    if (ParamControl *c = m_form.find(N::kReportDay); c && !untouched(*c)) {
         h.reportDay = int(parseInt(c->text).value_or(255));
+        markTaken(*c);
     }
     if (const ParamControl *c = m_form.find(N::kReportDay); c && !weak && (h.reportDay < 1 || h.reportDay > 31))
         fail(*c);
@@ -365,29 +388,33 @@ bool ParamCodecTwo::readForm(ParamHalf &h, int s, ParamStatus &status)
             fail(*c);
     }
     for (auto [name, target] : {std::pair{N::kColdTemp1, &h.coldTemp1}, std::pair{N::kColdTemp2, &h.coldTemp2}}) {
-        const ParamControl *c = m_form.find(name);
+        ParamControl *c = m_form.find(name);
         if (!c || untouched(*c))
             continue;
         const auto v = parseInt(c->text);
         if (weak) {
             *target = int(v.value_or(255));
+            markTaken(*c);
         } else if (!v || *v < 0 || *v > 255) {
             fail(*c); // the stored value is kept
         } else {
             *target = int(*v);
+            markTaken(*c);
         }
     }
 
     // A date the operator left alone keeps the stored day and month, so a
     // 29 February (or a value the device holds out of range) survives a
     // year whose calendar cannot show it.
-    if (const ParamControl *c = m_form.find(N::kStart); c && c->date.isValid() && c->date != c->shownDate) {
+    if (ParamControl *c = m_form.find(N::kStart); c && c->date.isValid() && c->date != c->shownDate) {
         h.startDay = c->date.day();
         h.startMonth = c->date.month();
+        markTaken(*c);
     }
-    if (const ParamControl *c = m_form.find(N::kEnd); c && c->date.isValid() && c->date != c->shownDate) {
+    if (ParamControl *c = m_form.find(N::kEnd); c && c->date.isValid() && c->date != c->shownDate) {
         h.endDay = c->date.day();
         h.endMonth = c->date.month();
+        markTaken(*c);
     }
     if (m_form.find(N::kSum))
         h.sumFlag = m_form.checked(N::kSum) ? 0 : 1;
@@ -399,6 +426,35 @@ bool ParamCodecTwo::readForm(ParamHalf &h, int s, ParamStatus &status)
         return false;
     }
     return true;
+}
+
+QString ParamCodecTwo::storedFailure(int system) const
+{
+    const ParamHalf &h = m_rec.sys[system == 1 ? 1 : 0];
+    const bool weak = m_layout.weakCheck;
+    auto refusal = [&](const QString &label, const QString &shown) {
+        return (system == 1 ? T::kSystem2 : T::kSystem1) + QStringLiteral(": ")
+               + (weak ? shown + T::kBadValue : badValue(label, shown));
+    };
+    for (int i = 0; i < 3; ++i) {
+        const double w = h.weight[i];
+        if (w >= 0 && wordOf(w))
+            continue;
+        // What ShowParam puts on the page for this word.
+        const bool perLitre = m_layout.unitBit && hasUnitBit(w);
+        const QString unit = !m_layout.unitBit ? QString() : perLitre ? T::kUnitPulsesPerLitre : T::kUnitLitresPerPulse;
+        const QString shown = perLitre ? real2(double(int(roundEven(w)) & 0x7FFF) / 100) : real1(w / 10);
+        return refusal(weightBaseLabel(i) + unit, shown);
+    }
+    if (weak)
+        return {};
+    if (h.reportDay < 1 || h.reportDay > 31)
+        return refusal(T::kReportDay, integer(h.reportDay));
+    if (h.minFlow < 0)
+        return refusal(T::kMinFlow, real1(h.minFlow));
+    if (h.maxFlow < 0)
+        return refusal(T::kMaxFlow, real1(h.maxFlow));
+    return {};
 }
 
 void ParamCodecTwo::CopySysParam(int system)
@@ -530,6 +586,15 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
         const int f1 = m_rec.sys[0].flags, f2 = m_rec.sys[1].flags;
         const int flags = (f1 & 0x0707) | (f2 & 0x3838) | (f2 & ~0x3F3F & 0xFFFF);
         PutW(flags, data, kFlagsAt - 5);
+    }
+    // A value a check refused and that is still stored in a half: the last
+    // check may have passed on the other system.
+    for (int p = 0; p < 2; ++p) {
+        if (!m_refused[p])
+            continue;
+        const QString refusal = storedFailure(p);
+        if (!refusal.isEmpty())
+            return refusal;
     }
     if (!bad.isEmpty())
         return T::kOutOfRange + bad.join(QLatin1Char(';')) + QLatin1Char(';');

@@ -50,9 +50,16 @@ private:
     bool readForm(ParamHalf &h, int system, ParamStatus &status);
     void updateEnabling();
     QString weightBaseLabel(int i) const;
+    // The refusal a stored half still deserves, as the page would show it
+    // (empty when every stored value passes the check).
+    QString storedFailure(int system) const;
 
     Layout m_layout;
     ParamRec2 m_rec;
+    // Per system: its last check refused a value. A later check of the
+    // other system clears only that system's refusal, so a red value left
+    // in one half still keeps the write back until it is corrected.
+    std::array<bool, 2> m_refused{};
 };
 
 } // namespace pim

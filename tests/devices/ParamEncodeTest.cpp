@@ -184,6 +184,59 @@ TEST_F(ParamEncode, AFailedCheckRefusesTheWriteUntilCorrected)
     EXPECT_FALSE(p->lastCheckFailed());
 }
 
+TEST_F(ParamEncode, ARedValueLeftInTheOtherSystemStillRefusesTheWrite)
+{
+    auto p = codec(ModuleId::U34, 234);
+    p->DecParam(reply34());
+    p->ShowParam(234);
+    auto select = [&](int s) {
+        p->form().setIndex(ParamCodec::kSystemChoice, s);
+        p->ShowParam(234);
+    };
+    auto edit = [&](const QString &field, const QString &text) {
+        p->form().setText(field, text);
+        return p->CheckParam(status);
+    };
+    Tab request;
+    // System 2 keeps a refused minimum flow; a good check on system 1 must
+    // not let it through.
+    select(1);
+    EXPECT_FALSE(edit(N::kMinFlow, "-1"));
+    select(0);
+    EXPECT_TRUE(edit(N::kMaxFlow, "1400.0"));
+    EXPECT_EQ(p->writeRequest(Identity{234, kNumber}, request),
+              QStringLiteral("2-я Система: Минимальный расход=\"-1.0\"-неправильное значение"));
+    EXPECT_TRUE(request.isEmpty());
+    select(1);
+    EXPECT_TRUE(edit(N::kMinFlow, "1.0"));
+    EXPECT_EQ(p->writeRequest(Identity{234, kNumber}, request), QString());
+    EXPECT_FALSE(request.isEmpty());
+
+    // A negative weight left on system 2 of U28 (weak check texts).
+    auto q = codec(ModuleId::U28, 228);
+    q->DecParam(reply28());
+    q->ShowParam(228);
+    q->form().setIndex(ParamCodec::kSystemChoice, 1);
+    q->ShowParam(228);
+    q->form().setText(N::weight(2), "-3");
+    EXPECT_FALSE(q->CheckParam(status));
+    q->form().setIndex(ParamCodec::kSystemChoice, 0);
+    q->ShowParam(228);
+    EXPECT_TRUE(q->CheckParam(status));
+    EXPECT_EQ(q->writeRequest(Identity{228, kNumber}, request),
+              QStringLiteral("2-я Система: -3.0-неправильное значение"));
+
+    // A device-wide value refused on system 2 and corrected on system 1
+    // follows into system 2: nothing is left to refuse.
+    select(1);
+    EXPECT_FALSE(edit(N::kReportDay, "0"));
+    select(0);
+    EXPECT_EQ(p->form().text(N::kReportDay), "0");
+    EXPECT_TRUE(edit(N::kReportDay, "5"));
+    EXPECT_EQ(p->writeRequest(Identity{234, kNumber}, request), QString());
+    EXPECT_EQ(request.at(95), 5);
+}
+
 TEST_F(ParamEncode, ValuesThatDoNotFitAreNeverSent)
 {
     struct Case {

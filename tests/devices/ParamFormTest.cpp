@@ -141,6 +141,10 @@ TEST_F(ParamForm34, FieldChecksAndTheirTexts)
         {ModuleId::U34, N::kColdTemp1, "-1", "1-я t°C XBC для открытых систем=\"-1\"-неправильное значение"},
         {ModuleId::U34, N::kColdTemp2, "256", "2-я t°C XBC для открытых систем=\"256\"-неправильное значение"},
         {ModuleId::U34, N::kColdTemp2, "7.5", "2-я t°C XBC для открытых систем=\"7.5\"-неправильное значение"},
+        // A contractual value must be a number (else -1 would go out under green); any sign is taken.
+        {ModuleId::U34, N::contract(1), "9O", "Договорное Tп=\"9O\"-неправильное значение"},
+        {ModuleId::U34, N::contract(6), "", "Договорное Pх=\"\"-неправильное значение"},
+        {ModuleId::U34, N::contract(3), "-2.5", {}},
         {ModuleId::U29, N::kReportDay, "40", "Отчетный день=\"40\"-неправильное значение"},
         // U28 checks only the weights.
         {ModuleId::U28, N::kReportDay, "40", {}},
@@ -303,6 +307,71 @@ TEST_F(ParamForm34, DatesOfTheCurrentYear)
     EXPECT_EQ(ctl(*p, N::kStart).date, QDate(2028, 2, 29));
 }
 
+TEST_F(ParamForm34, TypingTheShownTextBackIsAnEdit)
+{
+    // A field left as built keeps the stored value; once a typed value was
+    // taken, typing the first text back must be taken too.
+    struct Case {
+        ModuleId id;
+        int type;
+        QString field;
+        QString edited;
+        double (*stored)(ParamCodec &);
+        double before, after;
+    };
+    const QList<Case> cases = {
+        {ModuleId::U34, 234, N::kMinFlow, "77.0",
+         [](ParamCodec &p) { return static_cast<ParamCodecTwo &>(p).rec().sys[0].minFlow; }, 0.5, 77},
+        {ModuleId::U34, 234, N::weight(2), "3.00",
+         [](ParamCodec &p) { return static_cast<ParamCodecTwo &>(p).rec().sys[0].weight[1]; }, 0x8000 + 250,
+         0x8000 + 300},
+        {ModuleId::U34, 234, N::contract(2), "71.5",
+         [](ParamCodec &p) { return static_cast<ParamCodecTwo &>(p).rec().sys[0].contract[1]; }, 70, 71.5},
+        {ModuleId::U29, 229, N::kReportDay, "7",
+         [](ParamCodec &p) { return double(static_cast<ParamCodecTwo &>(p).rec().sys[1].reportDay); }, 31, 7},
+        {ModuleId::U29, 229, N::kColdTemp2, "40",
+         [](ParamCodec &p) { return double(static_cast<ParamCodecTwo &>(p).rec().sys[0].coldTemp2); }, 12, 40},
+        {ModuleId::U25, 225, N::kElectric, "100",
+         [](ParamCodec &p) { return double(static_cast<ParamCodec25 &>(p).rec().electricWeight); }, 3600, 100},
+        {ModuleId::U25, 225, N::weight(1), "500",
+         [](ParamCodec &p) { return static_cast<ParamCodec25 &>(p).rec().weight[0]; }, 100, 500},
+        {ModuleId::U27, 227, N::weight(1), "9.0",
+         [](ParamCodec &p) { return static_cast<ParamCodec27 &>(p).rec().weight[0]; }, 1, 9},
+        {ModuleId::U27, 227, N::kColdTemp, "9",
+         [](ParamCodec &p) { return double(static_cast<ParamCodec27 &>(p).rec().coldTemp); }, 7, 9},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.field.toStdString());
+        const Tab r = c.id == ModuleId::U34   ? reply34()
+                      : c.id == ModuleId::U29 ? reply29()
+                      : c.id == ModuleId::U25 ? reply25()
+                                              : reply27();
+        auto p = read(c.id, c.type, r);
+        const QString first = ctl(*p, c.field).text;
+        p->form().setText(c.field, c.edited);
+        ASSERT_TRUE(p->CheckParam(status)) << status.last().toStdString();
+        EXPECT_DOUBLE_EQ(c.stored(*p), c.after);
+        p->form().setText(c.field, first);
+        ASSERT_TRUE(p->CheckParam(status)) << status.last().toStdString();
+        EXPECT_DOUBLE_EQ(c.stored(*p), c.before);
+    }
+    // The same for a date picked and then picked back.
+    auto p = read(ModuleId::U34, 234, reply34());
+    const QDate first = ctl(*p, N::kEnd).date;
+    p->form().setDate(N::kEnd, QDate(2027, 11, 30));
+    p->CheckParam(status);
+    p->form().setDate(N::kEnd, first);
+    p->CheckParam(status);
+    EXPECT_EQ(two(*p).rec().sys[1].endDay, 15);
+    EXPECT_EQ(two(*p).rec().sys[1].endMonth, 4);
+    // A refused value typed again is still refused on the next check.
+    p->form().setText(N::kMaxFlow, "x");
+    EXPECT_FALSE(p->CheckParam(status));
+    p->form().setText(N::kReportDay, "16");
+    EXPECT_FALSE(p->CheckParam(status));
+    EXPECT_EQ(status.last(), QStringLiteral("Максимальный расход=\"x\"-неправильное значение"));
+}
+
 TEST_F(ParamForm34, DeviceWideFieldsFollowTheEditedSystem)
 {
     auto p = read(ModuleId::U34, 234, reply34());
@@ -440,7 +509,7 @@ TEST_F(ParamFormSingle, U25Checks)
         {N::weight(1), "0", "выход за диапазон: вес имп.1-го р-мера,л/имп;"},
         {N::weight(2), "1001", "выход за диапазон: вес имп.2-го р-мера,л/имп;"},
         {N::weight(2), "-5", "вес имп.2-го р-мера,л/имп=\"-5\"-неправильное значение"},
-        {N::weight(3), "70000", "вес имп.р-мера ГВС,л/имп=\"70000\"-неправильное значение"},
+        {N::weight(3), "70000", "выход за диапазон: вес имп.р-мера ГВС,л/имп;"}, // a number: the range names it
         {N::kElectric, "3601", "выход за диапазон: вес имп. счетчика ЭЭ;"},
         {N::kElectric, "x", "вес имп. счетчика ЭЭ=\"x\"-неправильное значение"},
         {N::kColdTemp, "0", "выход за диапазон: t°C XBC для открытых систем;"},

@@ -17,6 +17,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure output for texts.
+[[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace pim::test {
 
 class ParamFrame {
