@@ -1,0 +1,107 @@
+#include "workflows/ArchiveFiles.h"
+
+#include "base/DataPath.h"
+#include "base/TextFile.h"
+#include "protocol/Frame.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pim {
+
+namespace {
+QString two(int v)
+{
+    return QString::number(v).rightJustified(2, QLatin1Char('0'));
+}
+QString monthDay(QDate d)
+{
+    return two(d.month()) + two(d.day());
+}
+QString numberFolder(int number)
+{
+    return QString::number(number).rightJustified(5, QLatin1Char('0'));
+}
+} // namespace
+
+QString ArchiveFiles::archivesFolder()
+{
+    return DataPath({QStringLiteral("ДАННЫЕ"), QStringLiteral("АРХИВЫ")});
+}
+
+QString ArchiveFiles::deviceFolder(int type, int number)
+{
+    return DataPath({QStringLiteral("ДАННЫЕ"), QStringLiteral("АРХИВЫ"), ModelName(type), numberFolder(number)});
+}
+
+QStringList ArchiveFiles::makeDeviceFolder(int type, int number)
+{
+    QStringList messages;
+    const QStringList parts = {QStringLiteral("ДАННЫЕ"), QStringLiteral("АРХИВЫ"), ModelName(type), numberFolder(number)};
+    QStringList sofar;
+    for (const QString &p : parts) {
+        sofar << p;
+        const QString path = DataPath(sofar);
+        if (!QFileInfo(path).isDir() && !QDir().mkdir(path))
+            messages << QStringLiteral("НЕ МОГУ СОЗДАТЬ ДИР");
+    }
+    return messages;
+}
+
+QString ArchiveFiles::proposedName(const QString &tabCaption, QDate begin, QDate end, const QDateTime &now)
+{
+    QString c = tabCaption;
+    for (QChar &ch : c)
+        if (QStringLiteral("/\\:-+.").contains(ch))
+            ch = QLatin1Char('_');
+    QString squeezed;
+    for (QChar ch : c)
+        if (!(ch == QLatin1Char('_') && squeezed.endsWith(QLatin1Char('_'))))
+            squeezed += ch;
+    return squeezed + QStringLiteral("_от") + monthDay(begin) + QStringLiteral("до") + monthDay(end)
+        + QStringLiteral("дз") + monthDay(now.date()) + two(now.time().hour()) + QStringLiteral(".Arh");
+}
+
+QString ArchiveFiles::companionName(const QString &arhPath)
+{
+    const QFileInfo fi(arhPath);
+    const QString name = fi.fileName();
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString dir = arhPath.left(arhPath.size() - name.size());
+    return dir + base + QStringLiteral(".txt");
+}
+
+QStringList ArchiveFiles::gridLines(const QList<QStringList> &grid)
+{
+    QStringList lines;
+    for (const QStringList &row : grid) {
+        QString line;
+        for (const QString &cell : row)
+            line += cell + QLatin1Char('\t');
+        lines << line;
+    }
+    return lines;
+}
+
+bool ArchiveFiles::save(const QString &arhPath, const QStringList &gridRows, const QByteArray &records,
+                        QString *error)
+{
+    if (!writeLines(companionName(arhPath), gridRows, error))
+        return false;
+    return writeFileAtomic(arhPath, records, error);
+}
+
+ArchiveFiles::Loaded ArchiveFiles::load(const QString &arhPath)
+{
+    Loaded out;
+    const QString name = QFileInfo(arhPath).fileName();
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    if (dot < 0 || name.mid(dot) != QLatin1String(".Arh"))
+        out.warning = QStringLiteral("файл: ") + arhPath + QStringLiteral(" - не опознан как архивный");
+    if (!readFileBytes(arhPath, out.image, &out.error) && out.error.isEmpty())
+        out.error = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    return out;
+}
+
+} // namespace pim

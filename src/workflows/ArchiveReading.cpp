@@ -1,0 +1,519 @@
+#include "workflows/ArchiveReading.h"
+
+#include "base/Cp1251.h"
+#include "base/Dates.h"
+#include "base/Format.h"
+#include "base/TextFile.h"
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
+#include "links/Waiter.h"
+#include "protocol/Fields.h"
+#include "protocol/Frame.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/DeviceRoad.h"
+#include "workflows/DumpLines.h"
+#include "workflows/IdentityCheck.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cmath>
+
+namespace pim {
+
+// What sets the readers apart.
+struct ArchiveReading::Spec {
+    Reader reader = Reader::None;
+    bool family = false;     // 229, 234, 238: identity request first, date retries
+    QString traceFile;       // the trace file written from the start (none: 227, 228)
+    bool beginEnd = false;   // Q_ArhBegin / Q_ArhEnd (228 and the family)
+    bool live = true;        // refreshes the view while reading (not 227)
+    bool sortHourly = false; // 225, 227: hourly records sorted unless all-records
+    bool dailyWord = false;  // 234, 238: the daily number is a 16-bit word
+    int arhNoLength = 10;    // shortest sound reply to Q_ArhNo
+    // Where the reply of the reader's own type carries its day and hour, and
+    // the reply length below which the trace shows "б/д".
+    int dateOffset = 161;
+    int hourOffset = 160;
+    int replyLength = 166;
+    int randomHourly = 0;    // imitation: current numbers drawn from 0..n
+    int randomDaily = 0;
+};
+
+struct ArchiveReading::Run {
+    ArhCodec *codec = nullptr;
+    int kind = 0;
+    Result result;
+    QStringList trace;
+    QString tracePath;
+    QStringList byteTrace; // 227, 228 in all-records mode
+    int hourly = -1;       // 0-based current numbers
+    int daily = -1;
+};
+
+namespace {
+
+const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
+const QString kNoRecord = QStringLiteral("в архиве нет ни одной записи");
+
+ArchiveReading::Spec specOf(ArchiveReading::Reader r)
+{
+    using R = ArchiveReading::Reader;
+    ArchiveReading::Spec s;
+    s.reader = r;
+    switch (r) {
+    case R::R225:
+        s.traceFile = QStringLiteral("АРХИВ225.txt");
+        s.sortHourly = true;
+        s.arhNoLength = 9;
+        s.dateOffset = 46;
+        s.hourOffset = 45;
+        s.replyLength = 49;
+        s.randomHourly = 1022;
+        s.randomDaily = 126;
+        break;
+    case R::R227:
+        s.live = false;
+        s.sortHourly = true;
+        s.arhNoLength = 9;
+        s.dateOffset = 38;
+        s.hourOffset = 37;
+        s.replyLength = 41;
+        s.randomHourly = 1022;
+        s.randomDaily = 126;
+        break;
+    case R::R228:
+        s.beginEnd = true;
+        s.arhNoLength = 9;
+        s.randomHourly = 958;
+        s.randomDaily = 60;
+        break;
+    case R::R229:
+        s.family = true;
+        s.beginEnd = true;
+        s.traceFile = QStringLiteral("АРХИВ229230.txt");
+        s.arhNoLength = 9;
+        break;
+    case R::R234:
+    case R::R238:
+        s.family = true;
+        s.beginEnd = true;
+        s.traceFile = QStringLiteral("АРХИВ234235.txt");
+        s.dailyWord = true;
+        s.arhNoLength = 10;
+        s.dateOffset = 215;
+        s.hourOffset = 214;
+        s.replyLength = 222;
+        break;
+    case R::None:
+        break;
+    }
+    return s;
+}
+
+} // namespace
+
+ArchiveReading::Reader ArchiveReading::readerOf(int type)
+{
+    switch (type) {
+    case 225: return Reader::R225;
+    case 227: return Reader::R227;
+    case 228: return Reader::R228;
+    case 229: case 230: return Reader::R229;
+    case 234: case 235: case 236: case 237: return Reader::R234;
+    case 238: case 239: return Reader::R238;
+    default: return Reader::None;
+    }
+}
+
+ArchiveReading::ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range)
+    : m_road(road), m_ui(ui), m_range(range)
+{
+}
+
+bool ArchiveReading::arhNoReplyOk(const Tab &reply, int minLength)
+{
+    const int n = reply.size();
+    return n >= minLength && reply[0] == n && reply[4] == Q_ArhNo && TestCS(reply)
+        && reply[1] == (CurrentType() & 0xFF) && GetW(reply, 2) == (CurrentNumber() & 0xFFFF);
+}
+
+// ------------------------------------------------------------- status
+
+void ArchiveReading::busy(Run &run, const QString &text)
+{
+    m_ui.statusBusy(text);
+    run.result.status = text;
+    run.result.failed = false;
+}
+
+void ArchiveReading::fail(Run &run, const QString &text)
+{
+    m_ui.statusFail(text);
+    run.result.status = text;
+    run.result.failed = true;
+}
+
+void ArchiveReading::olive(Run &run, const QString &text)
+{
+    m_ui.statusText(text, WorkflowUi::kOlive);
+    run.result.status = text;
+    run.result.failed = false;
+}
+
+void ArchiveReading::green(Run &run, const QString &text)
+{
+    m_ui.statusText(text, WorkflowUi::kGreen);
+    run.result.status = text;
+    run.result.failed = false;
+}
+
+// ------------------------------------------------------------- traces
+
+void ArchiveReading::traceStart(const Spec &spec, Run &run)
+{
+    run.trace.clear();
+    if (spec.traceFile.isEmpty())
+        return;
+    const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+    run.tracePath = folder + QLatin1Char('/') + spec.traceFile;
+    QFile f(run.tracePath);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.close();
+}
+
+void ArchiveReading::trace(Run &run, const QString &line)
+{
+    run.trace << line;
+    if (run.tracePath.isEmpty())
+        return;
+    // Appended line by line: the file always holds the whole list, and a
+    // read of thousands of records does not rewrite it thousands of times.
+    QFile f(run.tracePath);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+        f.write(toCp1251(line) + "\r\n");
+}
+
+QString ArchiveReading::traceDay(const Spec &spec, const Tab &reply, bool withHour) const
+{
+    // The day and hour of the reply as the reader's own type places them.
+    if (reply.size() < spec.replyLength)
+        return withHour ? QStringLiteral("б/д:б/в") : QStringLiteral("б/д");
+    QString t = QString::number(GetW(reply, spec.dateOffset));
+    if (withHour)
+        t += QLatin1Char(':') + QString::number(reply[spec.hourOffset]);
+    return t;
+}
+
+// ------------------------------------------------------------- read
+
+ArchiveReading::Result ArchiveReading::read(int kind)
+{
+    Result none;
+    none.kind = kind;
+    RoadCommand command(m_road);
+    if (!command) {
+        m_ui.statusFail(m_road.busyText());
+        none.status = m_road.busyText();
+        none.failed = true;
+        return none;
+    }
+    if (!IdentityCheck::ensure(m_road))
+        return none;
+    m_road.waiter().Pause(1);
+    if (CurrentType() < 0 || CurrentNumber() < 0)
+        return none;
+    m_range.normalise();
+
+    const Reader reader = readerOf(CurrentType());
+    DeviceModule *module = moduleFor(CurrentType());
+    ArhCodec *codec = module ? module->arh() : nullptr;
+    if (reader == Reader::None || !codec) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ")
+                     + QString::number(CurrentType()));
+        return none;
+    }
+    const Spec spec = specOf(reader);
+    Run run;
+    run.codec = codec;
+    run.kind = kind;
+    run.result.kind = kind;
+    run.result.ran = true;
+    m_reading = true;
+    m_ui.readingChanged(true);
+
+    traceStart(spec, run);
+    m_ui.progressShow(0);
+    if (spec.family) {
+        busy(run, QStringLiteral("Подготовка к чтению архивов. Ждите..."));
+        Tab id = SQNoTu();
+        m_road.exchange(id); // only wakes the device; the outcome does not matter
+    }
+    if (currentNumbers(spec, run)) {
+        const bool daily = arhKindIsDaily(kind);
+        bool go = true;
+        if (spec.beginEnd) {
+            Tab begin = SQ(Q_ArhBegin);
+            if (!m_road.exchange(begin) && !m_road.imitation()) {
+                fail(run, kNoLink);
+                run.result.linkLost = true;
+                m_ui.progressRemove();
+                go = false;
+            }
+        }
+        if (go) {
+            if (spec.family)
+                m_range.setTolerance(m_range.allRecords() ? ArchiveRange::kAllRecordsTolerance
+                                                          : ArchiveRange::kDefaultTolerance);
+            else if (m_range.allRecords())
+                m_range.setTolerance(ArchiveRange::kAllRecordsTolerance);
+            codec->PlanArh(kind, daily ? run.daily : run.hourly);
+            if (loop(spec, run, daily))
+                finish(spec, run);
+        }
+    }
+    m_reading = false;
+    m_ui.readingChanged(false);
+    run.result.records = int(codec->readRecords(kind).size());
+    return run.result;
+}
+
+bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
+{
+    const bool all = m_range.allRecords();
+    auto random = [this](int max) {
+        const double u = m_random ? m_random() : QRandomGenerator::global()->generateDouble();
+        return qBound(0, int(u * (max + 1)), max);
+    };
+    Tab reply;
+    bool fromDevice = true;
+    if (spec.reader == Reader::R225) {
+        if (m_road.imitation()) {
+            run.hourly = random(spec.randomHourly);
+            run.daily = random(spec.randomDaily);
+            fromDevice = false;
+        } else {
+            bool ok = false;
+            for (int n = 1; n <= 10 && !ok; ++n) {
+                busy(run, QStringLiteral(" Определение текущих номеров записей... Попытка № ") + QString::number(n));
+                reply = SQ(Q_ArhNo);
+                if (!m_road.exchange(reply)) {
+                    fail(run, kNoLink);
+                    run.result.linkLost = true;
+                    m_ui.progressRemove();
+                    return false;
+                }
+                ok = reply.size() == 9 && arhNoReplyOk(reply, 9);
+            }
+            if (!ok) {
+                fail(run, Format(QStringLiteral("%d:Ошибка чтения текущих номеров записей. Повторите..."),
+                                 {qMin(reply.size(), 9) - 9}));
+                m_ui.progressRemove();
+                return false;
+            }
+        }
+    } else if (!spec.family && m_road.imitation()) {
+        run.hourly = random(spec.randomHourly);
+        run.daily = random(spec.randomDaily);
+        fromDevice = false;
+    } else {
+        // A refused reply (noise, an echo, another device) is asked for
+        // again, as the 225 reader always did; it is never read on.
+        bool ok = false;
+        bool lost = false;
+        for (int n = 1; n <= kArhNoAttempts && !ok && !lost; ++n) {
+            reply = SQ(Q_ArhNo);
+            lost = !m_road.exchange(reply);
+            ok = !lost && arhNoReplyOk(reply, spec.arhNoLength);
+        }
+        if (!ok && spec.family && !lost && m_road.imitation()) {
+            // The imitation echoes this request: numbers drawn as the
+            // older readers draw theirs.
+            run.hourly = random(run.codec->highestNumber(ArhHourly) - 1);
+            run.daily = random(run.codec->highestNumber(ArhDaily) - 1);
+            fromDevice = false;
+        } else if (!ok) {
+            fail(run, kNoLink);
+            run.result.linkLost = true;
+            m_ui.progressRemove();
+            return false;
+        }
+    }
+    int rawHourly = run.hourly + 1;
+    int rawDaily = run.daily + 1;
+    if (fromDevice) {
+        rawHourly = GetW(reply, 5);
+        rawDaily = spec.dailyWord ? GetW(reply, 7) : reply[7];
+        run.hourly = rawHourly - 1;
+        run.daily = rawDaily - 1;
+        trace(run, DumpLines::bytesLine(QStringLiteral("Текущие № записей:"), reply));
+        const QString tab(QLatin1Char('\t'));
+        trace(run, Format(QStringLiteral("%sчасовой=%d%sсуточный=%d"), {tab, rawHourly, tab, rawDaily}));
+    }
+
+    const int hourlyLimit = run.codec->highestNumber(ArhHourly);
+    const int dailyLimit = run.codec->highestNumber(ArhDaily);
+    const bool daily = arhKindIsDaily(run.kind);
+    if (spec.family) {
+        int &current = daily ? run.daily : run.hourly;
+        if (current > (daily ? dailyLimit : hourlyLimit)) {
+            if (!all) {
+                olive(run, kNoRecord);
+                m_ui.progressRemove();
+                return false;
+            }
+            current = -1;
+        }
+        return true;
+    }
+    // The older readers check both numbers whatever the kind.
+    for (int *current : {&run.hourly, &run.daily}) {
+        const int limit = current == &run.hourly ? hourlyLimit : dailyLimit;
+        if (*current > limit) {
+            olive(run, kNoRecord);
+            if (!all) {
+                m_ui.progressRemove();
+                return false;
+            }
+            *current = -1;
+        }
+    }
+    return true;
+}
+
+bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
+{
+    ArhCodec &codec = *run.codec;
+    const QList<ArhPlanEntry> plan = codec.plan();
+    const int ring = int(plan.size());
+    const int max = ring - 1;
+    m_ui.progressShow(max);
+    QList<ArhRec> &result = codec.readRecords(run.kind);
+    result.clear();
+    run.result.missing = 0;
+    int badRun = 0;
+    const QDate begin = m_range.begin();
+    const QDate end = m_range.end();
+    const qint64 span = begin.daysTo(end);
+    const qint64 n = m_range.tolerance();
+    const bool all = m_range.allRecords();
+    qint64 estimate = daily ? span : span * 24;
+    if (!daily)
+        olive(run, DumpLines::remainingText(estimate));
+
+    for (int i = 0; i < ring; ++i) {
+        m_ui.progressSet(max - i);
+        const ArhPlanEntry &entry = plan[i];
+        if (daily)
+            olive(run, DumpLines::remainingText(estimate));
+        if (!ArchiveRange::inFilter(entry.day, begin, end, n))
+            continue;
+        if (!m_reading) {
+            run.result.stopped = true;
+            break;
+        }
+        const Tab data = entry.request();
+        m_road.waiter().Pause(1);
+        const qint64 started = m_road.waiter().now();
+        Tab io = SQ(Q_Arhiv, data);
+        if (spec.family)
+            trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
+        if (!m_road.exchange(io)) {
+            fail(run, kNoLink);
+            run.result.linkLost = true;
+            m_ui.progressRemove();
+            return false;
+        }
+        const double seconds = (m_road.waiter().now() - started) / 1000.0;
+        const qint64 wanted = daily ? span + 1 : (span + 1) * 24;
+        estimate = std::llround((wanted - result.size()) * seconds);
+        if (!daily && i % 50 == 0)
+            olive(run, DumpLines::remainingText(estimate));
+        if (!spec.traceFile.isEmpty()) {
+            const QString caption = daily ? QStringLiteral("Запрос(day %s):%d %d %d %s")
+                                          : QStringLiteral("Запрос(day hour %s):%d %d %d %s");
+            trace(run, DumpLines::bytesLine(Format(caption, {traceDay(spec, io, !daily), int(entry.lo), int(entry.hi),
+                                                            int(GetW(data, 0)), QStringLiteral("\t")}),
+                                            io));
+        }
+        ArhRec rec;
+        if (!codec.DecArh(io, rec).isEmpty()) {
+            if (daily && spec.family && m_ui.memoVisible())
+                m_ui.memoAppend(QStringLiteral("\r\nархив есть, но устройство его не отдает"));
+            rec = codec.missingRecord();
+        }
+        const qint64 recHours = qint64(codec.day(rec)) * 24 + (daily ? 0 : codec.hour(rec));
+        const qint64 entryHours = qint64(entry.day) * 24 + (daily ? 0 : entry.hour);
+        const qint64 diff = qAbs(recHours - entryHours);
+        if (diff <= n) {
+            badRun = 0;
+            result.append(rec);
+            if (!spec.family && all) {
+                run.byteTrace << Format(QStringLiteral("запрос=%d[1] %d[0]"), {int(entry.hi), int(entry.lo)});
+                run.byteTrace += DumpLines::byteLines(io);
+            }
+            if (spec.live && m_ui.liveUpdate())
+                m_ui.archiveGrown(run.kind);
+        } else if (daily && spec.family) {
+            if (++badRun > 4)
+                break; // five bad dates in a row: the ring ends here
+            --i;       // the same entry once more
+            if (m_ui.memoVisible())
+                m_ui.memoAppend(QStringLiteral("\r\nпаленые даты ") + QString::number(diff));
+        } else {
+            ++run.result.missing;
+        }
+    }
+
+    if (result.isEmpty()) {
+        olive(run, kNoRecord);
+        m_ui.progressRemove();
+        return false;
+    }
+    run.result.misordered = 0;
+    if (!all && (daily || spec.sortHourly)) {
+        run.result.misordered = codec.SortArh(result);
+        if (daily)
+            m_range.setDates(dayNumberToDate(codec.day(result.last())), dayNumberToDate(codec.day(result.first())));
+    }
+    return true;
+}
+
+void ArchiveReading::finish(const Spec &spec, Run &run)
+{
+    m_ui.progressRemove();
+    QString text;
+    if (m_range.allRecords()) {
+        text = QStringLiteral("архив прочитан");
+    } else {
+        text = Format(QStringLiteral("архив прочитан от %s г. до %s г."),
+                      {shortDateText(m_range.begin()), shortDateText(m_range.end())});
+        if (run.result.missing > 0)
+            text += Format(QStringLiteral("... %d записей отсутствует"), {run.result.missing});
+        if (run.result.misordered > 0)
+            text += Format(QStringLiteral("... %d дат перепутано"), {run.result.misordered});
+    }
+    green(run, text);
+
+    bool endOk = true;
+    if (spec.beginEnd) {
+        Tab end = SQ(Q_ArhEnd);
+        endOk = m_road.exchange(end);
+        if (!endOk) {
+            fail(run, kNoLink);
+            run.result.linkLost = true;
+        }
+    }
+    if (spec.reader == Reader::R225 && m_ui.memoVisible())
+        m_ui.memoAppend(run.trace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    if ((spec.reader == Reader::R227 || spec.reader == Reader::R228) && m_range.allRecords() && endOk) {
+        if (m_ui.memoVisible())
+            m_ui.memoAppend(run.byteTrace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+        writeLines(folder + QStringLiteral("/байты архива.txt"), run.byteTrace);
+    }
+}
+
+} // namespace pim

@@ -1,0 +1,85 @@
+#pragma once
+// Reading an archive from the device ring: the current record numbers, the
+// request plan, one record request per slot inside the date range, the date
+// check, the estimates and traces, "стоп" between requests, and the final
+// text. One reader per family: 225, 227, 228 (the older readers) and the
+// 229 family (229/230, 234..237, 238/239), which differ in the constants
+// and details of their table below.
+
+#include "protocol/Tab.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pim {
+
+class ArchiveRange;
+class ArhCodec;
+class DeviceRoad;
+class WorkflowUi;
+
+class ArchiveReading {
+public:
+    enum class Reader { None, R225, R227, R228, R229, R234, R238 };
+    static Reader readerOf(int type);
+    // Requests of the current numbers before a refused reply ends the read.
+    static constexpr int kArhNoAttempts = 10;
+
+    ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range);
+
+    // Where trace files go; the current directory unless set.
+    void setTraceFolder(const QString &folder) { m_traceFolder = folder; }
+    // The random current numbers of imitation mode (uniform in [0, 1)).
+    void setRandom(std::function<double()> r) { m_random = std::move(r); }
+
+    struct Result {
+        bool ran = false;      // a reader ran (the identity and type were fine)
+        bool linkLost = false; // an exchange failed
+        bool stopped = false;  // "стоп" ended the loop
+        int kind = 0;
+        int records = 0;       // records in the result
+        int missing = 0;
+        int misordered = 0;
+        QString status;        // the last status text shown
+        bool failed = false;   // the last status was a failure (red)
+    };
+
+    // The read command for the archive kind of the selected tab (0..3).
+    Result read(int kind);
+    // "стоп": the running reader leaves its loop before the next request.
+    void stop() { m_reading = false; }
+    bool reading() const { return m_reading; }
+
+    // The reply to Q_ArhNo checked like any reply: length byte and real
+    // length (at least `minLength`), command 21, checksum, type and number.
+    static bool arhNoReplyOk(const Tab &reply, int minLength);
+
+    struct Spec;
+
+private:
+    struct Run;
+
+    bool currentNumbers(const Spec &spec, Run &run);
+    bool loop(const Spec &spec, Run &run, bool daily);
+    void finish(const Spec &spec, Run &run);
+
+    void busy(Run &run, const QString &text);
+    void fail(Run &run, const QString &text);
+    void olive(Run &run, const QString &text);
+    void green(Run &run, const QString &text);
+
+    void traceStart(const Spec &spec, Run &run);
+    void trace(Run &run, const QString &line);
+    QString traceDay(const Spec &spec, const Tab &reply, bool withHour) const;
+
+    DeviceRoad &m_road;
+    WorkflowUi &m_ui;
+    ArchiveRange &m_range;
+    QString m_traceFolder;
+    std::function<double()> m_random;
+    bool m_reading = false;
+};
+
+} // namespace pim

@@ -1,0 +1,143 @@
+#include "workflows/ArchiveView.h"
+
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
+#include "devices/ValueFormat.h"
+#include "workflows/ArchiveFiles.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pim {
+
+namespace {
+ArhCodec *codecOf(int type)
+{
+    DeviceModule *m = moduleFor(type);
+    return m ? m->arh() : nullptr;
+}
+
+const ArhTab *tabOf(int type, int tabIndex)
+{
+    const TypeInfo *info = typeInfo(type);
+    if (!info || tabIndex < 0 || tabIndex >= info->arhTabs.size())
+        return nullptr;
+    return &info->arhTabs[tabIndex];
+}
+
+bool printable(const QList<QStringList> &cells)
+{
+    return !cells.isEmpty() && !cells.last().join(QLatin1Char('\t')).contains(QStringLiteral("нет данных"));
+}
+} // namespace
+
+ArchiveView::ArchiveView(WorkflowUi &ui, ArchiveRange &range) : m_ui(ui), m_range(range) {}
+
+QList<QStringList> ArchiveView::pick(const QStringList &rows, const QList<int> &columns)
+{
+    QList<QStringList> out;
+    for (const QString &row : rows) {
+        const QStringList cells = row.split(QLatin1Char('\t'));
+        QStringList shown;
+        for (int k : columns) {
+            const int i = qAbs(k) - 1;
+            // The row ends with a tab, so its last split piece is no cell.
+            shown << (i >= 0 && i < cells.size() - 1 ? cells[i] : QString());
+        }
+        out << shown;
+    }
+    return out;
+}
+
+ArchiveView::Grid ArchiveView::build(int type, int tabIndex)
+{
+    Grid g;
+    ArhCodec *codec = codecOf(type);
+    const ArhTab *tab = tabOf(type, tabIndex);
+    if (!codec || !tab) {
+        m_ui.message(QStringLiteral("TFpim.TCaChange:НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА:") + QString::number(type));
+        return g;
+    }
+    if (m_range.end() < m_range.begin())
+        m_range.setDates(m_range.end(), m_range.end());
+    g.kind = tab->kind;
+    g.system = tab->system;
+    codec->BuildArh(tab->kind, m_range.begin(), m_range.end(), m_range.allRecords());
+    g.rows = codec->viewRows(tab->kind, tab->system - 1);
+    g.columns = codec->columnMap(tab->kind);
+    g.cells = pick(g.rows, g.columns);
+    g.printable = printable(g.cells);
+    g.ok = true;
+    return g;
+}
+
+bool ArchiveView::wholeArchive(int type, int tabIndex)
+{
+    ArhCodec *codec = codecOf(type);
+    const ArhTab *tab = tabOf(type, tabIndex);
+    if (!codec || !tab)
+        return false;
+    QList<int> days;
+    for (const ArhRec &r : codec->readRecords(tab->kind))
+        days << codec->day(r);
+    return m_range.setWhole(days);
+}
+
+void ArchiveView::setPrecision(int digits)
+{
+    ValueFormat::setPrecision(qBound(2, digits, 9));
+}
+
+QString ArchiveView::proposedPath(int type, int number, int tabIndex, const QDateTime &now) const
+{
+    const ArhTab *tab = tabOf(type, tabIndex);
+    const QString caption = tab ? tab->caption : QString();
+    return ArchiveFiles::deviceFolder(type, number) + QLatin1Char('/')
+        + ArchiveFiles::proposedName(caption, m_range.begin(), m_range.end(), now);
+}
+
+ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const QString &path)
+{
+    Saved s;
+    s.messages = ArchiveFiles::makeDeviceFolder(type, number);
+    for (const QString &m : s.messages)
+        m_ui.message(m);
+    ArhCodec *codec = codecOf(type);
+    const Grid g = build(type, tabIndex);
+    if (!codec || !g.ok) {
+        s.error = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+        return s;
+    }
+    // A two-system type stores the half of the tab's system; the others
+    // have only the first.
+    const int sys = codec->halves() > 1 ? g.system - 1 : 0;
+    s.ok = ArchiveFiles::save(path, ArchiveFiles::gridLines(g.cells), codec->ArhToFile(sys), &s.error);
+    return s;
+}
+
+ArchiveView::Grid ArchiveView::load(int type, const QString &path)
+{
+    Grid g;
+    m_ui.statusBusy(QStringLiteral("чтение архива из файла: ") + QFileInfo(path).fileName());
+    const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
+    if (!file.warning.isEmpty())
+        m_ui.statusFail(file.warning);
+    ArhCodec *codec = codecOf(type);
+    if (!codec || !file.ok()) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return g;
+    }
+    const ArhFileView v = codec->ArhFromFile(file.image);
+    g.kind = ArhHourly;
+    g.rows = v.rows;
+    g.columns = v.columns;
+    g.cells = pick(g.rows, g.columns);
+    g.printable = true;
+    g.ok = true;
+    m_ui.statusOk(QStringLiteral("архива из файла: ") + path + QStringLiteral(" - прочитан"));
+    return g;
+}
+
+} // namespace pim

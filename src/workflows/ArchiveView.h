@@ -1,0 +1,66 @@
+#pragma once
+// The archive page without widgets: the grid of the selected tab for the
+// date range, the precision, the whole read archive as the range, saving
+// the shown archive to an archive file and loading one back.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace pim {
+
+class ArchiveRange;
+class WorkflowUi;
+
+class ArchiveView {
+public:
+    ArchiveView(WorkflowUi &ui, ArchiveRange &range);
+
+    struct Grid {
+        bool ok = false;
+        int kind = 0;
+        int system = 1;
+        QStringList rows;          // the codec's rows, cells followed by a tab
+        QList<int> columns;        // the column map the grid shows them with
+        QList<QStringList> cells;  // the grid as shown: rows × columns
+        bool printable = false;    // the last row is not "нет данных"
+    };
+
+    // The archive view of tab `tabIndex` of the type (its kind and system)
+    // over the range; the displayed archive of the module is rebuilt.
+    Grid build(int type, int tabIndex);
+
+    // Double click on "ОТ"/"ДО": the range becomes the oldest to the newest
+    // day read in the tab's archive. With no record nothing changes (false).
+    bool wholeArchive(int type, int tabIndex);
+
+    // Digits after the decimal point, 2..9 ("SEprec").
+    static void setPrecision(int digits);
+
+    // The proposed path of the save dialog, in the device folder.
+    QString proposedPath(int type, int number, int tabIndex, const QDateTime &now) const;
+
+    struct Saved {
+        bool ok = false;
+        QString error;          // a file error
+        QStringList messages;   // "НЕ МОГУ СОЗДАТЬ ДИР" per folder
+    };
+    // Creates the device folder, then writes the companion text of the
+    // grid as shown and the records of the tab's system.
+    Saved save(int type, int number, int tabIndex, const QString &path);
+
+    // "чтение архива": loads a file into the displayed archive of the type
+    // and returns its grid (system 1, hourly column map).
+    Grid load(int type, const QString &path);
+
+    // Cells of rows picked by a column map (1-based cell numbers, sign
+    // ignored); a cell a row lacks is empty.
+    static QList<QStringList> pick(const QStringList &rows, const QList<int> &columns);
+
+private:
+    WorkflowUi &m_ui;
+    ArchiveRange &m_range;
+};
+
+} // namespace pim

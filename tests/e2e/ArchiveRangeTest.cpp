@@ -1,0 +1,200 @@
+// Range choice, the readers' date filter, file naming and the dump lines.
+
+#include "base/DataPath.h"
+#include "base/Dates.h"
+#include "workflows/ArchiveFiles.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/DumpLines.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+
+namespace {
+QDate D(int y, int m, int d) { return QDate(y, m, d); }
+}
+
+TEST(ArchiveRange, ItemsSetBeginAndEnd)
+{
+    // Thursday 14 March 2024.
+    const QDate today = D(2024, 3, 14);
+    struct Case { int item; QDate begin, end; };
+    const Case cases[] = {
+        {ArchiveRange::Day, D(2024, 3, 13), today},
+        {ArchiveRange::Week, D(2024, 3, 7), today},
+        {ArchiveRange::Decade, D(2024, 3, 4), today},
+        // Monday of this week is 11 March: the week before it.
+        {ArchiveRange::WorkWeek, D(2024, 3, 4), D(2024, 3, 10)},
+        {ArchiveRange::Month, today.addDays(-31), today},
+        {ArchiveRange::PrevMonth, D(2024, 2, 1), D(2024, 2, 29)},
+    };
+    for (const Case &c : cases) {
+        ArchiveRange r;
+        r.setTolerance(99);
+        const auto out = r.choose(c.item, today, 0, 229);
+        EXPECT_TRUE(out.statusFail.isEmpty() && out.message.isEmpty());
+        EXPECT_EQ(r.begin(), c.begin) << c.item;
+        EXPECT_EQ(r.end(), c.end) << c.item;
+        EXPECT_EQ(r.tolerance(), 2);
+        EXPECT_FALSE(r.allRecords());
+    }
+}
+
+TEST(ArchiveRange, WorkWeekOnMondayAndSunday)
+{
+    ArchiveRange r;
+    r.choose(ArchiveRange::WorkWeek, D(2024, 3, 11), 0, 229); // a Monday
+    EXPECT_EQ(r.begin(), D(2024, 3, 4));
+    EXPECT_EQ(r.end(), D(2024, 3, 10));
+    r.choose(ArchiveRange::WorkWeek, D(2024, 3, 17), 0, 229); // a Sunday
+    EXPECT_EQ(r.begin(), D(2024, 3, 4));
+    EXPECT_EQ(r.end(), D(2024, 3, 10));
+}
+
+TEST(ArchiveRange, WholeArchiveSpansPerTypeAndKind)
+{
+    const QDate today = D(2024, 3, 14);
+    struct Case { int type; int daily; int hourly; };
+    const Case cases[] = {{225, 127, 42}, {227, 127, 42}, {228, 61, 39}, {229, 61, 39}, {230, 61, 39},
+                          {234, 365, 45}, {237, 365, 45}, {238, 4400, 150}, {239, 4400, 150}};
+    const qint32 hoursSince2000 = qint32((dateToScale(today) - 36525) * 24);
+    for (const Case &c : cases) {
+        for (int kind = 0; kind < 4; ++kind) {
+            ArchiveRange r;
+            const auto out = r.choose(ArchiveRange::WholeArchive, today, kind, c.type);
+            EXPECT_TRUE(out.statusFail.isEmpty());
+            EXPECT_EQ(r.end(), today);
+            EXPECT_EQ(r.begin(), kind < 2 ? today.addDays(-c.daily) : today.addDays(-c.hourly - 1))
+                << c.type << " kind " << kind;
+            EXPECT_EQ(r.tolerance(), hoursSince2000);
+        }
+    }
+    ArchiveRange r;
+    EXPECT_EQ(r.choose(ArchiveRange::WholeArchive, today, 0, 128).statusFail, "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+}
+
+TEST(ArchiveRange, AllRecordsAndPickerChanges)
+{
+    ArchiveRange r;
+    r.choose(ArchiveRange::Week, D(2024, 3, 14), 0, 229);
+    r.choose(ArchiveRange::AllRecords, D(2024, 3, 14), 0, 229);
+    EXPECT_TRUE(r.allRecords());
+    EXPECT_EQ(r.begin(), D(2024, 3, 7)); // dates unchanged but end = today
+    r.setTolerance(ArchiveRange::kAllRecordsTolerance);
+    r.setBegin(D(2024, 3, 1));
+    EXPECT_FALSE(r.allRecords());
+    EXPECT_EQ(r.tolerance(), 2);
+
+    const auto out = r.choose(9, D(2024, 3, 14), 0, 229);
+    EXPECT_EQ(out.message, "TFpim.RGdtpClick:RGdtp.ItemIndex erundec: 9");
+    EXPECT_EQ(r.end(), D(2024, 3, 14));
+    EXPECT_EQ(r.begin(), D(2024, 3, 1));
+}
+
+TEST(ArchiveRange, FilterDoesNotOverflowWithAllRecordsTolerance)
+{
+    const QDate b = D(2024, 3, 1), e = D(2024, 3, 14);
+    const int day = [](QDate d) { return dateToDayNumber(d); }(D(2024, 3, 15));
+    EXPECT_FALSE(ArchiveRange::inFilter(day + 1, b, e, 2));
+    EXPECT_FALSE(ArchiveRange::inFilter(day, b, e, 2)); // 24 hours past the end
+    EXPECT_TRUE(ArchiveRange::inFilter(day, b, e, 24));
+    EXPECT_TRUE(ArchiveRange::inFilter(dateToDayNumber(b), b, e, 2));
+    // end·24 + 2147483647 overflows 32 bits; every day must still pass.
+    for (int d : {-36525, 0, 1, day, 40000, 100000})
+        EXPECT_TRUE(ArchiveRange::inFilter(d, b, e, ArchiveRange::kAllRecordsTolerance)) << d;
+}
+
+TEST(ArchiveRange, WholeReadArchiveNeedsRecords)
+{
+    ArchiveRange r;
+    r.setBegin(D(2024, 1, 1));
+    r.setEnd(D(2024, 1, 5));
+    EXPECT_FALSE(r.setWhole({}));
+    EXPECT_EQ(r.begin(), D(2024, 1, 1));
+    EXPECT_EQ(r.end(), D(2024, 1, 5));
+    ASSERT_TRUE(r.setWhole({dateToDayNumber(D(2024, 3, 10)), dateToDayNumber(D(2024, 2, 1))}));
+    EXPECT_EQ(r.begin(), D(2024, 2, 1));
+    EXPECT_EQ(r.end(), D(2024, 3, 10));
+}
+
+TEST(ArchiveFiles, ProposedName)
+{
+    const QDateTime at(D(2024, 2, 14), QTime(9, 30));
+    EXPECT_EQ(ArchiveFiles::proposedName("СУТОЧНЫЙ", D(2024, 1, 1), D(2024, 1, 31), at),
+              "СУТОЧНЫЙ_от0101до0131дз021409.Arh");
+    EXPECT_EQ(ArchiveFiles::proposedName("СУТ 1-Я  РАЗНОСТЬ", D(2023, 12, 5), D(2024, 1, 6), at),
+              "СУТ 1_Я  РАЗНОСТЬ_от1205до0106дз021409.Arh");
+    EXPECT_EQ(ArchiveFiles::proposedName("a/\\:-+.b", D(2024, 1, 1), D(2024, 1, 1), at),
+              "a_b_от0101до0101дз021409.Arh");
+}
+
+TEST(ArchiveFiles, FoldersAndCompanionName)
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    const QString f = ArchiveFiles::deviceFolder(229, 123);
+    EXPECT_TRUE(f.startsWith(dir.path() + "/ДАННЫЕ/АРХИВЫ/"));
+    EXPECT_TRUE(f.endsWith("/00123"));
+    EXPECT_TRUE(ArchiveFiles::deviceFolder(238, 123456).endsWith("/123456"));
+    EXPECT_TRUE(ArchiveFiles::makeDeviceFolder(229, 123).isEmpty());
+    EXPECT_TRUE(QFileInfo(f).isDir());
+    EXPECT_EQ(ArchiveFiles::companionName("/a/b/x.Arh"), "/a/b/x.txt");
+    EXPECT_EQ(ArchiveFiles::companionName("/a/b.c/x"), "/a/b.c/x.txt");
+    setProgramFolder(QString());
+}
+
+TEST(ArchiveFiles, SaveWritesTextThenRecordsAndLoadCutsTail)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/СУТ.Arh";
+    const QByteArray recs = QByteArray(176, 'a') + QByteArray(176, 'b');
+    QString err;
+    ASSERT_TRUE(ArchiveFiles::save(path, ArchiveFiles::gridLines({{"ДАТА", "Время"}, {"1", "2"}}), recs, &err)) << qPrintable(err);
+    QFile txt(dir.path() + "/СУТ.txt");
+    ASSERT_TRUE(txt.open(QIODevice::ReadOnly));
+    EXPECT_EQ(txt.readAll(), QByteArray("\xC4\xC0\xD2\xC0\t\xC2\xF0\xE5\xEC\xFF\t\r\n1\t2\t\r\n"));
+
+    auto l = ArchiveFiles::load(path);
+    EXPECT_TRUE(l.ok());
+    EXPECT_TRUE(l.warning.isEmpty());
+    EXPECT_EQ(l.image, recs);
+
+    // 1760 bytes: 10 records of 176 bytes, 7 of 232 with 136 left over.
+    const QString big = dir.path() + "/big.arh";
+    QFile b(big);
+    ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+    b.write(QByteArray(1760, 0));
+    b.close();
+    l = ArchiveFiles::load(big);
+    EXPECT_EQ(l.records(176), 10);
+    EXPECT_EQ(l.records(232), 7);
+    EXPECT_EQ(l.warning, "файл: " + big + " - не опознан как архивный");
+
+    // Empty and short files load as no record; a missing file is an error.
+    const QString empty = dir.path() + "/e.Arh";
+    QFile e(empty);
+    ASSERT_TRUE(e.open(QIODevice::WriteOnly));
+    e.write(QByteArray(100, 0));
+    e.close();
+    l = ArchiveFiles::load(empty);
+    EXPECT_TRUE(l.ok());
+    EXPECT_EQ(l.records(176), 0);
+    EXPECT_FALSE(ArchiveFiles::load(dir.path() + "/none.Arh").ok());
+}
+
+TEST(DumpLines, FormatsOfDumpsAndTraces)
+{
+    const Tab reply = {6, 0xE5, 0x34, 0x12, 1, 0xCE};
+    const QStringList s = DumpLines::stateDump({"v1"}, reply);
+    EXPECT_EQ(s, (QStringList{"v1", "000=6 hex=06", "001=229 hex=E5", "002=52 hex=34", "003=18 hex=12",
+                              "004=1 hex=01", "005=206 hex=CE", "0"}));
+    const QStringList c = DumpLines::configDump({}, Tab{6, 0xE5, 0x34, 0x12, 1, 0xCF});
+    EXPECT_EQ(c.first(), "000=6(06)");
+    EXPECT_EQ(c.last(), "255"); // checksum of an unsound reply is not 0
+    EXPECT_EQ(DumpLines::bytesLine("cap", Tab{5, 200}), "cap\t0=05(05)\t1=200(C8)\t");
+    EXPECT_EQ(DumpLines::remainingText(125), "чтение архива. Ждите... 2 мин 5 сек");
+    EXPECT_EQ(DumpLines::remainingText(59), "чтение архива. Ждите... 0 мин 59 сек");
+}

@@ -1,0 +1,421 @@
+// The reading workflows against pimsim: state and configuration of every
+// served type, daily and hourly reads of each reader family, the
+// differential view, all-records mode, "стоп", link loss, a noisy line,
+// and an archive file saved and loaded back.
+
+#include "e2e/E2eSupport.h"
+
+#include "base/DataPath.h"
+#include "base/Dates.h"
+#include "base/TextFile.h"
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
+#include "devices/ValueFormat.h"
+#include "protocol/Frame.h"
+#include "workflows/ArchiveFiles.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveReading.h"
+#include "workflows/ArchiveView.h"
+#include "workflows/ConfigReading.h"
+#include "workflows/StateReading.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using namespace e2e;
+
+namespace {
+
+ArhCodec &codecOf(int type)
+{
+    return *moduleFor(type)->arh();
+}
+
+int tabOf(int type, int kind, int system = 1)
+{
+    const TypeInfo *info = typeInfo(type);
+    for (int t = 0; t < info->arhTabs.size(); ++t)
+        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == system)
+            return t;
+    return -1;
+}
+
+// The day numbers of the records read, newest first.
+QList<int> days(int type, int kind)
+{
+    QList<int> d;
+    for (const ArhRec &r : codecOf(type).readRecords(kind))
+        d << codecOf(type).day(r);
+    return d;
+}
+
+struct Read {
+    ArchiveReading::Result result;
+    ArchiveRange range;
+};
+
+Read readArchive(Bench &b, int kind, int item, QTemporaryDir &traces)
+{
+    Read r;
+    r.range.choose(item, QDate::currentDate(), kind, CurrentType());
+    ArchiveReading reader(*b.road, b.ui, r.range);
+    reader.setTraceFolder(traces.path());
+    r.result = reader.read(kind);
+    return r;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- state, configuration
+
+class EveryType : public ::testing::TestWithParam<int> {};
+
+TEST_P(EveryType, StateAndConfiguration)
+{
+    const int type = GetParam();
+    Sim sim;
+    ASSERT_TRUE(sim.start(type, 4660)) << qPrintable(sim.error());
+    Bench b(sim);
+    QTemporaryDir dumps;
+
+    StateReading state(*b.road, b.ui);
+    state.setDumpFolder(dumps.path());
+    const StateReading::Result s = state.read(0);
+    ASSERT_TRUE(s.ok) << qPrintable(b.ui.statuses.join(" | "));
+    EXPECT_EQ(CurrentType(), type);
+    EXPECT_EQ(CurrentNumber(), 4660);
+    EXPECT_TRUE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 1"));
+    EXPECT_EQ(b.ui.statuses.last(), "Cостояние прочитано успешно");
+    EXPECT_FALSE(s.values.isEmpty());
+    EXPECT_TRUE(StateReading::stateRead());
+    // The dump: values, one line per reply byte, then the checksum 0.
+    QStringList dump;
+    ASSERT_TRUE(readLines(dumps.path() + "/байты состояния", dump));
+    EXPECT_EQ(dump, s.dump);
+    EXPECT_EQ(dump.size(), s.values.size() + s.reply.size() + 1);
+    EXPECT_EQ(dump.last(), "0");
+    EXPECT_EQ(dump[s.values.size()], QString("000=%1 hex=%2").arg(s.reply[0]).arg(QString::number(s.reply[0], 16).toUpper()));
+
+    ConfigReading config(*b.road, b.ui);
+    config.setDumpFolder(dumps.path());
+    const ConfigReading::Result c = config.read();
+    ASSERT_TRUE(c.ok) << qPrintable(b.ui.statuses.join(" | "));
+    EXPECT_EQ(b.ui.statuses.last(), "Конфигурация успешно прочитана");
+    EXPECT_EQ(c.systems.size(), qMax(1, typeInfo(type)->systems));
+    // Type 128 carries its configuration in the state reply.
+    EXPECT_EQ(c.reply[4], type == 128 ? Q_State : Q_Param);
+    QStringList cdump;
+    ASSERT_TRUE(readLines(dumps.path() + "/конфигурация.txt", cdump));
+    int values = 0;
+    for (const QStringList &v : c.systems)
+        values += v.size();
+    EXPECT_EQ(cdump.size(), values + c.reply.size() + 1);
+    EXPECT_EQ(cdump.last(), "0");
+    EXPECT_TRUE(cdump[values].startsWith("000=")) << qPrintable(cdump[values]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Served, EveryType, ::testing::Values(128, 225, 227, 228, 229, 230, 234, 235, 236, 237, 238, 239));
+
+TEST(E2eState, SilentDeviceIsNoLink)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 7, {"--fault", "silence"}));
+    Bench b(sim, 50);
+    SetCurrentIdentity(229, 7); // known: no identity exchange first
+    StateReading state(*b.road, b.ui);
+    EXPECT_FALSE(state.read().ok);
+    EXPECT_EQ(b.ui.fails.last(), "НЕТ СВЯЗИ");
+}
+
+TEST(E2eState, ForeignRepliesTwentyTimesIsLinkError)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 7, {"--fault", "wrong-number"}));
+    Bench b(sim, 50);
+    SetCurrentIdentity(229, 7);
+    StateReading state(*b.road, b.ui);
+    EXPECT_FALSE(state.read().ok);
+    EXPECT_TRUE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 20"));
+    EXPECT_FALSE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 21"));
+    EXPECT_EQ(b.ui.fails.last(), "Ошибка связи Повторите...");
+}
+
+// ---------------------------------------------------------------- archive readers
+
+class Family : public ::testing::TestWithParam<int> {};
+
+TEST_P(Family, DailyWeek)
+{
+    const int type = GetParam();
+    Sim sim;
+    ASSERT_TRUE(sim.start(type, 321)) << qPrintable(sim.error());
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    const Read r = readArchive(b, ArhDaily, ArchiveRange::Week, traces);
+    ASSERT_TRUE(r.result.ran);
+    EXPECT_FALSE(r.result.linkLost) << qPrintable(b.ui.statuses.join(" | "));
+    const int today = dateToDayNumber(QDate::currentDate());
+    QList<int> expected;
+    for (int d = 0; d <= 7; ++d)
+        expected << today - d;
+    EXPECT_EQ(days(type, ArhDaily), expected);
+    EXPECT_EQ(r.result.missing, 0);
+    EXPECT_EQ(r.result.misordered, 0);
+    EXPECT_EQ(r.result.status, QString("архив прочитан от %1 г. до %2 г.")
+                                   .arg(shortDateText(QDate::currentDate().addDays(-7)), shortDateText(QDate::currentDate())));
+    // The readers that keep a trace file from the start.
+    const QString trace = type == 225 ? "АРХИВ225.txt" : type == 229 ? "АРХИВ229230.txt"
+                        : type >= 234 ? "АРХИВ234235.txt" : QString();
+    if (!trace.isEmpty()) {
+        QStringList lines;
+        ASSERT_TRUE(readLines(traces.path() + "/" + trace, lines));
+        EXPECT_TRUE(lines[0].startsWith("Текущие № записей:\t0="));
+        EXPECT_TRUE(lines[1].startsWith("\tчасовой="));
+        // The day in the trace is the day of the reply, where this type puts it.
+        const QString first = lines.filter(QRegularExpression("^Запрос\\(day ")).value(0);
+        EXPECT_TRUE(first.startsWith(QString("Запрос(day %1):").arg(today))) << qPrintable(first.left(40));
+    }
+}
+
+TEST_P(Family, HourlyDay)
+{
+    const int type = GetParam();
+    Sim sim;
+    ASSERT_TRUE(sim.start(type, 321)) << qPrintable(sim.error());
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    const int hourBefore = QTime::currentTime().hour();
+    const Read r = readArchive(b, ArhHourly, ArchiveRange::Day, traces);
+    const int hourAfter = QTime::currentTime().hour();
+    EXPECT_FALSE(r.result.linkLost) << qPrintable(b.ui.statuses.join(" | "));
+    // Yesterday's 24 hours and today's up to now, one per hour, newest first.
+    const QList<ArhRec> &recs = codecOf(type).readRecords(ArhHourly);
+    const int n = int(recs.size());
+    EXPECT_TRUE(n == hourBefore + 25 || n == hourAfter + 25) << n;
+    for (int i = 1; i < n; ++i) {
+        const qint64 a = qint64(codecOf(type).day(recs[i - 1])) * 24 + codecOf(type).hour(recs[i - 1]);
+        const qint64 c = qint64(codecOf(type).day(recs[i])) * 24 + codecOf(type).hour(recs[i]);
+        ASSERT_EQ(a - c, 1) << "record " << i;
+    }
+    EXPECT_EQ(r.result.missing, 0);
+    EXPECT_TRUE(r.result.status.startsWith("архив прочитан от ")) << qPrintable(r.result.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, Family, ::testing::Values(225, 227, 228, 229, 234, 238));
+
+TEST(E2eArchive, DifferentialViewWithTotals)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 55));
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    Read r = readArchive(b, ArhDailyDiff, ArchiveRange::Week, traces);
+    ASSERT_EQ(codecOf(229).readRecords(ArhDaily).size(), 8);
+    ArchiveView view(b.ui, r.range);
+
+    const ArchiveView::Grid cum = view.build(229, tabOf(229, ArhDaily, 2));
+    const ArchiveView::Grid diff = view.build(229, tabOf(229, ArhDailyDiff, 2));
+    ASSERT_TRUE(diff.ok);
+    // Two header rows, seven differences, the totals row.
+    ASSERT_EQ(diff.cells.size(), 2 + 8);
+    EXPECT_EQ(diff.cells.last()[0], "ИТОГО(7):");
+    EXPECT_EQ(diff.cells.last()[1], "7");
+    EXPECT_TRUE(diff.printable);
+    // Heat (column 3): each difference is newer minus older, and the total
+    // is the newest minus the oldest cumulative value.
+    double sum = 0;
+    for (int row = 2; row < 9; ++row) {
+        const double d = diff.cells[row][2].toDouble();
+        EXPECT_NEAR(d, cum.cells[row][2].toDouble() - cum.cells[row + 1][2].toDouble(), 0.02) << row;
+        sum += d;
+    }
+    EXPECT_NEAR(diff.cells.last()[2].toDouble(), sum, 0.05);
+    EXPECT_NEAR(sum, cum.cells[2][2].toDouble() - cum.cells[9][2].toDouble(), 0.05);
+
+    // Precision 4 reformats the grid at the next build.
+    ArchiveView::setPrecision(4);
+    const ArchiveView::Grid fine = view.build(229, tabOf(229, ArhDailyDiff, 2));
+    ValueFormat::reset();
+    EXPECT_EQ(fine.cells[2][2].section('.', 1).size(), 4) << qPrintable(fine.cells[2][2]);
+    EXPECT_EQ(diff.cells[2][2].section('.', 1).size(), 2);
+}
+
+TEST(E2eArchive, AllRecordsKeepsEverySlotInReadingOrder)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 55));
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    const Read r = readArchive(b, ArhDaily, ArchiveRange::AllRecords, traces);
+    EXPECT_EQ(r.result.status, "архив прочитан");
+    EXPECT_EQ(codecOf(229).readRecords(ArhDaily).size(), 62);
+    EXPECT_EQ(r.result.misordered, 0);
+    EXPECT_EQ(r.range.tolerance(), ArchiveRange::kAllRecordsTolerance);
+    // The view shows every record whatever the pickers say.
+    ArchiveView view(b.ui, const_cast<ArchiveRange &>(r.range));
+    EXPECT_EQ(view.build(229, 0).cells.size(), 2 + 62);
+}
+
+TEST(E2eArchive, StopKeepsWhatWasReadAndEndsTheRead)
+{
+    Sim sim;
+    QTemporaryDir dir;
+    const QString transcript = dir.path() + "/t.txt";
+    ASSERT_TRUE(sim.start(229, 55, {"--transcript", transcript}));
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    ArchiveRange range;
+    range.choose(ArchiveRange::Week, QDate::currentDate(), ArhHourly, 229);
+    ArchiveReading reader(*b.road, b.ui, range);
+    reader.setTraceFolder(dir.path());
+    b.ui.onGrown = [&](int) {
+        if (b.ui.grown == 10)
+            reader.stop(); // "стоп" clicked while the tenth record is shown
+    };
+    const ArchiveReading::Result r = reader.read(ArhHourly);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_FALSE(reader.reading());
+    EXPECT_EQ(codecOf(229).readRecords(ArhHourly).size(), 10);
+    EXPECT_TRUE(r.status.startsWith("архив прочитан от "));
+    // The last request is still the end of the read.
+    QFile f(transcript);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    QString lastRequest;
+    for (const QString &l : lines)
+        if (l.section(' ', 2, 2) == ">")
+            lastRequest = l.section(' ', 3);
+    EXPECT_TRUE(lastRequest.startsWith("06 E5 37 00 FE")) << qPrintable(lastRequest);
+}
+
+TEST(E2eArchive, LinkLossKeepsWhatWasRead)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 9));
+    Bench b(sim, 100);
+    ASSERT_TRUE(b.identify());
+    ArchiveRange range;
+    range.choose(ArchiveRange::Week, QDate::currentDate(), ArhHourly, 238);
+    ArchiveReading reader(*b.road, b.ui, range);
+    QTemporaryDir dir;
+    reader.setTraceFolder(dir.path());
+    b.ui.onGrown = [&](int) {
+        if (b.ui.grown == 5)
+            sim.kill(); // the line goes dead
+    };
+    const ArchiveReading::Result r = reader.read(ArhHourly);
+    EXPECT_TRUE(r.linkLost);
+    EXPECT_EQ(r.status, "НЕТ СВЯЗИ");
+    EXPECT_EQ(b.ui.fails.last(), "НЕТ СВЯЗИ");
+    EXPECT_EQ(codecOf(238).readRecords(ArhHourly).size(), 5);
+    EXPECT_EQ(r.records, 5);
+}
+
+TEST(E2eArchive, NoisyLineGivesTheSameArchive)
+{
+    QTemporaryDir dir;
+    QList<QStringList> grids;
+    for (const QStringList &faults : {QStringList{},
+                                      QStringList{"--fault", "junk=0.3", "--fault", "echo=0.2", "--fault", "split=0.2",
+                                                  "--fault", "bad-checksum@6,9,12", "--split-gap", "5"}}) {
+        Sim sim;
+        ASSERT_TRUE(sim.start(234, 77, QStringList{"--seed", "5"} + faults));
+        Bench b(sim, 150);
+        ASSERT_TRUE(b.identify());
+        ArchiveRange range;
+        // Closed days only: today's record grows while the test runs.
+        range.setBegin(QDate::currentDate().addDays(-10));
+        range.setEnd(QDate::currentDate().addDays(-1));
+        ArchiveReading reader(*b.road, b.ui, range);
+        reader.setTraceFolder(dir.path());
+        const ArchiveReading::Result r = reader.read(ArhDaily);
+        EXPECT_FALSE(r.linkLost);
+        EXPECT_EQ(r.records, 10) << qPrintable(b.ui.statuses.join(" | "));
+        ArchiveView view(b.ui, range);
+        grids << ArchiveFiles::gridLines(view.build(234, 0).cells);
+    }
+    ASSERT_EQ(grids[0].size(), grids[1].size());
+    for (int i = 0; i < grids[0].size(); ++i)
+        EXPECT_EQ(grids[0][i].toStdString(), grids[1][i].toStdString()) << "row " << i;
+}
+
+TEST(E2eArchive, UdpLink)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 12, {"--udp", "0"})) << qPrintable(sim.error());
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    const Read r = readArchive(b, ArhDaily, ArchiveRange::Day, traces);
+    EXPECT_EQ(r.result.records, 2);
+    EXPECT_EQ(days(238, ArhDaily).first(), dateToDayNumber(QDate::currentDate()));
+}
+
+TEST(E2eArchive, FileSavedAndLoadedBackToTheSameGrid)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 123));
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    Read r = readArchive(b, ArhDaily, ArchiveRange::Week, dir);
+    ArchiveView view(b.ui, r.range);
+
+    // The differential tab of system 2, totals included.
+    const int tab = tabOf(238, ArhDailyDiff, 2);
+    const ArchiveView::Grid shown = view.build(238, tab);
+    const QString path = view.proposedPath(238, 123, tab, QDateTime(QDate(2024, 2, 14), QTime(9, 0)));
+    EXPECT_TRUE(path.startsWith(dir.path() + "/ДАННЫЕ/АРХИВЫ/" + ModelName(238) + "/00123/СУТ 2_Я  РАЗНОСТЬ_от"));
+    EXPECT_TRUE(path.endsWith("дз021409.Arh"));
+    const ArchiveView::Saved saved = view.save(238, 123, tab, path);
+    ASSERT_TRUE(saved.ok) << qPrintable(saved.error);
+    EXPECT_EQ(QFileInfo(path).size(), 8 * 232);
+    QStringList txt;
+    ASSERT_TRUE(readLines(ArchiveFiles::companionName(path), txt));
+    EXPECT_EQ(txt, ArchiveFiles::gridLines(shown.cells));
+
+    const ArchiveView::Grid loaded = view.load(238, path);
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_EQ(loaded.cells, shown.cells);
+    EXPECT_EQ(loaded.cells.last()[0], "ИТОГО(7):");
+    EXPECT_EQ(b.ui.statuses.last(), "архива из файла: " + path + " - прочитан");
+
+    // A file with no whole record: the "нет данных" row, nothing else.
+    const QString empty = dir.path() + "/empty.arh";
+    ASSERT_TRUE(writeFileAtomic(empty, QByteArray(100, '\0')));
+    const ArchiveView::Grid none = view.load(238, empty);
+    ASSERT_TRUE(none.ok);
+    EXPECT_EQ(none.cells.size(), 3);
+    EXPECT_TRUE(none.cells.last().join("").contains("нет данных"));
+    EXPECT_TRUE(b.ui.fails.contains("файл: " + empty + " - не опознан как архивный"));
+    setProgramFolder(QString());
+}
+
+TEST(E2eArchive, WholeReadArchiveIsTheRangeOfTheRecords)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 1));
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir traces;
+    Read r = readArchive(b, ArhDaily, ArchiveRange::Decade, traces);
+    ArchiveView view(b.ui, r.range);
+    r.range.setDates(QDate(2020, 1, 1), QDate(2020, 1, 2));
+    ASSERT_TRUE(view.wholeArchive(238, 0));
+    EXPECT_EQ(r.range.begin(), QDate::currentDate().addDays(-10));
+    EXPECT_EQ(r.range.end(), QDate::currentDate());
+    // No hourly record read: the range stays.
+    codecOf(238).readRecords(ArhHourly).clear();
+    EXPECT_FALSE(view.wholeArchive(238, tabOf(238, ArhHourly)));
+    EXPECT_EQ(r.range.begin(), QDate::currentDate().addDays(-10));
+}

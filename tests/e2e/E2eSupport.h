@@ -1,0 +1,81 @@
+#pragma once
+// The end-to-end bench: a pimsim process on a pseudo-terminal (or UDP), the
+// exchange engine talking to it, the road and status the workflows take,
+// and a recording of what they showed.
+
+#include "links/ExchangeEngine.h"
+#include "workflows/LinkRoad.h"
+#include "workflows/StatusLine.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace e2e {
+
+QString binDir();
+
+// One simulator process, stopped when the object goes.
+class Sim {
+public:
+    ~Sim();
+    // Starts `pimsim --type T --number N extra...`; false (with error())
+    // when it did not print its port.
+    bool start(int type, int number, const QStringList &extra = {});
+    void kill();
+    QString port() const { return m_port; }  // pty path, or "127.0.0.1:PORT" for --udp
+    bool udp() const { return m_udp; }
+    QString error() const { return m_error; }
+
+private:
+    std::unique_ptr<QProcess> m_proc;
+    QString m_port;
+    QString m_error;
+    bool m_udp = false;
+};
+
+// What a workflow showed.
+class RecordingUi : public pim::WorkflowUi {
+public:
+    void statusBusy(const QString &t) override { statuses << t; }
+    void statusOk(const QString &t) override { statuses << t; }
+    void statusFail(const QString &t) override { statuses << t; fails << t; }
+    void statusText(const QString &t, quint32 c) override { statuses << t; if (c == kRed) fails << t; }
+    void message(const QString &t) override { messages << t; }
+    bool memoVisible() const override { return memoOn; }
+    void memoAppend(const QString &t) override { memo += t; }
+    bool liveUpdate() const override { return true; }
+    void archiveGrown(int kind) override { ++grown; if (onGrown) onGrown(kind); }
+
+    QStringList statuses, fails, messages;
+    QString memo;
+    bool memoOn = false;
+    int grown = 0;
+    std::function<void(int)> onGrown;
+};
+
+// The engine on a simulator's port, identified.
+class Bench {
+public:
+    explicit Bench(const Sim &sim, int timeoutMs = 300);
+    bool identify();
+
+    pim::ExchangeEngine engine;
+    pim::StatusLine status;
+    RecordingUi ui;
+    std::unique_ptr<pim::LinkRoad> road;
+};
+
+// Runs pimctl; stdout, stderr and the exit code.
+struct CtlRun {
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+CtlRun pimctl(const QStringList &args, int timeoutMs = 60000);
+
+} // namespace e2e

@@ -1,0 +1,353 @@
+// The workflows on a scripted road: the requests the archive readers send,
+// in what order, and what they make of replies a simulator does not give
+// (refused current numbers, dates off by a day, a ring with its newest
+// record in slot 0); the state attempts; the identity set by hand.
+
+#include "base/Dates.h"
+#include "base/TextFile.h"
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
+#include "links/Waiter.h"
+#include "protocol/Fields.h"
+#include "protocol/Frame.h"
+#include "protocol/Imitation.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveReading.h"
+#include "workflows/DeviceRoad.h"
+#include "workflows/IdentityCheck.h"
+#include "workflows/StateReading.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace pim;
+
+namespace {
+
+class ScriptRoad : public DeviceRoad {
+public:
+    bool exchange(Tab &io) override
+    {
+        requests << io;
+        Tab reply;
+        if (!answer || !answer(io, reply))
+            return false;
+        io = reply;
+        return true;
+    }
+    void identify() override {}
+    Waiter &waiter() override { return clock; }
+
+    std::function<bool(const Tab &request, Tab &reply)> answer;
+    QList<Tab> requests;
+    FakeWaiter clock;
+
+    QList<int> codes() const
+    {
+        QList<int> c;
+        for (const Tab &r : requests)
+            c << r[4];
+        return c;
+    }
+};
+
+class Ui : public WorkflowUi {
+public:
+    void statusBusy(const QString &t) override { statuses << t; }
+    void statusOk(const QString &t) override { statuses << t; }
+    void statusFail(const QString &t) override { statuses << t; }
+    void statusText(const QString &t, quint32) override { statuses << t; }
+    bool memoVisible() const override { return true; }
+    void memoAppend(const QString &t) override { memo += t; }
+    QStringList statuses;
+    QString memo;
+};
+
+// A reply frame of the current device: header, data, checksum.
+Tab frame(int length, int code, const std::function<void(Tab &)> &fill = {})
+{
+    Tab t(length);
+    t.set(0, length);
+    t.set(1, CurrentType());
+    PutW(CurrentNumber(), t, 2);
+    t.set(4, code);
+    if (fill)
+        fill(t);
+    t.set(length - 1, CalcCS(t.mid(0, length - 1)));
+    return t;
+}
+
+Tab arhNo(int hourly, int daily, bool dailyWord, int length = 10)
+{
+    return frame(length, Q_ArhNo, [&](Tab &t) {
+        PutW(hourly, t, 5);
+        if (dailyWord)
+            PutW(daily, t, 7);
+        else
+            t.set(7, daily);
+    });
+}
+
+struct Bench {
+    explicit Bench(int type)
+    {
+        SetCurrentIdentity(type, 0x1234);
+        moduleFor(type)->arh()->readRecords(ArhDaily).clear();
+        moduleFor(type)->arh()->readRecords(ArhHourly).clear();
+    }
+    ArchiveReading::Result read(int kind, int item)
+    {
+        range.choose(item, QDate::currentDate(), kind, CurrentType());
+        ArchiveReading reader(road, ui, range);
+        reader.setTraceFolder(dir.path());
+        return reader.read(kind);
+    }
+    ScriptRoad road;
+    Ui ui;
+    ArchiveRange range;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST(ReaderScript, NewestInSlotZeroAndAllRecords)
+{
+    Bench b(229);
+    b.road.answer = [](const Tab &req, Tab &reply) {
+        switch (req[4]) {
+        case Q_ArhNo: reply = arhNo(5, 1, false); return true; // daily slot 0 is the newest
+        case Q_Arhiv: reply = frame(6, Q_Arhiv); return true;    // refused: too short
+        case Q_ArhBegin: case Q_ArhEnd: reply = frame(6, req[4]); return true;
+        default: return false;
+        }
+    };
+    const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::AllRecords);
+    // Identity request, current numbers, begin, 62 records, end.
+    ASSERT_EQ(b.road.requests.size(), 3 + 62 + 1);
+    EXPECT_EQ(b.road.codes().mid(0, 3), (QList<int>{Q_NoTu, Q_ArhNo, Q_ArhBegin}));
+    EXPECT_EQ(b.road.codes().last(), Q_ArhEnd);
+    QList<int> slotOrder;
+    for (int i = 3; i < 3 + 62; ++i) {
+        EXPECT_EQ(b.road.requests[i][6], 0x80) << i; // daily: high byte + 128
+        slotOrder << b.road.requests[i][5];
+    }
+    QList<int> expected{0};
+    for (int s = 61; s >= 1; --s)
+        expected << s;
+    EXPECT_EQ(slotOrder, expected);
+    // Refused records are kept as empty records of 30 December 1899.
+    EXPECT_EQ(r.records, 62);
+    EXPECT_EQ(moduleFor(229)->arh()->day(moduleFor(229)->arh()->readRecords(ArhDaily).first()), kArhNoDay);
+    EXPECT_EQ(r.status, "архив прочитан");
+    EXPECT_TRUE(b.ui.memo.contains("архив есть, но устройство его не отдает"));
+}
+
+TEST(ReaderScript, RefusedCurrentNumbersEndTheReadAsNoLink)
+{
+    // Each reply to Q_ArhNo is unsound in one way; none may be read on.
+    struct Case { const char *what; int type; std::function<Tab()> reply; };
+    const Case cases[] = {
+        {"short", 229, [] { return Tab{5, 229, 0x34, 0x12, Q_ArhNo}; }},
+        {"length byte lies", 229, [] { Tab t = arhNo(5, 3, false); t.set(0, 40); return t; }},
+        {"other code", 229, [] { return frame(10, Q_State); }},
+        {"checksum", 229, [] { Tab t = arhNo(5, 3, false); t.set(9, t[9] + 1); return t; }},
+        {"other device", 229, [] { Tab t = arhNo(5, 3, false); t.set(2, 0x35); t.set(9, CalcCS(t.mid(0, 9))); return t; }},
+        {"no daily word", 234, [] { return arhNo(5, 3, false, 9); }},
+        {"228 too", 228, [] { return Tab{6, 228, 0x34, 0x12, Q_ArhNo, 0}; }},
+    };
+    for (const Case &c : cases) {
+        Bench b(c.type);
+        b.road.answer = [&](const Tab &req, Tab &reply) {
+            if (req[4] != Q_ArhNo)
+                return false;
+            reply = c.reply();
+            return true;
+        };
+        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
+        EXPECT_EQ(r.status, "НЕТ СВЯЗИ") << c.what;
+        EXPECT_EQ(b.road.codes().count(Q_ArhNo), ArchiveReading::kArhNoAttempts) << c.what;
+        EXPECT_FALSE(b.road.codes().contains(Q_ArhBegin)) << c.what;
+        EXPECT_FALSE(b.road.codes().contains(Q_Arhiv)) << c.what;
+    }
+    // One refused reply on a noisy line is asked for again.
+    Bench b(229);
+    int asked = 0;
+    b.road.answer = [&](const Tab &req, Tab &reply) {
+        if (req[4] != Q_ArhNo)
+            return false;
+        reply = ++asked == 1 ? req : arhNo(5, 3, false);
+        return true;
+    };
+    b.read(ArhDaily, ArchiveRange::Week);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(b.road.codes().contains(Q_ArhBegin));
+}
+
+TEST(ReaderScript, DailyLimitOf234)
+{
+    // 366 (0-based 365) is the last slot of the ring; 367 is beyond it.
+    for (int raw : {366, 367}) {
+        for (bool all : {false, true}) {
+            Bench b(234);
+            b.road.answer = [&](const Tab &req, Tab &reply) {
+                if (req[4] != Q_ArhNo)
+                    return false; // the read stops at Q_ArhBegin
+                reply = arhNo(5, raw, true);
+                return true;
+            };
+            const ArchiveReading::Result r = b.read(ArhDaily, all ? ArchiveRange::AllRecords : ArchiveRange::Week);
+            const bool accepted = raw == 366 || all;
+            EXPECT_EQ(b.road.codes().contains(Q_ArhBegin), accepted) << raw << all;
+            EXPECT_EQ(r.status, accepted ? "НЕТ СВЯЗИ" : "в архиве нет ни одной записи") << raw << all;
+        }
+    }
+}
+
+TEST(ReaderScript, CurrentNumbersOf225TakeTenAttempts)
+{
+    Bench b(225);
+    b.road.answer = [](const Tab &req, Tab &reply) {
+        if (req[4] != Q_ArhNo)
+            return false;
+        reply = frame(6, Q_ArhNo);
+        return true;
+    };
+    const ArchiveReading::Result r = b.read(ArhHourly, ArchiveRange::Day);
+    EXPECT_EQ(b.road.codes(), QList<int>(10, Q_ArhNo));
+    EXPECT_TRUE(b.ui.statuses.contains(" Определение текущих номеров записей... Попытка № 10"));
+    EXPECT_EQ(r.status, "-3:Ошибка чтения текущих номеров записей. Повторите...");
+}
+
+TEST(ReaderScript, DatesOffByADay)
+{
+    // Every record carries tomorrow's date.
+    const int tomorrow = dateToDayNumber(QDate::currentDate()) + 1;
+    auto answer = [tomorrow](const Tab &req, Tab &reply) {
+        if (req[4] == Q_ArhNo)
+            reply = arhNo(5, 30, false);
+        else if (req[4] == Q_Arhiv)
+            reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
+        else
+            reply = frame(6, req[4]);
+        return true;
+    };
+    // The 229 family asks again; five bad dates in a row end the read.
+    {
+        Bench b(229);
+        b.road.answer = answer;
+        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
+        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
+        EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
+        EXPECT_EQ(r.status, "в архиве нет ни одной записи");
+        EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
+    }
+    // The older readers count it as missing and go on.
+    {
+        Bench b(228);
+        b.road.answer = answer;
+        b.read(ArhDaily, ArchiveRange::Week);
+        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
+        EXPECT_TRUE(b.ui.memo.isEmpty());
+    }
+}
+
+TEST(ReaderScript, TypeWithoutArchive)
+{
+    SetCurrentIdentity(128, 5);
+    ScriptRoad road;
+    struct : WorkflowUi {
+        void message(const QString &t) override { text = t; }
+        QString text;
+    } ui;
+    ArchiveRange range;
+    ArchiveReading reader(road, ui, range);
+    EXPECT_FALSE(reader.read(ArhDaily).ran);
+    EXPECT_EQ(ui.text, "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128");
+    EXPECT_TRUE(road.requests.isEmpty());
+}
+
+// ---------------------------------------------------------------- state, identity by hand
+
+TEST(StateScript, TwentyAttemptsAtMost)
+{
+    // A sound state reply of type 229 from the imitation, and a foreign one.
+    SetCurrentIdentity(229, 0x1234);
+    const Tab good = imitator().ImitReply(SQ(Q_State)).reply;
+    Tab foreign = good;
+    foreign.set(2, 0x35);
+    foreign.set(foreign.size() - 1, CalcCS(foreign.mid(0, foreign.size() - 1)));
+    for (int goodAt : {20, 21}) {
+        ScriptRoad road;
+        int n = 0;
+        road.answer = [&](const Tab &, Tab &reply) {
+            reply = ++n == goodAt ? good : foreign;
+            return true;
+        };
+        Ui ui;
+        QTemporaryDir dir;
+        StateReading reading(road, ui);
+        reading.setDumpFolder(dir.path());
+        const StateReading::Result r = reading.read(1);
+        EXPECT_EQ(road.requests.size(), 20) << goodAt;
+        EXPECT_EQ(r.ok, goodAt == 20);
+        EXPECT_EQ(ui.statuses.last(), goodAt == 20 ? "Cостояние прочитано успешно" : "Ошибка связи Повторите...");
+        EXPECT_EQ(QFileInfo::exists(dir.path() + "/байты состояния"), goodAt == 20);
+    }
+}
+
+TEST(IdentityByHand, NumberAndType)
+{
+    ResetIdentity();
+    // No type chosen and none known: the number is refused.
+    IdentityCheck::Hand h = IdentityCheck::setByHand(5, QString());
+    EXPECT_FALSE(h.ok);
+    EXPECT_EQ(h.status, "номер должен быть от 1 до 65535");
+    EXPECT_EQ(CurrentNumber(), -1);
+    // A model name sets the type too.
+    h = IdentityCheck::setByHand(5, ModelName(234));
+    EXPECT_TRUE(h.ok);
+    EXPECT_EQ(h.status, "номер правильный");
+    EXPECT_EQ(CurrentType(), 234);
+    EXPECT_EQ(CurrentNumber(), 5);
+    EXPECT_EQ(h.imitationType, 234);
+    EXPECT_TRUE(h.changeLog);
+    // Only the number changes when no type is chosen.
+    h = IdentityCheck::setByHand(65535, QString());
+    EXPECT_TRUE(h.ok);
+    EXPECT_EQ(CurrentType(), 234);
+    EXPECT_EQ(h.eno, "65535");
+    for (int bad : {0, 65536}) {
+        h = IdentityCheck::setByHand(bad, QString());
+        EXPECT_FALSE(h.ok) << bad;
+        EXPECT_EQ(CurrentNumber(), -1);
+    }
+    h = IdentityCheck::setByHand(7, ModelName(228));
+    EXPECT_FALSE(h.changeLog);
+}
+
+TEST(ReaderScript, OlderReadersKeepAByteTraceOfAllRecords)
+{
+    for (int type : {227, 228}) {
+        Bench b(type);
+        b.road.answer = [](const Tab &req, Tab &reply) {
+            reply = req[4] == Q_ArhNo ? arhNo(5, 1, false, 9) : frame(6, req[4]);
+            return true;
+        };
+        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::AllRecords);
+        EXPECT_EQ(r.status, "архив прочитан") << type;
+        // 228 opens and closes the read; 227 knows neither command.
+        EXPECT_EQ(b.road.codes().contains(Q_ArhBegin), type == 228);
+        EXPECT_EQ(b.road.codes().contains(Q_ArhEnd), type == 228);
+        QStringList lines;
+        ASSERT_TRUE(readLines(b.dir.path() + "/байты архива.txt", lines)) << type;
+        EXPECT_EQ(lines.value(0), "запрос=128[1] 0[0]");
+        EXPECT_EQ(lines.value(1), "000=6 hex=06");
+        EXPECT_EQ(lines.size(), r.records * 7);
+        EXPECT_TRUE(b.ui.memo.contains("запрос=128[1] 0[0]"));
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+// What pimctl shows while a workflow runs: every status text on stderr as
+// it comes (a repeated text once), and the last failure for the exit.
+
+#include "links/StatusSink.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QString>
+#include <QTextStream>
+
+namespace pimctl {
+
+class CtlUi : public pim::WorkflowUi, public pim::StatusSink {
+public:
+    CtlUi();
+
+    // The status line as the links layer writes it: the main label is
+    // printed, the port label only remembered (the identity command asks
+    // whether the port check succeeded).
+    void StatusBusy(pim::StatusLabel label, const QString &message) override;
+    void StatusOk(pim::StatusLabel label, const QString &message) override;
+    void StatusFail(pim::StatusLabel label, const QString &message) override;
+    void StatusText(pim::StatusLabel label, const QString &message, quint32 colour) override;
+    void setLabelText(pim::StatusLabel label, const QString &text) override;
+    quint32 labelColour(pim::StatusLabel label) const override;
+    void setPortChecked(bool ok) { m_portChecked = ok; }
+
+    void statusBusy(const QString &text) override;
+    void statusOk(const QString &text) override;
+    void statusFail(const QString &text) override;
+    void statusText(const QString &text, quint32 colour) override;
+    void message(const QString &text) override;
+
+    // The last text shown, and whether it was a failure.
+    QString lastStatus() const { return m_last; }
+    bool lastFailed() const { return m_failed; }
+    QString lastFailure() const { return m_failure; }
+    void quiet(bool q) { m_quiet = q; }
+
+private:
+    void show(const QString &text);
+
+    QTextStream m_err;
+    QString m_last;
+    QString m_shown;
+    QString m_failure;
+    bool m_failed = false;
+    bool m_quiet = false;
+    bool m_portChecked = false;
+};
+
+} // namespace pimctl
