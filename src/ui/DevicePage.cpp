@@ -1,0 +1,495 @@
+#include "ui/DevicePage.h"
+
+#include "devices/Registry.h"
+#include "devices/StateCodec.h"
+#include "protocol/Frame.h"
+#include "ui/CommandMap.h"
+#include "ui/ErrorDecoder.h"
+#include "ui/LinkPages.h"
+#include "ui/PortPage.h"
+#include "ui/Shell.h"
+#include "ui/StatusView.h"
+#include "workflows/IdentityCheck.h"
+#include "workflows/StateReading.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace pim::ui {
+
+namespace {
+bool &messagesShown()
+{
+    static bool on = true;
+    return on;
+}
+const QString kNoTabs = QStringLiteral("настроить связь и щелкнуть по устройству");
+} // namespace
+
+void DevicePage::setMessagesShown(bool on)
+{
+    messagesShown() = on;
+}
+
+DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(shell)
+{
+    setObjectName(QStringLiteral("TSW"));
+
+    m_links = new LinkPages(shell, this);
+
+    // ---- device group box
+    m_group = new QGroupBox(QStringLiteral("         УСТРОЙСТВО"), this);
+    m_group->setObjectName(QStringLiteral("GBdevice"));
+    m_group->setToolTip(QStringLiteral("для связи с устройством щелкнуть здесь один раз"));
+    m_group->installEventFilter(this);
+    m_eno = new QLineEdit(m_group);
+    m_eno->setObjectName(QStringLiteral("ENo"));
+    m_eno->setReadOnly(true);
+    m_eno->setToolTip(QStringLiteral("Серийный номер дв.щ-очистить"));
+    m_eno->installEventFilter(this);
+    m_etype = new QLineEdit(m_group);
+    m_etype->setObjectName(QStringLiteral("Etype"));
+    m_etype->setReadOnly(true);
+    m_etype->setToolTip(QStringLiteral("тип прибора дв.щ-очистить"));
+    m_etype->installEventFilter(this);
+    m_rbu = new QRadioButton(QStringLiteral("одно устройство"), m_group);
+    m_rbu->setObjectName(QStringLiteral("rbu"));
+    m_rbu->setChecked(true);
+    m_rbs = new QRadioButton(QStringLiteral("система"), m_group);
+    m_rbs->setObjectName(QStringLiteral("rbs"));
+    m_seno = new QSpinBox(m_group);
+    m_seno->setObjectName(QStringLiteral("SEno"));
+    m_seno->setRange(1, 65535);
+    m_seno->setValue(1);
+    m_seno->setToolTip(QStringLiteral("№ для связи по сети"));
+    m_cbtu = new QComboBox(m_group);
+    m_cbtu->setObjectName(QStringLiteral("CBTu"));
+    m_cbtu->setPlaceholderText(QStringLiteral("тип прибора"));
+    m_cbtu->setMinimumContentsLength(16);
+    auto *gl = new QGridLayout(m_group);
+    gl->addWidget(m_rbu, 0, 0);
+    gl->addWidget(m_rbs, 0, 1);
+    gl->addWidget(m_eno, 1, 0);
+    gl->addWidget(m_seno, 1, 1);
+    gl->addWidget(m_etype, 2, 0);
+    gl->addWidget(m_cbtu, 2, 1);
+
+    // ---- state tabs, polling panel, values and grid
+    m_tcsp = new QTabBar(this);
+    m_tcsp->setObjectName(QStringLiteral("TCSP"));
+    m_tcsp->addTab(kNoTabs);
+
+    m_poi = new QWidget;
+    m_poi->setObjectName(QStringLiteral("POi"));
+    m_poi->setMinimumSize(10, 10);
+    m_pacst = new QWidget(m_poi);
+    m_pacst->setObjectName(QStringLiteral("PAcSt"));
+    m_pacst->setToolTip(QStringLiteral("панель управления чтением состояния"));
+    m_fire = new QCheckBox(QStringLiteral("очередями"), m_pacst);
+    m_fire->setObjectName(QStringLiteral("CBfire"));
+    m_fire->setToolTip(QStringLiteral("периодический запрос состояния"));
+    auto *fireSec = new QSpinBox(m_pacst);
+    fireSec->setObjectName(QStringLiteral("SEfire"));
+    fireSec->setRange(1, 60);
+    fireSec->setValue(1);
+    fireSec->setToolTip(QStringLiteral("период опроса, сек"));
+    m_stinf = new QCheckBox(QStringLiteral("писать в файл"), m_pacst);
+    m_stinf->setObjectName(QStringLiteral("CBstinf"));
+    m_stinf->setToolTip(QStringLiteral("писать информацию в файл"));
+    auto *efst = new QLineEdit(m_pacst);
+    efst->setObjectName(QStringLiteral("EFst"));
+    efst->setToolTip(QStringLiteral("имя файла для записи состояния"));
+    auto *del = new QPushButton(QStringLiteral("X"), m_pacst);
+    del->setObjectName(QStringLiteral("BitBtn3"));
+    del->setToolTip(QStringLiteral("уничтожить файл"));
+    auto *pl = new QHBoxLayout(m_pacst);
+    pl->setContentsMargins(2, 2, 2, 2);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_fire, fireSec, m_stinf, efst, del})
+        pl->addWidget(w);
+    pl->addStretch();
+    // Polling and the state file come with their own workflow.
+    for (QWidget *w : std::initializer_list<QWidget *>{m_fire, fireSec, m_stinf, efst, del})
+        w->setEnabled(false);
+    m_pacst->adjustSize();
+    m_pacst->setVisible(false);
+
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("SBpoi"));
+    scroll->setWidget(m_poi);
+    scroll->setWidgetResizable(false);
+
+    m_sgsp = new QTableWidget(this);
+    m_sgsp->setObjectName(QStringLiteral("sgsp"));
+    m_sgsp->horizontalHeader()->setVisible(false);
+    m_sgsp->verticalHeader()->setVisible(false);
+    m_sgsp->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sgsp->setVisible(false);
+    connect(m_sgsp, &QTableWidget::cellDoubleClicked, this, &DevicePage::gridDoubleClick);
+
+    m_split = new QSplitter(Qt::Vertical, this);
+    m_split->setObjectName(QStringLiteral("Splitter1"));
+    m_split->addWidget(scroll);
+    m_split->addWidget(m_sgsp);
+    m_split->setChildrenCollapsible(false);
+    // Neither side can be squeezed to a sliver the operator cannot grab.
+    scroll->setMinimumHeight(11);
+    m_sgsp->setMinimumHeight(11);
+    m_split->setStretchFactor(0, 3);
+    m_split->setStretchFactor(1, 1);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_links, 3);
+    top->addWidget(m_group, 2);
+    auto *lay = new QVBoxLayout(this);
+    lay->addLayout(top);
+    lay->addWidget(m_tcsp);
+    lay->addWidget(m_split, 1);
+
+    // ---- pop-up menu of the state panel
+    m_pmr = shell.commands->buildMenu(QStringLiteral("PMr"), this);
+    scroll->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(scroll, &QWidget::customContextMenuRequested, this,
+            [this, scroll](const QPoint &p) { m_pmr->popup(scroll->mapToGlobal(p)); });
+
+    // ---- handlers
+    // The radio buttons are not held off by EventsOn: a restored choice
+    // shows its fields at once.
+    connect(m_rbu, &QRadioButton::toggled, this, &DevicePage::deviceGroupMode);
+    connect(m_seno, &QSpinBox::valueChanged, this, &DevicePage::handIdentity);
+    connect(m_cbtu, &QComboBox::currentIndexChanged, this, &DevicePage::handIdentity);
+    connect(m_tcsp, &QTabBar::currentChanged, this, &DevicePage::stateDisplay);
+    m_seno->setVisible(false);
+    m_cbtu->setVisible(false);
+}
+
+void DevicePage::fillTypeList()
+{
+    m_cbtu->clear();
+    for (int t = kMinTypeCode; t <= kMaxTypeCode; ++t) {
+        const QString name = ModelName(t);
+        if (name != QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"))
+            m_cbtu->addItem(name, t);
+    }
+    m_cbtu->setCurrentIndex(-1);
+}
+
+void DevicePage::deviceGroupMode()
+{
+    const bool single = m_rbu->isChecked();
+    m_eno->setVisible(single);
+    m_etype->setVisible(single);
+    m_seno->setVisible(!single);
+    m_cbtu->setVisible(!single);
+    handIdentity();
+}
+
+void DevicePage::handIdentity()
+{
+    if (!m_shell.eventsOn)
+        return;
+    const QString model = m_cbtu->currentIndex() >= 0 ? m_cbtu->currentText() : QString();
+    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_seno->value(), model);
+    m_eno->setText(h.eno);
+    if (h.typeChosen) {
+        m_etype->setText(h.etype);
+        if (h.imitationType >= 0)
+            m_shell.imitType = h.imitationType;
+    }
+    QLabel *lu = m_shell.label(QStringLiteral("LuState"));
+    if (h.ok)
+        m_shell.status->ok(lu, h.status);
+    else
+        m_shell.status->fail(lu, h.status);
+    discardFields();
+    if (QAction *a = m_shell.action(QStringLiteral("AReadChang")); a && m_shell.changeLogAvailable)
+        a->setEnabled(h.changeLog);
+}
+
+void DevicePage::clearIdentity()
+{
+    ResetIdentity();
+    m_eno->clear();
+    m_etype->clear();
+    if (auto *enok = m_shell.find<QLineEdit>(QStringLiteral("Enok")))
+        enok->clear();
+    if (m_links->currentIndex() != LinkPages::Modem)
+        m_links->portPage()->PortCheck(m_links->portPage()->portList());
+    if (m_links->currentIndex() == LinkPages::Network)
+        m_shell.status->ok(m_shell.label(QStringLiteral("LuState")), QStringLiteral("Соединение по сети"));
+}
+
+void DevicePage::showIdentity(const QString &eno, const QString &etype)
+{
+    m_eno->setText(eno);
+    m_etype->setText(etype);
+}
+
+void DevicePage::discardFields()
+{
+    qDeleteAll(m_labels);
+    qDeleteAll(m_fields);
+    m_labels.clear();
+    m_fields.clear();
+    m_fieldTags.clear();
+}
+
+void DevicePage::resetTabs()
+{
+    const QSignalBlocker block(m_tcsp);
+    while (m_tcsp->count() > 1)
+        m_tcsp->removeTab(m_tcsp->count() - 1);
+}
+
+void DevicePage::buildTabs()
+{
+    const TypeInfo *info = typeInfo(CurrentType());
+    if (!info) {
+        showMessage(QStringLiteral("TFpim.AreadstateExecute.GetTab: Неправильный тип прибора"));
+        return;
+    }
+    const QSignalBlocker block(m_tcsp);
+    for (int i = 0; i < info->stateTabs.size(); ++i) {
+        if (i == 0)
+            m_tcsp->setTabText(0, info->stateTabs[0].caption);
+        else
+            m_tcsp->addTab(info->stateTabs[i].caption);
+        m_tcsp->setTabData(i, info->stateTabs[i].system);
+    }
+    if (m_tcsp->currentIndex() < 0)
+        m_tcsp->setCurrentIndex(0);
+    m_tcsp->setVisible(true);
+}
+
+int DevicePage::selectedSystem() const
+{
+    const int i = m_tcsp->currentIndex();
+    const QVariant v = i >= 0 ? m_tcsp->tabData(i) : QVariant();
+    return v.isValid() ? v.toInt() : 0;
+}
+
+void DevicePage::AreadstateExecute(bool on)
+{
+    m_pacst->setVisible(on);
+    if (!on) {
+        const QSignalBlocker block(m_fire);
+        m_fire->setChecked(false);
+    }
+    m_sgsp->setVisible(on && m_stinf->isChecked());
+    resetTabs();
+    if (!on) {
+        discardFields();
+        const QSignalBlocker block(m_tcsp);
+        m_tcsp->setTabText(0, kNoTabs);
+        m_tcsp->setTabData(0, QVariant());
+        return;
+    }
+    for (const char *n : {"AReadChang", "AreadFileArh"})
+        if (QAction *a = m_shell.action(QString::fromUtf8(n)); a && a->isChecked()) {
+            const QSignalBlocker block(a);
+            a->setChecked(false);
+        }
+    if (auto *pcw = m_shell.find<QTabWidget>(QStringLiteral("PCW")))
+        pcw->setCurrentIndex(0);
+    if (!m_shell.road || !m_shell.workflowUi)
+        return;
+    if (!IdentityCheck::ensure(*m_shell.road))
+        return;
+    buildTabs();
+    if (!typeInfo(CurrentType()))
+        return;
+    StateReading reading(*m_shell.road, *m_shell.workflowUi);
+    const StateReading::Result r = reading.read(selectedSystem());
+    if (!r.ok)
+        return;
+    QAction *a = m_shell.action(QStringLiteral("Areadstate"));
+    if (!a || a->isChecked())
+        stateDisplay();
+}
+
+void DevicePage::stateDisplay()
+{
+    if (!m_shell.eventsOn || m_tcsp->currentIndex() < 0 || CurrentNumber() < 0 || !StateReading::stateRead())
+        return;
+    DeviceModule *module = moduleFor(CurrentType());
+    if (!module) {
+        showMessage(QStringLiteral("TFpim.TCSPChange: неправильный тип прибора: ") + QString::number(CurrentType()));
+        return;
+    }
+    const StateCodec &codec = module->state();
+    const int system = selectedSystem();
+    const QStringList values = codec.SLfromState(system);
+    const StateView &view = codec.view();
+
+    m_poi->setVisible(false);
+    // The polling panel lies over the top of the value panel.
+    if (!m_pacst->isHidden())
+        m_pacst->resize(m_pacst->sizeHint());
+    const int offset = m_pacst->isHidden() ? 0 : m_pacst->height();
+    const QColor labelColour = StatusView::colourOf(view.labelColour);
+    int channels = 4;
+    if (module->id() == ModuleId::U128) {
+        if (auto *c128 = dynamic_cast<const StateCodec128 *>(&codec))
+            channels = c128->rec().modification;
+    }
+    int fieldNo = 0;
+    int right = 10, bottom = 10;
+    for (int i = 0; i < view.items.size(); ++i) {
+        const StateViewItem &item = view.items[i];
+        if (item.label.isEmpty())
+            continue;
+        if (fieldNo >= m_fields.size()) {
+            auto *l = new QLabel(m_poi);
+            auto *f = new QLineEdit(m_poi);
+            f->setReadOnly(true);
+            f->setFrame(false);
+            f->installEventFilter(this);
+            m_labels.append(l);
+            m_fields.append(f);
+            m_fieldTags.append(0);
+        }
+        QLabel *l = m_labels[fieldNo];
+        QLineEdit *f = m_fields[fieldNo];
+        m_fieldTags[fieldNo] = view.errorDecoderOnDoubleClick ? item.tag : 0;
+        ++fieldNo;
+        l->setText(item.label);
+        l->setAutoFillBackground(true);
+        QPalette lp = l->palette();
+        lp.setColor(QPalette::WindowText, labelColour);
+        l->setPalette(lp);
+        l->adjustSize();
+        f->setText(i < values.size() ? values[i] : QString());
+        f->setToolTip(m_fieldTags[fieldNo - 1] ? StateView::errorHint() : QString());
+        const int w = f->fontMetrics().horizontalAdvance(f->text()) + 15;
+        f->setGeometry(item.left, item.top + offset, w, f->sizeHint().height());
+        l->move(item.left - 5 - l->width(), item.top + offset + (f->height() - l->height()) / 2);
+        // Type 128 shows only the channels its modification has.
+        const bool shown = module->id() != ModuleId::U128 || i == 0 || (i - 1) % 4 < channels;
+        l->setVisible(shown);
+        f->setVisible(shown);
+        if (shown) {
+            right = qMax(right, f->geometry().right() + 10);
+            bottom = qMax(bottom, f->geometry().bottom() + 10);
+        }
+    }
+    while (m_fields.size() > fieldNo) {
+        delete m_labels.takeLast();
+        delete m_fields.takeLast();
+        m_fieldTags.removeLast();
+    }
+    m_pacst->resize(qMax(right, m_pacst->sizeHint().width()), m_pacst->height());
+    m_poi->resize(qMax(right, m_pacst->width()), bottom);
+    m_poi->setVisible(true);
+
+    // The grid: header rows 1 and 2, then the values, in column order.
+    m_sgsp->clear();
+    const QList<int> &order = view.columnOrder;
+    m_sgsp->setRowCount(3);
+    m_sgsp->setColumnCount(int(order.size()));
+    const QFontMetrics fm = m_sgsp->fontMetrics();
+    for (int c = 0; c < order.size(); ++c) {
+        const int idx = order[c];
+        const QString texts[3] = {idx < view.items.size() ? view.items[idx].row1 : QString(),
+                                  idx < view.items.size() ? view.items[idx].row2 : QString(),
+                                  idx >= 0 && idx < values.size() ? values[idx] : QString()};
+        int width = 0;
+        for (int r = 0; r < 3; ++r) {
+            m_sgsp->setItem(r, c, new QTableWidgetItem(texts[r]));
+            width = qMax(width, fm.horizontalAdvance(texts[r]));
+        }
+        m_sgsp->setColumnWidth(c, width + 5 + 8);
+    }
+    const bool first = !m_sgsp->isVisibleTo(this);
+    m_sgsp->setVisible(true);
+    if (first) {
+        // The values take the room they need; the grid the rest.
+        const int total = qMax(m_split->height(), 200);
+        const int values = qMin(bottom + 20, total * 2 / 3);
+        m_split->setSizes({values, total - values});
+    }
+}
+
+void DevicePage::showMessage(const QString &text)
+{
+    m_lastMessage = text;
+    if (messagesShown())
+        QMessageBox::information(window(), QString(), text);
+}
+
+void DevicePage::AErrDecExecute(int tag)
+{
+    if (tag != ErrorDecoder::Device && tag != ErrorDecoder::System)
+        return;
+    showMessage(ErrorDecoder::decode(CurrentType(), tag, selectedSystem()));
+}
+
+void DevicePage::gridDoubleClick(int row, int column)
+{
+    if (row < 2 || column < 0)
+        return;
+    const QTableWidgetItem *h2 = m_sgsp->item(1, column);
+    const int tag = ErrorDecoder::columnTag(h2 ? h2->text() : QString());
+    if (tag == ErrorDecoder::None)
+        return;
+    const QTableWidgetItem *cell = m_sgsp->item(row, column);
+    showMessage(ErrorDecoder::decodeCell(CurrentType(), tag, selectedSystem(), cell ? cell->text() : QString()));
+}
+
+void DevicePage::pageShown()
+{
+    const int type = CurrentType(), number = CurrentNumber();
+    if (number >= 1 && number <= 65535 && type >= kMinTypeCode && type <= kMaxTypeCode)
+        m_shell.status->ok(m_shell.label(QStringLiteral("LuState")), QStringLiteral("НА СВЯЗИ!"));
+    else
+        m_links->showActivePage();
+}
+
+bool DevicePage::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        if (o == m_eno || o == m_etype) {
+            clearIdentity();
+            return true;
+        }
+        const int i = m_fields.indexOf(qobject_cast<QLineEdit *>(o));
+        if (i >= 0 && m_fieldTags[i]) {
+            AErrDecExecute(m_fieldTags[i]);
+            return true;
+        }
+    } else if (e->type() == QEvent::MouseButtonRelease && o == m_group) {
+        // One click on the group box asks the device who it is.
+        QAction *a = m_shell.action(QStringLiteral("AreadNoTu"));
+        if (a && a->isEnabled() && a->isVisible())
+            a->trigger();
+    } else if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+        const int i = m_fields.indexOf(qobject_cast<QLineEdit *>(o));
+        if (i >= 0) {
+            QPalette p = m_labels[i]->palette();
+            p.setColor(QPalette::Window, e->type() == QEvent::FocusIn ? palette().color(QPalette::ToolTipBase)
+                                                                       : palette().color(QPalette::Button));
+            m_labels[i]->setPalette(p);
+        }
+    }
+    return QWidget::eventFilter(o, e);
+}
+
+} // namespace pim::ui

@@ -1,0 +1,217 @@
+#include "ui/LinkPages.h"
+
+#include "base/TextFile.h"
+#include "links/TerminalMemo.h"
+#include "ui/PortPage.h"
+#include "ui/Shell.h"
+#include "ui/StatusView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace pim::ui {
+
+namespace {
+QLineEdit *edit(const char *name, const QString &text, const char *hint, QWidget *parent)
+{
+    auto *e = new QLineEdit(text, parent);
+    e->setObjectName(QString::fromUtf8(name));
+    if (*hint)
+        e->setToolTip(QString::fromUtf8(hint));
+    return e;
+}
+QCheckBox *check(const char *name, const char *caption, const char *hint, QWidget *parent)
+{
+    auto *c = new QCheckBox(QString::fromUtf8(caption), parent);
+    c->setObjectName(QString::fromUtf8(name));
+    if (*hint)
+        c->setToolTip(QString::fromUtf8(hint));
+    return c;
+}
+} // namespace
+
+LinkPages::LinkPages(Shell &shell, QWidget *parent) : QTabWidget(parent), m_shell(shell)
+{
+    setObjectName(QStringLiteral("PCcon"));
+    setToolTip(QString());
+    m_port = new PortPage(shell, this);
+    addTab(m_port, QStringLiteral("COM-порт"));
+    addTab(buildModem(), QStringLiteral("МОДЕМ"));
+    addTab(buildNetwork(), QStringLiteral("СЕТЬ"));
+    addTab(buildTerminal(), QStringLiteral("ТЕРМИНАЛ"));
+    setCurrentIndex(Terminal);
+    connect(this, &QTabWidget::currentChanged, this, [this] {
+        if (m_shell.eventsOn)
+            showActivePage();
+    });
+}
+
+QWidget *LinkPages::buildModem()
+{
+    // The dialler comes with the modem workflow; its controls are here so
+    // that the operator's phone-book choice and codes are kept.
+    auto *w = new QWidget(this);
+    w->setObjectName(QStringLiteral("TSmod"));
+    auto *bar = new QToolBar(w);
+    bar->setObjectName(QStringLiteral("TBmod"));
+    const std::pair<const char *, const char *> buttons[] = {
+        {"запомнить", "добавить/изменить"},
+        {"уничтожить", "уничтожить выбранную запись"},
+        {"послать...", ""},
+        {"позвонить", "установить связь с удаленным модемом"},
+        {"отсоединить", "положить трубку, закрыть порт"},
+    };
+    for (const auto &[caption, hint] : buttons) {
+        QAction *a = bar->addAction(QString::fromUtf8(caption));
+        a->setToolTip(QString::fromUtf8(hint));
+        a->setEnabled(false);
+    }
+    auto *con = new QComboBox(w);
+    con->setObjectName(QStringLiteral("CBcon"));
+    con->setEditable(true);
+    con->setToolTip(QStringLiteral("соединения ввод-добавить"));
+    con->lineEdit()->setPlaceholderText(QStringLiteral("список соединений"));
+    auto *mod = new QComboBox(w);
+    mod->setObjectName(QStringLiteral("CBmod"));
+    mod->setToolTip(QStringLiteral("COM-порт"));
+    auto *state = new QLabel(QStringLiteral("начало реализации"), w);
+    state->setObjectName(QStringLiteral("LMstate"));
+    state->setToolTip(QStringLiteral("состояние, щ-обновить список"));
+
+    auto *g = new QGridLayout(w);
+    g->addWidget(bar, 0, 0, 1, 3);
+    g->addWidget(con, 1, 0, 1, 3);
+    g->addWidget(edit("Etel", QStringLiteral("ETEL"), "", w), 2, 0, 1, 2);
+    g->addWidget(mod, 2, 2);
+    g->addWidget(check("CBton", "тоновый набор", "галочка-тоновый набор, иначе-импульсный", w), 3, 0);
+    g->addWidget(check("CBsta", "выход в город", "выход в город через код с зуммером", w), 3, 1);
+    g->addWidget(edit("Esta", QStringLiteral("9"), "", w), 3, 2);
+    g->addWidget(check("CBtru", "межгород", "набор кода города с ожиданием зуммера", w), 4, 0);
+    g->addWidget(edit("Ekmg", QStringLiteral("8"), "", w), 4, 1);
+    g->addWidget(edit("Etru", QStringLiteral("495"), "", w), 4, 2);
+    g->addWidget(state, 5, 0, 1, 3);
+    g->setRowStretch(6, 1);
+    for (QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (c != state)
+            c->setEnabled(false);
+    return w;
+}
+
+QWidget *LinkPages::buildNetwork()
+{
+    auto *w = new QWidget(this);
+    w->setObjectName(QStringLiteral("TSnet"));
+    auto *ip = edit("MEip", QStringLiteral("MEip"), "", w);
+    auto *port = new QSpinBox(w);
+    port->setObjectName(QStringLiteral("SEp"));
+    port->setRange(1, 9999);
+    port->setValue(5001);
+    auto *state = new QLabel(QStringLiteral("состояние сети"), w);
+    state->setObjectName(QStringLiteral("LNstate"));
+    state->setToolTip(QStringLiteral("Состояние сети, щ.-проверка"));
+    auto *g = new QGridLayout(w);
+    g->addWidget(ip, 0, 0);
+    g->addWidget(port, 0, 1);
+    g->addWidget(state, 1, 0, 1, 2);
+    g->setRowStretch(2, 1);
+    ip->setEnabled(false);
+    port->setEnabled(false);
+    return w;
+}
+
+QWidget *LinkPages::buildTerminal()
+{
+    auto *w = new QWidget(this);
+    w->setObjectName(QStringLiteral("TSterm"));
+    m_cbgt = check("CBgt", "гипертрминал", "", w);
+    m_ma = new QPlainTextEdit(w);
+    m_ma->setObjectName(QStringLiteral("Ma"));
+    m_ma->setReadOnly(true);
+    m_ma->setPlainText(QStringLiteral("Гипертерминал"));
+    m_ma->setVisible(false);
+    m_ma->viewport()->installEventFilter(this);
+    auto *lay = new QVBoxLayout(w);
+    lay->addWidget(m_cbgt);
+    lay->addWidget(m_ma, 1);
+    connect(m_cbgt, &QCheckBox::clicked, this, &LinkPages::CBgtClick);
+    return w;
+}
+
+void LinkPages::setMemo(TerminalMemo *memo)
+{
+    m_memo = memo;
+    CBgtClick();
+    refreshMemo();
+}
+
+void LinkPages::CBgtClick()
+{
+    const bool on = m_cbgt->isChecked();
+    m_ma->setVisible(on);
+    if (m_memo)
+        m_memo->setVisible(on);
+}
+
+void LinkPages::refreshMemo()
+{
+    if (!m_memo || !m_memo->isVisible())
+        return;
+    const QString text = m_memo->lines().join(QLatin1Char('\n'));
+    if (m_ma->toPlainText() != text) {
+        m_ma->setPlainText(text);
+        m_ma->moveCursor(QTextCursor::End);
+    }
+}
+
+void LinkPages::saveMemo()
+{
+    const QString path = QDir::current().filePath(QStringLiteral("ГИПЕРТЕРМИНАЛ.txt"));
+    if (m_memo) {
+        const QString error = m_memo->saveAndReset(path);
+        if (!error.isEmpty())
+            m_shell.status->fail(m_shell.label(QStringLiteral("LuState")), error);
+    } else {
+        writeLines(path, m_ma->toPlainText().split(QLatin1Char('\n')));
+    }
+    m_ma->setPlainText(QStringLiteral("Гипертерминал"));
+}
+
+bool LinkPages::eventFilter(QObject *o, QEvent *e)
+{
+    if (o == m_ma->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+        saveMemo();
+        return true;
+    }
+    return QTabWidget::eventFilter(o, e);
+}
+
+void LinkPages::showActivePage()
+{
+    QLabel *lu = m_shell.label(QStringLiteral("LuState"));
+    switch (currentIndex()) {
+    case Com:
+        m_port->PortCheck(m_port->portList());
+        break;
+    case Terminal:
+        m_shell.status->fail(lu, QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
+        break;
+    case Modem:
+    case Network:
+        // The modem and the network link come with their own workflows.
+        m_shell.status->fail(lu, QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace pim::ui

@@ -1,0 +1,107 @@
+#pragma once
+// TFpim: the operator's window. The toolbar of commands, the indicator
+// strip and the six pages; the preparation at first activation, the
+// settings kept from run to run, the help. It shows what the workflows
+// produce and forwards the operator's gestures; it decides nothing about
+// bytes, attempts or messages.
+
+#include "links/StatusSink.h"
+#include "workflows/WorkflowUi.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QTabWidget;
+
+namespace pim {
+class ExchangeEngine;
+class IdentityCommand;
+class LinkRoad;
+class StatusLine;
+}
+
+namespace pim::ui {
+
+struct Shell;
+class ArchivePage;
+class CommandMap;
+class ConfirmDialog;
+class DevicePage;
+class IndicatorStrip;
+class StatusView;
+
+class MainWindow : public QMainWindow, public WorkflowUi {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // "ВЫЧИСЛИТЕЛЬ ТЕПЛОВОЙ ЭНЕРГИИ версия " + the product version.
+    static QString captionFor(const QString &productVersion);
+    // The build's date and time, "dd.mm.yyyy hh:nn".
+    static QString productVersion();
+
+    // The preparation (Acreate), run once at the first activation.
+    void AcreateExecute();
+    bool prepared() const { return m_prepared; }
+    // Writes the settings file (at shutdown, window close, SIGTERM, SIGINT).
+    // Nothing is written before the preparation has restored the previous
+    // values, so an early end cannot replace them with design values.
+    bool SaveSettings(QString *error = nullptr);
+    void RestoreSettings();
+    // The settings file; DataPath's unless a test sets another.
+    void setSettingsPath(const QString &path) { m_settingsPath = path; }
+    QString settingsPath() const;
+
+    // Commands.
+    void AreadNoTuExecute();
+    void AhelpExecute();
+
+    Shell &shell() { return *m_shell; }
+    ExchangeEngine &engine() { return *m_engine; }
+    StatusLine &statusLine() { return *m_statusLine; }
+    DevicePage *devicePage() const { return m_device; }
+    ConfirmDialog *confirmDialog() const { return m_fmd; }
+
+    // Message boxes are recorded instead of shown when false (tests).
+    static void setMessagesShown(bool on);
+    QString lastMessage() const { return m_lastMessage; }
+
+    // ---- WorkflowUi: what the reading workflows report
+    void statusBusy(const QString &text) override;
+    void statusOk(const QString &text) override;
+    void statusFail(const QString &text) override;
+    void statusText(const QString &text, quint32 colour) override;
+    void message(const QString &text) override;
+    bool memoVisible() const override;
+    void memoAppend(const QString &text) override;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void buildPages();
+    void bindCommands();
+    void reportRefused();
+
+    std::unique_ptr<Shell> m_shell;
+    StatusLine *m_statusLine;
+    ExchangeEngine *m_engine;
+    std::unique_ptr<IdentityCommand> m_identity;
+    std::unique_ptr<LinkRoad> m_road;
+    CommandMap *m_commands;
+    StatusView *m_status = nullptr;
+    IndicatorStrip *m_strip = nullptr;
+    ConfirmDialog *m_fmd = nullptr;
+    QTabWidget *m_pcw = nullptr;
+    DevicePage *m_device = nullptr;
+    ArchivePage *m_archive = nullptr;
+    bool m_prepared = false;
+    QString m_settingsPath;
+    QString m_lastMessage;
+};
+
+} // namespace pim::ui

@@ -1,0 +1,94 @@
+#include "ui/PageKit.h"
+
+#include "ui/CommandMap.h"
+#include "ui/Shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace pim::ui::kit {
+
+namespace {
+template <class W> W *named(W *w, const char *name, const char *hint)
+{
+    w->setObjectName(QString::fromUtf8(name));
+    if (hint && *hint)
+        w->setToolTip(QString::fromUtf8(hint));
+    return w;
+}
+} // namespace
+
+QSpinBox *spin(const char *name, int min, int max, int value, const char *hint, QWidget *parent)
+{
+    auto *s = named(new QSpinBox(parent), name, hint);
+    s->setRange(min, max);
+    s->setValue(value);
+    return s;
+}
+
+QLineEdit *edit(const char *name, const QString &text, const char *hint, QWidget *parent)
+{
+    return named(new QLineEdit(text, parent), name, hint);
+}
+
+QCheckBox *check(const char *name, const char *caption, const char *hint, bool checked, QWidget *parent)
+{
+    auto *c = named(new QCheckBox(QString::fromUtf8(caption), parent), name, hint);
+    c->setChecked(checked);
+    return c;
+}
+
+QComboBox *combo(const char *name, const char *hint, QWidget *parent)
+{
+    return named(new QComboBox(parent), name, hint);
+}
+
+QLabel *label(const char *name, const char *caption, const char *hint, QWidget *parent)
+{
+    return named(new QLabel(QString::fromUtf8(caption), parent), name, hint);
+}
+
+QPushButton *button(const char *name, const char *caption, const char *hint, QWidget *parent)
+{
+    return named(new QPushButton(QString::fromUtf8(caption), parent), name, hint);
+}
+
+QDateEdit *date(const char *name, QWidget *parent)
+{
+    auto *d = named(new QDateEdit(QDate::currentDate(), parent), name, "");
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    d->setMinimumDate(QDate(1900, 1, 1));
+    return d;
+}
+
+void attachMenu(Shell &shell, QWidget *w, const QString &menuName)
+{
+    QMenu *m = shell.commands->buildMenu(menuName, w);
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(w, &QWidget::customContextMenuRequested, w,
+                     [w, m](const QPoint &p) { m->popup(w->mapToGlobal(p)); });
+}
+
+QPushButton *commandButton(Shell &shell, const char *name, const char *action, QWidget *parent)
+{
+    QAction *a = shell.action(QString::fromUtf8(action));
+    auto *b = button(name, "", "", parent);
+    if (!a)
+        return b;
+    b->setText(a->text());
+    b->setToolTip(a->toolTip());
+    b->setEnabled(a->isEnabled());
+    QObject::connect(b, &QPushButton::clicked, a, &QAction::trigger);
+    QObject::connect(a, &QAction::changed, b, [a, b] { b->setEnabled(a->isEnabled()); });
+    return b;
+}
+
+} // namespace pim::ui::kit

@@ -1,0 +1,61 @@
+#pragma once
+// The "COM-порт" page of the link pages: the port list, the line settings,
+// the port check that tells whether the chosen port can be opened, the
+// factory settings and the splitter highlight.
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace pim::ui {
+
+struct Shell;
+
+class PortPage : public QWidget {
+    Q_OBJECT
+public:
+    PortPage(Shell &shell, QWidget *parent = nullptr);
+
+    // The serial devices of the machine and the ports running simulators
+    // publish.
+    static QStringList EnumPorts();
+
+    // Preparation: the port list, then the line-setting lists with the
+    // port's defaults (9600, no parity, 1 stop bit, 8 data bits) selected.
+    void fillPorts();
+    void fillLists();
+    // Preparation: try the ports from the first; stop at the first that
+    // opens. True when one did.
+    bool openFirstUsable();
+
+    // The port check of a list (cbC, the modem page's list); null = cbC.
+    void PortCheck(QComboBox *sender = nullptr);
+    void ApplyPortSettings();
+    void setFactorySettings(); // "штатные"
+    void CBPortSetClick();
+    bool portIsFree() const;   // LPState shows the success colour
+
+    QComboBox *portList() const { return m_cbC; }
+
+private:
+    void highlightSplitters(bool down);
+
+    Shell &m_shell;
+    QComboBox *m_cbC;
+    QComboBox *m_rate;
+    QComboBox *m_parity;
+    QComboBox *m_bits;
+    QComboBox *m_stop;
+    QSpinBox *m_sed;
+    QCheckBox *m_portSet;
+    QPushButton *m_def;
+    QToolButton *m_spc;
+    QLabel *m_state;
+};
+
+} // namespace pim::ui
