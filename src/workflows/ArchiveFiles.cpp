@@ -69,7 +69,10 @@ QString ArchiveFiles::companionName(const QString &arhPath)
     const int dot = int(name.lastIndexOf(QLatin1Char('.')));
     const QString base = dot > 0 ? name.left(dot) : name;
     const QString dir = arhPath.left(arhPath.size() - name.size());
-    return dir + base + QStringLiteral(".txt");
+    const QString companion = dir + base + QStringLiteral(".txt");
+    // An archive saved under a ".txt" name must not have its records
+    // written over its own companion text: the text goes beside it.
+    return companion == arhPath ? arhPath + QStringLiteral(".txt") : companion;
 }
 
 QStringList ArchiveFiles::gridLines(const QList<QStringList> &grid)

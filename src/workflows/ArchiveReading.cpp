@@ -296,7 +296,7 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
             fromDevice = false;
         } else {
             bool ok = false;
-            for (int n = 1; n <= 10 && !ok; ++n) {
+            for (int n = 1; n <= kArhNoAttempts && !ok; ++n) {
                 busy(run, QStringLiteral(" Определение текущих номеров записей... Попытка № ") + QString::number(n));
                 reply = SQ(Q_ArhNo);
                 if (!m_road.exchange(reply)) {
@@ -314,25 +314,19 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
                 return false;
             }
         }
-    } else if (!spec.family && m_road.imitation()) {
-        run.hourly = random(spec.randomHourly);
-        run.daily = random(spec.randomDaily);
-        fromDevice = false;
     } else {
-        // A refused reply (noise, an echo, another device) is asked for
-        // again, as the 225 reader always did; it is never read on.
-        bool ok = false;
-        bool lost = false;
-        for (int n = 1; n <= kArhNoAttempts && !ok && !lost; ++n) {
-            reply = SQ(Q_ArhNo);
-            lost = !m_road.exchange(reply);
-            ok = !lost && arhNoReplyOk(reply, spec.arhNoLength);
-        }
-        if (!ok && spec.family && !lost && m_road.imitation()) {
-            // The imitation echoes this request: numbers drawn as the
-            // older readers draw theirs.
-            run.hourly = random(run.codec->highestNumber(ArhHourly) - 1);
-            run.daily = random(run.codec->highestNumber(ArhDaily) - 1);
+        // Asked once. The reply is checked like any other: a refused one
+        // (noise, an echo, another device) is never read on and ends the
+        // read like a lost link. The imitation answers this request with
+        // an echo, so there the numbers are drawn instead.
+        reply = SQ(Q_ArhNo);
+        const bool sent = m_road.exchange(reply);
+        const bool ok = sent && arhNoReplyOk(reply, spec.arhNoLength);
+        if (!ok && m_road.imitation()) {
+            const int hourlyMax = spec.family ? run.codec->highestNumber(ArhHourly) - 1 : spec.randomHourly;
+            const int dailyMax = spec.family ? run.codec->highestNumber(ArhDaily) - 1 : spec.randomDaily;
+            run.hourly = random(hourlyMax);
+            run.daily = random(dailyMax);
             fromDevice = false;
         } else if (!ok) {
             fail(run, kNoLink);

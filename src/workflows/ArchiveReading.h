@@ -24,7 +24,8 @@ class ArchiveReading {
 public:
     enum class Reader { None, R225, R227, R228, R229, R234, R238 };
     static Reader readerOf(int type);
-    // Requests of the current numbers before a refused reply ends the read.
+    // Requests of the current numbers by the 225 reader before a refused
+    // reply ends the read; the other readers ask once.
     static constexpr int kArhNoAttempts = 10;
 
     ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range);

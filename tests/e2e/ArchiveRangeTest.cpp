@@ -143,6 +143,8 @@ TEST(ArchiveFiles, FoldersAndCompanionName)
     EXPECT_TRUE(QFileInfo(f).isDir());
     EXPECT_EQ(ArchiveFiles::companionName("/a/b/x.Arh"), "/a/b/x.txt");
     EXPECT_EQ(ArchiveFiles::companionName("/a/b.c/x"), "/a/b.c/x.txt");
+    // a ".txt" archive name keeps its records apart from its text
+    EXPECT_EQ(ArchiveFiles::companionName("/a/x.txt"), "/a/x.txt.txt");
     setProgramFolder(QString());
 }
 

@@ -42,10 +42,12 @@ public:
     }
     void identify() override {}
     Waiter &waiter() override { return clock; }
+    bool imitation() const override { return imitating; }
 
     std::function<bool(const Tab &request, Tab &reply)> answer;
     QList<Tab> requests;
     FakeWaiter clock;
+    bool imitating = false;
 
     QList<int> codes() const
     {
@@ -170,22 +172,36 @@ TEST(ReaderScript, RefusedCurrentNumbersEndTheReadAsNoLink)
         };
         const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
         EXPECT_EQ(r.status, "НЕТ СВЯЗИ") << c.what;
-        EXPECT_EQ(b.road.codes().count(Q_ArhNo), ArchiveReading::kArhNoAttempts) << c.what;
+        // Asked once: the readers but 225 make one attempt.
+        EXPECT_EQ(b.road.codes().count(Q_ArhNo), 1) << c.what;
         EXPECT_FALSE(b.road.codes().contains(Q_ArhBegin)) << c.what;
         EXPECT_FALSE(b.road.codes().contains(Q_Arhiv)) << c.what;
     }
-    // One refused reply on a noisy line is asked for again.
-    Bench b(229);
-    int asked = 0;
-    b.road.answer = [&](const Tab &req, Tab &reply) {
-        if (req[4] != Q_ArhNo)
-            return false;
-        reply = ++asked == 1 ? req : arhNo(5, 3, false);
-        return true;
-    };
-    b.read(ArhDaily, ArchiveRange::Week);
-    EXPECT_EQ(asked, 2);
-    EXPECT_TRUE(b.road.codes().contains(Q_ArhBegin));
+}
+
+TEST(ReaderScript, ImitationDrawsTheCurrentNumbers)
+{
+    // The imitation echoes Q_ArhNo: the numbers are drawn, never read from
+    // the echo. Drawn at the top of the range they are still inside the ring.
+    for (int type : {228, 229, 234}) {
+        Bench b(type);
+        b.road.imitating = true;
+        b.road.answer = [](const Tab &req, Tab &reply) {
+            reply = req;
+            return true;
+        };
+        b.range.choose(ArchiveRange::AllRecords, QDate::currentDate(), ArhDaily, type);
+        ArchiveReading reader(b.road, b.ui, b.range);
+        reader.setTraceFolder(b.dir.path());
+        reader.setRandom([] { return 0.9999999; });
+        reader.read(ArhDaily);
+        EXPECT_EQ(b.road.codes().count(Q_ArhNo), 1) << type;
+        const int ring = moduleFor(type)->arh()->highestNumber(ArhDaily) + 1;
+        ASSERT_EQ(b.road.codes().count(Q_Arhiv), ring) << type;
+        const Tab first = b.road.requests[b.road.codes().indexOf(Q_Arhiv)];
+        // The newest record is drawn in the top slot but one.
+        EXPECT_EQ(first[5] | ((first[6] & 0x7F) << 8), ring - 2) << type;
+    }
 }
 
 TEST(ReaderScript, DailyLimitOf234)
