@@ -180,6 +180,7 @@ bool TCommPortDriver::OpenPort()
         m_serial->close();
         return false;
     }
+    ++m_openCount;
     m_pollTimer->start(m_pollingDelay);
     return true;
 }

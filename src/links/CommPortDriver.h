@@ -106,6 +106,9 @@ public:
     bool ApplySettings();
     // The text of the last failure to open or configure (for traces).
     QString lastError() const { return m_lastError; }
+    // How many times the port has been opened: what a user of the port
+    // learnt about the line holds until this changes.
+    quint32 openCount() const { return m_openCount; }
 
     int WriteBytes(const char *data, int count, int timeoutMs);
     int SendData(const char *data, int count) { return WriteBytes(data, count, m_outputTimeout); }
@@ -141,6 +144,7 @@ private:
     ReceiveHandler m_onReceiveData;
     QString m_lastError;
     int m_pollHold = 0;
+    quint32 m_openCount = 0;
 
     TPortNumber m_portNumber = pnCOM2;
     QString m_portName;

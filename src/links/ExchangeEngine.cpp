@@ -185,6 +185,34 @@ QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c, const Identity &
     return QByteArray();
 }
 
+bool ExchangeEngine::replyDiffersFromRequest(const Tab &request)
+{
+    if (request == IdentityTemplate())
+        return true; // the reply names the device
+    switch (request.at(4)) {
+    case Q_State:
+    case Q_Arhiv:
+    case Q_Param:
+    case Q_Chang:
+    case Q_Cal:
+    case Q_ArhNo:
+    case Q_SetParam128:
+        return true; // a data block
+    case Q_ClrArh:
+    case Q_SetParam:
+    case Q_SetNo:
+        return true; // a short status or header reply to a request with data
+    case Q_ZeroTime:
+    case Q_Init:
+        return request.at(1) != 225; // a status byte, except on type 225
+    default:
+        // An addressed identity request, Q_ArhBegin, Q_ArhEnd, Q_SetTime
+        // (whose reply only counts as an answer), a console frame: the
+        // device may answer with the very same bytes.
+        return false;
+    }
+}
+
 bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
 {
     const QByteArray req = TabToStr(request);
@@ -193,6 +221,12 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
         m_lastError = m_port->lastError();
         return false;
     }
+    // Another line, or the same one after a port change: whether it echoes
+    // is learnt afresh.
+    if (m_port->openCount() != m_echoesLearntOn) {
+        m_echoesLearntOn = m_port->openCount();
+        m_lineEchoes = false;
+    }
     // The receive event stays off for the whole exchange, not only during
     // the reads: a poll in the pause after the write would hand the start
     // of the reply to the asynchronous path, which drops it.
@@ -200,11 +234,21 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
     // Bytes still coming from an earlier exchange (the tail of a reply read
     // short, noise) answer another request: they go, until the line is
     // quiet (at most a receive queue of them), before this request is
-    // written. Within the attempts below a late reply to this same request
-    // is still welcome.
-    if (m_port->RxCount() > 0)
+    // written. Quiet is a short silence, not the input time-out: noise
+    // behind every reply must not add a second to every exchange. Within
+    // the attempts below a late reply to this same request is still welcome.
+    if (m_port->RxCount() > 0) {
+        const quint32 saved = m_port->InputTimeout();
+        m_port->setInputTimeout(qMin<quint32>(saved, kStaleQuietMs));
         m_port->ReadBytes(int(m_port->InBufSize()));
+        m_port->setInputTimeout(saved);
+    }
     const int code = request.at(4);
+    // A frame equal to the request is an echo of the line when the reply
+    // must differ from it, or when the line is known to echo: the reply
+    // then follows and is waited for as any reply. Otherwise it may be the
+    // reply itself, and only a frame already behind it is taken instead.
+    const bool replyDiffers = replyDiffersFromRequest(request);
     QByteArray r;
     bool ok = false;
     for (int attempt = 1; attempt <= kSerialAttempts; ++attempt) {
@@ -217,14 +261,16 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
         int received = 0;
         ok = ReadFrame(r, &received);
         if (ok && r == req) {
-            // The request itself: an echo of the line, or a reply that
-            // repeats the request (a request without data may get one).
-            // When another frame follows soon, that one is the reply.
+            const bool expectMore = replyDiffers || m_lineEchoes;
             QByteArray next;
             int nextReceived = 0;
             bool started = false;
-            const bool nextOk = ReadFrame(next, &nextReceived, &started, kEchoFollowMs);
-            if (started) {
+            const bool nextOk = ReadFrame(next, &nextReceived, &started, expectMore ? -1 : 0);
+            // Noise behind a frame that may be the reply leaves that frame
+            // the reply.
+            if (started && (nextOk || expectMore)) {
+                if (nextOk)
+                    m_lineEchoes = true;
                 r = next;
                 ok = nextOk;
                 received = nextReceived;
@@ -269,7 +315,24 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
     m_udp->setPort(quint16(qBound(0, m_netPort, 65535)));
     const int step = int(qMax<quint32>(m_port->InputTimeout(), 1000));
     QByteArray payload;
+    // Takes one reply within ms. The first attempt only looks, so a slow
+    // converter gets the request twice and answers twice; the spare answer
+    // can come after the next request went out. It repeats the reply taken
+    // before, byte for byte, and is dropped once for every spare send.
+    auto receive = [&](int ms) {
+        const qint64 deadline = waiter().now() + qMax(0, ms);
+        for (;;) {
+            if (!m_udp->receive(payload, int(qMax<qint64>(0, deadline - waiter().now()))))
+                return false;
+            if (m_udpSpares > 0 && payload == m_udpLastReply) {
+                --m_udpSpares;
+                continue;
+            }
+            return true;
+        }
+    };
     bool ok = false;
+    int sends = 0;
     for (int i = 0; i < kUdpAttempts; ++i) {
         m_lastAttempts = i + 1;
         Pause(1);
@@ -277,8 +340,8 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
             // Whatever waits now answered an earlier request (a reply that
             // came too late, a duplicate) or came from elsewhere: it must
             // not pass for the answer to this one.
-            m_udp->discardPending();
-        } else if (m_udp->receive(payload, 0)) {
+            m_udpSpares = qMax(0, m_udpSpares - m_udp->discardPending());
+        } else if (receive(0)) {
             // The late answer to an earlier attempt of this same request.
             ok = true;
             break;
@@ -287,7 +350,8 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
             m_lastError = m_udp->lastError();
             return false;
         }
-        if (m_udp->receive(payload, i * step)) {
+        ++sends;
+        if (receive(i * step)) {
             ok = true;
             break;
         }
@@ -296,6 +360,8 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
         m_lastError = QStringLiteral("нет ответа");
         return false;
     }
+    m_udpLastReply = payload;
+    m_udpSpares = sends - 1;
     reply = Tab::fromBytes(payload);
     return true;
 }

@@ -36,8 +36,9 @@ public:
     static constexpr int kUdpAttempts = 5;
     // The wait between writing a request and reading its reply.
     static constexpr int kExchangePause = 10;
-    // How long a reply may take to follow the echo of its request.
-    static constexpr int kEchoFollowMs = 250;
+    // Silence that ends the bytes left over from an earlier exchange: many
+    // character times at any rate the program offers.
+    static constexpr int kStaleQuietMs = 50;
 
     explicit ExchangeEngine(QObject *parent = nullptr);
     ~ExchangeEngine() override;
@@ -98,6 +99,12 @@ public:
     QString lastError() const { return m_lastError; }
     // Attempts made by the last serial or UDP exchange.
     int lastAttempts() const { return m_lastAttempts; }
+    // The serial line has given back a request followed by its reply since
+    // the port was last opened.
+    bool lineEchoes() const { return m_lineEchoes; }
+    // Whether a correct reply to this request always differs from it (it
+    // carries data), so that a frame equal to the request can only be an echo.
+    static bool replyDiffersFromRequest(const Tab &request);
 
 private:
     bool serialExchange(const Tab &request, Tab &reply);
@@ -124,6 +131,11 @@ private:
     QList<int> m_commandWaitDepths;
     QString m_lastError;
     int m_lastAttempts = 0;
+    bool m_lineEchoes = false;
+    quint32 m_echoesLearntOn = 0; // the port's openCount()
+    // The last UDP reply, and how many more answers to its request may come.
+    QByteArray m_udpLastReply;
+    int m_udpSpares = 0;
 };
 
 // Holds the link for one device command; false when another command runs.

@@ -49,8 +49,13 @@ void TerminalMemo::trim()
 
 QString TerminalMemo::saveAndReset(const QString &path)
 {
+    // A trace that ends with its line break has an empty caret line; the
+    // memo's lines do not count it, so the file does not get a blank line.
+    QStringList lines = m_lines;
+    if (lines.size() > 1 && lines.constLast().isEmpty())
+        lines.removeLast();
     QString error;
-    if (!writeLines(path, m_lines, &error))
+    if (!writeLines(path, lines, &error))
         return error.isEmpty() ? QStringLiteral("ошибка записи ") + path : error;
     reset();
     return QString();

@@ -88,7 +88,10 @@ bool IdentityCommand::AreadNoTuExecute(int activePage)
     int type = -1;
     if (accepted) {
         io.truncate(len);
-        accepted = DecNoTu(io, number, type).isEmpty();
+        // The template is the request itself: a converter or line that
+        // gives it back has not named any device (the serial link already
+        // refuses it; the network link takes datagrams whole).
+        accepted = DecNoTu(io, number, type).isEmpty() && io != IdentityTemplate();
     }
     SetCurrentIdentity(accepted ? type : -1, accepted ? number : -1);
     showIdentity();

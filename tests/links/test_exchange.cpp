@@ -281,16 +281,110 @@ TEST(TerminalMemo, SavedInWindows1251AndReset)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     TerminalMemo memo;
-    memo.insert(QStringLiteral("ЗАПРОС=6|\r\nНЕТ В мУСОРЕ"));
+    memo.insert(QStringLiteral("ЗАПРОС=6|\r\nНЕТ В мУСОРЕ\r\n"));
     const QString path = dir.filePath(QStringLiteral("ГИПЕРТЕРМИНАЛ.txt"));
     EXPECT_EQ(memo.saveAndReset(path), QString());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), toCp1251(QStringLiteral("Гипертерминал\r\nЗАПРОС=6|\r\nНЕТ В мУСОРЕ\r\n")));
+    f.close();
     EXPECT_EQ(memo.lines(), QStringList({QStringLiteral("Гипертерминал"), QString()}));
+    // Saved right after a reset: the single line.
+    EXPECT_EQ(memo.saveAndReset(path), QString());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), toCp1251(QStringLiteral("Гипертерминал\r\n")));
+    f.close();
     // A path that cannot take the file (its folder is a file): the memo
     // stays as it was.
     memo.insert(QStringLiteral("x"));
     EXPECT_NE(memo.saveAndReset(path + QStringLiteral("/под-файлом.txt")), QString());
     EXPECT_EQ(memo.lines().constLast(), QStringLiteral("x"));
+}
+
+TEST_F(SerialFixture, EchoFollowedByASlowReply)
+{
+    Device229 dev;
+    engine.port().setInputTimeout(1000);
+    const QByteArray reply = hex("07 E5 34 12 01 55 78");
+    // The echo comes at once, the device takes 400 ms to answer: the echo
+    // of a request whose reply carries data is never that reply.
+    peer.answer = [&](const QByteArray &req, int) {
+        QTimer::singleShot(400, [&] { peer.write(reply); });
+        return req;
+    };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io.bytes(), reply);
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    EXPECT_TRUE(engine.lineEchoes());
+}
+
+TEST_F(SerialFixture, ReplyRepeatingTheRequestCostsNoExtraWait)
+{
+    Device229 dev;
+    FakeWaiter clock;
+    engine.setWaiter(&clock);
+    engine.port().setInputTimeout(1000);
+    peer.answer = [](const QByteArray &req, int) { return req; };
+    for (const int code : {int(Q_ArhBegin), int(Q_NoTu), int(Q_ArhEnd)}) {
+        const qint64 start = clock.now();
+        Tab io = SQ(code);
+        const Tab request = io;
+        ASSERT_TRUE(engine.Exchange(io, io)) << code;
+        EXPECT_EQ(io, request) << code;
+        // The 10 ms pause and a glance at what follows, not a wait for it.
+        EXPECT_LT(clock.now() - start, 50) << code;
+    }
+    EXPECT_FALSE(engine.lineEchoes());
+}
+
+TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
+{
+    Device229 dev;
+    engine.port().setInputTimeout(1000);
+    // Every request comes back at once; the device answers 50 ms later. The
+    // answer to Q_ArhBegin repeats the request, so echo and reply look the
+    // same: the reply must still be taken off the line, or the next request
+    // gets it.
+    peer.answer = [&](const QByteArray &req, int) {
+        QByteArray reply = req;
+        if (quint8(req[4]) == Q_State)
+            reply = hex("07 E5 34 12 01 55 78");
+        QTimer::singleShot(50, [this, reply] { peer.write(reply); });
+        return req;
+    };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    ASSERT_TRUE(engine.lineEchoes());
+    io = SQ(Q_ArhBegin);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io, SQ(Q_ArhBegin));
+    io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_EQ(io.bytes(), hex("07 E5 34 12 01 55 78"));
+    // Learnt for this opening of the port only.
+    engine.port().ClosePort();
+    ASSERT_TRUE(engine.port().OpenPort());
+    peer.answer = [](const QByteArray &req, int) { return req; };
+    io = SQ(Q_ArhEnd);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    EXPECT_FALSE(engine.lineEchoes());
+}
+
+TEST_F(SerialFixture, NoiseBehindEveryReplyCostsNoInputTimeout)
+{
+    Device229 dev;
+    FakeWaiter clock;
+    engine.setWaiter(&clock);
+    engine.port().setInputTimeout(1000);
+    // A stray byte after every reply: it is thrown away before the next
+    // request after a short silence, not after a whole input time-out.
+    peer.answer = [](const QByteArray &, int) { return hex("07 E5 34 12 01 55 78 FF"); };
+    for (int i = 0; i < 3; ++i) {
+        const qint64 start = clock.now();
+        Tab io = SQ(Q_State);
+        ASSERT_TRUE(engine.Exchange(io, io)) << i;
+        EXPECT_EQ(io.bytes(), hex("07 E5 34 12 01 55 78")) << i;
+        EXPECT_LT(clock.now() - start, 200) << i;
+    }
 }

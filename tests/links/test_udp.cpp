@@ -6,6 +6,8 @@
 #include "links/ExchangeEngine.h"
 
 #include <QNetworkDatagram>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
@@ -148,4 +150,34 @@ TEST_F(UdpFixture, HostNameIsResolved)
     Tab io{6, 0, 0, 0, 0, 0xFA};
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.toHex(), QStringLiteral("06 00 00 00 00 FA"));
+}
+
+TEST(Udp, SlowConverterSpareAnswerIsNotTheNextReply)
+{
+    // A converter in front of a device that answers one request at a time,
+    // 150 ms each. The first attempt only looks, so every request goes out
+    // twice and is answered twice; the spare answer to one request comes
+    // after the next request went out.
+    Converter conv;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 busyUntil = 0;
+    conv.answer = nullptr;
+    conv.onRequest = [&](const QNetworkDatagram &d) {
+        busyUntil = qMax(busyUntil, clock.elapsed()) + 150;
+        const QByteArray reply = QByteArray("R") + d.data();
+        const QHostAddress to = d.senderAddress();
+        const quint16 port = quint16(d.senderPort());
+        QTimer::singleShot(int(busyUntil - clock.elapsed()), &conv.sock,
+                           [&conv, reply, to, port] { conv.sock.writeDatagram(reply, to, port); });
+    };
+    ExchangeEngine engine;
+    engine.setNetworkActive(true);
+    engine.setNetworkAddress(QStringLiteral("127.0.0.1"), conv.port());
+    for (int rec = 0; rec < 3; ++rec) {
+        Tab io{8, 229, 0x34, 0x12, 3, quint8(rec), 0, 0};
+        const Tab request = io;
+        ASSERT_TRUE(engine.Exchange(io, io)) << rec;
+        EXPECT_EQ(io.bytes(), QByteArray("R") + request.bytes()) << rec;
+    }
 }

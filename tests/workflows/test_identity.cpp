@@ -114,6 +114,7 @@ TEST_F(IdentityFixture, RepliesAcceptedAndRefused)
         {"length byte below 6", "05 E5 34 12 00", -1, -1},
         {"bad checksum", "06 E5 34 12 00 CE", -1, -1},
         {"not an identity reply", "06 E5 34 12 01 CE", -1, -1},
+        {"the template given back", "06 00 00 00 00 FA", -1, -1},
     };
     for (const Case &c : cases) {
         ResetIdentity();
