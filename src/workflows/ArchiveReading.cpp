@@ -24,7 +24,7 @@
 namespace pim {
 
 // What sets the readers apart.
-struct ArchiveReading::Spec {
+struct ArchiveReading::ReaderTraits {
     Reader reader = Reader::None;
     bool family = false;     // 229, 234, 238: identity request first, date retries
     QString traceFile;       // the trace file written from the start (none: 227, 228)
@@ -58,10 +58,10 @@ namespace {
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 const QString kNoRecord = QStringLiteral("в архиве нет ни одной записи");
 
-ArchiveReading::Spec specOf(ArchiveReading::Reader r)
+ArchiveReading::ReaderTraits traitsOf(ArchiveReading::Reader r)
 {
     using R = ArchiveReading::Reader;
-    ArchiveReading::Spec s;
+    ArchiveReading::ReaderTraits s;
     s.reader = r;
     switch (r) {
     case R::R225:
@@ -172,13 +172,13 @@ void ArchiveReading::green(Run &run, const QString &text)
 
 // ------------------------------------------------------------- traces
 
-void ArchiveReading::traceStart(const Spec &spec, Run &run)
+void ArchiveReading::traceStart(const ReaderTraits &traits, Run &run)
 {
     run.trace.clear();
-    if (spec.traceFile.isEmpty())
+    if (traits.traceFile.isEmpty())
         return;
     const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
-    run.tracePath = folder + QLatin1Char('/') + spec.traceFile;
+    run.tracePath = folder + QLatin1Char('/') + traits.traceFile;
     QFile f(run.tracePath);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.close();
@@ -196,14 +196,14 @@ void ArchiveReading::trace(Run &run, const QString &line)
         f.write(toCp1251(line) + "\r\n");
 }
 
-QString ArchiveReading::traceDay(const Spec &spec, const Tab &reply, bool withHour) const
+QString ArchiveReading::traceDay(const ReaderTraits &traits, const Tab &reply, bool withHour) const
 {
     // The day and hour of the reply as the reader's own type places them.
-    if (reply.size() < spec.replyLength)
+    if (reply.size() < traits.replyLength)
         return withHour ? QStringLiteral("б/д:б/в") : QStringLiteral("б/д");
-    QString t = QString::number(GetW(reply, spec.dateOffset));
+    QString t = QString::number(GetW(reply, traits.dateOffset));
     if (withHour)
-        t += QLatin1Char(':') + QString::number(reply[spec.hourOffset]);
+        t += QLatin1Char(':') + QString::number(reply[traits.hourOffset]);
     return t;
 }
 
@@ -235,7 +235,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
                      + QString::number(CurrentType()));
         return none;
     }
-    const Spec spec = specOf(reader);
+    const ReaderTraits traits = traitsOf(reader);
     Run run;
     run.codec = codec;
     run.kind = kind;
@@ -244,17 +244,17 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     m_reading = true;
     m_ui.readingChanged(true);
 
-    traceStart(spec, run);
+    traceStart(traits, run);
     m_ui.progressShow(0);
-    if (spec.family) {
+    if (traits.family) {
         busy(run, QStringLiteral("Подготовка к чтению архивов. Ждите..."));
         Tab id = SQNoTu();
         m_road.exchange(id); // only wakes the device; the outcome does not matter
     }
-    if (currentNumbers(spec, run)) {
+    if (currentNumbers(traits, run)) {
         const bool daily = arhKindIsDaily(kind);
         bool go = true;
-        if (spec.beginEnd) {
+        if (traits.beginEnd) {
             Tab begin = SQ(Q_ArhBegin);
             if (!m_road.exchange(begin) && !m_road.imitation()) {
                 fail(run, kNoLink);
@@ -264,14 +264,14 @@ ArchiveReading::Result ArchiveReading::read(int kind)
             }
         }
         if (go) {
-            if (spec.family)
+            if (traits.family)
                 m_range.setTolerance(m_range.allRecords() ? ArchiveRange::kAllRecordsTolerance
                                                           : ArchiveRange::kDefaultTolerance);
             else if (m_range.allRecords())
                 m_range.setTolerance(ArchiveRange::kAllRecordsTolerance);
             codec->PlanArh(kind, daily ? run.daily : run.hourly);
-            if (loop(spec, run, daily))
-                finish(spec, run);
+            if (loop(traits, run, daily))
+                finish(traits, run);
         }
     }
     m_reading = false;
@@ -280,7 +280,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     return run.result;
 }
 
-bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
+bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
 {
     const bool all = m_range.allRecords();
     auto random = [this](int max) {
@@ -289,10 +289,10 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
     };
     Tab reply;
     bool fromDevice = true;
-    if (spec.reader == Reader::R225) {
+    if (traits.reader == Reader::R225) {
         if (m_road.imitation()) {
-            run.hourly = random(spec.randomHourly);
-            run.daily = random(spec.randomDaily);
+            run.hourly = random(traits.randomHourly);
+            run.daily = random(traits.randomDaily);
             fromDevice = false;
         } else {
             bool ok = false;
@@ -321,10 +321,10 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
         // an echo, so there the numbers are drawn instead.
         reply = SQ(Q_ArhNo);
         const bool sent = m_road.exchange(reply);
-        const bool ok = sent && arhNoReplyOk(reply, spec.arhNoLength);
+        const bool ok = sent && arhNoReplyOk(reply, traits.arhNoLength);
         if (!ok && m_road.imitation()) {
-            const int hourlyMax = spec.family ? run.codec->highestNumber(ArhHourly) - 1 : spec.randomHourly;
-            const int dailyMax = spec.family ? run.codec->highestNumber(ArhDaily) - 1 : spec.randomDaily;
+            const int hourlyMax = traits.family ? run.codec->highestNumber(ArhHourly) - 1 : traits.randomHourly;
+            const int dailyMax = traits.family ? run.codec->highestNumber(ArhDaily) - 1 : traits.randomDaily;
             run.hourly = random(hourlyMax);
             run.daily = random(dailyMax);
             fromDevice = false;
@@ -339,7 +339,7 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
     int rawDaily = run.daily + 1;
     if (fromDevice) {
         rawHourly = GetW(reply, 5);
-        rawDaily = spec.dailyWord ? GetW(reply, 7) : reply[7];
+        rawDaily = traits.dailyWord ? GetW(reply, 7) : reply[7];
         run.hourly = rawHourly - 1;
         run.daily = rawDaily - 1;
         trace(run, DumpLines::bytesLine(QStringLiteral("Текущие № записей:"), reply));
@@ -350,7 +350,7 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
     const int hourlyLimit = run.codec->highestNumber(ArhHourly);
     const int dailyLimit = run.codec->highestNumber(ArhDaily);
     const bool daily = arhKindIsDaily(run.kind);
-    if (spec.family) {
+    if (traits.family) {
         int &current = daily ? run.daily : run.hourly;
         if (current > (daily ? dailyLimit : hourlyLimit)) {
             if (!all) {
@@ -377,7 +377,7 @@ bool ArchiveReading::currentNumbers(const Spec &spec, Run &run)
     return true;
 }
 
-bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
+bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
 {
     ArhCodec &codec = *run.codec;
     const QList<ArhPlanEntry> plan = codec.plan();
@@ -412,7 +412,7 @@ bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
         m_road.waiter().Pause(1);
         const qint64 started = m_road.waiter().now();
         Tab io = SQ(Q_Arhiv, data);
-        if (spec.family)
+        if (traits.family)
             trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
         if (!m_road.exchange(io)) {
             fail(run, kNoLink);
@@ -425,16 +425,16 @@ bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
         estimate = std::llround((wanted - result.size()) * seconds);
         if (!daily && i % 50 == 0)
             olive(run, DumpLines::remainingText(estimate));
-        if (!spec.traceFile.isEmpty()) {
+        if (!traits.traceFile.isEmpty()) {
             const QString caption = daily ? QStringLiteral("Запрос(day %s):%d %d %d %s")
                                           : QStringLiteral("Запрос(day hour %s):%d %d %d %s");
-            trace(run, DumpLines::bytesLine(Format(caption, {traceDay(spec, io, !daily), int(entry.lo), int(entry.hi),
+            trace(run, DumpLines::bytesLine(Format(caption, {traceDay(traits, io, !daily), int(entry.lo), int(entry.hi),
                                                             int(GetW(data, 0)), QStringLiteral("\t")}),
                                             io));
         }
         ArhRec rec;
         if (!codec.DecArh(io, rec).isEmpty()) {
-            if (daily && spec.family && m_ui.memoVisible())
+            if (daily && traits.family && m_ui.memoVisible())
                 m_ui.memoAppend(QStringLiteral("\r\nархив есть, но устройство его не отдает"));
             rec = codec.missingRecord();
         }
@@ -444,13 +444,13 @@ bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
         if (diff <= n) {
             badRun = 0;
             result.append(rec);
-            if (!spec.family && all) {
+            if (!traits.family && all) {
                 run.byteTrace << Format(QStringLiteral("запрос=%d[1] %d[0]"), {int(entry.hi), int(entry.lo)});
                 run.byteTrace += DumpLines::byteLines(io);
             }
-            if (spec.live && m_ui.liveUpdate())
+            if (traits.live && m_ui.liveUpdate())
                 m_ui.archiveGrown(run.kind);
-        } else if (daily && spec.family) {
+        } else if (daily && traits.family) {
             if (++badRun > 4)
                 break; // five bad dates in a row: the ring ends here
             --i;       // the same entry once more
@@ -467,7 +467,7 @@ bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
         return false;
     }
     run.result.misordered = 0;
-    if (!all && (daily || spec.sortHourly)) {
+    if (!all && (daily || traits.sortHourly)) {
         run.result.misordered = codec.SortArh(result);
         if (daily)
             m_range.setDates(dayNumberToDate(codec.day(result.last())), dayNumberToDate(codec.day(result.first())));
@@ -475,7 +475,7 @@ bool ArchiveReading::loop(const Spec &spec, Run &run, bool daily)
     return true;
 }
 
-void ArchiveReading::finish(const Spec &spec, Run &run)
+void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
 {
     m_ui.progressRemove();
     QString text;
@@ -492,7 +492,7 @@ void ArchiveReading::finish(const Spec &spec, Run &run)
     green(run, text);
 
     bool endOk = true;
-    if (spec.beginEnd) {
+    if (traits.beginEnd) {
         Tab end = SQ(Q_ArhEnd);
         endOk = m_road.exchange(end);
         if (!endOk) {
@@ -500,9 +500,9 @@ void ArchiveReading::finish(const Spec &spec, Run &run)
             run.result.linkLost = true;
         }
     }
-    if (spec.reader == Reader::R225 && m_ui.memoVisible())
+    if (traits.reader == Reader::R225 && m_ui.memoVisible())
         m_ui.memoAppend(run.trace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    if ((spec.reader == Reader::R227 || spec.reader == Reader::R228) && m_range.allRecords() && endOk) {
+    if ((traits.reader == Reader::R227 || traits.reader == Reader::R228) && m_range.allRecords() && endOk) {
         if (m_ui.memoVisible())
             m_ui.memoAppend(run.byteTrace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;

@@ -57,23 +57,23 @@ public:
     // length (at least `minLength`), command 21, checksum, type and number.
     static bool arhNoReplyOk(const Tab &reply, int minLength);
 
-    struct Spec;
+    struct ReaderTraits;
 
 private:
     struct Run;
 
-    bool currentNumbers(const Spec &spec, Run &run);
-    bool loop(const Spec &spec, Run &run, bool daily);
-    void finish(const Spec &spec, Run &run);
+    bool currentNumbers(const ReaderTraits &traits, Run &run);
+    bool loop(const ReaderTraits &traits, Run &run, bool daily);
+    void finish(const ReaderTraits &traits, Run &run);
 
     void busy(Run &run, const QString &text);
     void fail(Run &run, const QString &text);
     void olive(Run &run, const QString &text);
     void green(Run &run, const QString &text);
 
-    void traceStart(const Spec &spec, Run &run);
+    void traceStart(const ReaderTraits &traits, Run &run);
     void trace(Run &run, const QString &line);
-    QString traceDay(const Spec &spec, const Tab &reply, bool withHour) const;
+    QString traceDay(const ReaderTraits &traits, const Tab &reply, bool withHour) const;
 
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
