@@ -1,7 +1,7 @@
 #include "devices/ArhTwoSystem.h"
 
 #include "devices/ArhLayout.h"
-#include "protocol/Fields.h"
+#include "devices/ModuleCheck.h"
 
 #include <cmath>
 
@@ -245,16 +245,9 @@ ArhTwoSystem::ArhTwoSystem(ModuleId id) : ArhCodec(layoutOf(id)) {}
 
 QString ArhTwoSystem::checkReply(const Tab &reply, const Identity &id) const
 {
-    // Every read goes through Tab, which gives 0 past the end: a short or
-    // empty reply fails the format test without reading outside it.
-    QString err;
-    if (reply.at(0) != replyLength() || reply.size() != reply.at(0) || reply.at(4) != Q_Arhiv)
-        err = QStringLiteral("unit Upo:function DecArh: erundec ");
-    if (!TestCS(reply))
-        err += QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ");
-    if (reply.size() < 4 || GetW(reply, 2) != id.number)
-        err += QStringLiteral("\rНЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА");
-    return err;
+    // The archive reply carries no type check.
+    return moduleReplyCheck(reply, replyLength(), Q_Arhiv, QStringLiteral("unit Upo:function DecArh: erundec "), id,
+                            false);
 }
 
 double ArhTwoSystem::totalsTemperature(double weighted, double volume) const

@@ -79,16 +79,6 @@ const ArhLayout &layout225()
 
 } // namespace
 
-ArhU25::ArhU25() : ArhCodec(layout225()) {}
-
-QString ArhU25::checkReply(const Tab &reply, const Identity &id) const
-{
-    return TestAnswer(reply, replyLength(), Q_Arhiv, id);
-}
-
-double ArhU25::totalsTemperature(double weighted, double volume) const
-{
-    return arhHundredthsTemperature(weighted, volume);
-}
+ArhU25::ArhU25() : ArhSingleSystem(layout225()) {}
 
 } // namespace pim

@@ -74,16 +74,6 @@ const ArhLayout &layout227()
 
 } // namespace
 
-ArhU27::ArhU27() : ArhCodec(layout227()) {}
-
-QString ArhU27::checkReply(const Tab &reply, const Identity &id) const
-{
-    return TestAnswer(reply, replyLength(), Q_Arhiv, id);
-}
-
-double ArhU27::totalsTemperature(double weighted, double volume) const
-{
-    return arhHundredthsTemperature(weighted, volume);
-}
+ArhU27::ArhU27() : ArhSingleSystem(layout227()) {}
 
 } // namespace pim

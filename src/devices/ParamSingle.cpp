@@ -14,27 +14,6 @@ namespace N = paramname;
 
 namespace {
 
-ParamControl &editControl(ParamForm &form, const QString &name, const QString &label, const QString &text)
-{
-    ParamControl &c = resetControl(form, name, ParamControlKind::Edit);
-    c.label = label;
-    setEditText(c, text);
-    return c;
-}
-
-ParamControl &checkControl(ParamForm &form, const QString &name, const QString &label, bool checked)
-{
-    ParamControl &c = resetControl(form, name, ParamControlKind::Check);
-    c.label = label;
-    c.checked = checked;
-    return c;
-}
-
-QString range(const QStringList &bad)
-{
-    return T::kOutOfRange + bad.join(QLatin1Char(';')) + QLatin1Char(';');
-}
-
 // hh:mm of minutes after midnight.
 QString clockText(int minutes)
 {
@@ -119,9 +98,7 @@ void ParamCodec25::ShowParam(int)
 {
     m_singleSystem = true;
     m_form.clear();
-    ParamControl &typeList = resetControl(m_form, N::kType, ParamControlKind::List);
-    typeList.label = T::kTypeName;
-    fillTypeList(typeList, m_rec.type);
+    typeControl(m_form, m_rec.type);
     checkControl(m_form, N::kTwoTariffs, T::kTwoTariffs, m_rec.twoTariffs != 0);
     const int starts[2] = {m_rec.tariffStart1, m_rec.tariffStart2};
     for (int i = 0; i < 2; ++i) {
@@ -223,10 +200,7 @@ bool ParamCodec25::CheckParam(ParamStatus &status)
     if (r.limit < 1 || r.limit > 100)
         bad << T::kLimit;
     if (!bad.isEmpty()) {
-        QString text = T::kOutOfRange;
-        for (const QString &b : bad)
-            text += b + QLatin1Char(';');
-        reportFail(status, text);
+        reportFail(status, outOfRange(bad));
         return false;
     }
     if (!status.isGreen())
@@ -261,7 +235,7 @@ QString ParamCodec25::encode(Tab &data, QString &diff) const
     put8(19, m_rec.coldTemp, T::kTx);
     put8(20, m_rec.useLimit, T::kUseLimit);
     put8(21, m_rec.limit, T::kLimit);
-    return bad.isEmpty() ? QString() : range(bad);
+    return bad.isEmpty() ? QString() : outOfRange(bad);
 }
 
 // ---------------------------------------------------------------- U27
@@ -323,9 +297,7 @@ void ParamCodec27::ShowParam(int)
 {
     m_singleSystem = true;
     m_form.clear();
-    ParamControl &typeList = resetControl(m_form, N::kType, ParamControlKind::List);
-    typeList.label = T::kTypeName;
-    fillTypeList(typeList, m_rec.type);
+    typeControl(m_form, m_rec.type);
     const QString *labels[4] = {&T::kVes1, &T::kVes2, &T::kVesHw, &T::kVes3};
     for (int i = 0; i < 4; ++i)
         editControl(m_form, N::weight(i + 1), *labels[i], real1(m_rec.weight[i])).tag = i + 1;
@@ -405,7 +377,7 @@ QString ParamCodec27::encode(Tab &data, QString &diff) const
     if (m_rec.coldTemp < 0 || m_rec.coldTemp > 255)
         bad << T::kTx;
     data.set(14 - 5, m_rec.coldTemp);
-    return bad.isEmpty() ? QString() : range(bad);
+    return bad.isEmpty() ? QString() : outOfRange(bad);
 }
 
 // ---------------------------------------------------------------- U128
@@ -535,7 +507,7 @@ QString ParamCodec128::encode(Tab &data, QString &diff) const
     }
     data.set(0, m_rec.modification);
     data.set(1, packed);
-    return bad.isEmpty() ? QString() : range(bad);
+    return bad.isEmpty() ? QString() : outOfRange(bad);
 }
 
 QString ParamCodec128::writeRequest(const Identity &id, Tab &request) const

@@ -2,6 +2,8 @@
 
 #include "base/Format.h"
 #include "base/FormatSettings.h"
+#include "devices/ModuleCheck.h"
+#include "devices/ParamCodec.h"
 #include "devices/ParamTexts.h"
 #include "protocol/Fields.h"
 
@@ -77,14 +79,7 @@ bool fitsSingle(double v)
 
 QString moduleCheck(const Tab &reply, int length, int code, const Identity &id)
 {
-    QString err;
-    if (reply.size() < 5 || reply.at(0) != length || reply.at(0) != reply.size() || reply.at(4) != code)
-        err = paramtext::kErunDec;
-    if (!TestCS(reply))
-        err += QLatin1Char('\r') + QStringLiteral("НЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ");
-    if (!reply.inside(2, 2) || GetW(reply, 2) != id.number)
-        err += QLatin1Char('\r') + QStringLiteral("НЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА");
-    return err;
+    return moduleReplyCheck(reply, length, code, paramtext::kErunDec, id, false);
 }
 
 int typeIndex(int type)
@@ -157,6 +152,35 @@ void setEditText(ParamControl &c, const QString &text)
 {
     c.text = text;
     c.shownText = text;
+}
+
+ParamControl &editControl(ParamForm &form, const QString &name, const QString &label, const QString &text)
+{
+    ParamControl &c = resetControl(form, name, ParamControlKind::Edit);
+    c.label = label;
+    setEditText(c, text);
+    return c;
+}
+
+ParamControl &checkControl(ParamForm &form, const QString &name, const QString &label, bool checked)
+{
+    ParamControl &c = resetControl(form, name, ParamControlKind::Check);
+    c.label = label;
+    c.checked = checked;
+    return c;
+}
+
+ParamControl &typeControl(ParamForm &form, int type)
+{
+    ParamControl &c = resetControl(form, paramname::kType, ParamControlKind::List);
+    c.label = paramtext::kTypeName;
+    fillTypeList(c, type);
+    return c;
+}
+
+QString outOfRange(const QStringList &names)
+{
+    return paramtext::kOutOfRange + names.join(QLatin1Char(';')) + QLatin1Char(';');
 }
 
 } // namespace pim::paramsupport

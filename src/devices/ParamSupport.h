@@ -69,4 +69,13 @@ ParamControl &resetControl(ParamForm &form, const QString &name, ParamControlKin
 
 void setEditText(ParamControl &c, const QString &text);
 
+// A fresh edit field with its label and text, and a fresh check box.
+ParamControl &editControl(ParamForm &form, const QString &name, const QString &label, const QString &text);
+ParamControl &checkControl(ParamForm &form, const QString &name, const QString &label, bool checked);
+// A fresh system-type list ("cbType"), labelled and filled for `type`.
+ParamControl &typeControl(ParamForm &form, int type);
+
+// The range refusal: "выход за диапазон: " and every name followed by ';'.
+QString outOfRange(const QStringList &names);
+
 } // namespace pim::paramsupport

@@ -196,9 +196,7 @@ void ParamCodecTwo::ShowParam(int type)
     m_formSystem = s;
     const ParamHalf &h = m_rec.sys[s];
 
-    ParamControl &typeList = resetControl(m_form, N::kType, ParamControlKind::List);
-    typeList.label = T::kTypeName;
-    fillTypeList(typeList, h.type);
+    typeControl(m_form, h.type);
 
     for (int i = 0; i < 3; ++i) {
         ParamControl &c = resetControl(m_form, N::weight(i + 1), ParamControlKind::Edit);
@@ -220,25 +218,16 @@ void ParamCodecTwo::ShowParam(int type)
         }
     }
 
-    auto edit = [&](const QString &name, const QString &label, const QString &text) {
-        ParamControl &c = resetControl(m_form, name, ParamControlKind::Edit);
-        c.label = label;
-        setEditText(c, text);
-    };
-    edit(N::kReportDay, T::kReportDay, integer(h.reportDay));
-    edit(N::kMinFlow, T::kMinFlow, real1(h.minFlow));
-    edit(N::kMaxFlow, T::kMaxFlow, real1(h.maxFlow));
-    edit(N::kColdTemp1, T::kTx1, integer(h.coldTemp1));
-    edit(N::kColdTemp2, T::kTx2, integer(h.coldTemp2));
+    editControl(m_form, N::kReportDay, T::kReportDay, integer(h.reportDay));
+    editControl(m_form, N::kMinFlow, T::kMinFlow, real1(h.minFlow));
+    editControl(m_form, N::kMaxFlow, T::kMaxFlow, real1(h.maxFlow));
+    editControl(m_form, N::kColdTemp1, T::kTx1, integer(h.coldTemp1));
+    editControl(m_form, N::kColdTemp2, T::kTx2, integer(h.coldTemp2));
 
-    ParamControl &sum = resetControl(m_form, N::kSum, ParamControlKind::Check);
-    sum.label = T::kSum;
-    sum.checked = h.sumFlag == 0;
-    ParamControl &use = resetControl(m_form, N::kUseSecond, ParamControlKind::Check);
+    checkControl(m_form, N::kSum, T::kSum, h.sumFlag == 0);
     QString second = T::kTx2;
     second.replace(second.indexOf(QChar(0x044F)), 1, QChar(0x044E)); // я -> ю: "2-ю t°C ..."
-    use.label = T::kUse + second;
-    use.checked = h.useSecond == 1;
+    checkControl(m_form, N::kUseSecond, T::kUse + second, h.useSecond == 1);
 
     const int year = today().year();
     auto date = [&](const QString &name, const QString &format, const QString &hint, int day, int month) {
@@ -253,10 +242,9 @@ void ParamCodecTwo::ShowParam(int type)
 
     if (m_layout.contractual) {
         for (int i = 0; i < 6; ++i) {
-            edit(N::contract(i + 1), T::kContract + T::kContractNames[i], real1(h.contract[i]));
-            ParamControl &c = resetControl(m_form, N::useContract(i + 1), ParamControlKind::Check);
-            c.label = T::kUseContract + T::kContractNames[i];
-            c.checked = (h.flags & contractMask(s, i)) != 0;
+            editControl(m_form, N::contract(i + 1), T::kContract + T::kContractNames[i], real1(h.contract[i]));
+            checkControl(m_form, N::useContract(i + 1), T::kUseContract + T::kContractNames[i],
+                         (h.flags & contractMask(s, i)) != 0);
         }
     }
     updateEnabling();
@@ -596,9 +584,7 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
         if (!refusal.isEmpty())
             return refusal;
     }
-    if (!bad.isEmpty())
-        return T::kOutOfRange + bad.join(QLatin1Char(';')) + QLatin1Char(';');
-    return {};
+    return bad.isEmpty() ? QString() : outOfRange(bad);
 }
 
 } // namespace pim

@@ -1,6 +1,6 @@
 #include "devices/StateCodec.h"
 
-#include "protocol/Fields.h"
+#include "devices/ModuleCheck.h"
 
 namespace pim {
 
@@ -36,18 +36,7 @@ QString StateCodec::ImitState(const Tab &, Imitator &, Tab &)
 
 QString StateCodec::moduleCheck(const Tab &reply, int length, const QString &erundec, const Identity &id)
 {
-    QString text;
-    // A reply of the right size has bytes 0..4; a shorter one (a datagram
-    // can be any length) is never indexed past its end below.
-    if (reply.size() != length || reply.at(0) != length || reply.at(4) != Q_State)
-        text = erundec;
-    if (reply.isEmpty() || !TestCS(reply))
-        text += QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ");
-    if (reply.size() < 2 || reply.at(1) != id.type)
-        text += QStringLiteral("\rНЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
-    if (reply.size() < 4 || int(GetW(reply, 2)) != id.number)
-        text += QStringLiteral("\rНЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА");
-    return text;
+    return moduleReplyCheck(reply, length, Q_State, erundec, id, true);
 }
 
 std::unique_ptr<StateCodec> makeStateCodec(ModuleId id)
@@ -113,17 +102,11 @@ const QStringList &errorTexts25()
 
 const QStringList &errorTexts27()
 {
-    static const QStringList t{
-        QStringLiteral(" НОРМА"),
-        QStringLiteral("отсутствие расхода по счетчику воды, используемому для расчета тепловой энергии свыше 48 часов при разнице температур больше 20°С (только для закрытых систем)"),
-        QStringLiteral("температура первого или второго термопреобразователя меньше 0 или больше 150°С (прекращается расчет тепловой энергии)"),
-        QStringLiteral("обратное подключение термопреобразователей сопротивления (прекращается расчет тепловой энергии)"),
-        QStringLiteral("ошибка системы измерения температур"),
-        QStringLiteral("счетчик часов наработки превысил 4,5 года"),
-        QStringLiteral("необходимость замены батареи  питания"),
-        QStringLiteral("ошибка памяти EEPROM"),
-        QStringLiteral("энергия в открытой системе отрицательна"),
-    };
+    static const QStringList t = [] {
+        QStringList l = errorTexts25();
+        l[2] = QStringLiteral("температура первого или второго термопреобразователя меньше 0 или больше 150°С (прекращается расчет тепловой энергии)");
+        return l;
+    }();
     return t;
 }
 

@@ -190,46 +190,55 @@ private:
     StateRec128 m_rec;
 };
 
-class StateCodec25 : public StateCodec {
+namespace state {
+template <class Rec>
+struct SingleField;
+}
+
+// U25 and U27: one system and one error byte. One implementation, driven by
+// the module's table of values (StateSingle.h) and its error table.
+template <class Rec>
+class StateCodecSingle : public StateCodec {
 public:
-    ModuleId module() const override { return ModuleId::U25; }
-    int stateLength() const override { return 41; }
+    using Fields = QList<state::SingleField<Rec>>;
+
     QStringList SLfromState(int system = 0) const override;
     const StateView &view() const override;
-    const QStringList &errorTexts(int tag) const override;
-    int errorCode(int tag, int system = 0) const override;
-    void setErrorCode(int tag, int system, int code) override;
+    const QStringList &errorTexts(int) const override { return *m_errors; }
+    int errorCode(int, int = 0) const override { return m_rec.error; }
+    void setErrorCode(int, int, int code) override { m_rec.error = code; }
     bool hasImitation() const override { return true; }
-    QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
 
-    const StateRec25 &rec() const { return m_rec; }
+    const Rec &rec() const { return m_rec; }
 
 protected:
+    StateCodecSingle(const Fields &fields, const QStringList &errors) : m_fields(&fields), m_errors(&errors) {}
     QString decode(const Tab &reply, const Identity &id) override;
 
 private:
-    StateRec25 m_rec;
+    const Fields *m_fields;
+    const QStringList *m_errors;
+    Rec m_rec;
 };
 
-class StateCodec27 : public StateCodec {
+// Instantiated once, beside the module's table.
+extern template class StateCodecSingle<StateRec25>;
+extern template class StateCodecSingle<StateRec27>;
+
+class StateCodec25 : public StateCodecSingle<StateRec25> {
 public:
+    StateCodec25();
+    ModuleId module() const override { return ModuleId::U25; }
+    int stateLength() const override { return 41; }
+    QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
+};
+
+class StateCodec27 : public StateCodecSingle<StateRec27> {
+public:
+    StateCodec27();
     ModuleId module() const override { return ModuleId::U27; }
     int stateLength() const override { return 33; }
-    QStringList SLfromState(int system = 0) const override;
-    const StateView &view() const override;
-    const QStringList &errorTexts(int tag) const override;
-    int errorCode(int tag, int system = 0) const override;
-    void setErrorCode(int tag, int system, int code) override;
-    bool hasImitation() const override { return true; }
     QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
-
-    const StateRec27 &rec() const { return m_rec; }
-
-protected:
-    QString decode(const Tab &reply, const Identity &id) override;
-
-private:
-    StateRec27 m_rec;
 };
 
 // U28, U29, U34 and U38: one implementation, their differences are tables.

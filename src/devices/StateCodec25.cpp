@@ -8,7 +8,6 @@ namespace {
 
 using state::Enc;
 using F = state::SingleField<StateRec25>;
-constexpr int kLength = 41;
 
 const QList<F> &fields()
 {
@@ -44,56 +43,17 @@ const QList<F> &fields()
 
 } // namespace
 
-QString StateCodec25::decode(const Tab &reply, const Identity &id)
-{
-    return state::decodeSingle(fields(), reply, kLength, id, m_rec);
-}
+template class StateCodecSingle<StateRec25>;
 
-QStringList StateCodec25::SLfromState(int) const
-{
-    return state::listSingle(fields(), m_rec);
-}
-
-const StateView &StateCodec25::view() const
-{
-    static const StateView v = state::viewOf(fields());
-    return v;
-}
-
-const QStringList &StateCodec25::errorTexts(int) const
-{
-    return errorTexts25();
-}
-
-int StateCodec25::errorCode(int, int) const
-{
-    return m_rec.error;
-}
-
-void StateCodec25::setErrorCode(int, int, int code)
-{
-    m_rec.error = code;
-}
+StateCodec25::StateCodec25() : StateCodecSingle(fields(), errorTexts25()) {}
 
 QString StateCodec25::ImitState(const Tab &request, Imitator &im, Tab &reply)
 {
     if (request.at(4) != Q_State)
         return QStringLiteral("unit U25:function ImitState: CMD erundec");
-    Tab t(kLength);
-    t.set(0, kLength);
-    const double a = im.NormRand(1, 100);
-    const double b = im.NormRand(1, 100);
-    const double c = im.NormRand(1, 100);
-    PutF(t, 15, a);
-    PutF(t, 19, b);
-    PutF(t, 23, c);
-    const int t1 = state::imitTemperature(im, 100);
-    const int t2 = state::imitTemperature(im, 80);
-    const int t3 = state::imitTemperature(im, 100);
-    PutW(t1, t, 9);
-    PutW(t2, t, 11);
-    PutW(t3, t, 13);
-    PutF(t, 5, (a * t1 - b * t2) / 100);
+    Tab t(stateLength());
+    t.set(0, stateLength());
+    state::imitVolumesAndHeat(im, 3, t);
     PutF(t, 27, std::fabs(im.NormRand(1, 0)));
     PutF(t, 31, im.NormRand(10000, 70000));
     PutF(t, 35, im.NormRand(10000, 70000));

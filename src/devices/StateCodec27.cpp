@@ -8,7 +8,6 @@ namespace {
 
 using state::Enc;
 using F = state::SingleField<StateRec27>;
-constexpr int kLength = 33;
 
 const QList<F> &fields()
 {
@@ -37,55 +36,17 @@ const QList<F> &fields()
 
 } // namespace
 
-QString StateCodec27::decode(const Tab &reply, const Identity &id)
-{
-    return state::decodeSingle(fields(), reply, kLength, id, m_rec);
-}
+template class StateCodecSingle<StateRec27>;
 
-QStringList StateCodec27::SLfromState(int) const
-{
-    return state::listSingle(fields(), m_rec);
-}
-
-const StateView &StateCodec27::view() const
-{
-    static const StateView v = state::viewOf(fields());
-    return v;
-}
-
-const QStringList &StateCodec27::errorTexts(int) const
-{
-    return errorTexts27();
-}
-
-int StateCodec27::errorCode(int, int) const
-{
-    return m_rec.error;
-}
-
-void StateCodec27::setErrorCode(int, int, int code)
-{
-    m_rec.error = code;
-}
+StateCodec27::StateCodec27() : StateCodecSingle(fields(), errorTexts27()) {}
 
 QString StateCodec27::ImitState(const Tab &request, Imitator &im, Tab &reply)
 {
     if (request.at(4) != Q_State)
         return QStringLiteral("unit U27:function ImitState: CMD erundec");
-    Tab t(kLength);
-    t.set(0, kLength);
-    double v[4];
-    for (int i = 0; i < 4; ++i) {
-        v[i] = im.NormRand(1, 100);
-        PutF(t, 15 + 4 * i, v[i]);
-    }
-    const int t1 = state::imitTemperature(im, 100);
-    const int t2 = state::imitTemperature(im, 80);
-    const int t3 = state::imitTemperature(im, 100);
-    PutW(t1, t, 9);
-    PutW(t2, t, 11);
-    PutW(t3, t, 13);
-    PutF(t, 5, (v[0] * t1 - v[1] * t2) / 100);
+    Tab t(stateLength());
+    t.set(0, stateLength());
+    state::imitVolumesAndHeat(im, 4, t);
     t.set(31, state::imitErrorByte(im));
     reply = t;
     return QString();

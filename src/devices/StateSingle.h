@@ -74,6 +74,25 @@ inline int imitTemperature(Imitator &im, double mean)
     return qBound(0, int(std::nearbyint(im.NormRand(10, mean) * 100)), 65535);
 }
 
+// What the imitated replies of U25 and U27 have in common: `volumes`
+// volumes from byte 15 on, the three temperatures at bytes 9, 11 and 13
+// and the heat of the first two volumes at byte 5.
+inline void imitVolumesAndHeat(Imitator &im, int volumes, Tab &t)
+{
+    double v[4] = {};
+    for (int i = 0; i < volumes && i < 4; ++i) {
+        v[i] = im.NormRand(1, 100);
+        PutF(t, 15 + 4 * i, v[i]);
+    }
+    const int t1 = imitTemperature(im, 100);
+    const int t2 = imitTemperature(im, 80);
+    const int t3 = imitTemperature(im, 100);
+    PutW(t1, t, 9);
+    PutW(t2, t, 11);
+    PutW(t3, t, 13);
+    PutF(t, 5, (v[0] * t1 - v[1] * t2) / 100);
+}
+
 // The imitated error byte: round(NormRand(255, 0)) when it fits a byte.
 inline int imitErrorByte(Imitator &im)
 {
@@ -82,3 +101,27 @@ inline int imitErrorByte(Imitator &im)
 }
 
 } // namespace pim::state
+
+namespace pim {
+
+template <class Rec>
+QString StateCodecSingle<Rec>::decode(const Tab &reply, const Identity &id)
+{
+    return state::decodeSingle(*m_fields, reply, stateLength(), id, m_rec);
+}
+
+template <class Rec>
+QStringList StateCodecSingle<Rec>::SLfromState(int) const
+{
+    return state::listSingle(*m_fields, m_rec);
+}
+
+template <class Rec>
+const StateView &StateCodecSingle<Rec>::view() const
+{
+    // One table per module, so one view per record type.
+    static const StateView v = state::viewOf(*m_fields);
+    return v;
+}
+
+} // namespace pim

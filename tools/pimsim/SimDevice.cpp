@@ -47,6 +47,17 @@ int floorMod(qint64 a, qint64 b)
     return int(a - floorDiv(a, b) * b);
 }
 
+// One change-log record: day number, minutes after midnight, then the
+// first 36 bytes of the configuration.
+QByteArray changeRecord(int day, int minutes, const QByteArray &config)
+{
+    QByteArray rec(kChangeData, '\0');
+    putU16(rec, 0, day);
+    putU16(rec, 2, minutes);
+    rec.replace(4, 36, config.left(36));
+    return rec;
+}
+
 } // namespace
 
 SimDevice::SimDevice(const DeviceOptions &options, std::function<QDateTime()> systemNow)
@@ -75,12 +86,8 @@ SimDevice::SimDevice(const DeviceOptions &options, std::function<QDateTime()> sy
     if (m_info.hasChangeLog) {
         const int n = kChangeBlocks * kChangeRecords;
         for (int idx = 0; idx < n; ++idx) {
-            QByteArray rec(kChangeData, '\0');
             const QDate d = m_archiveStart.addDays(-(n - idx) * 5);
-            putU16(rec, 0, qMax(1, pim::dateToDayNumber(d)));
-            putU16(rec, 2, (idx * 97 + 480) % 1440);
-            rec.replace(4, 36, m_config.left(36));
-            m_changeLog.append(rec);
+            m_changeLog.append(changeRecord(qMax(1, pim::dateToDayNumber(d)), (idx * 97 + 480) % 1440, m_config));
         }
     }
 }
@@ -115,16 +122,19 @@ QByteArray SimDevice::header(int length, int code) const
     return f;
 }
 
+QByteArray SimDevice::bareReply(int code) const
+{
+    QByteArray f = header(6, code);
+    seal(f);
+    return f;
+}
+
 QByteArray SimDevice::statusReply(int code, int status) const
 {
     if (!m_info.hasStatusByte) {
         // Type 225 has no status byte: it answers what it did and keeps
         // silent about what it refused.
-        if (status != 0)
-            return QByteArray();
-        QByteArray f = header(6, code);
-        seal(f);
-        return f;
+        return status == 0 ? bareReply(code) : QByteArray();
     }
     QByteArray f = header(7, code);
     putU8(f, 5, status);
@@ -181,13 +191,7 @@ QByteArray SimDevice::handle(const QByteArray &frame)
     case 12: return len == 8 && m_info.hasChangeLog ? changeLogReply(frame) : QByteArray();
     case 13: return calibrationReply(frame);
     case 20:
-    case 254: {
-        if (len != 6 || !m_info.hasArhBeginEnd)
-            return QByteArray();
-        QByteArray f = header(6, code);
-        seal(f);
-        return f;
-    }
+    case 254: return len == 6 && m_info.hasArhBeginEnd ? bareReply(code) : QByteArray();
     case 21: return len == 6 ? arhNoReply() : QByteArray();
     case 240: return len == 10 ? setNumber(frame) : QByteArray();
     default: return QByteArray();
@@ -196,9 +200,7 @@ QByteArray SimDevice::handle(const QByteArray &frame)
 
 QByteArray SimDevice::identityReply() const
 {
-    QByteArray f = header(6, 0);
-    seal(f);
-    return f;
+    return bareReply(0);
 }
 
 // ---------------------------------------------------------------- model
@@ -388,9 +390,7 @@ QByteArray SimDevice::setNumber128(const QByteArray &req)
         m_number = n;
         changed();
     }
-    QByteArray f = header(6, 2); // the header carries the number it now has
-    seal(f);
-    return f;
+    return bareReply(2); // the header carries the number it now has
 }
 
 // ---------------------------------------------------------------- configuration
@@ -424,11 +424,8 @@ void SimDevice::appendChangeLog()
     if (!m_info.hasChangeLog || m_changeLog.isEmpty())
         return;
     const QDateTime now = deviceNow();
-    QByteArray rec(kChangeData, '\0');
-    putU16(rec, 0, qBound(0, pim::dateToDayNumber(now.date()), 65535));
-    putU16(rec, 2, now.time().hour() * 60 + now.time().minute());
-    rec.replace(4, 36, m_config.left(36));
-    m_changeLog[m_changeNext] = rec;
+    m_changeLog[m_changeNext] = changeRecord(qBound(0, pim::dateToDayNumber(now.date()), 65535),
+                                             now.time().hour() * 60 + now.time().minute(), m_config);
     m_changeNext = (m_changeNext + 1) % int(m_changeLog.size());
 }
 
@@ -614,6 +611,22 @@ QByteArray SimDevice::calibrationReply(const QByteArray &req)
         const double noise = std::clamp(gauss(0.2), -0.6, 0.6);
         return setPoint + noise + (m_opt.calibrationFault == channel ? 1.7 : 0.0);
     };
+    // Channels 2.. in one request, set points from byte 6 on; the status is
+    // 1 with the jumper open, else the last channel out of tolerance or 0.
+    auto allChannels = [&](int channels) {
+        QByteArray f = header(7 + 4 * channels, 13);
+        int status = jumper ? 0 : 1;
+        for (int ch = 0; ch < channels; ++ch) {
+            const double set = getF32(req, 6 + 4 * ch);
+            const double got = measure(set, 2 + ch);
+            putF32(f, 6 + 4 * ch, got);
+            if (status != 1 && std::fabs(got - set) > 1)
+                status = 2 + ch;
+        }
+        putU8(f, 5, status);
+        seal(f);
+        return f;
+    };
 
     switch (m_info.family) {
     case Family::T225: {
@@ -626,40 +639,14 @@ QByteArray SimDevice::calibrationReply(const QByteArray &req)
         seal(f);
         return f;
     }
-    case Family::T227: {
-        if (len != 15)
-            return QByteArray();
-        QByteArray f = header(15, 13);
-        int status = jumper ? 0 : 1;
-        for (int ch = 0; ch < 2; ++ch) {
-            const double set = getF32(req, 6 + 4 * ch);
-            const double got = measure(set, 2 + ch);
-            putF32(f, 6 + 4 * ch, got);
-            if (status != 1 && std::fabs(got - set) > 1)
-                status = 2 + ch;
-        }
-        putU8(f, 5, status);
-        seal(f);
-        return f;
-    }
+    case Family::T227:
+        return len == 15 ? allChannels(2) : QByteArray();
     case Family::T228:
     case Family::T229:
     case Family::T234:
     case Family::T238: {
-        if (len == 23) {
-            QByteArray f = header(23, 13);
-            int status = jumper ? 0 : 1;
-            for (int ch = 0; ch < 4; ++ch) {
-                const double set = getF32(req, 6 + 4 * ch);
-                const double got = measure(set, 2 + ch);
-                putF32(f, 6 + 4 * ch, got);
-                if (status != 1 && std::fabs(got - set) > 1)
-                    status = 2 + ch;
-            }
-            putU8(f, 5, status);
-            seal(f);
-            return f;
-        }
+        if (len == 23)
+            return allChannels(4);
         if (len == 11) {
             const int channel = getU8(req, 5);
             if (channel < 2 || channel > 5)

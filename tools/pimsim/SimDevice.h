@@ -74,6 +74,7 @@ public:
 private:
     bool addressedToMe(const QByteArray &f) const;
     QByteArray header(int length, int code) const;
+    QByteArray bareReply(int code) const; // the sealed 6-byte header
     QByteArray statusReply(int code, int status) const;
     int writeStatus() const; // 0, 1 jumper open, 2 password mismatch
     void changed();

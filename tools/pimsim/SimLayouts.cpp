@@ -162,6 +162,18 @@ Layout archive227()
     };
 }
 
+// The factory values both two-system configurations share: six pulse
+// weights, the period from 1.1 to 1.1, the flow limits of both systems.
+void twoSystemDefaults(QByteArray &fr)
+{
+    for (int o : {5, 7, 9, 11, 13, 15})
+        putU16(fr, o, 1000);
+    for (int o = 21; o <= 24; ++o)
+        putU8(fr, o, 1);
+    putF32(fr, 25, 0); putF32(fr, 29, 0);
+    putF32(fr, 33, 1500); putF32(fr, 37, 1500);
+}
+
 } // namespace
 
 const QList<int> &servedTypes()
@@ -278,26 +290,16 @@ QByteArray defaultConfig(Family f)
     case Family::T228:
     case Family::T229:
         fr = QByteArray(46, '\0');
-        for (int o : {5, 7, 9, 11, 13, 15})
-            putU16(fr, o, 1000);
+        twoSystemDefaults(fr);
         putU8(fr, 17, 0); putU8(fr, 18, 0);
         putU8(fr, 19, 0); putU8(fr, 20, 0);
-        for (int o = 21; o <= 24; ++o)
-            putU8(fr, o, 1);
-        putF32(fr, 25, 0); putF32(fr, 29, 0);
-        putF32(fr, 33, 1500); putF32(fr, 37, 1500);
         putU8(fr, 41, 1); putU8(fr, 42, 1); putU8(fr, 43, 0);
         break;
     case Family::T234:
     case Family::T238:
         fr = QByteArray(100, '\0');
-        for (int o : {5, 7, 9, 11, 13, 15})
-            putU16(fr, o, 1000);
+        twoSystemDefaults(fr);
         putU8(fr, 19, 5); putU8(fr, 20, 15);
-        for (int o = 21; o <= 24; ++o)
-            putU8(fr, o, 1);
-        putF32(fr, 25, 0); putF32(fr, 29, 0);
-        putF32(fr, 33, 1500); putF32(fr, 37, 1500);
         putU16(fr, 41, 0);
         for (int base : {43, 55}) {
             putF32(fr, base, 90); putF32(fr, base + 4, 70); putF32(fr, base + 8, 70);
