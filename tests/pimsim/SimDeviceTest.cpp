@@ -445,7 +445,7 @@ TEST(FrameAssembler, TakesFramesByLengthAndFindsThemAgainAfterNoise)
     }
 }
 
-TEST(Faults, RejectsSpecificationsItCannotHonour)
+TEST(Faults, RejectsFaultsItCannotHonour)
 {
     Faults f;
     QString error;

@@ -76,14 +76,14 @@ QStringList Faults::kindNames()
     return names;
 }
 
-bool Faults::add(const QString &spec, QString *error)
+bool Faults::add(const QString &faultText, QString *error)
 {
     auto fail = [&](const QString &why) {
         if (error)
-            *error = QStringLiteral("--fault %1: %2").arg(spec, why);
+            *error = QStringLiteral("--fault %1: %2").arg(faultText, why);
         return false;
     };
-    QString name = spec.trimmed().toLower();
+    QString name = faultText.trimmed().toLower();
     Rule rule;
     rule.probability = 1;
     const int eq = name.indexOf(QLatin1Char('='));

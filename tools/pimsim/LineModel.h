@@ -46,7 +46,7 @@ struct Piece {
 class Faults {
 public:
     static QStringList kindNames();
-    bool add(const QString &spec, QString *error);
+    bool add(const QString &faultText, QString *error);
     bool empty() const { return m_rules.isEmpty(); }
     void setSplitGap(int ms) { m_splitGapMs = ms; }
 

@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption optClock(QStringLiteral("clock"), QStringLiteral("Device clock at start, \"YYYY-MM-DD hh:mm[:ss]\" (default: the computer's)."), QStringLiteral("TIME"));
     const QCommandLineOption optJumper(QStringLiteral("jumper"), QStringLiteral("Service jumper: closed (default) or open."), QStringLiteral("STATE"), QStringLiteral("closed"));
     const QCommandLineOption optPassword(QStringLiteral("password-mismatch"), QStringLiteral("Refuse writes as with a wrong password (status 2)."));
-    const QCommandLineOption optFault(QStringLiteral("fault"), QStringLiteral("Inject a line fault (see above); repeatable."), QStringLiteral("SPEC"));
+    const QCommandLineOption optFault(QStringLiteral("fault"), QStringLiteral("Inject a line fault (see above); repeatable."), QStringLiteral("FAULT"));
     const QCommandLineOption optSplitGap(QStringLiteral("split-gap"), QStringLiteral("Pause between the pieces of a split reply, ms (default 60)."), QStringLiteral("MS"), QStringLiteral("60"));
     const QCommandLineOption optDelay(QStringLiteral("delay"), QStringLiteral("Delay before every reply, ms (default 0)."), QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption optFrameGap(QStringLiteral("frame-gap"), QStringLiteral("A pause this long inside a request abandons it, ms (default 1000)."), QStringLiteral("MS"), QStringLiteral("1000"));
@@ -170,9 +170,9 @@ int main(int argc, char *argv[])
 
     Faults faults;
     faults.setSplitGap(intValue(optSplitGap, 0, 60000));
-    for (const QString &spec : p.values(optFault)) {
+    for (const QString &faultText : p.values(optFault)) {
         QString err;
-        if (!faults.add(spec, &err))
+        if (!faults.add(faultText, &err))
             die(err);
     }
     const int baud = intValue(optBaud, 0, 4000000);
