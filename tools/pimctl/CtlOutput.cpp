@@ -14,7 +14,21 @@ void CtlUi::show(const QString &text)
     if (m_quiet || text == m_shown)
         return;
     m_shown = text;
-    m_err << text << Qt::endl;
+    m_err << terminalText(text) << Qt::endl;
+}
+
+void CtlUi::note(const QString &text)
+{
+    m_shown = text;
+    m_err << terminalText(text) << Qt::endl;
+}
+
+QString CtlUi::terminalText(const QString &text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
 }
 
 void CtlUi::statusBusy(const QString &text)

@@ -37,6 +37,16 @@ public:
     QString lastFailure() const { return m_failure; }
     void quiet(bool q) { m_quiet = q; }
 
+    // A line of pimctl's own on stderr ("записан ..."); and the line
+    // stderr ended with, so that a failure text is the last one written.
+    void note(const QString &text);
+    QString lastLine() const { return m_shown; }
+
+    // A text made for one line of a status label: the decoders join their
+    // faults with carriage returns, which a terminal would print over each
+    // other.
+    static QString terminalText(const QString &text);
+
 private:
     void show(const QString &text);
 

@@ -4,11 +4,14 @@
 #include "base/Format.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
+#include "devices/ParamTexts.h"
+#include "devices/ParamTwoSystem.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "protocol/Imitation.h"
+#include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
 #include "workflows/ArchiveView.h"
@@ -29,6 +32,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <limits>
 #include <cstdio>
 #include <unistd.h>
 
@@ -51,6 +55,7 @@ const char *const kUsage =
     "  --imitation TYPE       the built-in imitation, no link\n"
     "  --type T --number N    system mode: the identity set by hand\n"
     "  --json                 JSON on stdout\n"
+    "  --help                 this text\n"
     "commands:\n"
     "  identify\n"
     "  state\n"
@@ -59,7 +64,10 @@ const char *const kUsage =
     "          [--range day|week|workweek|decade|month|prevmonth|all|records]\n"
     "          [--from YYYY-MM-DD --to YYYY-MM-DD] [--out FILE.Arh] [--csv FILE]\n"
     "  decode identity|state|config|archive --type T --number N HEX...\n"
-    "  frame --type T --number N --code C [--data HEX...]\n";
+    "  frame --type T --number N --code C [--data HEX...]\n"
+    "  load --type T FILE.Arh\n"
+    "exit status: 0 done, 1 the device or the link failed (the status text\n"
+    "on stderr), 2 a usage error\n";
 
 bool toInt(const QString &s, int &v, int lo, int hi)
 {
@@ -108,6 +116,16 @@ QStringList paramLabels(const ParamCodec &codec, int count)
             if (j < row.size())
                 l += QLatin1Char(' ') + row[j];
         labels[v] = l.simplified();
+    }
+    // The contractual block (its flags word and six values) has no grid
+    // column; the page's own captions name it.
+    const auto *two = dynamic_cast<const ParamCodecTwo *>(&codec);
+    if (two && ParamCodecTwo::layout(two->module()).contractual && count > 18) {
+        if (labels[12].isEmpty())
+            labels[12] = paramtext::kUseContract.trimmed();
+        for (int i = 0; i < 6; ++i)
+            if (labels[13 + i].isEmpty())
+                labels[13 + i] = paramtext::kContract + paramtext::kContractNames.value(i);
     }
     return labels;
 }
@@ -213,11 +231,18 @@ int CtlRunner::usage(const QString &why)
     return Usage;
 }
 
+int CtlRunner::help()
+{
+    QTextStream(stdout) << kUsage;
+    return Done;
+}
+
 int CtlRunner::fail(const QString &text)
 {
-    // Shown once: the status line printed it already when it was the last.
-    if (text != m_ui.lastStatus())
-        QTextStream(stderr) << text << Qt::endl;
+    // The failure is the last line on stderr, where a script looks for it;
+    // printed once when the status line has just shown it.
+    if (text != m_ui.lastLine())
+        m_ui.note(text);
     return Failed;
 }
 
@@ -271,11 +296,15 @@ bool CtlRunner::parseGlobal(const QStringList &args, int &i, QString &why)
             m_udpHost = v.left(colon);
             ok = colon > 0 && toInt(v.mid(colon + 1), m_udpPort, 1, 65535);
         } else if (o == QLatin1String("--imitation"))
-            ok = toInt(v, m_imitation, kMinTypeCode, kMaxTypeCode);
+            // Only a served type: the imitation of any other would answer
+            // with an identity no command can serve.
+            ok = toInt(v, m_imitation, kMinTypeCode, kMaxTypeCode) && typeInfo(m_imitation);
         else if (o == QLatin1String("--type"))
-            ok = toInt(v, m_type, 0, 255);
+            ok = m_typeSet = toInt(v, m_type, 0, 255);
         else if (o == QLatin1String("--number"))
-            ok = toInt(v, m_number, -1, 1 << 20);
+            // Any integer: system mode answers an impossible number with its
+            // own text, as the window does.
+            ok = m_numberSet = toInt(v, m_number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
         else {
             why = QStringLiteral("unknown option ") + o;
             return false;
@@ -290,6 +319,11 @@ bool CtlRunner::parseGlobal(const QStringList &args, int &i, QString &why)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // One road to the device: a second one given would be silently ignored.
+    if (int(m_imitation >= 0) + int(!m_udpHost.isEmpty()) + int(!m_port.isEmpty()) > 1) {
+        why = QStringLiteral("--port, --udp and --imitation exclude each other");
+        return false;
+    }
     m_engine = std::make_unique<ExchangeEngine>();
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { identify(); });
     registerImitationGenerators();
@@ -310,8 +344,9 @@ bool CtlRunner::setupLink(QString &why)
         port.setStopBits(TStopBits(m_stopBits));
         // The port check of the window: the identity command needs it.
         if (!port.OpenPort()) {
+            m_ui.note(m_port + QStringLiteral(": ") + port.lastError());
             m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
-            why = m_port + QStringLiteral(": ") + port.lastError();
+            why = QStringLiteral("НЕТ СВЯЗИ");
             m_linkFailed = true;
             return false;
         }
@@ -320,8 +355,8 @@ bool CtlRunner::setupLink(QString &why)
         why = QStringLiteral("one of --port, --udp or --imitation is needed");
         return false;
     }
-    if (m_type >= 0 || m_number >= 0) {
-        if (m_type < 0 || m_number < 0) {
+    if (m_typeSet || m_numberSet) {
+        if (!m_typeSet || !m_numberSet) {
             why = QStringLiteral("--type and --number go together");
             return false;
         }
@@ -351,6 +386,8 @@ bool CtlRunner::identityKnown()
 
 int CtlRunner::run(const QStringList &args)
 {
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))
+        return help();
     int i = 0;
     QString why;
     if (!parseGlobal(args, i, why))
@@ -363,6 +400,8 @@ int CtlRunner::run(const QStringList &args)
         return cmdDecode(rest);
     if (cmd == QLatin1String("frame"))
         return cmdFrame(rest);
+    if (cmd == QLatin1String("load"))
+        return cmdLoad(rest);
     if (cmd != QLatin1String("identify") && cmd != QLatin1String("state") && cmd != QLatin1String("config")
         && cmd != QLatin1String("archive"))
         return usage(QStringLiteral("unknown command ") + cmd);
@@ -381,7 +420,8 @@ int CtlRunner::run(const QStringList &args)
 
 int CtlRunner::cmdIdentify()
 {
-    if (m_type < 0)
+    // System mode sets the identity by hand and asks the device nothing.
+    if (!m_typeSet)
         identify();
     if (CurrentType() < 0 || CurrentNumber() < 0)
         return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
@@ -480,10 +520,12 @@ int CtlRunner::cmdArchive(const QStringList &args)
         return fail(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ") + QString::number(type));
     int tabIndex = -1;
     for (int t = 0; t < info->arhTabs.size(); ++t)
-        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == qMin(system, info->systems))
+        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == system)
             tabIndex = t;
+    // A single-system type has no system 2: its system 1 under the name of
+    // system 2 would be a wrong answer.
     if (tabIndex < 0)
-        return usage(QStringLiteral("no such archive tab for this type"));
+        return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(system));
 
     ArchiveRange range;
     const QDate today = QDate::currentDate();
@@ -510,7 +552,7 @@ int CtlRunner::cmdArchive(const QStringList &args)
         if (!s.ok)
             saveError = QStringLiteral("файл ") + out + QStringLiteral(": ") + s.error;
         else
-            QTextStream(stderr) << "записан " << out << Qt::endl;
+            m_ui.note(QStringLiteral("записан ") + out);
     }
     if (!csv.isEmpty() && g.ok) {
         // One header row, ";" between cells, ISO dates in the date column.
@@ -522,7 +564,10 @@ int CtlRunner::cmdArchive(const QStringList &args)
             head << csvCell((g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified());
         lines << head.join(QLatin1Char(';'));
         const QList<ArhRec> &shown = codec->displayed();
-        for (int row = 2; row < g.cells.size(); ++row) {
+        // The "нет данных" row of an empty view is no record: the file is
+        // then the header alone.
+        const int rowsEnd = g.printable ? int(g.cells.size()) : int(g.cells.size()) - 1;
+        for (int row = 2; row < rowsEnd; ++row) {
             QStringList cells = g.cells[row];
             const int rec = row - 2;
             if (dateColumn >= 0 && rec < shown.size() && codec->day(shown[rec], g.system - 1) != kArhNoDay
@@ -580,13 +625,17 @@ int CtlRunner::cmdDecode(const QStringList &args)
     rest = rest.mid(k);
     Q_UNUSED(i);
     Tab reply;
-    if (rest.isEmpty() || !parseHex(rest, reply))
+    if (rest.isEmpty() || !parseHex(rest, reply) || reply.isEmpty())
         return usage(QStringLiteral("reply bytes as hex are needed"));
+    // A refusal: the decoder's exact text as JSON on stdout, or as the
+    // failure text on stderr.
     auto refuse = [this](const QString &error) {
+        if (!m_json)
+            return fail(error);
         QJsonObject o;
         o[QStringLiteral("error")] = error;
-        print(o, error + QLatin1Char('\n'));
-        return Failed;
+        print(o, QString());
+        return int(Failed);
     };
     if (what == QLatin1String("identity")) {
         int number = -1, type = -1;
@@ -601,8 +650,10 @@ int CtlRunner::cmdDecode(const QStringList &args)
         print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(type).arg(ModelName(type)).arg(number));
         return Done;
     }
-    if (m_type < 0 || m_number < 0)
+    if (!m_typeSet || !m_numberSet)
         return usage(QStringLiteral("--type and --number are needed"));
+    if (m_number < 0 || m_number > 65535)
+        return usage(QStringLiteral("bad value for --number: ") + QString::number(m_number));
     const Identity id{m_type, m_number};
     SetCurrentIdentity(m_type, m_number);
     DeviceModule *module = moduleFor(m_type);
@@ -694,6 +745,44 @@ int CtlRunner::cmdFrame(const QStringList &args)
         return usage(QStringLiteral("at most 249 data bytes"));
     const Tab frame = SQ(Identity{type, number}, code, data);
     QTextStream(stdout) << frame.toHex() << Qt::endl;
+    return Done;
+}
+
+// An archive file read back as the window's "чтение архива" shows it: the
+// records of system 1 with the hourly column map.
+int CtlRunner::cmdLoad(const QStringList &args)
+{
+    QStringList rest = args;
+    int k = 0;
+    QString why;
+    if (!parseGlobal(rest, k, why))
+        return usage(why);
+    rest = rest.mid(k);
+    if (rest.size() != 1)
+        return usage(QStringLiteral("load --type T FILE.Arh"));
+    if (!m_typeSet || !typeInfo(m_type) || !typeInfo(m_type)->hasArchive())
+        return usage(QStringLiteral("--type of a type with archives is needed"));
+    const QString path = rest.first();
+    const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
+    if (!file.ok())
+        return fail(QStringLiteral("файл ") + path + QStringLiteral(": ") + file.error);
+    ArchiveRange range;
+    ArchiveView view(m_ui, range);
+    const ArchiveView::Grid g = view.load(m_type, path);
+    if (!g.ok)
+        return fail(m_ui.lastFailure());
+    QJsonObject j;
+    j[QStringLiteral("type")] = m_type;
+    QJsonArray header, rows;
+    QString text = ModelName(m_type) + QStringLiteral(", ") + path + QLatin1Char('\n');
+    for (int row = 0; row < g.cells.size(); ++row) {
+        (row < 2 ? header : rows).append(jsonList(g.cells[row]));
+        text += g.cells[row].join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    j[QStringLiteral("header")] = header;
+    j[QStringLiteral("rows")] = rows;
+    j[QStringLiteral("status")] = m_ui.lastStatus();
+    print(j, text);
     return Done;
 }
 

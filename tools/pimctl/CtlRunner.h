@@ -28,6 +28,7 @@ public:
 
 private:
     int usage(const QString &why);
+    int help();
     int fail(const QString &text);
     bool parseGlobal(const QStringList &args, int &i, QString &why);
     bool setupLink(QString &why);
@@ -40,6 +41,7 @@ private:
     int cmdArchive(const QStringList &args);
     int cmdDecode(const QStringList &args);
     int cmdFrame(const QStringList &args);
+    int cmdLoad(const QStringList &args);
 
     void print(const QJsonObject &json, const QString &text);
 
@@ -55,6 +57,8 @@ private:
     int m_imitation = -1;
     int m_type = -1;
     int m_number = -1;
+    bool m_typeSet = false;
+    bool m_numberSet = false;
     bool m_json = false;
     bool m_linkFailed = false;
 
