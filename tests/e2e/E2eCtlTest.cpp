@@ -3,6 +3,7 @@
 // on stderr. pimsim runs unpaced and the time-outs are short, so the suite
 // stays fast.
 
+#include "base/Cp1251.h"
 #include "e2e/E2eSupport.h"
 
 #include "devices/Registry.h"
@@ -206,7 +207,9 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
 
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QByteArray csvBytes = f.readAll();
+    EXPECT_TRUE(csvBytes.endsWith("\r\n"));
+    const QStringList lines = pim::fromCp1251(csvBytes).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 4);
     EXPECT_TRUE(lines[0].startsWith("ДАТА дд.мм.гггг;"));
     EXPECT_EQ(lines[0].count(';'), lines[1].count(';'));

@@ -2,6 +2,7 @@
 
 #include "base/Dates.h"
 #include "base/Format.h"
+#include "base/TextFile.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
 #include "devices/ParamTexts.h"
@@ -577,10 +578,11 @@ int CtlRunner::cmdArchive(const QStringList &args)
                 c = csvCell(c);
             lines << cells.join(QLatin1Char(';'));
         }
-        QSaveFile f(csv);
-        if (!f.open(QIODevice::WriteOnly) || f.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0
-            || !f.commit())
-            saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + f.errorString();
+        // Windows-1251 with CR LF, like every file the program writes: the
+        // spreadsheets on the operators' machines open it as it is.
+        QString err;
+        if (!writeLines(csv, lines, &err))
+            saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + err;
     }
 
     QJsonObject j;
