@@ -14,7 +14,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pim"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ПИМ "));
     pim::setFormatSettings(pim::FormatSettings::fromSystem());
     pim::registerImitationGenerators();
     pim::ui::quitOnTermination(app);

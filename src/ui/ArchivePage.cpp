@@ -7,6 +7,7 @@
 #include "ui/RadioGroup.h"
 #include "ui/Shell.h"
 #include "ui/StatusView.h"
+#include "workflows/WorkflowUi.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -92,9 +93,10 @@ ArchivePage::ArchivePage(Shell &shell, QWidget *parent) : QWidget(parent), m_she
 
 void ArchivePage::rangeChoice()
 {
+    // The pickers may have come back from the settings with their handlers
+    // held off: "все записи" and an unselected choice keep what they show.
+    m_range.setDates(m_begin->date(), m_end->date());
     const int item = m_rgdtp->itemIndex();
-    if (item < 0)
-        return;
     const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), 0, CurrentType());
     {
         EventsOff off(m_shell);
@@ -103,6 +105,8 @@ void ArchivePage::rangeChoice()
     }
     if (!out.statusFail.isEmpty())
         m_shell.status->fail(m_shell.label(QStringLiteral("LuState")), out.statusFail);
+    if (!out.message.isEmpty() && m_shell.workflowUi)
+        m_shell.workflowUi->message(out.message);
 }
 
 void ArchivePage::resetRange()

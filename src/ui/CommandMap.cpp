@@ -44,7 +44,7 @@ const QList<CommandDef> &commandTable()
         {"ASaveGlobal", "обобщенные", "запись", "все о записи", 14, false},
         {"Acal", "обобщенные", "калибровка", "калибровка", 15, false},
         {"AErrDec", "обобщенные", "расшифровать ошибку", "", -1, false},
-        {"Ahelp", "обобщенные", "Справка", "помощь", 19, false},
+        {"Ahelp", "обобщенные", "Справка", "помощь", 19, true},
         {"VesChange", "", "VesChange", "", -1, false},
         {"Action1", "", "    ", "", -1, false},
     };

@@ -466,7 +466,7 @@ void DevicePage::pageShown()
 bool DevicePage::eventFilter(QObject *o, QEvent *e)
 {
     if (e->type() == QEvent::MouseButtonDblClick) {
-        if (o == m_eno || o == m_etype) {
+        if (o == m_eno || o == m_etype || o->objectName() == QLatin1String("Enok")) {
             clearIdentity();
             return true;
         }

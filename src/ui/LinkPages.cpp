@@ -61,6 +61,7 @@ QWidget *LinkPages::buildModem()
     // that the operator's phone-book choice and codes are kept.
     auto *w = new QWidget(this);
     w->setObjectName(QStringLiteral("TSmod"));
+    w->setToolTip(QStringLiteral("модем обычный и GSM"));
     auto *bar = new QToolBar(w);
     bar->setObjectName(QStringLiteral("TBmod"));
     const std::pair<const char *, const char *> buttons[] = {
@@ -90,14 +91,14 @@ QWidget *LinkPages::buildModem()
     auto *g = new QGridLayout(w);
     g->addWidget(bar, 0, 0, 1, 3);
     g->addWidget(con, 1, 0, 1, 3);
-    g->addWidget(edit("Etel", QStringLiteral("ETEL"), "", w), 2, 0, 1, 2);
+    g->addWidget(edit("Etel", QStringLiteral("ETEL"), "номер телефона", w), 2, 0, 1, 2);
     g->addWidget(mod, 2, 2);
     g->addWidget(check("CBton", "тоновый набор", "галочка-тоновый набор, иначе-импульсный", w), 3, 0);
     g->addWidget(check("CBsta", "выход в город", "выход в город через код с зуммером", w), 3, 1);
     g->addWidget(edit("Esta", QStringLiteral("9"), "", w), 3, 2);
     g->addWidget(check("CBtru", "межгород", "набор кода города с ожиданием зуммера", w), 4, 0);
-    g->addWidget(edit("Ekmg", QStringLiteral("8"), "", w), 4, 1);
-    g->addWidget(edit("Etru", QStringLiteral("495"), "", w), 4, 2);
+    g->addWidget(edit("Ekmg", QStringLiteral("8"), "код межгорода (без скобок)", w), 4, 1);
+    g->addWidget(edit("Etru", QStringLiteral("495"), "код города (без скобок)", w), 4, 2);
     g->addWidget(state, 5, 0, 1, 3);
     g->setRowStretch(6, 1);
     for (QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -110,11 +111,12 @@ QWidget *LinkPages::buildNetwork()
 {
     auto *w = new QWidget(this);
     w->setObjectName(QStringLiteral("TSnet"));
-    auto *ip = edit("MEip", QStringLiteral("MEip"), "", w);
+    auto *ip = edit("MEip", QStringLiteral("MEip"), "ввод - проверка сети", w);
     auto *port = new QSpinBox(w);
     port->setObjectName(QStringLiteral("SEp"));
     port->setRange(1, 9999);
     port->setValue(5001);
+    port->setToolTip(QStringLiteral("IP-порт"));
     auto *state = new QLabel(QStringLiteral("состояние сети"), w);
     state->setObjectName(QStringLiteral("LNstate"));
     state->setToolTip(QStringLiteral("Состояние сети, щ.-проверка"));
@@ -177,8 +179,11 @@ void LinkPages::saveMemo()
     const QString path = QDir::current().filePath(QStringLiteral("ГИПЕРТЕРМИНАЛ.txt"));
     if (m_memo) {
         const QString error = m_memo->saveAndReset(path);
-        if (!error.isEmpty())
+        if (!error.isEmpty()) {
+            // The trace was not stored: it stays on show.
             m_shell.status->fail(m_shell.label(QStringLiteral("LuState")), error);
+            return;
+        }
     } else {
         writeLines(path, m_ma->toPlainText().split(QLatin1Char('\n')));
     }

@@ -137,6 +137,9 @@ void MainWindow::buildPages()
         if (i == 0 || i == 4)
             m_device->pageShown();
     });
+    // "Enok" on the calibration page clears the identity like "ENo".
+    if (auto *enok = findChild<QLineEdit *>(QStringLiteral("Enok")))
+        enok->installEventFilter(m_device);
     LinkPages *links = m_device->linkPages();
     links->setMemo(&m_engine->memo());
     auto syncNetwork = [this, links] { m_engine->setNetworkActive(links->currentIndex() == LinkPages::Network); };
@@ -235,6 +238,9 @@ void MainWindow::AcreateExecute()
     m_commands->action(QStringLiteral("AstopArhRead"))->setEnabled(false);
 
     RestoreSettings();
+    // The lists came back with their change handlers held off; the port
+    // must use the line settings they show, not the defaults of step one.
+    port->takeLineSettings();
 
     // The previous run's device stays on show, though it is not known.
     auto *eno = s.find<QLineEdit>(QStringLiteral("ENo"));
@@ -263,6 +269,12 @@ void MainWindow::AcreateExecute()
     m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(false);
     m_commands->action(QStringLiteral("Asavearh"))->setEnabled(false);
     m_archive->limitToToday();
+    if (auto *con = s.find<QComboBox>(QStringLiteral("CBcon"))) {
+        const QVariant v = con->property("rememberedIndex");
+        const int remembered = v.isValid() ? v.toInt() : -1;
+        if (remembered >= 0 && remembered < con->count())
+            con->setCurrentIndex(remembered);
+    }
     links->CBgtClick();
     port->CBPortSetClick();
 }

@@ -201,15 +201,22 @@ void PortPage::ApplyPortSettings()
 {
     if (!m_shell.eventsOn)
         return;
-    if (TCommPortDriver *p = m_shell.port) {
-        auto idx = [](QComboBox *c, int def) { return c->currentIndex() >= 0 ? c->currentIndex() : def; };
-        p->setBaudRate(TBaudRate(idx(m_rate, br9600)));
-        p->setDataBits(TDataBits(idx(m_bits, db8BITS)));
-        p->setParity(TParity(idx(m_parity, ptNONE)));
-        p->setStopBits(TStopBits(idx(m_stop, sb1BITS)));
+    takeLineSettings();
+    if (TCommPortDriver *p = m_shell.port)
         p->setInputTimeout(quint32(m_sed->value()));
-    }
     PortCheck(m_cbC);
+}
+
+void PortPage::takeLineSettings()
+{
+    TCommPortDriver *p = m_shell.port;
+    if (!p)
+        return;
+    auto idx = [](QComboBox *c, int def) { return c->currentIndex() >= 0 ? c->currentIndex() : def; };
+    p->setBaudRate(TBaudRate(idx(m_rate, br9600)));
+    p->setDataBits(TDataBits(idx(m_bits, db8BITS)));
+    p->setParity(TParity(idx(m_parity, ptNONE)));
+    p->setStopBits(TStopBits(idx(m_stop, sb1BITS)));
 }
 
 void PortPage::setFactorySettings()

@@ -36,6 +36,9 @@ public:
     // The port check of a list (cbC, the modem page's list); null = cbC.
     void PortCheck(QComboBox *sender = nullptr);
     void ApplyPortSettings();
+    // Gives the port the rate, parity, data bits and stop bits the lists
+    // show (the defaults where a list has no selection), without a check.
+    void takeLineSettings();
     void setFactorySettings(); // "штатные"
     void CBPortSetClick();
     bool portIsFree() const;   // LPState shows the success colour

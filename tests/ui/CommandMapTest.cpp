@@ -107,7 +107,7 @@ TEST(CommandMap, CategoriesHintsAndWhatIsAvailable)
         {"Areadstate", "чтение", "состояние", "прочитать состояние уст-ва", true, true},
         {"Aimit", "управление", "имитация", "", true, true},
         {"AErrDec", "обобщенные", "расшифровать ошибку", "", true, false},
-        {"Ahelp", "обобщенные", "Справка", "помощь", true, false},
+        {"Ahelp", "обобщенные", "Справка", "помощь", true, true},
         {"AreadArh", "чтение", "архив", "читать суточный архив", false, false},
         {"AstopArhRead", "чтение", "стоп", "остановить чтение архива", false, false},
         {"AGetDataLogger", "чтение", "чтение из носилки", "чтение архива из файла MIRA-1 и др.", false, false},

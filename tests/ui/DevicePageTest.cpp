@@ -11,6 +11,7 @@
 #include "ui/DevicePage.h"
 #include "ui/ErrorDecoder.h"
 #include "ui/MainWindow.h"
+#include "ui/LinkPages.h"
 #include "ui/Shell.h"
 #include "ui/StatusView.h"
 #include "workflows/StatusLine.h"
@@ -23,11 +24,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableWidget>
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace pim;
@@ -204,6 +208,20 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
     // No error tables for the pulse counter.
     w->devicePage()->AErrDecExecute(ErrorDecoder::Device);
     EXPECT_EQ(w->devicePage()->lastMessage(), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+
+    // The copy of the number on the calibration page clears the identity
+    // on a double click, as the fields of the device group box do.
+    auto *enok = w->findChild<QLineEdit *>("Enok");
+    ASSERT_NE(enok, nullptr);
+    EXPECT_EQ(enok->text(), "20560");
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(2, 2), enok->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(enok, &dbl);
+    EXPECT_EQ(CurrentType(), -1);
+    EXPECT_EQ(CurrentNumber(), -1);
+    EXPECT_EQ(field(*w, "ENo"), "");
+    EXPECT_EQ(field(*w, "Etype"), "");
+    EXPECT_EQ(enok->text(), "");
 }
 
 TEST(DevicePage, SystemModeSetsTheIdentityByHand)
@@ -272,4 +290,36 @@ TEST(ErrorDecoder, ACellClickedWithNoTypeIdentifiedStoresNothing)
     EXPECT_EQ(ErrorDecoder::columnTag("код"), ErrorDecoder::Device);
     EXPECT_EQ(ErrorDecoder::columnTag("системы"), ErrorDecoder::System);
     EXPECT_EQ(ErrorDecoder::columnTag("сист"), ErrorDecoder::None);
+}
+
+TEST(DevicePage, TheTerminalMemoIsSavedOnDoubleClickAndKeptWhenItCannotBe)
+{
+    uitest::UiEnv env;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.folder()));
+    auto w = uitest::preparedWindow();
+    w->findChild<QCheckBox *>("CBgt")->click();
+    QPlainTextEdit *ma = w->devicePage()->linkPages()->memoView();
+    ASSERT_FALSE(ma->isHidden());
+    auto doubleClick = [ma] {
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(2, 2), ma->viewport()->mapToGlobal(QPointF(2, 2)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(ma->viewport(), &dbl);
+    };
+    const QString file = QDir(env.folder()).filePath("ГИПЕРТЕРМИНАЛ.txt");
+
+    // A folder in the file's place: nothing is stored, so nothing is wiped.
+    ASSERT_TRUE(QDir().mkpath(file));
+    w->memoAppend("ЗАПРОС=6|0|0|0|0|250|");
+    doubleClick();
+    EXPECT_TRUE(ma->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|"));
+    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kRed);
+
+    ASSERT_TRUE(QDir().rmdir(file));
+    doubleClick();
+    EXPECT_EQ(ma->toPlainText(), "Гипертерминал");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("|0|0|0|0|250|"));
+    QDir::setCurrent(before);
 }

@@ -5,6 +5,7 @@
 
 #include "base/Dates.h"
 #include "devices/ValueFormat.h"
+#include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/MainWindow.h"
 #include "ui/Shell.h"
@@ -151,6 +152,35 @@ TEST(WindowSettings, DamagedValuesComeBackHarmless)
     EXPECT_EQ(CurrentType(), -1);
 }
 
+TEST(WindowSettings, TheRangeChoiceKeepsRestoredDatesWhereItLeavesThem)
+{
+    const QDate today = QDate::currentDate();
+    const QString tenDaysAgo = QString::number(dateToScale(today.addDays(-10)));
+    const QString fiveDaysAgo = QString::number(dateToScale(today.addDays(-5)));
+    struct Case {
+        const char *item;
+        QDate begin, end;
+        const char *message;
+    };
+    const Case cases[] = {
+        // "все записи" moves only the end to today.
+        {"7", today.addDays(-10), today, ""},
+        // No item: the end becomes today, the begin stays, and it is said.
+        {"-3", today.addDays(-10), today, "TFpim.RGdtpClick:RGdtp.ItemIndex erundec: -1"},
+        // "день": the choice decides.
+        {"0", today.addDays(-1), today, ""},
+    };
+    for (const Case &c : cases) {
+        uitest::UiEnv env;
+        writeSettings({{"DTPb", tenDaysAgo}, {"DTPe", fiveDaysAgo}, {"RGdtp", c.item}});
+        auto w = uitest::preparedWindow();
+        EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), c.begin) << c.item;
+        EXPECT_EQ(find<QDateEdit>(*w, "DTPe")->date(), c.end) << c.item;
+        if (*c.message)
+            EXPECT_EQ(w->lastMessage(), c.message);
+    }
+}
+
 TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
 {
     uitest::UiEnv env;
@@ -173,12 +203,25 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
     EXPECT_EQ(stored("cbBaudRate"), "9");
     EXPECT_EQ(stored("ENo"), "1234");
     EXPECT_EQ(stored("cbd"), "<absent>");
+    {
+        // Parity and stop bits as a line to another device would need them.
+        QList<SettingsEntry> entries;
+        ASSERT_TRUE(SettingsFile::load(SettingsFile::defaultPath(), entries));
+        for (SettingsEntry &e : entries)
+            if (e.name == "CBeo" || e.name == "cbs")
+                e.value = "2"; // "ЧЕТ", "2"
+        writeSettings(entries);
+    }
 
     ResetIdentity();
     ValueFormat::reset();
     auto w = uitest::preparedWindow();
     EXPECT_EQ(find<QComboBox>(*w, "cbC")->currentIndex(), portIndex);
     EXPECT_EQ(find<QComboBox>(*w, "cbBaudRate")->currentText(), "19200");
+    // The restored line settings are the ones the port uses.
+    EXPECT_EQ(w->engine().port().Parity(), ptEVEN);
+    EXPECT_EQ(w->engine().port().StopBits(), sb2BITS);
+    EXPECT_EQ(w->engine().port().DataBits(), db8BITS);
     EXPECT_EQ(find<QSpinBox>(*w, "SEprec")->value(), 5);
     EXPECT_EQ(ValueFormat::real(), "%.5f"); // the values follow the restored precision
     EXPECT_EQ(find<QSpinBox>(*w, "SEfire")->value(), 7);
