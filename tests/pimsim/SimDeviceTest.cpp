@@ -415,6 +415,41 @@ TEST(SimDevice, StateSurvivesASaveAndLoad)
     EXPECT_FALSE(error.isEmpty());
 }
 
+// A damaged state file may hold reals far outside the clock offset and the
+// ring restart counters; they are refused (the device keeps its state), not
+// converted into undefined integers.
+TEST(SimDevice, StateFileWithOutOfRangeCountersIsRefused)
+{
+    Bench b(238);
+    const QJsonObject saved = b.dev->saveState();
+    const struct {
+        const char *key;
+        double value;
+        bool accepted;
+    } cases[] = {
+        {"clockOffset", -86400.0 * 365 * 30, true},
+        {"clockOffset", 1e300, false},
+        {"clockOffset", -9.3e18, false},
+        {"dailyRestart", 5e18, false},
+        {"dailyRestart", 1e300, false},
+        {"hourlyRestart", -1e300, false},
+        {"hourlyRestart", 48.0, true},
+    };
+    for (const auto &c : cases) {
+        QJsonObject o = saved;
+        o[QLatin1String(c.key)] = c.value;
+        Bench again(238);
+        QString error;
+        EXPECT_EQ(again.dev->loadState(o, &error), c.accepted) << c.key << " " << c.value;
+        EXPECT_EQ(error.isEmpty(), c.accepted) << c.key;
+        if (!c.accepted) {
+            EXPECT_EQ(again.dev->deviceNow(), kNow) << c.key;
+        }
+        EXPECT_FALSE(again.ask(pim::Q_ArhNo).isEmpty()) << c.key;
+        EXPECT_FALSE(again.ask(pim::Q_Arhiv, slotRequest(0, true)).isEmpty()) << c.key;
+    }
+}
+
 TEST(FrameAssembler, TakesFramesByLengthAndFindsThemAgainAfterNoise)
 {
     const QByteArray state = pim::SQ(pim::Identity{229, 0x1234}, 1).bytes();

@@ -58,6 +58,19 @@ QByteArray changeRecord(int day, int minutes, const QByteArray &config)
     return rec;
 }
 
+// A whole number of a state file within [-limit, limit]; a missing one (or
+// one that is not a number) is 0. A damaged or hand-edited file can hold any
+// real, and one outside the range of the counter it goes into must be
+// refused, not converted.
+bool stateInteger(const QJsonValue &v, double limit, qint64 &out)
+{
+    const double d = v.toDouble();
+    if (!std::isfinite(d) || std::fabs(d) > limit)
+        return false;
+    out = qint64(d);
+    return true;
+}
+
 } // namespace
 
 SimDevice::SimDevice(const DeviceOptions &options, std::function<QDateTime()> systemNow)
@@ -729,10 +742,18 @@ bool SimDevice::loadState(const QJsonObject &o, QString *error)
     if (mod != 1 && mod != 2 && mod != 4)
         return fail(QStringLiteral("bad modification in the state file"));
     const QJsonArray w = o.value(QStringLiteral("weights")).toArray();
+    // Four centuries either way for the clock, and restart indexes far
+    // beyond any ring position, keep the date and index arithmetic in range.
+    qint64 clockOffset = 0, dailyRestart = 0, hourlyRestart = 0;
+    if (!stateInteger(o.value(QStringLiteral("clockOffset")), 400.0 * 366 * 86400, clockOffset))
+        return fail(QStringLiteral("bad clock offset in the state file"));
+    if (!stateInteger(o.value(QStringLiteral("dailyRestart")), 1e9, dailyRestart)
+        || !stateInteger(o.value(QStringLiteral("hourlyRestart")), 1e9, hourlyRestart))
+        return fail(QStringLiteral("bad archive restart in the state file"));
 
     m_number = number;
     m_config = config;
-    m_clockOffset = qint64(o.value(QStringLiteral("clockOffset")).toDouble());
+    m_clockOffset = clockOffset;
     m_archiveStart = start;
     m_commission = start.addDays(-30);
     m_counterResets.clear();
@@ -741,8 +762,8 @@ bool SimDevice::loadState(const QJsonObject &o, QString *error)
         m_counterResets.append(v.toDouble());
     for (const QJsonValue &v : o.value(QStringLiteral("opResets")).toArray())
         m_opResets.append(v.toDouble());
-    m_dailyRestart = qint64(o.value(QStringLiteral("dailyRestart")).toDouble());
-    m_hourlyRestart = qint64(o.value(QStringLiteral("hourlyRestart")).toDouble());
+    m_dailyRestart = dailyRestart;
+    m_hourlyRestart = hourlyRestart;
     m_changeLog = log;
     m_changeNext = m_changeLog.isEmpty() ? 0 : qBound(0, o.value(QStringLiteral("changeNext")).toInt(), int(m_changeLog.size()) - 1);
     m_mod128 = mod;
