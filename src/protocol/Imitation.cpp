@@ -27,7 +27,8 @@ const std::array<double, kPhiCount> &phiTable()
     return table;
 }
 
-// Delphi's Round: halves go to the even neighbour.
+// Rounding as the device readings have always been rounded: halves go to
+// the even neighbour.
 double roundEven(double v)
 {
     return std::nearbyint(v);
