@@ -7,6 +7,7 @@
 #include "workflows/DeviceRoad.h"
 #include "workflows/DumpLines.h"
 #include "workflows/IdentityCheck.h"
+#include "workflows/ReadAttempts.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QDir>
@@ -50,24 +51,12 @@ ConfigReading::Result ConfigReading::read()
         return r;
     }
     Tab reply;
-    bool decoded = false;
-    for (int n = 1; n <= kAttempts; ++n) {
-        m_ui.statusBusy(QStringLiteral("Чтение конфигурации. Ждите... попытка № ") + QString::number(n));
-        reply = SQ(info->configCommand());
-        if (!m_road.exchange(reply)) {
-            m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
-            return r;
-        }
-        if (module->param().DecParam(reply).isEmpty()) {
-            configReadFlag() = true;
-            decoded = true;
-            break;
-        }
-    }
-    if (!decoded) {
-        m_ui.statusFail(QStringLiteral("Ошибка связи Повторите..."));
+    const auto decode = [&](const Tab &t) { return module->param().DecParam(t); };
+    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение конфигурации. Ждите... попытка № "),
+                         info->configCommand(), kAttempts, decode, reply)
+        != ReadOutcome::Accepted)
         return r;
-    }
+    configReadFlag() = true;
     r.ok = true;
     r.reply = reply;
     const int systems = qMax(1, info->systems);

@@ -7,6 +7,7 @@
 #include "workflows/DeviceRoad.h"
 #include "workflows/DumpLines.h"
 #include "workflows/IdentityCheck.h"
+#include "workflows/ReadAttempts.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QDir>
@@ -49,27 +50,15 @@ StateReading::Result StateReading::read(int system)
         return r;
     }
     Tab reply;
-    bool decoded = false;
-    for (int n = 1; n <= kAttempts; ++n) {
-        m_ui.statusBusy(QStringLiteral("Чтение состояния. Ждите... попытка № ") + QString::number(n));
-        reply = SQ(Q_State);
-        if (!m_road.exchange(reply)) {
-            m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
-            return r;
-        }
-        if (module->state().DecState(reply).isEmpty()) {
-            decoded = true;
-            break;
-        }
-    }
-    if (!decoded) {
-        m_ui.statusFail(QStringLiteral("Ошибка связи Повторите..."));
+    const auto decode = [&](const Tab &t) { return module->state().DecState(t); };
+    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение состояния. Ждите... попытка № "), Q_State, kAttempts,
+                         decode, reply)
+        != ReadOutcome::Accepted)
         return r;
-    }
     r.ok = true;
     r.reply = reply;
     r.values = module->state().SLfromState(system);
-    m_ui.statusOk(QStringLiteral("Cостояние прочитано успешно")); // Latin C, as the device program always had it
+    m_ui.statusOk(QStringLiteral("Cостояние прочитано успешно")); // the first letter is a Latin C, kept letter for letter
     stateReadFlag() = true;
 
     r.dump = DumpLines::stateDump(r.values, reply);
