@@ -1,5 +1,7 @@
 #include "SimLayouts.h"
 
+#include "protocol/Frame.h"
+
 #include <cstring>
 
 namespace pimsim {
@@ -363,27 +365,17 @@ float getF32(const QByteArray &f, int i)
     return s;
 }
 
-quint8 checksum(const char *bytes, int n)
-{
-    unsigned sum = 0;
-    for (int k = 0; k < n; ++k)
-        sum += quint8(bytes[k]);
-    return quint8((256 - (sum & 0xFF)) & 0xFF);
-}
-
 void seal(QByteArray &frame)
 {
     if (frame.isEmpty())
         return;
     frame[0] = char(frame.size() & 0xFF);
-    frame[frame.size() - 1] = char(checksum(frame.constData(), int(frame.size()) - 1));
+    frame[frame.size() - 1] = char(pim::CalcCS(pim::Tab::fromBytes(QByteArrayView(frame).first(frame.size() - 1))));
 }
 
 bool checksumOk(const QByteArray &frame)
 {
-    if (frame.size() < 2)
-        return false;
-    return quint8(frame.back()) == checksum(frame.constData(), int(frame.size()) - 1);
+    return frame.size() >= 2 && pim::TestCS(pim::Tab::fromBytes(frame));
 }
 
 } // namespace pimsim

@@ -81,8 +81,7 @@ int getU8(const QByteArray &f, int i);
 int getU16(const QByteArray &f, int i);
 float getF32(const QByteArray &f, int i);
 
-quint8 checksum(const char *bytes, int n);
-// Sets byte 0 to the length and the last byte to the checksum.
+// Sets byte 0 to the length and the last byte to the frame checksum.
 void seal(QByteArray &frame);
 bool checksumOk(const QByteArray &frame);
 
