@@ -2,6 +2,7 @@
 
 #include "base/Dates.h"
 #include "base/Format.h"
+#include "base/Rounding.h"
 #include "devices/ArhLayout.h"
 #include "devices/ArhTwoSystem.h"
 #include "devices/ArhU25.h"
@@ -45,9 +46,7 @@ double arhHundredthsTemperature(double weighted, double volume)
     const double q = weighted / volume;
     if (!std::isfinite(q) || std::fabs(q) > 1073741823.0)
         return 0;
-    // To the nearest integer, halves to the even neighbour, as the other
-    // roundings of the device modules.
-    return std::nearbyint(q);
+    return roundHalfEven(q);
 }
 
 // ---------------------------------------------------------------- ArhRec

@@ -2,6 +2,7 @@
 
 #include "base/Format.h"
 #include "base/FormatSettings.h"
+#include "base/Rounding.h"
 #include "devices/ModuleCheck.h"
 #include "devices/ParamCodec.h"
 #include "devices/ParamTexts.h"
@@ -59,7 +60,7 @@ QString integer(qint64 v) { return Format(u"%d", {v}); }
 
 double roundEven(double v)
 {
-    return std::nearbyint(v); // default rounding mode: to nearest, ties to even
+    return roundHalfEven(v);
 }
 
 std::optional<int> wordOf(double v, int max)

@@ -26,7 +26,7 @@ QString real2(double v);
 QString real0(double v);
 QString integer(qint64 v);
 
-// Round to nearest, halves to even (how the device tools have always rounded).
+// Round to nearest, halves to even (pim::roundHalfEven, kept for the page code).
 double roundEven(double v);
 // The word a real stands for when it fits 0..max after rounding.
 std::optional<int> wordOf(double v, int max = 0xFFFF);

@@ -5,6 +5,7 @@
 #include "devices/ValueFormat.h"
 
 #include "base/Format.h"
+#include "base/Rounding.h"
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
 
@@ -121,7 +122,7 @@ QString StateCodec128::ImitState(const Tab &request, Imitator &im, Tab &reply)
     if (code == Q_State) {
         r.modification = 1 << qBound(0, int(im.uniform() * 3), 2);
         for (int c = 0; c < r.modification; ++c) {
-            const auto pulses = qint32(std::nearbyint(im.uniform() * 100));
+            const auto pulses = qint32(roundHalfEven(im.uniform() * 100));
             const int weightNo = qBound(0, int(im.uniform() * 4), 3);
             r.ch[c] = channel(pulses, weightNo);
         }
@@ -132,7 +133,7 @@ QString StateCodec128::ImitState(const Tab &request, Imitator &im, Tab &reply)
         r.modification = (m == 1 || m == 2 || m == 4) ? m : 4;
         const int packed = request.at(6);
         for (int c = 0; c < 4; ++c) {
-            const auto pulses = c < r.modification ? qint32(std::nearbyint(im.uniform() * 100)) : 0;
+            const auto pulses = c < r.modification ? qint32(roundHalfEven(im.uniform() * 100)) : 0;
             r.ch[c] = channel(pulses, (packed >> (2 * c)) & 3);
         }
     }

@@ -6,6 +6,7 @@
 #include "devices/ValueFormat.h"
 
 #include "base/Format.h"
+#include "base/Rounding.h"
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
 
@@ -71,7 +72,7 @@ StateView viewOf(const QList<SingleField<Rec>> &fields)
 // The imitated temperatures: hundredths of a degree, kept in a word.
 inline int imitTemperature(Imitator &im, double mean)
 {
-    return qBound(0, int(std::nearbyint(im.NormRand(10, mean) * 100)), 65535);
+    return qBound(0, int(roundHalfEven(im.NormRand(10, mean) * 100)), 65535);
 }
 
 // What the imitated replies of U25 and U27 have in common: `volumes`
@@ -96,7 +97,7 @@ inline void imitVolumesAndHeat(Imitator &im, int volumes, Tab &t)
 // The imitated error byte: round(NormRand(255, 0)) when it fits a byte.
 inline int imitErrorByte(Imitator &im)
 {
-    const double e = std::nearbyint(im.NormRand(255, 0));
+    const double e = roundHalfEven(im.NormRand(255, 0));
     return (e >= 0 && e <= 255) ? int(e) : 0;
 }
 

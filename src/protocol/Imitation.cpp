@@ -2,6 +2,8 @@
 
 #include "protocol/Fields.h"
 
+#include "base/Rounding.h"
+
 #include <QDateTime>
 
 #include <algorithm>
@@ -25,13 +27,6 @@ const std::array<double, kPhiCount> &phiTable()
         return t;
     }();
     return table;
-}
-
-// Rounding as the device readings have always been rounded: halves go to
-// the even neighbour.
-double roundEven(double v)
-{
-    return std::nearbyint(v);
 }
 
 // A reply of `length` bytes with the request's header and random payload
@@ -138,7 +133,7 @@ Tab Imitator::stateReply228to230(int type, const Tab &request)
     for (int k = 0; k < 10; ++k)
         PutF(reply, 13 + 4 * k, NormRand(kValues[k][0], kValues[k][1]));
 
-    const double days = roundEven(NormRand(180, 365));
+    const double days = roundHalfEven(NormRand(180, 365));
     double f[6] = {}, t[6] = {}, v[6] = {}, q[6] = {};
     for (int d = 0; d <= days; ++d) {
         for (int j = 0; j < 6; ++j) {
@@ -158,7 +153,7 @@ Tab Imitator::stateReply228to230(int type, const Tab &request)
     PutF(reply, 9, q[3]);
 
     for (int i = 77; i <= 79; ++i) {
-        const double b = roundEven(NormRand(255, 0));
+        const double b = roundHalfEven(NormRand(255, 0));
         reply.set(i, b >= 0 && b <= 255 ? int(b) : 0);
     }
     reply.set(0, length);

@@ -2,9 +2,12 @@
 // layout tables and the texts of the rejected replies.
 
 #include "devices/ArhCodec.h"
+#include "devices/ArhLayout.h"
 #include "devices/support/ArhFixture.h"
 
 #include <QDate>
+
+#include <limits>
 
 using namespace pim;
 using namespace pim::test;
@@ -299,4 +302,20 @@ TEST_F(ArhDecode, GenericCheckOfU25AndU27TestsTheTypeToo)
     Tab r = Tab::fromHex(QString::fromLatin1(kReply227));
     r.set(40, r.at(40) ^ 1);
     EXPECT_EQ(u27->DecArh(r, rec), QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ"));
+}
+
+// The volume-weighted temperature rounds halves to the even neighbour, and a
+// zero volume or a quotient beyond the field gives 0 instead of garbage.
+TEST(ArhTemperature, HalvesToEvenAndGuardedQuotient)
+{
+    struct Case {
+        double weighted, volume, hundredths;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {5, 2, 2}, {7, 2, 4},          {-5, 2, -2}, {-7, 2, -4}, {2.6, 1, 3},
+        {3, 0, 0}, {1e300, 1e-300, 0}, {nan, 1, 0}, {1, nan, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(arhHundredthsTemperature(c.weighted, c.volume), c.hundredths) << c.weighted << " / " << c.volume;
 }
