@@ -4,7 +4,7 @@
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
 #include "ui/CommandMap.h"
-#include "ui/ErrorDecoder.h"
+#include "workflows/ErrorDecoder.h"
 #include "ui/LinkPages.h"
 #include "ui/PortPage.h"
 #include "ui/Shell.h"
@@ -185,11 +185,8 @@ DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell
 void DevicePage::fillTypeList()
 {
     m_cbtu->clear();
-    for (int t = kMinTypeCode; t <= kMaxTypeCode; ++t) {
-        const QString name = ModelName(t);
-        if (name != QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"))
-            m_cbtu->addItem(name, t);
-    }
+    for (int t : ServedTypes())
+        m_cbtu->addItem(ModelName(t), t);
     m_cbtu->setCurrentIndex(-1);
 }
 

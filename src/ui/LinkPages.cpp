@@ -2,6 +2,7 @@
 
 #include "base/TextFile.h"
 #include "links/TerminalMemo.h"
+#include "ui/PageKit.h"
 #include "ui/PortPage.h"
 #include "ui/Shell.h"
 #include "ui/StatusView.h"
@@ -19,25 +20,6 @@
 #include <QVBoxLayout>
 
 namespace pim::ui {
-
-namespace {
-QLineEdit *edit(const char *name, const QString &text, const char *hint, QWidget *parent)
-{
-    auto *e = new QLineEdit(text, parent);
-    e->setObjectName(QString::fromUtf8(name));
-    if (*hint)
-        e->setToolTip(QString::fromUtf8(hint));
-    return e;
-}
-QCheckBox *check(const char *name, const char *caption, const char *hint, QWidget *parent)
-{
-    auto *c = new QCheckBox(QString::fromUtf8(caption), parent);
-    c->setObjectName(QString::fromUtf8(name));
-    if (*hint)
-        c->setToolTip(QString::fromUtf8(hint));
-    return c;
-}
-} // namespace
 
 LinkPages::LinkPages(Shell &shell, QWidget *parent) : QTabWidget(parent), m_shell(shell)
 {
@@ -91,14 +73,14 @@ QWidget *LinkPages::buildModem()
     auto *g = new QGridLayout(w);
     g->addWidget(bar, 0, 0, 1, 3);
     g->addWidget(con, 1, 0, 1, 3);
-    g->addWidget(edit("Etel", QStringLiteral("ETEL"), "номер телефона", w), 2, 0, 1, 2);
+    g->addWidget(kit::edit("Etel", QStringLiteral("ETEL"), "номер телефона", w), 2, 0, 1, 2);
     g->addWidget(mod, 2, 2);
-    g->addWidget(check("CBton", "тоновый набор", "галочка-тоновый набор, иначе-импульсный", w), 3, 0);
-    g->addWidget(check("CBsta", "выход в город", "выход в город через код с зуммером", w), 3, 1);
-    g->addWidget(edit("Esta", QStringLiteral("9"), "", w), 3, 2);
-    g->addWidget(check("CBtru", "межгород", "набор кода города с ожиданием зуммера", w), 4, 0);
-    g->addWidget(edit("Ekmg", QStringLiteral("8"), "код межгорода (без скобок)", w), 4, 1);
-    g->addWidget(edit("Etru", QStringLiteral("495"), "код города (без скобок)", w), 4, 2);
+    g->addWidget(kit::check("CBton", "тоновый набор", "галочка-тоновый набор, иначе-импульсный", false, w), 3, 0);
+    g->addWidget(kit::check("CBsta", "выход в город", "выход в город через код с зуммером", false, w), 3, 1);
+    g->addWidget(kit::edit("Esta", QStringLiteral("9"), "", w), 3, 2);
+    g->addWidget(kit::check("CBtru", "межгород", "набор кода города с ожиданием зуммера", false, w), 4, 0);
+    g->addWidget(kit::edit("Ekmg", QStringLiteral("8"), "код межгорода (без скобок)", w), 4, 1);
+    g->addWidget(kit::edit("Etru", QStringLiteral("495"), "код города (без скобок)", w), 4, 2);
     g->addWidget(state, 5, 0, 1, 3);
     g->setRowStretch(6, 1);
     for (QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -111,7 +93,7 @@ QWidget *LinkPages::buildNetwork()
 {
     auto *w = new QWidget(this);
     w->setObjectName(QStringLiteral("TSnet"));
-    auto *ip = edit("MEip", QStringLiteral("MEip"), "ввод - проверка сети", w);
+    auto *ip = kit::edit("MEip", QStringLiteral("MEip"), "ввод - проверка сети", w);
     auto *port = new QSpinBox(w);
     port->setObjectName(QStringLiteral("SEp"));
     port->setRange(1, 9999);
@@ -134,7 +116,7 @@ QWidget *LinkPages::buildTerminal()
 {
     auto *w = new QWidget(this);
     w->setObjectName(QStringLiteral("TSterm"));
-    m_cbgt = check("CBgt", "гипертрминал", "", w);
+    m_cbgt = kit::check("CBgt", "гипертрминал", "", false, w);
     m_ma = new QPlainTextEdit(w);
     m_ma->setObjectName(QStringLiteral("Ma"));
     m_ma->setReadOnly(true);

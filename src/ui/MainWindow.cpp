@@ -35,6 +35,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QSpinBox>
@@ -187,21 +188,11 @@ void MainWindow::bindCommands()
 
 QString MainWindow::productVersion()
 {
-    // __DATE__ is "Mmm dd yyyy", __TIME__ "hh:mm:ss".
-    static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const QString d = QString::fromLatin1(__DATE__);
-    int month = 0;
-    for (int i = 0; i < 12; ++i)
-        if (d.startsWith(QLatin1String(months[i])))
-            month = i + 1;
-    const int day = d.mid(4, 2).trimmed().toInt();
-    const QString year = d.mid(7, 4);
-    const QString t = QString::fromLatin1(__TIME__).left(5);
-    return QStringLiteral("%1.%2.%3 %4")
-        .arg(day, 2, 10, QLatin1Char('0'))
-        .arg(month, 2, 10, QLatin1Char('0'))
-        .arg(year, t);
+    // __DATE__ is "Mmm dd yyyy" (the day padded with a blank), __TIME__ "hh:mm:ss".
+    const QDate day = QLocale::c().toDate(QString::fromLatin1(__DATE__).simplified(), QStringLiteral("MMM d yyyy"));
+    const QTime time = QTime::fromString(QString::fromLatin1(__TIME__), QStringLiteral("hh:mm:ss"));
+    // A plain colon whatever the locale's time separator.
+    return formatDateTime(u"dd.mm.yyyy hh':'nn", QDateTime(day, time));
 }
 
 QString MainWindow::captionFor(const QString &version)

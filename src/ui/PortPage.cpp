@@ -197,6 +197,17 @@ void PortPage::PortCheck(QComboBox *sender)
         port->ClosePort();
 }
 
+void PortPage::choosePort(const QString &name)
+{
+    int i = m_cbC->findText(name);
+    if (i < 0) {
+        m_cbC->addItem(name);
+        i = m_cbC->count() - 1;
+    }
+    m_cbC->setCurrentIndex(i);
+    PortCheck(m_cbC);
+}
+
 void PortPage::ApplyPortSettings()
 {
     if (!m_shell.eventsOn)

@@ -35,6 +35,9 @@ public:
 
     // The port check of a list (cbC, the modem page's list); null = cbC.
     void PortCheck(QComboBox *sender = nullptr);
+    // Chooses `name` in the port list (adding it when the list lacks it, as
+    // for a port that appeared later) and checks it, as a click would.
+    void choosePort(const QString &name);
     void ApplyPortSettings();
     // Gives the port the rate, parity, data bits and stop bits the lists
     // show (the defaults where a list has no selection), without a check.

@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -40,16 +39,7 @@ bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
         const QString step = raw.trimmed();
         QApplication::processEvents();
         if (step.startsWith(QLatin1String("port="))) {
-            const QString port = step.mid(5);
-            PortPage *page = w.devicePage()->linkPages()->portPage();
-            QComboBox *list = page->portList();
-            int i = list->findText(port);
-            if (i < 0) {
-                list->addItem(port);
-                i = list->count() - 1;
-            }
-            list->setCurrentIndex(i);
-            page->PortCheck(list);
+            w.devicePage()->linkPages()->portPage()->choosePort(step.mid(5));
         } else if (step == QLatin1String("identify")) {
             s.action(QStringLiteral("AreadNoTu"))->trigger();
         } else if (step == QLatin1String("state")) {

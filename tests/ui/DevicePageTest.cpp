@@ -9,7 +9,7 @@
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
 #include "ui/DevicePage.h"
-#include "ui/ErrorDecoder.h"
+#include "workflows/ErrorDecoder.h"
 #include "ui/MainWindow.h"
 #include "ui/LinkPages.h"
 #include "ui/Shell.h"

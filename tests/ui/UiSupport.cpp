@@ -12,7 +12,6 @@
 #include "workflows/StateReading.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 
 namespace pim::uitest {
@@ -95,15 +94,7 @@ std::unique_ptr<ui::MainWindow> preparedWindow()
 
 void choosePort(ui::MainWindow &w, const QString &port)
 {
-    ui::PortPage *page = w.devicePage()->linkPages()->portPage();
-    QComboBox *list = page->portList();
-    int i = list->findText(port);
-    if (i < 0) {
-        list->addItem(port);
-        i = list->count() - 1;
-    }
-    list->setCurrentIndex(i);
-    page->PortCheck(list);
+    w.devicePage()->linkPages()->portPage()->choosePort(port);
 }
 
 } // namespace pim::uitest

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -78,6 +79,11 @@ TEST(WindowSettings, WithoutFileTheDesignValuesHold)
     EXPECT_EQ(find<QTabWidget>(*w, "PCW")->currentIndex(), 0);
     EXPECT_EQ(find<QLabel>(*w, "LuState")->text(), "НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"); // the terminal page shown
     EXPECT_TRUE(w->windowTitle().startsWith("ВЫЧИСЛИТЕЛЬ ТЕПЛОВОЙ ЭНЕРГИИ версия "));
+    // The version is the build's date and time, "dd.mm.yyyy hh:nn".
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("версия \\d\\d\\.\\d\\d\\.20\\d\\d \\d\\d:\\d\\d$"))
+                    .match(w->windowTitle())
+                    .hasMatch())
+        << qPrintable(w->windowTitle());
 }
 
 TEST(WindowSettings, TheStoredControlsAreTheWindowsNamedOnesOfTheStoredClasses)

@@ -1,10 +1,10 @@
-#include "ui/ErrorDecoder.h"
+#include "workflows/ErrorDecoder.h"
 
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Fields.h"
 
-namespace pim::ui {
+namespace pim {
 
 namespace {
 const QString kMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
@@ -58,4 +58,4 @@ QString ErrorDecoder::decodeCell(int type, int tag, int system, const QString &c
     return decode(type, tag, system);
 }
 
-} // namespace pim::ui
+} // namespace pim

@@ -1,10 +1,11 @@
 #pragma once
 // "расшифровать ошибку": the text of a device-error (tag 1) or system-error
-// (tag 2) code of the current type, one entry per set bit. No widgets.
+// (tag 2) code of the current type, one entry per set bit. The window and
+// any other front end share it.
 
 #include <QString>
 
-namespace pim::ui {
+namespace pim {
 
 class ErrorDecoder {
 public:
@@ -24,4 +25,4 @@ public:
     static QString decodeCell(int type, int tag, int system, const QString &cellText);
 };
 
-} // namespace pim::ui
+} // namespace pim
