@@ -1,6 +1,7 @@
 #include "workflows/ArchiveFiles.h"
 
 #include "base/DataPath.h"
+#include "base/Dates.h"
 #include "base/TextFile.h"
 #include "protocol/Frame.h"
 
@@ -10,13 +11,9 @@
 namespace pim {
 
 namespace {
-QString two(int v)
-{
-    return QString::number(v).rightJustified(2, QLatin1Char('0'));
-}
 QString monthDay(QDate d)
 {
-    return two(d.month()) + two(d.day());
+    return formatDateTime(u"mmdd", QDateTime(d, QTime(0, 0)));
 }
 QString numberFolder(int number)
 {
@@ -59,7 +56,7 @@ QString ArchiveFiles::proposedName(const QString &tabCaption, QDate begin, QDate
         if (!(ch == QLatin1Char('_') && squeezed.endsWith(QLatin1Char('_'))))
             squeezed += ch;
     return squeezed + QStringLiteral("_от") + monthDay(begin) + QStringLiteral("до") + monthDay(end)
-        + QStringLiteral("дз") + monthDay(now.date()) + two(now.time().hour()) + QStringLiteral(".Arh");
+        + QStringLiteral("дз") + formatDateTime(u"mmddhh", now) + QStringLiteral(".Arh");
 }
 
 QString ArchiveFiles::companionName(const QString &arhPath)

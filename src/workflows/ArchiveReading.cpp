@@ -135,9 +135,8 @@ ArchiveReading::ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &r
 
 bool ArchiveReading::arhNoReplyOk(const Tab &reply, int minLength)
 {
-    const int n = reply.size();
-    return n >= minLength && reply[0] == n && reply[4] == Q_ArhNo && TestCS(reply)
-        && reply[1] == (CurrentType() & 0xFF) && GetW(reply, 2) == (CurrentNumber() & 0xFFFF);
+    // Any length from the shortest sound one up, checked like every reply.
+    return reply.size() >= minLength && TestAnswer(reply, reply.size(), Q_ArhNo).isEmpty();
 }
 
 // ------------------------------------------------------------- status

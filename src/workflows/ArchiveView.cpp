@@ -1,5 +1,7 @@
 #include "workflows/ArchiveView.h"
 
+#include "base/Dates.h"
+#include "base/TextFile.h"
 #include "devices/ArhCodec.h"
 #include "devices/Registry.h"
 #include "devices/ValueFormat.h"
@@ -25,6 +27,16 @@ const ArhTab *tabOf(int type, int tabIndex)
     if (!info || tabIndex < 0 || tabIndex >= info->arhTabs.size())
         return nullptr;
     return &info->arhTabs[tabIndex];
+}
+
+QString csvCell(const QString &c)
+{
+    QString v = c.trimmed();
+    if (v.contains(QLatin1Char(';')) || v.contains(QLatin1Char('"')) || v.contains(QLatin1Char('\n'))) {
+        v.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        v = QLatin1Char('"') + v + QLatin1Char('"');
+    }
+    return v;
 }
 
 bool printable(const QList<QStringList> &cells)
@@ -115,6 +127,41 @@ ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const Q
     const int sys = codec->halves() > 1 ? g.system - 1 : 0;
     s.ok = ArchiveFiles::save(path, ArchiveFiles::gridLines(g.cells), codec->ArhToFile(sys), &s.error);
     return s;
+}
+
+QStringList ArchiveView::csvLines(int type, const Grid &g)
+{
+    QStringList lines;
+    ArhCodec *codec = codecOf(type);
+    if (!g.ok || !codec)
+        return lines;
+    const int dateColumn = int(g.columns.indexOf(1));
+    QStringList head;
+    for (int j = 0; j < g.columns.size(); ++j)
+        head << csvCell((g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified());
+    lines << head.join(QLatin1Char(';'));
+    const QList<ArhRec> &shown = codec->displayed();
+    const int rowsEnd = g.printable ? int(g.cells.size()) : int(g.cells.size()) - 1;
+    for (int row = 2; row < rowsEnd; ++row) {
+        QStringList cells = g.cells[row];
+        const int rec = row - 2;
+        if (dateColumn >= 0 && dateColumn < cells.size() && rec < shown.size()
+            && codec->day(shown[rec], g.system - 1) != kArhNoDay
+            && !cells[dateColumn].startsWith(QStringLiteral("ИТОГО")))
+            cells[dateColumn] = dayNumberToDate(codec->day(shown[rec], g.system - 1)).toString(Qt::ISODate);
+        for (QString &c : cells)
+            c = csvCell(c);
+        lines << cells.join(QLatin1Char(';'));
+    }
+    return lines;
+}
+
+QString ArchiveView::saveCsv(int type, const Grid &g, const QString &path)
+{
+    QString err;
+    if (!writeLines(path, csvLines(type, g), &err))
+        return err.isEmpty() ? QStringLiteral("не записан") : err;
+    return QString();
 }
 
 ArchiveView::Grid ArchiveView::load(int type, const QString &path)

@@ -50,6 +50,14 @@ public:
     // grid as shown and the records of the tab's system.
     Saved save(int type, int number, int tabIndex, const QString &path);
 
+    // The grid as a spreadsheet file: one header row, ";" between cells and
+    // ISO dates in the date column; the "нет данных" row of an empty view is
+    // no record, so the file is then the header alone. Windows-1251 with
+    // CR LF like every file of the program. Returns a file error, empty when
+    // written.
+    static QStringList csvLines(int type, const Grid &g);
+    static QString saveCsv(int type, const Grid &g, const QString &path);
+
     // "чтение архива": loads a file into the displayed archive of the type
     // and returns its grid (system 1, hourly column map).
     Grid load(int type, const QString &path);

@@ -36,20 +36,7 @@ QJsonObject json(const CtlRun &r)
 // pimctl run in `dir`, where its dump and trace files land.
 CtlRun pimctlIn(const QString &dir, const QStringList &args)
 {
-    CtlRun r;
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(binDir() + QStringLiteral("/pimctl"), args);
-    if (!p.waitForStarted(5000) || !p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(3000);
-        r.err = QStringLiteral("pimctl did not finish");
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return pimctl(args, 60000, dir);
 }
 
 QString lastLine(const QString &err)

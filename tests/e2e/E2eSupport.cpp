@@ -100,10 +100,12 @@ bool Bench::identify()
     return pim::CurrentType() >= 0 && pim::CurrentNumber() >= 0;
 }
 
-CtlRun pimctl(const QStringList &args, int timeoutMs)
+CtlRun pimctl(const QStringList &args, int timeoutMs, const QString &dir)
 {
     CtlRun r;
     QProcess p;
+    if (!dir.isEmpty())
+        p.setWorkingDirectory(dir);
     p.start(binDir() + QStringLiteral("/pimctl"), args);
     if (!p.waitForStarted(5000) || !p.waitForFinished(timeoutMs)) {
         p.kill();

@@ -70,12 +70,12 @@ public:
     std::unique_ptr<pim::LinkRoad> road;
 };
 
-// Runs pimctl; stdout, stderr and the exit code.
+// Runs pimctl (in `dir` when given); stdout, stderr and the exit code.
 struct CtlRun {
     int code = -1;
     QByteArray out;
     QString err;
 };
-CtlRun pimctl(const QStringList &args, int timeoutMs = 60000);
+CtlRun pimctl(const QStringList &args, int timeoutMs = 60000, const QString &dir = QString());
 
 } // namespace e2e

@@ -1,8 +1,5 @@
 #include "CtlRunner.h"
 
-#include "base/Dates.h"
-#include "base/Format.h"
-#include "base/TextFile.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
 #include "devices/ParamTexts.h"
@@ -27,7 +24,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <QSocketNotifier>
@@ -160,16 +156,6 @@ QString systemsText(const QList<QStringList> &labels, const QList<QStringList> &
         }
     }
     return t;
-}
-
-QString csvCell(const QString &c)
-{
-    QString v = c.trimmed();
-    if (v.contains(QLatin1Char(';')) || v.contains(QLatin1Char('"')) || v.contains(QLatin1Char('\n'))) {
-        v.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        v = QLatin1Char('"') + v + QLatin1Char('"');
-    }
-    return v;
 }
 
 // Ctrl+C during an archive read is "стоп": the signal only writes a byte,
@@ -556,32 +542,8 @@ int CtlRunner::cmdArchive(const QStringList &args)
             m_ui.note(QStringLiteral("записан ") + out);
     }
     if (!csv.isEmpty() && g.ok) {
-        // One header row, ";" between cells, ISO dates in the date column.
-        ArhCodec *codec = moduleFor(type)->arh();
-        const int dateColumn = int(g.columns.indexOf(1));
-        QStringList lines;
-        QStringList head;
-        for (int j = 0; j < g.columns.size(); ++j)
-            head << csvCell((g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified());
-        lines << head.join(QLatin1Char(';'));
-        const QList<ArhRec> &shown = codec->displayed();
-        // The "нет данных" row of an empty view is no record: the file is
-        // then the header alone.
-        const int rowsEnd = g.printable ? int(g.cells.size()) : int(g.cells.size()) - 1;
-        for (int row = 2; row < rowsEnd; ++row) {
-            QStringList cells = g.cells[row];
-            const int rec = row - 2;
-            if (dateColumn >= 0 && rec < shown.size() && codec->day(shown[rec], g.system - 1) != kArhNoDay
-                && !cells[dateColumn].startsWith(QStringLiteral("ИТОГО")))
-                cells[dateColumn] = dayNumberToDate(codec->day(shown[rec], g.system - 1)).toString(Qt::ISODate);
-            for (QString &c : cells)
-                c = csvCell(c);
-            lines << cells.join(QLatin1Char(';'));
-        }
-        // Windows-1251 with CR LF, like every file the program writes: the
-        // spreadsheets on the operators' machines open it as it is.
-        QString err;
-        if (!writeLines(csv, lines, &err))
+        const QString err = ArchiveView::saveCsv(type, g, csv);
+        if (!err.isEmpty())
             saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + err;
     }
 
