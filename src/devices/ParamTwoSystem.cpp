@@ -2,6 +2,7 @@
 
 #include "devices/ParamSupport.h"
 #include "devices/ParamTexts.h"
+#include "devices/Registry.h"
 #include "devices/ValueFormat.h"
 #include "protocol/Fields.h"
 
@@ -36,7 +37,8 @@ const ParamCodecTwo::Layout kLayouts[] = {
 
 bool isSingleSystemType(int type)
 {
-    return type == 230 || type == 235 || type == 237 || type == 239;
+    const TypeInfo *t = typeInfo(type);
+    return t && t->systems == 1;
 }
 
 int contractAt(int system, int i)

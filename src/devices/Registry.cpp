@@ -12,26 +12,100 @@
 namespace pim {
 namespace {
 
+const QString kTypeMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+
+using Reader = ArhReaderInfo::Kind;
+using Cal = ImitationProfile::Calibration;
+
 // Per-module constants shared by the types a module serves.
 struct ModuleConst {
     ModuleId module;
     int stateLength, paramLength, arhLength, arhRecordSize;
     int dailyMax, dailyEntries, hourlyMax, hourlyEntries;
+    int wholeHourlyDays;
     bool changeLog;
+    bool resetHasStatus;
+    Reader reader;
+    ImitationProfile imitation;
 };
 
-constexpr ModuleConst k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, false};
-constexpr ModuleConst k25{ModuleId::U25, 41, 23, 49, 96, 127, 128, 1023, 1024, false};
-constexpr ModuleConst k27{ModuleId::U27, 33, 16, 41, 80, 127, 128, 1023, 1024, false};
-constexpr ModuleConst k28{ModuleId::U28, 97, 46, 166, 352, 61, 62, 959, 960, false};
-constexpr ModuleConst k29{ModuleId::U29, 105, 46, 166, 352, 61, 62, 959, 960, true};
-constexpr ModuleConst k34{ModuleId::U34, 129, 100, 222, 464, 365, 366, 1080, 1081, true};
-constexpr ModuleConst k38{ModuleId::U38, 161, 100, 222, 464, 4400, 4401, 3600, 3601, true};
+// The imitation's replies: the state generator of the 228 family, the
+// lengths of its random archive and configuration replies, its calibration
+// answer. The newer modules have none of these and are echoed.
+constexpr ModuleConst k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
+                           {0, 0, 0, 0, Cal::Echo, true}};
+constexpr ModuleConst k25{ModuleId::U25, 41, 23, 49, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
+                          {0, 0, 49, 23, Cal::TwoValues, false}};
+constexpr ModuleConst k27{ModuleId::U27, 33, 16, 41, 80, 127, 128, 1023, 1024, 42, false, true, Reader::R227,
+                          {0, 0, 41, 16, Cal::TwoStatus, false}};
+constexpr ModuleConst k28{ModuleId::U28, 97, 46, 166, 352, 61, 62, 959, 960, 39, false, true, Reader::R228,
+                          {97, 4, 166, 46, Cal::OneOrFour, false}};
+constexpr ModuleConst k29{ModuleId::U29, 105, 46, 166, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
+                          {105, 6, 166, 46, Cal::OneOrFour, false}};
+constexpr ModuleConst k34{ModuleId::U34, 129, 100, 222, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
+                          {}};
+constexpr ModuleConst k38{ModuleId::U38, 161, 100, 222, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
+                          {}};
+
+ArhReaderInfo readerInfo(Reader kind)
+{
+    ArhReaderInfo s;
+    s.kind = kind;
+    switch (kind) {
+    case Reader::R225:
+        s.traceFile = QStringLiteral("АРХИВ225.txt");
+        s.sortHourly = true;
+        s.arhNoRetries = true;
+        s.memoTrace = true;
+        s.arhNoLength = 9;
+        s.dateOffset = 46;
+        s.hourOffset = 45;
+        s.replyLength = 49;
+        break;
+    case Reader::R227:
+        s.live = false;
+        s.sortHourly = true;
+        s.byteTrace = true;
+        s.arhNoLength = 9;
+        s.dateOffset = 38;
+        s.hourOffset = 37;
+        s.replyLength = 41;
+        break;
+    case Reader::R228:
+        s.beginEnd = true;
+        s.byteTrace = true;
+        s.arhNoLength = 9;
+        break;
+    case Reader::R229:
+        s.family = true;
+        s.beginEnd = true;
+        s.traceFile = QStringLiteral("АРХИВ229230.txt");
+        s.arhNoLength = 9;
+        break;
+    case Reader::R234:
+    case Reader::R238:
+        s.family = true;
+        s.beginEnd = true;
+        s.traceFile = QStringLiteral("АРХИВ234235.txt");
+        s.dailyWord = true;
+        s.arhNoLength = 10;
+        s.dateOffset = 215;
+        s.hourOffset = 214;
+        s.replyLength = 222;
+        break;
+    case Reader::None:
+        break;
+    }
+    return s;
+}
 
 TypeInfo entry(int type, const ModuleConst &m, int systems, const char *printUnit, int printFormat, int printVars)
 {
     TypeInfo t;
     t.type = type;
+    // The family name and the type code keep the names unique and free of
+    // characters a folder name cannot hold.
+    t.modelName = QStringLiteral("ПИМ-%1").arg(type);
     t.module = m.module;
     t.systems = systems;
     t.printUnit = QString::fromLatin1(printUnit);
@@ -45,7 +119,11 @@ TypeInfo entry(int type, const ModuleConst &m, int systems, const char *printUni
     t.dailyEntries = m.dailyEntries;
     t.hourlyMax = m.hourlyMax;
     t.hourlyEntries = m.hourlyEntries;
+    t.wholeHourlyDays = m.wholeHourlyDays;
     t.changeLog = m.changeLog;
+    t.resetHasStatus = m.resetHasStatus;
+    t.reader = readerInfo(m.reader);
+    t.imitation = m.imitation;
     t.stateTabs = stateTabs(systems);
     if (m.module != ModuleId::U128)
         t.arhTabs = arhTabs(systems);
@@ -133,6 +211,49 @@ const TypeInfo *typeInfo(int type)
     return nullptr;
 }
 
+const QList<int> &ServedTypes()
+{
+    static const QList<int> types = [] {
+        QList<int> l;
+        for (const TypeInfo &t : typeList())
+            l << t.type;
+        return l;
+    }();
+    return types;
+}
+
+bool isServedType(int type)
+{
+    return typeInfo(type) != nullptr;
+}
+
+QString ModelName(int type)
+{
+    const TypeInfo *t = typeInfo(type);
+    return t ? t->modelName : kTypeMismatch;
+}
+
+int typeByModelName(const QString &name)
+{
+    for (const TypeInfo &t : typeList())
+        if (t.modelName == name)
+            return t.type;
+    return -1;
+}
+
+int replyLength(int type, int code)
+{
+    const TypeInfo *t = typeInfo(type);
+    if (!t)
+        return 0;
+    switch (code) {
+    case Q_State: return t->stateLength;
+    case Q_Param: return t->paramLength;
+    case Q_Arhiv: return t->arhLength;
+    default: return 0;
+    }
+}
+
 DeviceModule &module(ModuleId id)
 {
     static std::array<std::unique_ptr<DeviceModule>, 7> modules;
@@ -150,7 +271,16 @@ DeviceModule *moduleFor(int type)
 
 void registerImitationGenerators()
 {
-    imitator().setStateGenerator([](int type, const Tab &request, Tab &reply, Imitator &im) {
+    registerImitationGenerators(imitator());
+}
+
+void registerImitationGenerators(Imitator &imitator)
+{
+    imitator.setProfiles([](int type) {
+        const TypeInfo *t = typeInfo(type);
+        return t ? t->imitation : ImitationProfile{};
+    });
+    imitator.setStateGenerator([](int type, const Tab &request, Tab &reply, Imitator &im) {
         DeviceModule *m = moduleFor(type);
         if (!m || !m->state().hasImitation())
             return false;

@@ -6,6 +6,7 @@
 // the caller shows its own text.
 
 #include "devices/DeviceModule.h"
+#include "protocol/Imitation.h"
 
 #include <QList>
 #include <QString>
@@ -32,8 +33,31 @@ struct ArhTab {
     QString readHint() const { return QStringLiteral("чтение ") + genitive + QStringLiteral(" архива"); }
 };
 
+// How the archive of a type is read. The readers of the older types (225,
+// 227, 228) and of the 229 family differ only in these facts.
+struct ArhReaderInfo {
+    enum class Kind { None, R225, R227, R228, R229, R234, R238 };
+    Kind kind = Kind::None;
+    bool family = false;     // 229, 234, 238: identity request first, date retries
+    QString traceFile;       // the trace file written from the start (none: 227, 228)
+    bool beginEnd = false;   // Q_ArhBegin / Q_ArhEnd (228 and the family)
+    bool live = true;        // refreshes the view while reading (not 227)
+    bool sortHourly = false; // 225, 227: hourly records sorted unless all-records
+    bool dailyWord = false;  // 234, 238: the daily number is a 16-bit word
+    bool arhNoRetries = false; // 225: asks the current numbers up to ten times, exact length 9
+    bool memoTrace = false;  // 225: the trace goes to the memo at the end
+    bool byteTrace = false;  // 227, 228: "байты архива" after an all-records read
+    int arhNoLength = 10;    // shortest sound reply to Q_ArhNo
+    // Where the reply of the reader's own type carries its day and hour, and
+    // the reply length below which the trace shows "б/д".
+    int dateOffset = 161;
+    int hourOffset = 160;
+    int replyLength = 166;
+};
+
 struct TypeInfo {
     int type = 0;
+    QString modelName;          // display name, unique, usable as a folder name
     ModuleId module = ModuleId::U128;
     int systems = 0;            // heating systems; 0 for the pulse counter 128
     QString printUnit;          // "U30"; empty for 128
@@ -47,7 +71,13 @@ struct TypeInfo {
     int dailyEntries = 0;       // daily plan entries
     int hourlyMax = 0;
     int hourlyEntries = 0;
+    int wholeHourlyDays = 0;    // "весь архив" of an hourly kind, in days back (daily: dailyMax)
     bool changeLog = false;     // the change log can be read
+    // Resetting the operating time and initialising are answered with a
+    // status byte, so the reply always differs from the request (not 225).
+    bool resetHasStatus = true;
+    ArhReaderInfo reader;
+    ImitationProfile imitation;
     QList<StateTab> stateTabs;
     QList<ArhTab> arhTabs;      // empty for 128
 
@@ -64,6 +94,18 @@ QString checkTypeList(const QList<TypeInfo> &list);
 
 // Null when the code has no module.
 const TypeInfo *typeInfo(int type);
+
+// The served type codes, ascending.
+const QList<int> &ServedTypes();
+bool isServedType(int type);
+// Display model name of a type code; unserved codes (and codes outside
+// 128..239) read "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА".
+QString ModelName(int type);
+// The served type whose model name is `name`, or -1.
+int typeByModelName(const QString &name);
+// Byte 0 of a correct reply to code 1, 5 or 3 for a type; 0 where the type
+// does not use the command.
+int replyLength(int type, int code);
 // The module of a code (one object per module for the whole run), null
 // when the code has none.
 DeviceModule *moduleFor(int type);
@@ -73,8 +115,10 @@ DeviceModule &module(ModuleId id);
 QList<StateTab> stateTabs(int systems);
 QList<ArhTab> arhTabs(int systems);
 
-// Hooks the imitated state replies of U128, U25 and U27 into the
-// protocol's imitator. Called once at start (and by tests).
+// Hooks the type profiles and the imitated state replies of U128, U25 and
+// U27 into an imitator (the program's one by default). Called once at
+// start (and by tests).
+void registerImitationGenerators(Imitator &im);
 void registerImitationGenerators();
 
 } // namespace pim

@@ -1,5 +1,6 @@
 #include "links/ExchangeEngine.h"
 
+#include "devices/Registry.h"
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
 
@@ -175,7 +176,8 @@ QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c, const Identity &
                 continue;
             return s.mid(p - 1, L);
         }
-        if (L != 6 || !inValidTypeSet(at(p + 1)) || at(p + 4) != 0)
+        // An identity reply names a served type, or is the template (0).
+        if (L != 6 || !(at(p + 1) == 0 || isServedType(at(p + 1))) || at(p + 4) != 0)
             continue;
         const Tab body = Tab::fromBytes(QByteArrayView(s).sliced(p - 1, 5));
         if (at(p + 5) != CalcCS(body))
@@ -204,7 +206,11 @@ bool ExchangeEngine::replyDiffersFromRequest(const Tab &request)
         return true; // a short status or header reply to a request with data
     case Q_ZeroTime:
     case Q_Init:
-        return request.at(1) != 225; // a status byte, except on type 225
+    {
+        // A status byte, except on the types that give the request back.
+        const TypeInfo *t = typeInfo(request.at(1));
+        return !t || t->resetHasStatus;
+    }
     default:
         // An addressed identity request, Q_ArhBegin, Q_ArhEnd, Q_SetTime
         // (whose reply only counts as an answer), a console frame: the

@@ -11,13 +11,6 @@ const QString kTypeMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА 
 const QString kChecksumMismatch = QStringLiteral("НЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ");
 const QString kNumberMismatch = QStringLiteral("НЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА");
 
-// Display names: the family name and the type code keep them unique and
-// free of characters a folder name cannot hold.
-QString servedName(int type)
-{
-    return QStringLiteral("ПИМ-%1").arg(type);
-}
-
 } // namespace
 
 Identity &CurrentIdentity()
@@ -29,64 +22,6 @@ Identity &CurrentIdentity()
 Tab IdentityTemplate()
 {
     return Tab{0x06, 0x00, 0x00, 0x00, 0x00, 0xFA};
-}
-
-bool inValidTypeSet(int type)
-{
-    return type == 0 || isServedType(type);
-}
-
-const QList<int> &ServedTypes()
-{
-    static const QList<int> types{128, 225, 227, 228, 229, 230, 234, 235, 236, 237, 238, 239};
-    return types;
-}
-
-bool isServedType(int type)
-{
-    return ServedTypes().contains(type);
-}
-
-QString ModelName(int type)
-{
-    return isServedType(type) ? servedName(type) : kTypeMismatch;
-}
-
-int typeByModelName(const QString &name)
-{
-    for (int type : ServedTypes())
-        if (servedName(type) == name)
-            return type;
-    return -1;
-}
-
-int replyLength(int type, int code)
-{
-    struct Lengths {
-        int state, param, arhiv;
-    };
-    Lengths l{0, 0, 0};
-    switch (type) {
-    case 128: l = {31, 0, 0}; break;
-    case 225: l = {41, 23, 49}; break;
-    case 227: l = {33, 16, 41}; break;
-    case 228: l = {97, 46, 166}; break;
-    case 229:
-    case 230: l = {105, 46, 166}; break;
-    case 234:
-    case 235:
-    case 236:
-    case 237: l = {129, 100, 222}; break;
-    case 238:
-    case 239: l = {161, 100, 222}; break;
-    default: return 0;
-    }
-    switch (code) {
-    case Q_State: return l.state;
-    case Q_Param: return l.param;
-    case Q_Arhiv: return l.arhiv;
-    default: return 0;
-    }
 }
 
 quint8 CalcCS(const Tab &bytes)

@@ -55,25 +55,6 @@ inline void ResetIdentity() { CurrentIdentity().reset(); }
 // 06 00 00 00 00 FA: asks whatever device is on the line for its identity.
 Tab IdentityTemplate();
 
-// {0, 128, 225, 227, 228, 229, 230, 234..239}: what an identity reply found
-// among received bytes may carry as its type (0 lets the template match).
-bool inValidTypeSet(int type);
-
-// The served type codes, ascending.
-const QList<int> &ServedTypes();
-bool isServedType(int type);
-
-// Display model name of a type code; unserved codes (and codes outside
-// 128..239) read "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА". Served names are unique and
-// usable as folder names.
-QString ModelName(int type);
-// The served type whose model name is `name`, or -1.
-int typeByModelName(const QString &name);
-
-// Byte 0 of a correct reply to code 1, 5 or 3 for a type; 0 where the type
-// does not use the command.
-int replyLength(int type, int code);
-
 quint8 CalcCS(const Tab &bytes);
 bool TestCS(const Tab &frame);
 

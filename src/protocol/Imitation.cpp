@@ -114,16 +114,12 @@ double Imitator::NormRand(double sigma, double mu)
     return mu - sigma * InvPhi(1.0 - r);
 }
 
-Tab Imitator::stateReply228to230(int type, const Tab &request)
+Tab Imitator::stateReplyTwoSystem(const ImitationProfile &p, const Tab &request)
 {
-    int length;
-    int firstSums; // the offsets 80.. hold this many singles
-    switch (type) {
-    case 228: length = 97; firstSums = 4; break;
-    case 229:
-    case 230: length = 105; firstSums = 6; break;
-    default: return request;
-    }
+    const int length = p.stateLength;
+    const int firstSums = p.stateSums; // the offsets 80.. hold this many singles
+    if (length < 6 || length > kMaxFrame || firstSums <= 0 || 80 + 4 * firstSums > length - 1)
+        return request;
     Tab reply(length);
     for (int k = 0; k < firstSums; ++k)
         PutF(reply, 80 + 4 * k, NormRand(1, 100));
@@ -163,11 +159,12 @@ Tab Imitator::stateReply228to230(int type, const Tab &request)
     return reply;
 }
 
-Tab Imitator::calibrationReply(int type, const Tab &request)
+Tab Imitator::calibrationReply(const ImitationProfile &p, const Tab &request)
 {
+    using Cal = ImitationProfile::Calibration;
     Tab reply = request;
-    switch (type) {
-    case 225: {
+    switch (p.calibration) {
+    case Cal::TwoValues: {
         // No status byte: the two measured values follow the header.
         const double supply = NormRand(kCalSigma, GetF(request, 6));
         const double ret = NormRand(kCalSigma, GetF(request, 10));
@@ -180,12 +177,10 @@ Tab Imitator::calibrationReply(int type, const Tab &request)
         PutF(reply, 9, ret);
         break;
     }
-    case 227:
-    case 228:
-    case 229:
-    case 230: {
+    case Cal::TwoStatus:
+    case Cal::OneOrFour: {
         int count = 2;
-        if (type != 227)
+        if (p.calibration == Cal::OneOrFour)
             count = request.at(5) > 1 ? 1 : 4;
         int status = 0;
         for (int k = 0; k < count; ++k) {
@@ -201,7 +196,7 @@ Tab Imitator::calibrationReply(int type, const Tab &request)
         reply.set(5, status);
         break;
     }
-    default:
+    case Cal::Echo:
         break;
     }
     setChecksum(reply);
@@ -212,10 +207,11 @@ Imitator::Result Imitator::ImitReply(const Tab &request, const Identity &id)
 {
     Result r;
     const int type = id.type;
+    const ImitationProfile p = profile(type);
     switch (request.at(4)) {
     case Q_State:
-        if (type == 228 || type == 229 || type == 230) {
-            r.reply = stateReply228to230(type, request);
+        if (p.stateSums > 0) {
+            r.reply = stateReplyTwoSystem(p, request);
         } else if (m_stateGenerator && m_stateGenerator(type, request, r.reply, *this)) {
             completeState(r.reply, request);
         } else {
@@ -237,41 +233,21 @@ Imitator::Result Imitator::ImitReply(const Tab &request, const Identity &id)
         r.reply = reply;
         break;
     }
-    case Q_Arhiv: {
-        int len = request.size();
-        switch (type) {
-        case 225: len = 49; break;
-        case 227: len = 41; break;
-        case 228:
-        case 229:
-        case 230: len = 166; break;
-        default: break;
-        }
-        r.reply = randomReply(*this, request, len, 80);
+    case Q_Arhiv:
+        r.reply = randomReply(*this, request, p.arhLength > 0 ? p.arhLength : request.size(), 80);
         break;
-    }
-    case Q_Param: {
-        int len = request.size();
-        switch (type) {
-        case 225: len = 23; break;
-        case 227: len = 16; break;
-        case 228:
-        case 229:
-        case 230: len = 46; break;
-        default: break;
-        }
-        r.reply = randomReply(*this, request, len, 85);
+    case Q_Param:
+        r.reply = randomReply(*this, request, p.paramLength > 0 ? p.paramLength : request.size(), 85);
         break;
-    }
     case Q_Chang:
         r.reply = randomReply(*this, request, 46, 80);
         break;
     case Q_Cal:
-        r.reply = calibrationReply(type, request);
+        r.reply = calibrationReply(p, request);
         r.pauseMs = qMin(1000, int(uniform() * 1001));
         break;
     case Q_SetParam128:
-        if (type == 128 && m_stateGenerator && m_stateGenerator(type, request, r.reply, *this))
+        if (p.stateOnWrite && m_stateGenerator && m_stateGenerator(type, request, r.reply, *this))
             completeState(r.reply, request);
         else
             r.reply = request;

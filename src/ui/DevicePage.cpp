@@ -436,19 +436,22 @@ void DevicePage::AErrDecExecute(int tag)
 {
     if (tag != ErrorDecoder::Device && tag != ErrorDecoder::System)
         return;
-    showMessage(ErrorDecoder::decode(CurrentType(), tag, selectedSystem()));
+    const DeviceModule *m = moduleFor(CurrentType());
+    showMessage(ErrorDecoder::decode(CurrentType(), tag, m ? &m->state() : nullptr, selectedSystem()));
 }
 
 void DevicePage::gridDoubleClick(int row, int column)
 {
     if (row < 2 || column < 0)
         return;
+    const QTableWidgetItem *h1 = m_sgsp->item(0, column);
     const QTableWidgetItem *h2 = m_sgsp->item(1, column);
-    const int tag = ErrorDecoder::columnTag(h2 ? h2->text() : QString());
+    const int tag = ErrorDecoder::columnTag(h1 ? h1->text() : QString(), h2 ? h2->text() : QString());
     if (tag == ErrorDecoder::None)
         return;
+    // The code is the clicked cell's; the state record stays as it was read.
     const QTableWidgetItem *cell = m_sgsp->item(row, column);
-    showMessage(ErrorDecoder::decodeCell(CurrentType(), tag, selectedSystem(), cell ? cell->text() : QString()));
+    showMessage(ErrorDecoder::decodeCell(CurrentType(), tag, cell ? cell->text() : QString()));
 }
 
 void DevicePage::pageShown()

@@ -1,5 +1,6 @@
 #include "workflows/ArchiveFiles.h"
 
+#include "devices/Registry.h"
 #include "base/DataPath.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"

@@ -1,6 +1,7 @@
 #include "workflows/ArchiveRange.h"
 
 #include "base/Dates.h"
+#include "devices/Registry.h"
 
 #include <cmath>
 
@@ -29,13 +30,15 @@ int ArchiveRange::itemByName(const QString &name)
 
 bool ArchiveRange::wholeArchiveSpan(int type, int &days, int &hourlyDays)
 {
-    switch (type) {
-    case 225: case 227: days = 127; hourlyDays = 42; return true;
-    case 228: case 229: case 230: days = 61; hourlyDays = 39; return true;
-    case 234: case 235: case 236: case 237: days = 365; hourlyDays = 45; return true;
-    case 238: case 239: days = 4400; hourlyDays = 150; return true;
-    default: days = hourlyDays = 0; return false;
+    const TypeInfo *t = typeInfo(type);
+    if (!t || !t->hasArchive()) {
+        days = hourlyDays = 0;
+        return false;
     }
+    // The daily ring holds one day per record.
+    days = t->dailyMax;
+    hourlyDays = t->wholeHourlyDays;
+    return true;
 }
 
 ArchiveRange::Outcome ArchiveRange::choose(int item, QDate today, int kind, int type)

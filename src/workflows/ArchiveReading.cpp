@@ -23,25 +23,6 @@
 
 namespace pim {
 
-// What sets the readers apart.
-struct ArchiveReading::ReaderTraits {
-    Reader reader = Reader::None;
-    bool family = false;     // 229, 234, 238: identity request first, date retries
-    QString traceFile;       // the trace file written from the start (none: 227, 228)
-    bool beginEnd = false;   // Q_ArhBegin / Q_ArhEnd (228 and the family)
-    bool live = true;        // refreshes the view while reading (not 227)
-    bool sortHourly = false; // 225, 227: hourly records sorted unless all-records
-    bool dailyWord = false;  // 234, 238: the daily number is a 16-bit word
-    int arhNoLength = 10;    // shortest sound reply to Q_ArhNo
-    // Where the reply of the reader's own type carries its day and hour, and
-    // the reply length below which the trace shows "б/д".
-    int dateOffset = 161;
-    int hourOffset = 160;
-    int replyLength = 166;
-    int randomHourly = 0;    // imitation: current numbers drawn from 0..n
-    int randomDaily = 0;
-};
-
 struct ArchiveReading::Run {
     ArhCodec *codec = nullptr;
     int kind = 0;
@@ -58,75 +39,7 @@ namespace {
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 const QString kNoRecord = QStringLiteral("в архиве нет ни одной записи");
 
-ArchiveReading::ReaderTraits traitsOf(ArchiveReading::Reader r)
-{
-    using R = ArchiveReading::Reader;
-    ArchiveReading::ReaderTraits s;
-    s.reader = r;
-    switch (r) {
-    case R::R225:
-        s.traceFile = QStringLiteral("АРХИВ225.txt");
-        s.sortHourly = true;
-        s.arhNoLength = 9;
-        s.dateOffset = 46;
-        s.hourOffset = 45;
-        s.replyLength = 49;
-        s.randomHourly = 1022;
-        s.randomDaily = 126;
-        break;
-    case R::R227:
-        s.live = false;
-        s.sortHourly = true;
-        s.arhNoLength = 9;
-        s.dateOffset = 38;
-        s.hourOffset = 37;
-        s.replyLength = 41;
-        s.randomHourly = 1022;
-        s.randomDaily = 126;
-        break;
-    case R::R228:
-        s.beginEnd = true;
-        s.arhNoLength = 9;
-        s.randomHourly = 958;
-        s.randomDaily = 60;
-        break;
-    case R::R229:
-        s.family = true;
-        s.beginEnd = true;
-        s.traceFile = QStringLiteral("АРХИВ229230.txt");
-        s.arhNoLength = 9;
-        break;
-    case R::R234:
-    case R::R238:
-        s.family = true;
-        s.beginEnd = true;
-        s.traceFile = QStringLiteral("АРХИВ234235.txt");
-        s.dailyWord = true;
-        s.arhNoLength = 10;
-        s.dateOffset = 215;
-        s.hourOffset = 214;
-        s.replyLength = 222;
-        break;
-    case R::None:
-        break;
-    }
-    return s;
-}
-
 } // namespace
-
-ArchiveReading::Reader ArchiveReading::readerOf(int type)
-{
-    switch (type) {
-    case 225: return Reader::R225;
-    case 227: return Reader::R227;
-    case 228: return Reader::R228;
-    case 229: case 230: return Reader::R229;
-    case 234: case 235: case 236: case 237: return Reader::R234;
-    case 238: case 239: return Reader::R238;
-    default: return Reader::None;
-    }
-}
 
 ArchiveReading::ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range)
     : m_road(road), m_ui(ui), m_range(range)
@@ -226,15 +139,15 @@ ArchiveReading::Result ArchiveReading::read(int kind)
         return none;
     m_range.normalise();
 
-    const Reader reader = readerOf(CurrentType());
+    const TypeInfo *info = typeInfo(CurrentType());
     DeviceModule *module = moduleFor(CurrentType());
     ArhCodec *codec = module ? module->arh() : nullptr;
-    if (reader == Reader::None || !codec) {
+    if (!info || info->reader.kind == Reader::None || !codec) {
         m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ")
                      + QString::number(CurrentType()));
         return none;
     }
-    const ReaderTraits traits = traitsOf(reader);
+    const ReaderTraits &traits = info->reader;
     Run run;
     run.codec = codec;
     run.kind = kind;
@@ -288,10 +201,10 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
     };
     Tab reply;
     bool fromDevice = true;
-    if (traits.reader == Reader::R225) {
+    if (traits.arhNoRetries) {
         if (m_road.imitation()) {
-            run.hourly = random(traits.randomHourly);
-            run.daily = random(traits.randomDaily);
+            run.hourly = random(run.codec->highestNumber(ArhHourly) - 1);
+            run.daily = random(run.codec->highestNumber(ArhDaily) - 1);
             fromDevice = false;
         } else {
             bool ok = false;
@@ -322,10 +235,8 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
         const bool sent = m_road.exchange(reply);
         const bool ok = sent && arhNoReplyOk(reply, traits.arhNoLength);
         if (!ok && m_road.imitation()) {
-            const int hourlyMax = traits.family ? run.codec->highestNumber(ArhHourly) - 1 : traits.randomHourly;
-            const int dailyMax = traits.family ? run.codec->highestNumber(ArhDaily) - 1 : traits.randomDaily;
-            run.hourly = random(hourlyMax);
-            run.daily = random(dailyMax);
+            run.hourly = random(run.codec->highestNumber(ArhHourly) - 1);
+            run.daily = random(run.codec->highestNumber(ArhDaily) - 1);
             fromDevice = false;
         } else if (!ok) {
             fail(run, kNoLink);
@@ -499,9 +410,9 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
             run.result.linkLost = true;
         }
     }
-    if (traits.reader == Reader::R225 && m_ui.memoVisible())
+    if (traits.memoTrace && m_ui.memoVisible())
         m_ui.memoAppend(run.trace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    if ((traits.reader == Reader::R227 || traits.reader == Reader::R228) && m_range.allRecords() && endOk) {
+    if (traits.byteTrace && m_range.allRecords() && endOk) {
         if (m_ui.memoVisible())
             m_ui.memoAppend(run.byteTrace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;

@@ -3,9 +3,10 @@
 // request plan, one record request per slot inside the date range, the date
 // check, the estimates and traces, "стоп" between requests, and the final
 // text. One reader per family: 225, 227, 228 (the older readers) and the
-// 229 family (229/230, 234..237, 238/239), which differ in the constants
-// and details of their table below.
+// 229 family (229/230, 234..237, 238/239), which differ in the facts the
+// type registry gives for each type.
 
+#include "devices/Registry.h"
 #include "protocol/Tab.h"
 
 #include <QString>
@@ -22,8 +23,8 @@ class WorkflowUi;
 
 class ArchiveReading {
 public:
-    enum class Reader { None, R225, R227, R228, R229, R234, R238 };
-    static Reader readerOf(int type);
+    using Reader = ArhReaderInfo::Kind;
+    using ReaderTraits = ArhReaderInfo;
     // Requests of the current numbers by the 225 reader before a refused
     // reply ends the read; the other readers ask once.
     static constexpr int kArhNoAttempts = 10;
@@ -56,8 +57,6 @@ public:
     // The reply to Q_ArhNo checked like any reply: length byte and real
     // length (at least `minLength`), command 21, checksum, type and number.
     static bool arhNoReplyOk(const Tab &reply, int minLength);
-
-    struct ReaderTraits;
 
 private:
     struct Run;

@@ -9,7 +9,8 @@ namespace pim {
 namespace {
 const QString kMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
 
-StateCodec *codecWithTables(int type)
+// The module's tables; the pulse counter has none.
+const StateCodec *codecWithTables(int type)
 {
     DeviceModule *m = moduleFor(type);
     if (!m || m->id() == ModuleId::U128)
@@ -17,45 +18,62 @@ StateCodec *codecWithTables(int type)
     return &m->state();
 }
 
-int systemOf(StateCodec &c, int system)
-{
-    return c.halves() > 1 ? qBound(0, system, c.halves() - 1) : 0;
-}
+// The column headers the modules write over an error code. An empty first
+// line matches any.
+struct Column {
+    const char16_t *header1;
+    const char16_t *header2;
+    int tag;
+};
+const Column kColumns[] = {
+    {u"код ош", u"уст-ва", ErrorDecoder::Device}, // state grid, two-system types
+    {u"код ош", u"сист", ErrorDecoder::System},
+    {u"код", u"ошиб", ErrorDecoder::Device},      // state grid, 225 and 227
+    {u"", u"уст-ва", ErrorDecoder::Device},       // archive grids
+    {u"", u"системы", ErrorDecoder::System},
+    {u"", u"код", ErrorDecoder::Device},          // archive grids of 225 and 227
+};
 } // namespace
 
-QString ErrorDecoder::decode(int type, int tag, int system)
+QString ErrorDecoder::decodeCode(int type, int tag, int code)
 {
     if (tag != Device && tag != System)
         return {};
-    StateCodec *c = codecWithTables(type);
+    const StateCodec *c = codecWithTables(type);
     if (!c)
         return kMismatch;
-    const int code = c->errorCode(tag, systemOf(*c, system));
     return ErrText(code, c->errorTexts(tag));
 }
 
-int ErrorDecoder::columnTag(const QString &header2)
-{
-    if (header2 == QStringLiteral("код") || header2 == QStringLiteral("уст-ва"))
-        return Device;
-    if (header2 == QStringLiteral("системы"))
-        return System;
-    return None;
-}
-
-QString ErrorDecoder::decodeCell(int type, int tag, int system, const QString &cellText)
+QString ErrorDecoder::decode(int type, int tag, const StateCodec *state, int system)
 {
     if (tag != Device && tag != System)
         return {};
-    StateCodec *c = codecWithTables(type);
-    if (!c)
+    if (!codecWithTables(type) || !state)
         return kMismatch;
+    const int halves = state->halves();
+    const int s = halves > 1 ? qBound(0, system, halves - 1) : 0;
+    return decodeCode(type, tag, state->errorCode(tag, s));
+}
+
+int ErrorDecoder::columnTag(const QString &header1, const QString &header2)
+{
+    const QString h1 = header1.trimmed(), h2 = header2.trimmed();
+    for (const Column &c : kColumns) {
+        const QString want1 = QString::fromUtf16(c.header1);
+        if (h2 == QString::fromUtf16(c.header2) && (want1.isEmpty() || h1 == want1))
+            return c.tag;
+    }
+    return None;
+}
+
+QString ErrorDecoder::decodeCell(int type, int tag, const QString &cellText)
+{
     bool ok = false;
     int code = cellText.trimmed().toInt(&ok);
     if (!ok)
         code = -1;
-    c->setErrorCode(tag, systemOf(*c, system), code);
-    return decode(type, tag, system);
+    return decodeCode(type, tag, code);
 }
 
 } // namespace pim

@@ -1,28 +1,34 @@
 #pragma once
 // "расшифровать ошибку": the text of a device-error (tag 1) or system-error
-// (tag 2) code of the current type, one entry per set bit. The window and
-// any other front end share it.
+// (tag 2) code of a type, one entry per set bit. The window and any other
+// front end share it.
 
 #include <QString>
 
 namespace pim {
 
+class StateCodec;
+
 class ErrorDecoder {
 public:
     enum Tag { None = 0, Device = 1, System = 2 };
 
-    // The text for the code held in the current type's state record for
-    // `system` (0 or 1); "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА" for a type without
-    // error tables. Empty for a tag other than 1 and 2 (nothing to show).
-    static QString decode(int type, int tag, int system);
+    // The text of `code` with the type's table for `tag`;
+    // "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА" for a type without error tables. Empty
+    // for a tag other than 1 and 2 (nothing to show).
+    static QString decodeCode(int type, int tag, int code);
+    // The code held in a decoded state record for `system` (0 or 1); a type
+    // without a module (no record) gives the mismatch text.
+    static QString decode(int type, int tag, const StateCodec *state, int system);
 
-    // A clicked grid cell: the tag of a column by its second header line
-    // ("код", "уст-ва" 1; "системы" 2; else 0).
-    static int columnTag(const QString &header2);
-    // Stores the cell's code (-1 when the text is not a number) into the
-    // state record and decodes it. With no module for the type nothing is
-    // stored and the decoder's own mismatch text is returned.
-    static QString decodeCell(int type, int tag, int system, const QString &cellText);
+    // A grid column by its two header lines: the error columns of the state
+    // grid ("код ош" over "уст-ва" / "сист", "код" over "ошиб") and of the
+    // archive grids ("Ошибка" over "уст-ва" / "системы" / "код"). Anything
+    // else, the change log's system type ("тип" over "сист") among them, is 0.
+    static int columnTag(const QString &header1, const QString &header2);
+    // A clicked cell: its text as the code (-1 when it is not a number),
+    // decoded without touching any record.
+    static QString decodeCell(int type, int tag, const QString &cellText);
 };
 
 } // namespace pim

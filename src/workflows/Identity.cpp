@@ -2,6 +2,7 @@
 
 #include "links/ExchangeEngine.h"
 #include "links/StatusSink.h"
+#include "devices/Registry.h"
 #include "protocol/Frame.h"
 
 namespace pim {
@@ -13,7 +14,8 @@ IdentityCommand::IdentityCommand(ExchangeEngine &engine, StatusSink &status)
 
 bool IdentityCommand::changeLogType(int type)
 {
-    return type == 229 || type == 230 || (type >= 234 && type <= 239);
+    const TypeInfo *t = typeInfo(type);
+    return t && t->changeLog;
 }
 
 QString IdentityCommand::typeText(int type)

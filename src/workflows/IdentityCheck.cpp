@@ -1,5 +1,6 @@
 #include "workflows/IdentityCheck.h"
 
+#include "devices/Registry.h"
 #include "protocol/Frame.h"
 #include "workflows/DeviceRoad.h"
 
@@ -14,7 +15,8 @@ bool IdentityCheck::ensure(DeviceRoad &road)
 
 bool IdentityCheck::changeLogType(int type)
 {
-    return type == 229 || type == 230 || (type >= 234 && type <= 239);
+    const TypeInfo *t = typeInfo(type);
+    return t && t->changeLog;
 }
 
 IdentityCheck::Hand IdentityCheck::setByHand(int number, const QString &modelName)
@@ -23,10 +25,7 @@ IdentityCheck::Hand IdentityCheck::setByHand(int number, const QString &modelNam
     h.eno = QString::number(number);
     CurrentIdentity().number = number;
     if (!modelName.isEmpty()) {
-        int found = -1;
-        for (int t = kMinTypeCode; t <= kMaxTypeCode; ++t)
-            if (ModelName(t) == modelName)
-                found = t; // the last match wins
+        const int found = typeByModelName(modelName);
         h.typeChosen = true;
         h.etype = modelName;
         // A name that is no model name leaves the type as it was.

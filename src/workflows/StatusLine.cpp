@@ -1,5 +1,6 @@
 #include "workflows/StatusLine.h"
 
+#include "devices/Registry.h"
 #include "base/Dates.h"
 #include "base/Format.h"
 #include "links/Waiter.h"

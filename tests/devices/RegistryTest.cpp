@@ -6,6 +6,8 @@
 #include "protocol/Frame.h"
 #include "support/StateTestEnv.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 using namespace pim;
@@ -32,20 +34,65 @@ TEST(Registry, CodesWithoutModule)
         EXPECT_EQ(ModelName(type), QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")) << type;
 }
 
-TEST(Registry, ServesExactlyTheProtocolsTypes)
+TEST(Registry, ModulesAgreeWithTheirRows)
 {
     QList<int> codes;
     for (const TypeInfo &t : typeList())
         codes << t.type;
     EXPECT_EQ(codes, ServedTypes());
     for (const TypeInfo &t : typeList()) {
-        EXPECT_EQ(t.stateLength, replyLength(t.type, 1)) << t.type;
-        EXPECT_EQ(t.paramLength, replyLength(t.type, 5)) << t.type;
-        EXPECT_EQ(t.arhLength, replyLength(t.type, 3)) << t.type;
         EXPECT_EQ(moduleFor(t.type)->state().stateLength(), t.stateLength) << t.type;
-        EXPECT_NE(ModelName(t.type), QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")) << t.type;
+        // What the imitation generates is what the decoders take.
+        const ImitationProfile &p = t.imitation;
+        if (p.stateSums > 0)
+            EXPECT_EQ(p.stateLength, t.stateLength) << t.type;
+        if (p.arhLength > 0)
+            EXPECT_EQ(p.arhLength, t.arhLength) << t.type;
+        if (p.paramLength > 0)
+            EXPECT_EQ(p.paramLength, t.paramLength) << t.type;
     }
 }
+
+TEST(Registry, NamesAndLengths)
+{
+    // Served types have unique names that can name a folder.
+    QSet<QString> names;
+    for (int type : ServedTypes()) {
+        const QString name = ModelName(type);
+        EXPECT_NE(name, "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") << type;
+        EXPECT_FALSE(names.contains(name)) << type;
+        names.insert(name);
+        EXPECT_EQ(typeByModelName(name), type);
+        EXPECT_EQ(name.trimmed(), name);
+        for (QChar c : QStringLiteral("\\/:*?\"<>|"))
+            EXPECT_FALSE(name.contains(c)) << type;
+        EXPECT_TRUE(isServedType(type));
+    }
+    EXPECT_EQ(ModelName(229), "ПИМ-229");
+    for (int type : {-1, 0, 127, 129, 226, 231, 233, 240, 255, 1000})
+        EXPECT_EQ(ModelName(type), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") << type;
+    EXPECT_EQ(typeByModelName("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"), -1);
+    EXPECT_EQ(typeByModelName(QString()), -1);
+
+    for (int type : {0, 1, 127, 226, 231, 240})
+        EXPECT_FALSE(isServedType(type)) << type;
+
+    struct Len {
+        int type, state, param, arhiv;
+    };
+    const Len lens[] = {
+        {128, 31, 0, 0},     {225, 41, 23, 49},    {227, 33, 16, 41},    {228, 97, 46, 166},
+        {229, 105, 46, 166}, {230, 105, 46, 166},  {234, 129, 100, 222}, {237, 129, 100, 222},
+        {238, 161, 100, 222}, {239, 161, 100, 222}, {226, 0, 0, 0},
+    };
+    for (const Len &l : lens) {
+        EXPECT_EQ(replyLength(l.type, Q_State), l.state) << l.type;
+        EXPECT_EQ(replyLength(l.type, Q_Param), l.param) << l.type;
+        EXPECT_EQ(replyLength(l.type, Q_Arhiv), l.arhiv) << l.type;
+        EXPECT_EQ(replyLength(l.type, Q_Chang), 0) << l.type;
+    }
+}
+
 
 TEST(Registry, PerTypeConstants)
 {

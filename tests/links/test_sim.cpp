@@ -2,6 +2,7 @@
 // over UDP, on a clean line and on a noisy one.
 
 #include "LinkTestSupport.h"
+#include "devices/Registry.h"
 #include "SimProcess.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"

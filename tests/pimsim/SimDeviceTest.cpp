@@ -3,6 +3,7 @@
 // layouts, so a slip in the simulator shows as a mismatch here.
 
 #include "LineModel.h"
+#include "devices/Registry.h"
 #include "Modem.h"
 #include "SimDevice.h"
 

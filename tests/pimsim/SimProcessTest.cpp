@@ -4,6 +4,7 @@
 
 #include "SimClient.h"
 
+#include "devices/Registry.h"
 #include "base/Dates.h"
 #include "base/SimulatorPorts.h"
 #include "protocol/Fields.h"

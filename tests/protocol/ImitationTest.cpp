@@ -32,6 +32,22 @@ Imitator::Uniform sequence(std::initializer_list<double> values)
     };
 }
 
+// The type facts the device registry hands the imitation, as its reply
+// table gives them; other types have none and are echoed.
+ImitationProfile profileOf(int type)
+{
+    using Cal = ImitationProfile::Calibration;
+    switch (type) {
+    case 128: return {0, 0, 0, 0, Cal::Echo, true};
+    case 225: return {0, 0, 49, 23, Cal::TwoValues, false};
+    case 227: return {0, 0, 41, 16, Cal::TwoStatus, false};
+    case 228: return {97, 4, 166, 46, Cal::OneOrFour, false};
+    case 229:
+    case 230: return {105, 6, 166, 46, Cal::OneOrFour, false};
+    default: return {};
+    }
+}
+
 // Calibration request: header, selector, singles.
 Tab calRequest(const Identity &id, int selector, std::initializer_list<double> values)
 {
@@ -95,6 +111,7 @@ TEST(Imitation, NormRand)
     };
     for (const Case &c : cases) {
         Imitator im(sequence({c.r}));
+        im.setProfiles(profileOf);
         EXPECT_NEAR(im.NormRand(10, 100), c.expected, 1e-6) << c.r;
     }
     // A generator that misbehaves is kept inside [0, 1).
@@ -118,11 +135,12 @@ TEST(Imitation, StateOfTypes228to230)
     for (const Case &c : {Case{228, 97, 4}, Case{229, 105, 6}, Case{230, 105, 6}}) {
         const Identity dev{c.type, 0x1234};
         Imitator im(seeded(unsigned(c.type)));
+        im.setProfiles(profileOf);
         const Tab request = SQ(dev, Q_State);
         const Tab reply = im.ImitReply(request, dev).reply;
         ASSERT_EQ(reply.size(), c.length) << c.type;
         EXPECT_EQ(reply.mid(1, 4), request.mid(1, 4));
-        EXPECT_EQ(TestAnswer(reply, replyLength(c.type, Q_State), Q_State, dev), QString()) << c.type;
+        EXPECT_EQ(TestAnswer(reply, c.length, Q_State, dev), QString()) << c.type;
         for (int k = 0; k < c.sums; ++k)
             EXPECT_NEAR(GetF(reply, 80 + 4 * k), 100.0, 1.0 * 3.99 + 1e-4) << k;
         EXPECT_NEAR(GetF(reply, 13), 100.0, 39.9 + 1e-4);
@@ -139,6 +157,7 @@ TEST(Imitation, StateAccumulationFollowsTheDraws)
     // return 80, so each heat sum is 366 · 20 · 100 and bytes 77..79 are 0.
     const Identity dev{229, 1};
     Imitator im(sequence({}));
+    im.setProfiles(profileOf);
     const Tab reply = im.ImitReply(SQ(dev, Q_State), dev).reply;
     EXPECT_FLOAT_EQ(GetF(reply, 5), 366 * 20 * 100.0f);
     EXPECT_FLOAT_EQ(GetF(reply, 9), 366 * 20 * 100.0f);
@@ -153,6 +172,7 @@ TEST(Imitation, StateThroughTheModulesGenerator)
     const Identity t128{128, 7};
     const Tab request = SQ(t128, Q_State);
     Imitator im(seeded(1));
+    im.setProfiles(profileOf);
     // No module registered: the request comes back and fails its check.
     EXPECT_EQ(im.ImitReply(request, t128).reply, request);
     EXPECT_EQ(im.ImitReply(SQ128(t128, Q_SetParam128, 1, 2), t128).reply,
@@ -196,6 +216,7 @@ TEST(Imitation, RandomBlocksAndEchoes)
     for (const Case &c : cases) {
         const Identity dev{c.type, 0x0203};
         Imitator im(seeded(42));
+        im.setProfiles(profileOf);
         const Tab data = c.code == Q_Arhiv ? Tab{0x05, 0x80} : c.code == Q_Chang ? Tab{1, 2} : Tab();
         const Tab request = SQ(dev, c.code, data);
         const Tab reply = im.ImitReply(request, dev).reply;
@@ -208,6 +229,7 @@ TEST(Imitation, RandomBlocksAndEchoes)
     // Codes without a generator come back unchanged, so the exchange succeeds.
     const Identity dev{229, 0x1234};
     Imitator im(seeded(3));
+    im.setProfiles(profileOf);
     for (int code : {int(Q_SetTime), int(Q_ArhBegin), int(Q_ArhNo), int(Q_ArhEnd), int(Q_SetNo),
                      int(Q_Init), int(Q_ZeroTime), int(Q_SetParam), int(Q_NoTu)}) {
         const Tab request = SQ(dev, code, Tab{0x10, 0x2C, 10, 12, 26});
@@ -228,6 +250,7 @@ TEST(Imitation, SetNumberReplyFailsAboutHalfTheTime)
     };
     for (const Case &c : {Case{0.5, "06 E5 44 BB 02"}, Case{0.51, "06 E5 34 12 02"}}) {
         Imitator im(sequence({c.r}));
+        im.setProfiles(profileOf);
         const Tab reply = im.ImitReply(request, dev).reply;
         ASSERT_EQ(reply.size(), 6);
         EXPECT_EQ(reply.mid(0, 5).toHex(), QString::fromLatin1(c.head));
@@ -241,6 +264,7 @@ TEST(Imitation, Calibration)
     {
         const Identity dev{225, 9};
         Imitator im(seeded(5));
+        im.setProfiles(profileOf);
         const Tab request = calRequest(dev, 0, {20.0, 30.0});
         const auto r = im.ImitReply(request, dev);
         ASSERT_EQ(r.reply.size(), request.size() - 1);
@@ -271,6 +295,7 @@ TEST(Imitation, Calibration)
     for (const Case &c : cases) {
         const Identity dev{c.type, 9};
         Imitator im(sequence(c.draws));
+        im.setProfiles(profileOf);
         const Tab request = c.singles == 1 ? calRequest(dev, c.selector, {4.0})
                                            : c.singles == 2 ? calRequest(dev, c.selector, {20.0, 30.0})
                                                             : calRequest(dev, c.selector, {20.0, 30.0, 40.0, 50.0});
@@ -283,6 +308,7 @@ TEST(Imitation, Calibration)
     // Any other type: the request comes back.
     const Identity t234{234, 9};
     Imitator im(seeded(8));
+    im.setProfiles(profileOf);
     const Tab request = calRequest(t234, 0, {20.0, 30.0, 40.0, 50.0});
     EXPECT_EQ(im.ImitReply(request, t234).reply, request);
 }
@@ -291,6 +317,7 @@ TEST(Imitation, CalibrationNearTheSetPoint)
 {
     const Identity dev{227, 9};
     Imitator im(seeded(11));
+    im.setProfiles(profileOf);
     int within = 0, jumper = 0;
     for (int i = 0; i < 4000; ++i) {
         const Tab reply = im.ImitReply(calRequest(dev, 0, {20.0, 20.0}), dev).reply;

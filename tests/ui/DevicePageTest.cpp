@@ -255,43 +255,6 @@ TEST(DevicePage, SystemModeSetsTheIdentityByHand)
     EXPECT_TRUE(w->findChild<QLineEdit *>("ENo")->isVisibleTo(w.get()));
 }
 
-TEST(ErrorDecoder, TextsByTypeTagAndCode)
-{
-    uitest::UiEnv env;
-    struct Case {
-        int type, tag, code;
-        QString text;
-    };
-    const Case cases[] = {
-        {238, ErrorDecoder::Device, 5, kCode5},
-        {229, ErrorDecoder::Device, 32, "Код=32:\n\rнеизвестный\n\r"},
-        {229, ErrorDecoder::System, 0, " НОРМА"},
-        {225, ErrorDecoder::System, 8, "Код=8:\n\rошибка системы измерения температур\n\r"},
-    };
-    for (const Case &c : cases) {
-        SetCurrentIdentity(c.type, 1);
-        moduleFor(c.type)->state().setErrorCode(c.tag, 0, c.code);
-        EXPECT_EQ(ErrorDecoder::decode(c.type, c.tag, 0), c.text) << c.type << " " << c.code;
-    }
-    EXPECT_EQ(ErrorDecoder::decode(128, ErrorDecoder::Device, 0), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
-    EXPECT_EQ(ErrorDecoder::decode(238, ErrorDecoder::None, 0), "");
-}
-
-TEST(ErrorDecoder, ACellClickedWithNoTypeIdentifiedStoresNothing)
-{
-    uitest::UiEnv env;
-    moduleFor(238)->state().setErrorCode(ErrorDecoder::Device, 0, 3);
-    EXPECT_EQ(ErrorDecoder::decodeCell(-1, ErrorDecoder::Device, 0, "5"), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
-    EXPECT_EQ(moduleFor(238)->state().errorCode(ErrorDecoder::Device, 0), 3);
-    // A cell that is not a number is taken as -1, as the grid handler reads it.
-    SetCurrentIdentity(238, 1);
-    EXPECT_FALSE(ErrorDecoder::decodeCell(238, ErrorDecoder::Device, 0, "x").isEmpty());
-    EXPECT_EQ(ErrorDecoder::columnTag("уст-ва"), ErrorDecoder::Device);
-    EXPECT_EQ(ErrorDecoder::columnTag("код"), ErrorDecoder::Device);
-    EXPECT_EQ(ErrorDecoder::columnTag("системы"), ErrorDecoder::System);
-    EXPECT_EQ(ErrorDecoder::columnTag("сист"), ErrorDecoder::None);
-}
-
 TEST(DevicePage, TheTerminalMemoIsSavedOnDoubleClickAndKeptWhenItCannotBe)
 {
     uitest::UiEnv env;

@@ -3,6 +3,7 @@
 
 #include "UiSupport.h"
 
+#include "devices/Registry.h"
 #include "base/Dates.h"
 #include "devices/ValueFormat.h"
 #include "links/ExchangeEngine.h"

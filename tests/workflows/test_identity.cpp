@@ -2,6 +2,7 @@
 // cut and its refusal, the fields it fills, and a run against the simulator.
 
 #include "../links/LinkTestSupport.h"
+#include "devices/Registry.h"
 #include "../links/SimProcess.h"
 #include "links/ExchangeEngine.h"
 #include "workflows/Identity.h"

@@ -2,6 +2,7 @@
 // status kinds, the lamp and its flash mode, the clock.
 
 #include "base/Dates.h"
+#include "devices/Registry.h"
 #include "links/Waiter.h"
 #include "protocol/Frame.h"
 #include "workflows/StatusLine.h"

@@ -1,0 +1,106 @@
+// The error decoder: which grid columns hold error codes, and the texts of
+// codes read from a clicked cell.
+
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
+#include "devices/StateCodec.h"
+#include "workflows/ErrorDecoder.h"
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+
+namespace {
+
+const QString kMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+
+// Every column a module writes over an error code is recognised with the
+// code's tag, and no other column is: the state grid ("сист", "ошиб") and
+// the archive grids ("системы", "уст-ва", "код") name them differently.
+TEST(ErrorDecoder, RecognisesTheColumnsTheModulesWrite)
+{
+    for (const TypeInfo &t : typeList()) {
+        if (t.module == ModuleId::U128)
+            continue;
+        DeviceModule *m = moduleFor(t.type);
+        int errors = 0;
+        for (const StateViewItem &item : m->state().view().items) {
+            EXPECT_EQ(ErrorDecoder::columnTag(item.row1, item.row2), item.tag)
+                << t.type << " " << item.row1.toStdString() << "/" << item.row2.toStdString();
+            errors += item.tag != StateViewItem::Value;
+        }
+        EXPECT_EQ(errors, t.module == ModuleId::U25 || t.module == ModuleId::U27 ? 1 : 2) << t.type;
+
+        const QStringList head1 = m->arh()->headerRow(1), head2 = m->arh()->headerRow(2);
+        ASSERT_EQ(head1.size(), head2.size());
+        int arhErrors = 0;
+        for (int c = 0; c < head1.size(); ++c) {
+            const int tag = ErrorDecoder::columnTag(head1[c], head2[c]);
+            if (head1[c].trimmed() == QStringLiteral("Ошибка"))
+                EXPECT_NE(tag, ErrorDecoder::None) << t.type << " " << head2[c].toStdString();
+            else
+                EXPECT_EQ(tag, ErrorDecoder::None) << t.type << " " << head2[c].toStdString();
+            arhErrors += tag != ErrorDecoder::None;
+        }
+        EXPECT_GE(arhErrors, 1) << t.type;
+    }
+
+    struct Case {
+        const char *h1, *h2;
+        int tag;
+    };
+    const Case cases[] = {
+        {"код ош", "сист", ErrorDecoder::System},
+        {"код ош", "уст-ва", ErrorDecoder::Device},
+        {"код", "ошиб", ErrorDecoder::Device},
+        {"Ошибка", "системы", ErrorDecoder::System},
+        {"Ошибка", "уст-ва", ErrorDecoder::Device},
+        {"Ошибка", "код", ErrorDecoder::Device},
+        {"тип", "сист", ErrorDecoder::None}, // the change log's system type
+        {"Ошибка", "ошиб", ErrorDecoder::None},
+        {"", "", ErrorDecoder::None},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ErrorDecoder::columnTag(QString::fromUtf8(c.h1), QString::fromUtf8(c.h2)), c.tag)
+            << c.h1 << "/" << c.h2;
+}
+
+TEST(ErrorDecoder, DecodesTheCellWithoutTouchingTheRecord)
+{
+    const QString code5 = QStringLiteral("Код=1:\n\rОшибка АЦП.\n\rКод=4:\n\r"
+                                         "Напряжении батареи меньше минимально допустимого.\n\r");
+    struct Case {
+        int type, tag;
+        const char *cell;
+        QString text;
+    };
+    const Case cases[] = {
+        {238, ErrorDecoder::Device, "5", code5},
+        {238, ErrorDecoder::Device, " 5 ", code5},
+        {229, ErrorDecoder::Device, "32", QStringLiteral("Код=32:\n\rнеизвестный\n\r")},
+        {229, ErrorDecoder::System, "0", QStringLiteral(" НОРМА")},
+        {225, ErrorDecoder::System, "8", QStringLiteral("Код=8:\n\rошибка системы измерения температур\n\r")},
+        {225, ErrorDecoder::Device, "8", QStringLiteral("Код=8:\n\rошибка системы измерения температур\n\r")},
+        {128, ErrorDecoder::Device, "5", kMismatch},
+        {-1, ErrorDecoder::Device, "5", kMismatch},
+        {226, ErrorDecoder::System, "5", kMismatch},
+        {238, ErrorDecoder::None, "5", QString()},
+    };
+    StateCodec &state = moduleFor(238)->state();
+    state.setErrorCode(ErrorDecoder::Device, 0, 3);
+    for (const Case &c : cases)
+        EXPECT_EQ(ErrorDecoder::decodeCell(c.type, c.tag, QString::fromUtf8(c.cell)), c.text) << c.type << " " << c.cell;
+    EXPECT_EQ(state.errorCode(ErrorDecoder::Device, 0), 3);
+    // Text that is no number is the code -1, every bit set.
+    EXPECT_EQ(ErrorDecoder::decodeCell(238, ErrorDecoder::Device, "x"),
+              ErrorDecoder::decodeCode(238, ErrorDecoder::Device, -1));
+    EXPECT_TRUE(ErrorDecoder::decodeCell(238, ErrorDecoder::Device, "x").startsWith("Код=1:"));
+
+    // From the record: the code of the asked system.
+    state.setErrorCode(ErrorDecoder::Device, 1, 5);
+    EXPECT_EQ(ErrorDecoder::decode(238, ErrorDecoder::Device, &state, 1), code5);
+    EXPECT_EQ(ErrorDecoder::decode(238, ErrorDecoder::Device, nullptr, 0), kMismatch);
+    EXPECT_EQ(ErrorDecoder::decode(128, ErrorDecoder::Device, &moduleFor(128)->state(), 0), kMismatch);
+}
+
+} // namespace
