@@ -5,6 +5,7 @@
 //
 //   bench_links [N=20] [baud=9600] [type=236]
 
+#include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 

@@ -292,6 +292,7 @@ TEST(ReaderScript, TypeWithoutArchive)
 TEST(StateScript, TwentyAttemptsAtMost)
 {
     // A sound state reply of type 229 from the imitation, and a foreign one.
+    registerImitationGenerators();
     SetCurrentIdentity(229, 0x1234);
     const Tab good = imitator().ImitReply(SQ(Q_State)).reply;
     Tab foreign = good;
