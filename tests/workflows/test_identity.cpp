@@ -75,7 +75,7 @@ TEST_F(IdentityFixture, NoCheckedLinkNoExchange)
 
     cmd.eventsOn = false; // before start-up only the field colour is reset
     linkChecked();
-    status.StatusOk(QStringLiteral("было"));
+    status.statusOk(QStringLiteral("было"));
     EXPECT_FALSE(cmd.AreadNoTuExecute(2));
     EXPECT_TRUE(cmd.view().enoNormalColour);
     EXPECT_EQ(cmd.view().activePage, 2);
