@@ -5,6 +5,7 @@
 
 #include "UiSupport.h"
 
+#include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/ArchivePage.h"
