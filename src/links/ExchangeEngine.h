@@ -25,6 +25,7 @@
 namespace pim {
 
 class Imitator;
+class StatusSink;
 
 // The status text of a device command refused because another one runs.
 QString linkBusyText();
@@ -34,8 +35,12 @@ class ExchangeEngine : public QObject {
 public:
     static constexpr int kSerialAttempts = 4;
     static constexpr int kUdpAttempts = 5;
-    // The wait between writing a request and reading its reply.
+    // The device's turn-around after a request: added to the wait for the
+    // first byte of the reply (a wait that ends when that byte is in).
     static constexpr int kExchangePause = 10;
+    // Whole frames that answer something else, passed over while one
+    // attempt waits for its reply.
+    static constexpr int kMaxPassedFrames = 16;
     // Silence that ends the bytes left over from an earlier exchange: many
     // character times at any rate the program offers.
     static constexpr int kStaleQuietMs = 50;
@@ -49,6 +54,10 @@ public:
     const TerminalMemo &memo() const { return m_memo; }
 
     void setWaiter(Waiter *w);
+    // Where the link reports what the operator must know at once: a serial
+    // port that went away while open, a converter name that does not
+    // resolve. Without one the caller's own texts alone are shown.
+    void setStatus(StatusSink *s) { m_status = s; }
     Waiter &waiter() const { return m_waiter ? *m_waiter : defaultWaiter(); }
 
     // ---- the route
@@ -89,6 +98,16 @@ public:
     static QByteArray ScanJunk(const QByteArray &s, int c);
     static QByteArray ScanJunk(const QByteArray &s, int c, const Identity &id);
 
+    // What a reply to a request must look like: its command code and, where
+    // the type's descriptor knows it, its length (0: any). code < 0: no
+    // expectation (too short to be a request).
+    struct ReplyShape {
+        int code = -1;
+        int length = 0;
+    };
+    static ReplyShape expectedReply(const Tab &request);
+    static bool fits(const QByteArray &reply, const ReplyShape &shape);
+
     // ---- one exchange at a time
     bool exchanging() const { return m_exchanging; }
     bool commandRunning() const { return m_commandDepth > 0; }
@@ -102,6 +121,9 @@ public:
     // The serial line has given back a request followed by its reply since
     // the port was last opened.
     bool lineEchoes() const { return m_lineEchoes; }
+    // UDP datagrams from the converter passed over because they did not
+    // fit the request they came during.
+    int udpPassedOver() const { return m_udpPassedOver; }
     // Whether a correct reply to this request always differs from it (it
     // carries data), so that a frame equal to the request can only be an echo.
     static bool replyDiffersFromRequest(const Tab &request);
@@ -110,11 +132,14 @@ private:
     bool serialExchange(const Tab &request, Tab &reply);
     bool udpExchange(const Tab &request, Tab &reply);
     void trace(const QString &text, bool onlyVisible);
+    void portLost();
+    void reportUdpFailure();
 
     TCommPortDriver *m_port;
     UdpChannel *m_udp;
     TerminalMemo m_memo;
     Waiter *m_waiter = nullptr;
+    StatusSink *m_status = nullptr;
     Imitator *m_imitator = nullptr;
     std::function<bool(const Tab &, Tab &)> m_replay;
     std::function<void()> m_networkPageShown;
@@ -136,6 +161,7 @@ private:
     // The last UDP reply, and how many more answers to its request may come.
     QByteArray m_udpLastReply;
     int m_udpSpares = 0;
+    int m_udpPassedOver = 0;
 };
 
 // Holds the link for one device command; false when another command runs.

@@ -83,6 +83,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_shell->port = &m_engine->port();
     m_shell->workflowUi = this;
     m_engine->setImitator(&imitator());
+    // A port that goes away while open, a converter name that does not
+    // resolve: the link says so on the status line.
+    m_engine->setStatus(m_statusLine);
     m_engine->port().setPortName(comPortName(2));
     m_engine->port().setInputTimeout(1000);
     m_engine->port().setOutputTimeout(1000);

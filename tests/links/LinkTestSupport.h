@@ -61,6 +61,17 @@ public:
             ::close(m_fd);
     }
     QString slavePath() const { return m_slave; }
+    // The far end goes away (an adapter pulled, the simulator stopped):
+    // both ends the peer holds are closed.
+    void vanish()
+    {
+        m_notifier.reset();
+        if (m_slaveFd >= 0)
+            ::close(m_slaveFd);
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_slaveFd = m_fd = -1;
+    }
     bool ok() const { return m_fd >= 0 && !m_slave.isEmpty(); }
 
     void write(const QByteArray &b)

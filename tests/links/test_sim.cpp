@@ -6,6 +6,9 @@
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 
+#include <QTimer>
+#include <QUdpSocket>
+
 #include <gtest/gtest.h>
 
 using namespace pim;
@@ -134,4 +137,71 @@ TEST(Sim, SilentReplyIsRetried)
     int type = -1, number = -1;
     EXPECT_EQ(DecNoTu(io, number, type), QString());
     EXPECT_EQ(number, 5);
+}
+
+TEST(Sim, UdpReadIsTheSameWithStrayDatagrams)
+{
+    // A read of daily records over UDP, once on a quiet network and once
+    // while another socket on this host sprays the client with junk, the
+    // device's identity reply and records of other days. The strays come
+    // from another port: they change nothing.
+    REQUIRE_SIM();
+    pimtest::app();
+    SimProcess sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("238"), QStringLiteral("--number"), QStringLiteral("4242"),
+                           QStringLiteral("--clock"), QStringLiteral("2026-06-15 12:00"), QStringLiteral("--udp"), QStringLiteral("0")}));
+    const Identity id{238, 4242};
+    ExchangeEngine engine;
+    engine.setNetworkActive(true);
+    engine.setNetworkAddress(QStringLiteral("127.0.0.1"), sim.udpPort());
+    auto record = [&](int slot) {
+        Tab io = SQ(id, Q_Arhiv, Tab{quint8(slot & 0xFF), quint8(0x80 | (slot >> 8))});
+        return engine.Exchange(io, io) ? io.bytes() : QByteArray();
+    };
+    auto read = [&] {
+        QList<QByteArray> archive;
+        Tab io = SQ(id, Q_ArhBegin);
+        EXPECT_TRUE(engine.Exchange(io, io));
+        for (int slot = 0; slot < 40; ++slot)
+            archive.append(record(slot));
+        io = SQ(id, Q_ArhEnd);
+        EXPECT_TRUE(engine.Exchange(io, io));
+        return archive;
+    };
+    const QList<QByteArray> quiet = read();
+    for (const QByteArray &r : quiet)
+        ASSERT_EQ(TestAnswer(Tab::fromBytes(r), 222, Q_Arhiv, id), QString());
+
+    QUdpSocket sprayer;
+    ASSERT_TRUE(sprayer.bind(QHostAddress::LocalHost, 0));
+    const QList<QByteArray> strays{
+        QByteArray("\x00\xFF\x13\x37", 4),
+        SQ(id, Q_NoTu).bytes(),                            // an identity reply
+        record(100), record(200),                          // records of other days
+        quiet.at(0).left(100),                             // a record cut short
+    };
+    int sent = 0;
+    QTimer spray;
+    QObject::connect(&spray, &QTimer::timeout, [&] {
+        for (const QByteArray &d : strays)
+            sprayer.writeDatagram(d, engine.udp().localAddress(), engine.udp().localPort());
+        sent += int(strays.size());
+    });
+    spray.start(1);
+    const QList<QByteArray> noisy = read();
+    spray.stop();
+    EXPECT_GT(sent, 0);
+    EXPECT_GT(engine.udp().droppedForeign(), 0);
+    // The record of the running day grows while the device runs: only the
+    // records two quiet reads agree on are compared.
+    const QList<QByteArray> again = read();
+    ASSERT_EQ(noisy.size(), quiet.size());
+    int compared = 0;
+    for (int i = 0; i < quiet.size(); ++i) {
+        if (again[i] != quiet[i] && noisy[i] != quiet[i])
+            continue;
+        ++compared;
+        EXPECT_TRUE(noisy[i] == quiet[i] || noisy[i] == again[i]) << "record " << i;
+    }
+    EXPECT_GE(compared, int(quiet.size()) - 1);
 }

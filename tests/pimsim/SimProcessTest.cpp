@@ -10,6 +10,7 @@
 #include "protocol/Frame.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -307,6 +308,66 @@ TEST_F(SimOnPty, TranscriptListsRequestsAndRepliesInHex)
     EXPECT_TRUE(lines.mid(3).join(QLatin1Char('\n')).contains(QStringLiteral("silence")));
 }
 
+TEST(SimTranscript, ReplyLinesCarryTheTimeTheReplyWentOut)
+{
+    // With a delay before every reply, the reply's line is stamped when it
+    // was sent, the delay after its request's line: on the pseudo-terminal
+    // and over UDP.
+    ensureApp();
+    for (const bool udp : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        SimProcess sim;
+        QString error;
+        QStringList args{QStringLiteral("--transcript"), path, QStringLiteral("--delay"), QStringLiteral("250")};
+        if (udp)
+            args << QStringLiteral("--udp") << QStringLiteral("0");
+        ASSERT_TRUE(sim.start(args, &error)) << error.toStdString();
+        if (udp) {
+            UdpClient client;
+            ASSERT_TRUE(client.open(udpPortOf(sim.firstLine())));
+            EXPECT_EQ(client.exchange(pim::IdentityTemplate(), 3000), kIdentityReply229);
+        } else {
+            PtyClient port;
+            ASSERT_TRUE(port.open(sim.firstLine()));
+            EXPECT_EQ(port.exchange(pim::IdentityTemplate(), 3000), kIdentityReply229);
+        }
+        sim.stop();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << udp;
+        auto stamp = [](const QString &line) {
+            return QDateTime::fromString(line.left(23), QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+        };
+        ASSERT_TRUE(stamp(lines[0]).isValid()) << lines[0].toStdString();
+        ASSERT_TRUE(lines[1].mid(23).startsWith(QStringLiteral(" < "))) << lines[1].toStdString();
+        EXPECT_GE(stamp(lines[0]).msecsTo(stamp(lines[1])), 250) << udp;
+    }
+}
+
+TEST_F(SimOnPty, UnansweredCallEndsWithNoAnswerAfterTheAnswerTime)
+{
+    start({QStringLiteral("--modem"), QStringLiteral("--modem-dial-ms"), QStringLiteral("20"),
+           QStringLiteral("--modem-answer-ms"), QStringLiteral("400")});
+    QElapsedTimer t;
+    t.start();
+    port.write("ATDT12399\r");
+    QByteArray got;
+    qint64 resultAt = -1;
+    while (t.elapsed() < 5000 && resultAt < 0) {
+        for (const Arrival &a : port.readUntilQuiet(100, 100))
+            got.append(a.bytes);
+        if (got.contains("NO ANSWER"))
+            resultAt = t.elapsed();
+    }
+    EXPECT_EQ(got, QByteArray("ATDT12399\r\r\nNO ANSWER\r\n"));
+    EXPECT_GE(resultAt, 400); // rang for the answer time, not the dial time
+    // The modem takes commands again.
+    port.write("AT\r");
+    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n"));
+}
+
 TEST_F(SimOnPty, ModemConnectsPassesFramesAndHangsUp)
 {
     start({QStringLiteral("--modem"), QStringLiteral("--modem-dial-ms"), QStringLiteral("50"),
@@ -362,7 +423,8 @@ TEST(SimCommandLine, HelpDocumentsTheOptionsAndBadOptionsAreRefused)
     ASSERT_TRUE(help.waitForFinished(5000));
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
     for (const char *word : {"--type", "--number", "--udp", "--modem", "--baud", "--seed", "--state", "--transcript",
-                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number"})
+                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number",
+                             "--modem-answer-ms", "NO ANSWER"})
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 
     for (const QStringList &bad : {QStringList{QStringLiteral("--type"), QStringLiteral("226")},

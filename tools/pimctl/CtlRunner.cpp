@@ -47,7 +47,8 @@ const char *const kUsage =
     "  --parity none|odd|even|mark|space\n"
     "  --data-bits 5..8       (8)\n"
     "  --stop-bits 1|1.5|2    (1)\n"
-    "  --timeout MS           reply time-out (2000)\n"
+    "  --timeout MS           reply time-out (2000); over UDP each request waits\n"
+    "                         this long before it is sent again (5 sends at most)\n"
     "  --udp HOST:PORT        a UDP line converter instead of --port\n"
     "  --imitation TYPE       the built-in imitation, no link\n"
     "  --type T --number N    system mode: the identity set by hand\n"
@@ -312,6 +313,7 @@ bool CtlRunner::setupLink(QString &why)
         return false;
     }
     m_engine = std::make_unique<ExchangeEngine>();
+    m_engine->setStatus(&m_ui);
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { identify(); });
     registerImitationGenerators();
     TCommPortDriver &port = m_engine->port();
@@ -331,7 +333,7 @@ bool CtlRunner::setupLink(QString &why)
         port.setStopBits(TStopBits(m_stopBits));
         // The port check of the window: the identity command needs it.
         if (!port.OpenPort()) {
-            m_ui.note(m_port + QStringLiteral(": ") + port.lastError());
+            m_ui.note(port.lastError());
             m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
             why = QStringLiteral("НЕТ СВЯЗИ");
             m_linkFailed = true;
