@@ -201,7 +201,9 @@ void TCommPortDriver::ClosePort()
     if (!IsOpen())
         return;
     m_pollTimer->stop();
+    m_closing = true;
     m_serial->close();
+    m_closing = false;
 }
 
 bool TCommPortDriver::ApplySettings()
@@ -353,7 +355,7 @@ void TCommPortDriver::onSerialError(int error)
     // A resource error is the device gone (EIO, ENXIO, a hang-up): its
     // notifiers would fire for ever on a dead descriptor, and every later
     // write would fail the same way. Other errors leave the port usable.
-    if (error == QSerialPort::ResourceError && IsOpen()) {
+    if (error == QSerialPort::ResourceError && IsOpen() && !m_closing) {
         m_systemError = m_serial->errorString();
         lose();
     }
@@ -361,14 +363,16 @@ void TCommPortDriver::onSerialError(int error)
 
 void TCommPortDriver::lose()
 {
-    if (!IsOpen())
+    if (!IsOpen() || m_closing)
         return;
     if (m_systemError.isEmpty())
         m_systemError = m_serial->errorString();
     m_lastError = portBusyText(m_portName);
     m_lost = true;
     m_pollTimer->stop();
+    m_closing = true;
     m_serial->close();
+    m_closing = false;
     // Whoever waits for bytes from this port must look again.
     waiter().wake();
     if (m_onLost)

@@ -166,6 +166,7 @@ private:
     QString m_lastError;
     QString m_systemError;
     bool m_lost = false;
+    bool m_closing = false; // errors a closing port reports are no loss
     quint64 m_writeCalls = 0;
     int m_pollHold = 0;
     quint32 m_openCount = 0;
