@@ -1,20 +1,22 @@
 #pragma once
-// The window's face of the status line: the pages report on their labels
-// (LuState, LPState, LMstate, LNstate, LDstate) through the model, and the
-// labels show the model's texts and colours.
+// The window's face of the status line: the pages report through the model
+// (StatusSink) on their labels (LuState, LPState, LMstate, LNstate,
+// LDstate), and the labels bound here show the model's texts in the colour
+// of their kind. The colours of the kinds live here and nowhere else.
 
 #include <QColor>
 #include <QObject>
-#include <QString>
+#include <QPointer>
 
+#include <array>
 #include <optional>
 
 class QLabel;
-class QWidget;
 
 namespace pim {
 class StatusLine;
 enum class StatusLabel;
+enum class StatusKind;
 }
 
 namespace pim::ui {
@@ -22,33 +24,28 @@ namespace pim::ui {
 class StatusView : public QObject {
     Q_OBJECT
 public:
-    // Paints the labels found by name below `window`.
-    StatusView(StatusLine &model, QWidget *window, QObject *parent = nullptr);
+    explicit StatusView(StatusLine &model, QObject *parent = nullptr);
 
-    // Colours in blue-green-red order.
-    static constexpr quint32 kOlive = 0x008080;
-    static constexpr quint32 kGreen = 0x008000;
-    static constexpr quint32 kRed = 0x0000FF;
+    // A colour given in blue-green-red order (the device tables' label
+    // colours).
     static QColor colourOf(quint32 bgr);
+    // The text colour of a status kind: olive busy, green ok, red fail,
+    // black before any report.
+    static QColor textColour(StatusKind kind);
+    // The lamp's colour for the kind it shows: yellow busy, green ok, red
+    // fail.
+    static QColor lampColour(StatusKind kind);
 
     StatusLine &model() { return m_model; }
 
-    void busy(QLabel *label, const QString &message);
-    void ok(QLabel *label, const QString &message);
-    void fail(QLabel *label, const QString &message);
-    void text(QLabel *label, const QString &message, quint32 colour);
-
-    // The colour the label shows (the identity command tests LPState).
-    quint32 labelColour(const QLabel *label) const;
-
+    // The label that shows `which` (each page hands over its own).
+    void bind(StatusLabel which, QLabel *label);
     // Paints one label from the model (all when none is given).
     void paint(std::optional<StatusLabel> which = std::nullopt);
 
 private:
-    std::optional<StatusLabel> labelOf(const QLabel *label) const;
-
     StatusLine &m_model;
-    QWidget *m_window;
+    std::array<QPointer<QLabel>, 5> m_labels;
 };
 
 } // namespace pim::ui

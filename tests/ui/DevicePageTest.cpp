@@ -12,8 +12,7 @@
 #include "workflows/ErrorDecoder.h"
 #include "ui/MainWindow.h"
 #include "ui/LinkPages.h"
-#include "ui/Shell.h"
-#include "ui/StatusView.h"
+#include "ui/CommandMap.h"
 #include "workflows/StatusLine.h"
 
 #include <QAction>
@@ -48,9 +47,9 @@ QString field(MainWindow &w, const char *edit)
     auto *e = w.findChild<QLineEdit *>(edit);
     return e ? e->text() : "<none>";
 }
-quint32 colour(MainWindow &w, StatusLabel l)
+StatusKind kind(MainWindow &w, StatusLabel l)
 {
-    return w.statusLine().labelColour(l);
+    return w.statusLine().label(l).kind;
 }
 
 const QString kCode5 = QStringLiteral("Код=1:\n\rОшибка АЦП.\n\rКод=4:\n\r"
@@ -65,9 +64,9 @@ TEST(DevicePage, APortThatCannotBeOpenedIsBusyAndIdentityFindsNoLink)
     EXPECT_EQ(text(*w, "LPState"), "занят (отсутсвует)");
     EXPECT_EQ(text(*w, "LuState"), "/nonexistent/ttyPIM занят (отсутсвует)");
     EXPECT_EQ(text(*w, "LMstate"), "/nonexistent/ttyPIM занят (отсутсвует)");
-    EXPECT_EQ(colour(*w, StatusLabel::LPState), StatusView::kRed);
+    EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Fail);
 
-    w->shell().action("AreadNoTu")->trigger();
+    w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(text(*w, "LuState"), "НЕТ СВЯЗИ");
     EXPECT_EQ(CurrentType(), -1);
 }
@@ -118,24 +117,24 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     w->findChild<QCheckBox *>("CBgt")->click(); // the terminal memo shows the trace
     EXPECT_EQ(text(*w, "LPState"), "свободен (подключен)");
     EXPECT_EQ(text(*w, "LuState"), sim.port() + " свободен (подключен)");
-    EXPECT_EQ(colour(*w, StatusLabel::LPState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Ok);
 
-    w->shell().action("AreadNoTu")->trigger();
+    w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(CurrentType(), 238);
     EXPECT_EQ(CurrentNumber(), 1234);
     EXPECT_EQ(field(*w, "ENo"), "1234");
     EXPECT_EQ(field(*w, "Enok"), "1234");
     EXPECT_EQ(field(*w, "Etype"), ModelName(238));
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 1234: НА СВЯЗИ!");
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Ok);
     auto *memo = w->findChild<QPlainTextEdit *>("Ma");
     EXPECT_TRUE(memo->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|")) << memo->toPlainText().toStdString();
 
-    QAction *state = w->shell().action("Areadstate");
+    QAction *state = w->commands().action("Areadstate");
     state->trigger();
     ASSERT_TRUE(state->isChecked());
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 1234: Cостояние прочитано успешно");
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Ok);
 
     // Two systems, two tabs; the fields and the grid follow the module's view.
     auto *tabs = w->findChild<QTabBar *>("TCSP");
@@ -190,9 +189,9 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
 {
     uitest::UiEnv env;
     auto w = uitest::preparedWindow();
-    w->shell().action("Aimit")->trigger();
+    w->commands().action("Aimit")->trigger();
     // The identity is unknown: "состояние" runs "номер/тип" itself.
-    w->shell().action("Areadstate")->trigger();
+    w->commands().action("Areadstate")->trigger();
     EXPECT_EQ(CurrentType(), 128);
     EXPECT_EQ(CurrentNumber(), 20560);
     EXPECT_EQ(field(*w, "ENo"), "20560");
@@ -313,7 +312,9 @@ TEST(DevicePage, TheTerminalMemoIsSavedOnDoubleClickAndKeptWhenItCannotBe)
     w->memoAppend("ЗАПРОС=6|0|0|0|0|250|");
     doubleClick();
     EXPECT_TRUE(ma->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|"));
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kRed);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Fail);
+    // The operator learns which file was not written.
+    EXPECT_TRUE(w->lastMessage().contains(file)) << w->lastMessage().toStdString();
 
     ASSERT_TRUE(QDir().rmdir(file));
     doubleClick();
