@@ -331,7 +331,8 @@ void MainWindow::AreadNoTuExecute()
     IdentityCommand &id = *m_identity;
     id.ImitType = m_device->imitationType();
     id.eventsOn = m_events->on();
-    id.portChecked = m_device->linkPages()->portPage()->portIsFree();
+    // A port that went away since its check is no line to ask.
+    id.portChecked = m_device->linkPages()->portPage()->portIsFree() && !m_engine->port().lost();
     id.setOnChange([&] {
         const IdentityView &v = id.view();
         if (v.enoNormalColour)

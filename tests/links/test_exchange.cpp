@@ -457,7 +457,7 @@ TEST_F(SerialFixture, PortThatVanishesIsClosedAndSaidSo)
     EXPECT_EQ(engine.port().lastError(), name + QStringLiteral(" занят (отсутсвует)"));
     EXPECT_EQ(status.texts[int(StatusLabel::LuState)], name + QStringLiteral(" занят (отсутсвует)"));
     EXPECT_EQ(status.texts[int(StatusLabel::LPState)], QStringLiteral("занят (отсутсвует)"));
-    EXPECT_EQ(status.colours[int(StatusLabel::LPState)], clRed);
+    EXPECT_EQ(status.kinds[int(StatusLabel::LPState)], StatusKind::Fail);
     // Nothing is written any more: the next exchange finds no port to open.
     const quint64 writes = engine.port().writeCalls();
     for (int i = 0; i < 3; ++i) {
