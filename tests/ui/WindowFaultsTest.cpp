@@ -187,3 +187,19 @@ TEST(WindowFiles, ASettingsFileThatCannotBeWrittenIsNamed)
     EXPECT_TRUE(w->lastMessage().startsWith("НЕ МОГУ СОЗДАТЬ ДИР")) << w->lastMessage().toStdString();
     EXPECT_TRUE(w->lastMessage().contains(blocker)) << w->lastMessage().toStdString();
 }
+
+TEST(WindowFiles, AStateDumpThatCannotBeWrittenIsNamedAndTheReadingStands)
+{
+    uitest::UiEnv env;
+    const QString was = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.folder()));
+    ASSERT_TRUE(QDir(env.folder()).mkdir("байты состояния"));
+    {
+        auto w = uitest::preparedWindow();
+        w->commands().action("Aimit")->trigger();
+        w->commands().action("Areadstate")->trigger();
+        EXPECT_FALSE(w->devicePage()->valueFields().isEmpty());
+        EXPECT_TRUE(w->lastMessage().contains("байты состояния")) << w->lastMessage().toStdString();
+    }
+    QDir::setCurrent(was);
+}
