@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -583,6 +584,21 @@ TEST(E2eCtl, CommandLineForms)
     for (const char *bad : {"6E5", "0x", "1G"}) {
         r = pimctl({"decode", "identity", "06", bad});
         EXPECT_EQ(r.code, 2) << bad;
+    }
+
+    // Progress lines on stderr, none with --quiet; the status texts stay.
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 8));
+    QTemporaryDir dir;
+    for (bool quiet : {false, true}) {
+        QStringList args = {"--port", sim.port(), "archive", "--kind", "hourly", "--range", "day"};
+        if (quiet)
+            args << "--quiet";
+        r = pimctlIn(dir.path(), args);
+        EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+        EXPECT_EQ(r.err.contains(QRegularExpression("\\nархив: 1 из 48 записей, прошло \\d+:\\d\\d")), !quiet)
+            << qPrintable(r.err);
+        EXPECT_TRUE(lastLine(r.err).startsWith("архив прочитан от ")) << qPrintable(r.err);
     }
 }
 

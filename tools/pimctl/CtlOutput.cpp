@@ -74,23 +74,21 @@ void CtlUi::archiveRecord()
     if (!m_inArchive)
         return;
     ++m_done;
-    drawProgress(false);
+    drawProgress();
 }
 
 void CtlUi::archiveEnd()
 {
-    if (m_inArchive && m_terminal && m_lastDrawn >= 0)
-        drawProgress(true); // the final count stays on the screen
     clearProgressLine();
     m_inArchive = false;
 }
 
-void CtlUi::drawProgress(bool force)
+void CtlUi::drawProgress()
 {
     if (!m_progress || !m_clock.isValid())
         return;
     const qint64 now = m_clock.elapsed();
-    if (!force && !CtlProgress::due(m_terminal, now, m_lastDrawn))
+    if (!CtlProgress::due(m_terminal, now, m_lastDrawn))
         return;
     m_lastDrawn = now;
     const QString line = CtlProgress::line(m_done, m_asked, now);
@@ -108,8 +106,9 @@ void CtlUi::clearProgressLine()
 {
     if (m_lineWidth == 0)
         return;
-    // The finished progress line stays; the next text goes below it.
-    m_err << Qt::endl;
+    // The line stays with the count as it is now; the next text goes below.
+    const QString line = CtlProgress::line(m_done, m_asked, m_clock.elapsed());
+    m_err << '\r' << line.leftJustified(m_lineWidth, QLatin1Char(' ')) << Qt::endl;
     m_lineWidth = 0;
 }
 

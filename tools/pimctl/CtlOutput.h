@@ -64,7 +64,7 @@ public:
 private:
     void show(const QString &text);
     void write(const QString &text);
-    void drawProgress(bool force);
+    void drawProgress();
     void clearProgressLine();
 
     QTextStream m_err;
