@@ -579,7 +579,7 @@ bool CtlRunner::setupLink(QString &why)
             m_linkFailed = true;
             return false;
         }
-        m_ui.setPortChecked(true);
+        m_portChecked = true;
     }
     if (m_typeSet)
         m_ui.statusOk(QStringLiteral("номер правильный"));
@@ -631,6 +631,7 @@ int CtlRunner::linkFailure()
 void CtlRunner::identify()
 {
     IdentityCommand command(*m_engine, m_ui);
+    command.portChecked = m_portChecked;
     if (m_imitation >= 0)
         command.ImitType = m_imitation;
     command.AreadNoTuExecute(0);

@@ -113,6 +113,7 @@ private:
     bool m_linkFailed = false;
     QString m_linkError;
     bool m_stdoutUsed = false;
+    bool m_portChecked = false; // --port opened: the identity command may ask the line
 
     CtlUi m_ui;
     CtlSignals m_signals;
