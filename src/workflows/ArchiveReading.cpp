@@ -155,16 +155,16 @@ void ArchiveReading::fail(Run &run, const QString &text)
     run.result.failed = true;
 }
 
-void ArchiveReading::olive(Run &run, const QString &text)
+void ArchiveReading::progress(Run &run, const QString &text)
 {
-    m_ui.statusText(text, WorkflowUi::kOlive);
+    m_ui.statusText(StatusKind::Progress, text);
     run.result.status = text;
     run.result.failed = false;
 }
 
-void ArchiveReading::green(Run &run, const QString &text)
+void ArchiveReading::done(Run &run, const QString &text)
 {
-    m_ui.statusText(text, WorkflowUi::kGreen);
+    m_ui.statusText(StatusKind::Done, text);
     run.result.status = text;
     run.result.failed = false;
 }
@@ -353,7 +353,7 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
         int &current = daily ? run.daily : run.hourly;
         if (current > (daily ? dailyLimit : hourlyLimit)) {
             if (!all) {
-                olive(run, kNoRecord);
+                progress(run, kNoRecord);
                 m_ui.progressRemove();
                 return false;
             }
@@ -365,7 +365,7 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
     for (int *current : {&run.hourly, &run.daily}) {
         const int limit = current == &run.hourly ? hourlyLimit : dailyLimit;
         if (*current > limit) {
-            olive(run, kNoRecord);
+            progress(run, kNoRecord);
             if (!all) {
                 m_ui.progressRemove();
                 return false;
@@ -394,13 +394,13 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
     const bool all = m_range.allRecords();
     qint64 estimate = daily ? span : span * 24;
     if (!daily)
-        olive(run, DumpLines::remainingText(estimate));
+        progress(run, DumpLines::remainingText(estimate));
 
     for (int i = 0; i < ring; ++i) {
         m_ui.progressSet(max - i);
         const ArhPlanEntry &entry = plan[i];
         if (daily)
-            olive(run, DumpLines::remainingText(estimate));
+            progress(run, DumpLines::remainingText(estimate));
         if (!ArchiveRange::inFilter(entry.day, begin, end, n))
             continue;
         if (!m_reading) {
@@ -423,7 +423,7 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         const qint64 wanted = daily ? span + 1 : (span + 1) * 24;
         estimate = std::llround((wanted - result.size()) * seconds);
         if (!daily && i % 50 == 0)
-            olive(run, DumpLines::remainingText(estimate));
+            progress(run, DumpLines::remainingText(estimate));
         if (!traits.traceFile.isEmpty()) {
             const QString caption = daily ? QStringLiteral("Запрос(day %s):%d %d %d %s")
                                           : QStringLiteral("Запрос(day hour %s):%d %d %d %s");
@@ -461,7 +461,7 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
     }
 
     if (result.isEmpty()) {
-        olive(run, kNoRecord);
+        progress(run, kNoRecord);
         m_ui.progressRemove();
         return false;
     }
@@ -488,7 +488,7 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
         if (run.result.misordered > 0)
             text += Format(QStringLiteral("... %d дат перепутано"), {run.result.misordered});
     }
-    green(run, text);
+    done(run, text);
 
     bool endOk = true;
     if (traits.beginEnd) {
