@@ -348,7 +348,7 @@ TEST(E2eCtl, InterruptDuringARecordWaitClosesTheRead)
     const int rows = int(o["rows"].toArray().size());
     EXPECT_GE(rows, 1);
     EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
-    sim.kill();
+    sim.stop();
     const QList<int> codes = requestCodes(transcript);
     ASSERT_FALSE(codes.isEmpty());
     EXPECT_EQ(codes.last(), pim::Q_ArhEnd);
