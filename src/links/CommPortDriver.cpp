@@ -286,7 +286,7 @@ int TCommPortDriver::WriteBytes(const char *data, int count, int timeoutMs)
         if (left < 0)
             break;
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return written;
@@ -337,7 +337,7 @@ int TCommPortDriver::ReadBytes(char *buffer, int count)
             break;
         // Woken by the port's readyRead; otherwise the time-out runs out.
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return got;

@@ -3,6 +3,7 @@
 // (refused current numbers, dates off by a day, a ring with its newest
 // record in slot 0); the state attempts; the identity set by hand.
 
+#include "support/OneDay.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
@@ -99,9 +100,9 @@ struct Bench {
         moduleFor(type)->arh()->readRecords(ArhDaily).clear();
         moduleFor(type)->arh()->readRecords(ArhHourly).clear();
     }
-    ArchiveReading::Result read(int kind, int item)
+    ArchiveReading::Result read(int kind, int item, const QDate &today = QDate::currentDate())
     {
-        range.choose(item, QDate::currentDate(), kind, CurrentType());
+        range.choose(item, today, kind, CurrentType());
         ArchiveReading reader(road, ui, range);
         reader.setTraceFolder(dir.path());
         return reader.read(kind);
@@ -238,35 +239,38 @@ TEST(ReaderScript, CurrentNumbersOf225TakeTenAttempts)
 
 TEST(ReaderScript, DatesOffByADay)
 {
-    // Every record carries tomorrow's date.
-    const int tomorrow = dateToDayNumber(QDate::currentDate()) + 1;
-    auto answer = [tomorrow](const Tab &req, Tab &reply) {
-        if (req[4] == Q_ArhNo)
-            reply = arhNo(5, 30, false);
-        else if (req[4] == Q_Arhiv)
-            reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
-        else
-            reply = frame(6, req[4]);
-        return true;
-    };
-    // The 229 family asks again; five bad dates in a row end the read.
-    {
-        Bench b(229);
-        b.road.answer = answer;
-        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
-        EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
-        EXPECT_EQ(r.status, "в архиве нет ни одной записи");
-        EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
-    }
-    // The older readers count it as missing and go on.
-    {
-        Bench b(228);
-        b.road.answer = answer;
-        b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
-        EXPECT_TRUE(b.ui.memo.isEmpty());
-    }
+    pimtest::onOneDay([](const QDate &today) {
+        // Every record carries tomorrow's date (the read plans its days from
+        // the computer's clock).
+        const int tomorrow = dateToDayNumber(today) + 1;
+        auto answer = [tomorrow](const Tab &req, Tab &reply) {
+            if (req[4] == Q_ArhNo)
+                reply = arhNo(5, 30, false);
+            else if (req[4] == Q_Arhiv)
+                reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
+            else
+                reply = frame(6, req[4]);
+            return true;
+        };
+        // The 229 family asks again; five bad dates in a row end the read.
+        {
+            Bench b(229);
+            b.road.answer = answer;
+            const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
+            EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
+            EXPECT_EQ(r.status, "в архиве нет ни одной записи");
+            EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
+        }
+        // The older readers count it as missing and go on.
+        {
+            Bench b(228);
+            b.road.answer = answer;
+            b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
+            EXPECT_TRUE(b.ui.memo.isEmpty());
+        }
+    });
 }
 
 TEST(ReaderScript, TypeWithoutArchive)

@@ -6,7 +6,6 @@
 #include "links/ExchangeEngine.h"
 
 #include <QNetworkDatagram>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QUdpSocket>
 
