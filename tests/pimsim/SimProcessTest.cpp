@@ -316,15 +316,14 @@ TEST(SimTranscript, ReplyLinesCarryTheTimeTheReplyWentOut)
     for (const bool udp : {false, true}) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("t.txt"));
-        SimProcess sim;
-        QString error;
+        PimSim sim;
         QStringList args{QStringLiteral("--transcript"), path, QStringLiteral("--delay"), QStringLiteral("250")};
         if (udp)
             args << QStringLiteral("--udp") << QStringLiteral("0");
-        ASSERT_TRUE(sim.start(args, &error)) << error.toStdString();
+        ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
         if (udp) {
             UdpClient client;
-            ASSERT_TRUE(client.open(udpPortOf(sim.firstLine())));
+            ASSERT_TRUE(client.open(sim.udpPort()));
             EXPECT_EQ(client.exchange(pim::IdentityTemplate(), 3000), kIdentityReply229);
         } else {
             PtyClient port;
