@@ -149,9 +149,10 @@ QStringList ArchiveView::csvLines(int type, const Grid &g)
     const int dateColumn = int(g.columns.indexOf(1));
     QStringList head;
     for (int j = 0; j < g.columns.size(); ++j) {
-        QString h = (g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified();
-        if (j == dateColumn)
-            h += QStringLiteral(" (ГГГГ-ММ-ДД)");
+        // The date column holds ISO dates, whatever the grid's header says.
+        const QString h = j == dateColumn
+            ? (g.cells.value(0).value(j) + QStringLiteral(" ГГГГ-ММ-ДД")).simplified()
+            : (g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified();
         head << csvCell(h);
     }
     head << QStringLiteral("разрыв");

@@ -59,7 +59,7 @@ public:
     Saved save(int type, int number, int tabIndex, const QString &path);
 
     // The grid as a spreadsheet file: one header row, ";" between cells and
-    // ISO dates in the date column (its header names the format), then a
+    // ISO dates in the date column (its header names the format, "ГГГГ-ММ-ДД"), then a
     // last column "разрыв": 1 on a difference taken across missing records.
     // The "нет данных" row of an empty view is no record. Windows-1251 with
     // CR LF like every file of the program. Returns a file error, or why

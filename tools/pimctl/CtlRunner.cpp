@@ -584,8 +584,11 @@ int CtlRunner::cmdArchive(const QStringList &args)
     print(j, text);
     if (!r.ran)
         return fail(m_ui.lastFailure().isEmpty() ? r.status : m_ui.lastFailure());
-    if (r.linkLost || r.failed)
+    if (r.linkLost || r.failed) {
+        if (!saveError.isEmpty())
+            m_ui.note(saveError); // the read's own failure stays the last line
         return fail(r.status);
+    }
     if (!saveError.isEmpty())
         return fail(saveError);
     return Done;
@@ -745,7 +748,7 @@ int CtlRunner::cmdLoad(const QStringList &args)
     const QString path = rest.first();
     const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
     if (!file.ok())
-        return fail(QStringLiteral("файл ") + path + QStringLiteral(": ") + file.error);
+        return fail(file.error); // it names the file
     ArchiveRange range;
     ArchiveView view(m_ui, range);
     const ArchiveView::Grid g = view.load(m_type, path);
