@@ -55,7 +55,7 @@ IndicatorStrip::IndicatorStrip(StatusLine &model, QWidget *parent) : QFrame(pare
 
 void IndicatorStrip::paintLamp()
 {
-    m_lamp->show(StatusView::colourOf(StatusLine::lampRgb(m_model.lampColour())), m_model.lampLit());
+    m_lamp->show(StatusView::lampColour(m_model.lampKind()), m_model.lampLit());
 }
 
 void IndicatorStrip::paintClock()

@@ -299,7 +299,7 @@ bool MainWindow::SaveSettings(QString *error)
 
 void MainWindow::reportRefused()
 {
-    m_statusLine->StatusFail(linkBusyText());
+    m_statusLine->statusFail(linkBusyText());
 }
 
 void MainWindow::AreadNoTuExecute()
@@ -311,6 +311,7 @@ void MainWindow::AreadNoTuExecute()
     IdentityCommand &id = *m_identity;
     id.ImitType = s.imitType;
     id.eventsOn = s.eventsOn;
+    id.portChecked = m_device->linkPages()->portPage()->portIsFree();
     id.setOnChange([&] {
         const IdentityView &v = id.view();
         if (v.enoNormalColour)
@@ -351,24 +352,14 @@ void MainWindow::AhelpExecute()
 
 // ---- WorkflowUi
 
-void MainWindow::statusBusy(const QString &text)
+void MainWindow::report(StatusLabel label, StatusKind kind, const QString &text)
 {
-    m_statusLine->StatusBusy(text);
+    m_statusLine->report(label, kind, text);
 }
 
-void MainWindow::statusOk(const QString &text)
+void MainWindow::setLabelText(StatusLabel label, const QString &text)
 {
-    m_statusLine->StatusOk(text);
-}
-
-void MainWindow::statusFail(const QString &text)
-{
-    m_statusLine->StatusFail(text);
-}
-
-void MainWindow::statusText(const QString &text, quint32 colour)
-{
-    m_statusLine->StatusText(StatusLabel::LuState, text, colour);
+    m_statusLine->setLabelText(label, text);
 }
 
 void MainWindow::message(const QString &text)

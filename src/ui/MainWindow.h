@@ -69,10 +69,8 @@ public:
     QString lastMessage() const { return m_lastMessage; }
 
     // ---- WorkflowUi: what the reading workflows report
-    void statusBusy(const QString &text) override;
-    void statusOk(const QString &text) override;
-    void statusFail(const QString &text) override;
-    void statusText(const QString &text, quint32 colour) override;
+    void report(StatusLabel label, StatusKind kind, const QString &text) override;
+    void setLabelText(StatusLabel label, const QString &text) override;
     void message(const QString &text) override;
     bool memoVisible() const override;
     void memoAppend(const QString &text) override;

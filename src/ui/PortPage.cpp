@@ -138,25 +138,20 @@ bool PortPage::openFirstUsable()
 {
     for (int i = 0; i < m_cbC->count(); ++i) {
         m_cbC->setCurrentIndex(i);
-        PortCheck(m_cbC);
-        if (portIsFree())
+        if (PortCheck(m_cbC))
             return true;
     }
     return false;
 }
 
-bool PortPage::portIsFree() const
-{
-    return m_shell.status->labelColour(m_state) == StatusView::kGreen;
-}
 
-void PortPage::PortCheck(QComboBox *sender)
+bool PortPage::PortCheck(QComboBox *sender)
 {
     if (!sender)
         sender = m_cbC;
     ResetIdentity();
     if (!m_shell.eventsOn)
-        return;
+        return m_free;
     for (const char *n : {"ENo", "Etype"})
         if (auto *e = m_shell.find<QLineEdit>(QString::fromUtf8(n)))
             e->clear();
@@ -195,6 +190,8 @@ void PortPage::PortCheck(QComboBox *sender)
     // The exchange opens it again when it is next needed.
     if (port)
         port->ClosePort();
+    m_free = opened;
+    return opened;
 }
 
 void PortPage::choosePort(const QString &name)

@@ -34,7 +34,8 @@ public:
     bool openFirstUsable();
 
     // The port check of a list (cbC, the modem page's list); null = cbC.
-    void PortCheck(QComboBox *sender = nullptr);
+    // True when the port opened.
+    bool PortCheck(QComboBox *sender = nullptr);
     // Chooses `name` in the port list (adding it when the list lacks it, as
     // for a port that appeared later) and checks it, as a click would.
     void choosePort(const QString &name);
@@ -44,7 +45,8 @@ public:
     void takeLineSettings();
     void setFactorySettings(); // "штатные"
     void CBPortSetClick();
-    bool portIsFree() const;   // LPState shows the success colour
+    // The chosen port opened at its last check.
+    bool portIsFree() const { return m_free; }
 
     QComboBox *portList() const { return m_cbC; }
 
@@ -62,6 +64,7 @@ private:
     QPushButton *m_def;
     QToolButton *m_spc;
     QLabel *m_state;
+    bool m_free = false;
 };
 
 } // namespace pim::ui

@@ -23,6 +23,36 @@ QColor StatusView::colourOf(quint32 bgr)
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
+QColor StatusView::textColour(StatusKind kind)
+{
+    switch (kind) {
+    case StatusKind::Busy:
+    case StatusKind::Progress:
+        return QColor(0x80, 0x80, 0x00); // olive
+    case StatusKind::Ok:
+    case StatusKind::Done:
+        return QColor(0x00, 0x80, 0x00); // green
+    case StatusKind::Fail:
+        return QColor(0xFF, 0x00, 0x00); // red
+    case StatusKind::None:
+        break;
+    }
+    return QColor(Qt::black);
+}
+
+QColor StatusView::lampColour(StatusKind kind)
+{
+    switch (kind) {
+    case StatusKind::Busy:
+    case StatusKind::Progress:
+        return QColor(0xFF, 0xFF, 0x00); // yellow
+    case StatusKind::Fail:
+        return QColor(0xFF, 0x00, 0x00); // red
+    default:
+        return QColor(0x00, 0xFF, 0x00); // green
+    }
+}
+
 std::optional<StatusLabel> StatusView::labelOf(const QLabel *label) const
 {
     if (!label)
@@ -44,7 +74,7 @@ void StatusView::paint(std::optional<StatusLabel> which)
         const StatusLine::Label s = m_model.label(l);
         label->setText(s.text);
         QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, colourOf(s.colour));
+        p.setColor(QPalette::WindowText, textColour(s.kind));
         label->setPalette(p);
     }
 }
@@ -65,19 +95,6 @@ void StatusView::fail(QLabel *label, const QString &message)
 {
     if (auto l = labelOf(label))
         m_model.StatusFail(*l, message);
-}
-
-void StatusView::text(QLabel *label, const QString &message, quint32 colour)
-{
-    if (auto l = labelOf(label))
-        m_model.StatusText(*l, message, colour);
-}
-
-quint32 StatusView::labelColour(const QLabel *label) const
-{
-    if (auto l = labelOf(label))
-        return m_model.labelColour(*l);
-    return 0;
 }
 
 } // namespace pim::ui

@@ -1,7 +1,8 @@
 #pragma once
 // The window's face of the status line: the pages report on their labels
 // (LuState, LPState, LMstate, LNstate, LDstate) through the model, and the
-// labels show the model's texts and colours.
+// labels show the model's texts in the colour of their kind. The colours of
+// the kinds live here and nowhere else.
 
 #include <QColor>
 #include <QObject>
@@ -15,6 +16,7 @@ class QWidget;
 namespace pim {
 class StatusLine;
 enum class StatusLabel;
+enum class StatusKind;
 }
 
 namespace pim::ui {
@@ -25,21 +27,21 @@ public:
     // Paints the labels found by name below `window`.
     StatusView(StatusLine &model, QWidget *window, QObject *parent = nullptr);
 
-    // Colours in blue-green-red order.
-    static constexpr quint32 kOlive = 0x008080;
-    static constexpr quint32 kGreen = 0x008000;
-    static constexpr quint32 kRed = 0x0000FF;
+    // A colour given in blue-green-red order (the device tables' label
+    // colours).
     static QColor colourOf(quint32 bgr);
+    // The text colour of a status kind: olive busy, green ok, red fail,
+    // black before any report.
+    static QColor textColour(StatusKind kind);
+    // The lamp's colour for the kind it shows: yellow busy, green ok, red
+    // fail.
+    static QColor lampColour(StatusKind kind);
 
     StatusLine &model() { return m_model; }
 
     void busy(QLabel *label, const QString &message);
     void ok(QLabel *label, const QString &message);
     void fail(QLabel *label, const QString &message);
-    void text(QLabel *label, const QString &message, quint32 colour);
-
-    // The colour the label shows (the identity command tests LPState).
-    quint32 labelColour(const QLabel *label) const;
 
     // Paints one label from the model (all when none is given).
     void paint(std::optional<StatusLabel> which = std::nullopt);

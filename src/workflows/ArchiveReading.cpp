@@ -166,16 +166,16 @@ void ArchiveReading::fail(Run &run, const QString &text)
     run.result.failed = true;
 }
 
-void ArchiveReading::olive(Run &run, const QString &text)
+void ArchiveReading::progress(Run &run, const QString &text)
 {
-    m_ui.statusText(text, WorkflowUi::kOlive);
+    m_ui.statusText(StatusKind::Progress, text);
     run.result.status = text;
     run.result.failed = false;
 }
 
-void ArchiveReading::green(Run &run, const QString &text)
+void ArchiveReading::done(Run &run, const QString &text)
 {
-    m_ui.statusText(text, WorkflowUi::kGreen);
+    m_ui.statusText(StatusKind::Done, text);
     run.result.status = text;
     run.result.failed = false;
 }
@@ -365,7 +365,7 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
         int &current = daily ? run.daily : run.hourly;
         if (current > (daily ? dailyLimit : hourlyLimit)) {
             if (!all) {
-                olive(run, kNoRecord);
+                progress(run, kNoRecord);
                 m_ui.progressRemove();
                 return false;
             }
@@ -377,7 +377,7 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
     for (int *current : {&run.hourly, &run.daily}) {
         const int limit = current == &run.hourly ? hourlyLimit : dailyLimit;
         if (*current > limit) {
-            olive(run, kNoRecord);
+            progress(run, kNoRecord);
             if (!all) {
                 m_ui.progressRemove();
                 return false;
@@ -446,13 +446,13 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
             asked[i] = true;
             ++toAsk;
         }
-    int done = 0;
+    int finished = 0;
     qint64 estimate = -1;
     auto estimateText = [&] {
         return estimate < 0 ? QStringLiteral("чтение архива. Ждите...") : DumpLines::remainingText(estimate);
     };
     if (!daily)
-        olive(run, estimateText());
+        progress(run, estimateText());
     const qint64 started = m_road.waiter().now();
 
     int i = 0;
@@ -460,7 +460,7 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         m_ui.progressSet(max - i);
         const ArhPlanEntry &entry = plan[i];
         if (daily)
-            olive(run, estimateText());
+            progress(run, estimateText());
         if (!asked[i])
             continue;
         if (!m_reading) {
@@ -486,7 +486,7 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         bool endNow = false;
         if (diff <= n) {
             badRun = 0;
-            ++done;
+            ++finished;
             // All records keep the place of a refused one, and still miss it.
             if (refused)
                 ++run.result.missing;
@@ -500,14 +500,14 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         } else if (refused) {
             // Asked for as often as the exchange asks: missing. Several in a
             // row end a daily read of the family as misdated records do.
-            ++done;
+            ++finished;
             ++run.result.missing;
             endNow = daily && traits.family && ++badRun >= kBadInARow;
         } else {
             run.misdated = true;
             if (daily && traits.family) {
                 if (++badRun >= kBadInARow) {
-                    ++done;
+                    ++finished;
                     ++run.result.missing;
                     endNow = true; // five bad dates in a row: the ring ends here
                 } else {
@@ -516,16 +516,16 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
                         m_ui.memoAppend(QStringLiteral("\r\nпаленые даты ") + QString::number(diff));
                 }
             } else {
-                ++done;
+                ++finished;
                 ++run.result.missing;
             }
         }
         const qint64 elapsed = m_road.waiter().now() - started;
-        if (done > 0)
-            estimate = std::llround(double(qMax(0, toAsk - done)) * double(elapsed) / done / 1000.0);
+        if (finished > 0)
+            estimate = std::llround(double(qMax(0, toAsk - finished)) * double(elapsed) / finished / 1000.0);
         m_ui.archiveProgress(int(result.size()), toAsk, elapsed, estimate);
         if (!daily && i % 50 == 0)
-            olive(run, estimateText());
+            progress(run, estimateText());
         if (endNow) {
             run.result.endedEarly = true;
             break;
@@ -546,7 +546,7 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
             if (run.result.endedEarly)
                 fail(run, endedEarlyText(run.result, 0, QString()));
             else
-                olive(run, kNoRecord);
+                progress(run, kNoRecord);
         }
         return false;
     }
@@ -602,7 +602,7 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
         text = Format(QStringLiteral("чтение прервано: прочитано %d записей"), {read});
         if (!m_range.allRecords())
             text += Format(QStringLiteral(" от %s г. до %s г."), {from, to});
-        olive(run, text);
+        progress(run, text);
     } else if (run.result.endedEarly) {
         // Not "архив прочитан": the range asked for was not read.
         fail(run, endedEarlyText(run.result, read,
@@ -621,7 +621,7 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
             text += Format(QStringLiteral("... %d дат перепутано"), {run.result.misordered});
     }
     if (!run.result.stopped && !run.result.endedEarly)
-        green(run, text);
+        done(run, text);
 
     bool endOk = true;
     if (traits.beginEnd) {

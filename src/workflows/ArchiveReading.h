@@ -84,8 +84,8 @@ private:
 
     void busy(Run &run, const QString &text);
     void fail(Run &run, const QString &text);
-    void olive(Run &run, const QString &text);
-    void green(Run &run, const QString &text);
+    void progress(Run &run, const QString &text);
+    void done(Run &run, const QString &text);
 
     void traceStart(const ReaderTraits &traits, Run &run);
     void trace(Run &run, const QString &line);

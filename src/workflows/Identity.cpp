@@ -64,7 +64,7 @@ bool IdentityCommand::AreadNoTuExecute(int activePage)
         return true;
     }
 
-    if (m_status.labelColour(StatusLabel::LPState) != clGreen && !m_engine.networkActive()) {
+    if (!portChecked && !m_engine.networkActive()) {
         m_status.StatusFail(StatusLabel::LuState, QStringLiteral("НЕТ СВЯЗИ"));
         return false;
     }

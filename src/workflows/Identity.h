@@ -33,6 +33,10 @@ public:
     int ImitType = 128;
     // The main window has finished start-up.
     bool eventsOn = true;
+    // The chosen serial port opened at its last check (the port page's, or
+    // pimctl's opening of --port): without it, or the network link, there
+    // is no line to ask.
+    bool portChecked = false;
 
     IdentityView &view() { return m_view; }
     const IdentityView &view() const { return m_view; }

@@ -42,11 +42,11 @@ QString StatusLine::withDevicePrefix(const QString &message)
     return Format(QStringLiteral("%s № %d: %S"), {ModelName(type), CurrentNumber(), message});
 }
 
-void StatusLine::set(StatusLabel l, const QString &text, quint32 colour)
+void StatusLine::set(StatusLabel l, const QString &text, StatusKind kind)
 {
     Label &lab = m_labels[idx(l)];
     lab.text = text;
-    lab.colour = colour;
+    lab.kind = kind;
     emit labelChanged(l);
 }
 
@@ -56,53 +56,40 @@ void StatusLine::setLabelText(StatusLabel l, const QString &text)
     emit labelChanged(l);
 }
 
-void StatusLine::StatusBusy(StatusLabel label, const QString &message)
+void StatusLine::report(StatusLabel label, StatusKind kind, const QString &message)
 {
-    set(label, withDevicePrefix(message), clOlive);
-    m_lampColour = LampColour::Yellow;
-    setLamp(LampState::Off, false);
-    flash();
-    // Let the text be painted before the work begins.
-    (m_waiter ? *m_waiter : defaultWaiter()).Pause(1);
-}
-
-void StatusLine::StatusOk(StatusLabel label, const QString &message)
-{
-    set(label, withDevicePrefix(message), clGreen);
-    m_lampColour = LampColour::Green;
-    flash();
-}
-
-void StatusLine::StatusFail(StatusLabel label, const QString &message)
-{
-    set(label, message, clRed);
-    m_lampColour = LampColour::Red;
-    flash();
-}
-
-void StatusLine::StatusText(StatusLabel label, const QString &message, quint32 colour)
-{
-    set(label, message, colour);
-    if (colour == clGreen)
-        m_lampColour = LampColour::Green;
-    else if (colour == clRed)
-        m_lampColour = LampColour::Red;
-    else if (colour == clOlive)
-        m_lampColour = LampColour::Yellow;
-    emit lampChanged();
+    switch (kind) {
+    case StatusKind::Busy:
+        set(label, withDevicePrefix(message), kind);
+        m_lampKind = StatusKind::Busy;
+        setLamp(LampState::Off, false);
+        flash();
+        // Let the text be painted before the work begins.
+        (m_waiter ? *m_waiter : defaultWaiter()).Pause(1);
+        return;
+    case StatusKind::Ok:
+        set(label, withDevicePrefix(message), kind);
+        m_lampKind = StatusKind::Ok;
+        flash();
+        return;
+    case StatusKind::Fail:
+        set(label, message, kind);
+        m_lampKind = StatusKind::Fail;
+        flash();
+        return;
+    case StatusKind::Progress:
+    case StatusKind::Done:
+        set(label, message, kind);
+        m_lampKind = kind == StatusKind::Progress ? StatusKind::Busy : StatusKind::Ok;
+        emit lampChanged();
+        return;
+    case StatusKind::None:
+        set(label, message, kind);
+        return;
+    }
 }
 
 // ---------------------------------------------------------------- lamp
-
-quint32 StatusLine::lampRgb(LampColour c)
-{
-    switch (c) {
-    case LampColour::Green: return 0x00FF00;
-    case LampColour::Yellow: return 0x00FFFF;
-    case LampColour::Red: return 0x0000FF;
-    }
-    return 0;
-}
 
 void StatusLine::setLamp(LampState s, bool lit)
 {

@@ -1,7 +1,8 @@
 #pragma once
-// The status line of the main window as a model: the texts and colours of
+// The status line of the main window as a model: the texts and kinds of
 // the status labels, the lamp, and the clock. Every workflow and link reports
-// through its four status kinds; the window only paints what it holds.
+// through its status kinds; the window only paints what it holds, in the
+// colours it chooses.
 
 #include "links/StatusSink.h"
 
@@ -20,14 +21,13 @@ class Waiter;
 class StatusLine : public QObject, public StatusSink {
     Q_OBJECT
 public:
-    enum class LampColour { Green, Yellow, Red };
     enum class LampState { Off, On, Flashing, SingleFlash };
     static constexpr int kFlashMs = 200;
     static constexpr int kClockMs = 1000;
 
     struct Label {
         QString text;
-        quint32 colour = clBlack;
+        StatusKind kind = StatusKind::None;
     };
 
     explicit StatusLine(QObject *parent = nullptr);
@@ -37,16 +37,12 @@ public:
     void setWaiter(Waiter *w) { m_waiter = w; }
 
     // ---- status kinds
-    void StatusBusy(StatusLabel label, const QString &message) override;
-    void StatusOk(StatusLabel label, const QString &message) override;
-    void StatusFail(StatusLabel label, const QString &message) override;
-    void StatusText(StatusLabel label, const QString &message, quint32 colour) override;
+    // Busy, Ok and Fail set the lamp's kind and flash it as the flash mode
+    // says (Busy first switches it off, then pauses 1 ms so that the text is
+    // painted before the work begins); Progress and Done set the lamp's kind
+    // alone. Busy and Ok carry the device prefix.
+    void report(StatusLabel label, StatusKind kind, const QString &message) override;
     void setLabelText(StatusLabel label, const QString &text) override;
-    quint32 labelColour(StatusLabel label) const override { return m_labels[idx(label)].colour; }
-    // On the main label LuState.
-    void StatusBusy(const QString &m) { StatusBusy(StatusLabel::LuState, m); }
-    void StatusOk(const QString &m) { StatusOk(StatusLabel::LuState, m); }
-    void StatusFail(const QString &m) { StatusFail(StatusLabel::LuState, m); }
 
     Label label(StatusLabel l) const { return m_labels[idx(l)]; }
     QString text(StatusLabel l = StatusLabel::LuState) const { return m_labels[idx(l)].text; }
@@ -56,8 +52,8 @@ public:
     // "%s № %d: %S" while the current type is 128..239.
     static QString withDevicePrefix(const QString &message);
 
-    // ---- lamp "Lblink"
-    LampColour lampColour() const { return m_lampColour; }
+    // ---- lamp "Lblink": shows the kind of the last report (busy, ok or fail)
+    StatusKind lampKind() const { return m_lampKind; }
     LampState lampState() const { return m_lampState; }
     bool lampLit() const { return m_lampLit; }
     // Flash mode: on = continuous flashing after every status change, off =
@@ -67,7 +63,6 @@ public:
     void toggleFlashMode();
     // One 200 ms flash step (the lamp's timer runs it while it flashes).
     void lampTick();
-    static quint32 lampRgb(LampColour c); // 0x00BBGGRR
 
     // ---- clock "LDT" and seconds bar "Gsec"
     void clockTick(const QDateTime &now);
@@ -87,13 +82,13 @@ signals:
 
 private:
     static int idx(StatusLabel l) { return qBound(0, int(l), 4); }
-    void set(StatusLabel l, const QString &text, quint32 colour);
+    void set(StatusLabel l, const QString &text, StatusKind kind);
     void flash();
     void setLamp(LampState s, bool lit);
 
     std::array<Label, 5> m_labels;
     Waiter *m_waiter = nullptr;
-    LampColour m_lampColour = LampColour::Green;
+    StatusKind m_lampKind = StatusKind::Ok;
     LampState m_lampState = LampState::Off;
     bool m_lampLit = false;
     bool m_flashMode = true;

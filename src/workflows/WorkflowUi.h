@@ -1,30 +1,33 @@
 #pragma once
-// What the reading workflows tell the window while they run: status texts,
+// What the reading workflows tell the window while they run: status reports,
 // message boxes, the terminal memo, the archive progress bar and view
 // refreshes. The window implements it on its widgets and status line,
 // pimctl prints to stderr, tests record. Every method has a do-nothing
 // default so a caller implements only what it shows.
 
+#include "links/StatusSink.h"
+
 #include <QString>
 
 namespace pim {
 
-class WorkflowUi {
+class WorkflowUi : public StatusSink {
 public:
-    // Colours in blue-green-red order, as the status line takes them.
-    static constexpr quint32 kOlive = 0x008080;
-    static constexpr quint32 kGreen = 0x008000;
-    static constexpr quint32 kRed = 0x0000FF;
+    ~WorkflowUi() override = default;
 
-    virtual ~WorkflowUi() = default;
-
-    // The status kinds of the status line: busy (olive, yellow lamp, with
-    // the device prefix), ok (green), fail (red, bare text), and a bare text
-    // in a colour (the archive reader's progress and result texts).
-    virtual void statusBusy(const QString &text) { Q_UNUSED(text); }
-    virtual void statusOk(const QString &text) { Q_UNUSED(text); }
-    virtual void statusFail(const QString &text) { Q_UNUSED(text); }
-    virtual void statusText(const QString &text, quint32 colour) { Q_UNUSED(text); Q_UNUSED(colour); }
+    // The status line: busy, ok, fail and the bare texts of a long job
+    // (the archive reader's progress and result) through one report.
+    void report(StatusLabel label, StatusKind kind, const QString &message) override
+    {
+        Q_UNUSED(label);
+        Q_UNUSED(kind);
+        Q_UNUSED(message);
+    }
+    void setLabelText(StatusLabel label, const QString &text) override
+    {
+        Q_UNUSED(label);
+        Q_UNUSED(text);
+    }
 
     // A programming-level mismatch ("TFpim.AreadstateExecute: Неправильный
     // тип прибора"): a message box in the window.

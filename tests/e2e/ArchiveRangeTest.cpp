@@ -240,9 +240,12 @@ TEST(ArchiveFiles, LoadRefusesWhatNoArchiveCanBe)
 
 namespace {
 struct Recorder : WorkflowUi {
-    void statusBusy(const QString &t) override { last = t; }
-    void statusOk(const QString &t) override { last = t; failed = false; }
-    void statusFail(const QString &t) override { last = t; failed = true; }
+    void report(StatusLabel, StatusKind k, const QString &t) override
+    {
+        last = t;
+        if (k == StatusKind::Fail || k == StatusKind::Ok)
+            failed = k == StatusKind::Fail;
+    }
     QString last;
     bool failed = false;
 };

@@ -84,11 +84,11 @@ Bench::Bench(const Sim &sim, int timeoutMs)
         engine.port().setPortName(sim.port());
         engine.port().setBaudRate(pim::brCustom);
         engine.port().setBaudRateValue(9600);
-        if (engine.port().OpenPort())
-            status.StatusOk(pim::StatusLabel::LPState, QStringLiteral("порт открыт"));
+        portChecked = engine.port().OpenPort();
     }
     road = std::make_unique<pim::LinkRoad>(engine, [this] {
         pim::IdentityCommand cmd(engine, status);
+        cmd.portChecked = portChecked;
         cmd.AreadNoTuExecute(0);
     });
 }

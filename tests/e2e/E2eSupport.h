@@ -41,10 +41,12 @@ private:
 // What a workflow showed.
 class RecordingUi : public pim::WorkflowUi {
 public:
-    void statusBusy(const QString &t) override { statuses << t; }
-    void statusOk(const QString &t) override { statuses << t; }
-    void statusFail(const QString &t) override { statuses << t; fails << t; }
-    void statusText(const QString &t, quint32 c) override { statuses << t; if (c == kRed) fails << t; }
+    void report(pim::StatusLabel, pim::StatusKind k, const QString &t) override
+    {
+        statuses << t;
+        if (k == pim::StatusKind::Fail)
+            fails << t;
+    }
     void message(const QString &t) override { messages << t; }
     bool memoVisible() const override { return memoOn; }
     void memoAppend(const QString &t) override { memo += t; }
@@ -68,6 +70,7 @@ public:
     pim::StatusLine status;
     RecordingUi ui;
     std::unique_ptr<pim::LinkRoad> road;
+    bool portChecked = false; // the serial port opened before the identity
 };
 
 // Runs pimctl (in `dir` when given); stdout, stderr and the exit code.

@@ -63,10 +63,7 @@ public:
 
 class Ui : public WorkflowUi {
 public:
-    void statusBusy(const QString &t) override { statuses << t; }
-    void statusOk(const QString &t) override { statuses << t; }
-    void statusFail(const QString &t) override { statuses << t; }
-    void statusText(const QString &t, quint32) override { statuses << t; }
+    void report(pim::StatusLabel, pim::StatusKind, const QString &t) override { statuses << t; }
     bool memoVisible() const override { return true; }
     void memoAppend(const QString &t) override { memo += t; }
     QStringList statuses;

@@ -102,25 +102,25 @@ private:
 class RecordingStatus : public pim::StatusSink {
 public:
     QStringList calls;
-    quint32 colours[5] = {0, 0, 0, 0, 0};
+    pim::StatusKind kinds[5] = {};
     QString texts[5];
 
-    void StatusBusy(pim::StatusLabel l, const QString &m) override { rec("busy", l, m, pim::clOlive); }
-    void StatusOk(pim::StatusLabel l, const QString &m) override { rec("ok", l, m, pim::clGreen); }
-    void StatusFail(pim::StatusLabel l, const QString &m) override { rec("fail", l, m, pim::clRed); }
-    void StatusText(pim::StatusLabel l, const QString &m, quint32 c) override { rec("text", l, m, c); }
+    void report(pim::StatusLabel l, pim::StatusKind k, const QString &m) override
+    {
+        static const char *const names[] = {"none", "busy", "ok", "fail", "progress", "done"};
+        rec(names[int(k)], l, m, k);
+    }
     void setLabelText(pim::StatusLabel l, const QString &t) override
     {
         texts[int(l)] = t;
         calls.append(QStringLiteral("caption %1 %2").arg(int(l)).arg(t));
     }
-    quint32 labelColour(pim::StatusLabel l) const override { return colours[int(l)]; }
 
 private:
-    void rec(const char *kind, pim::StatusLabel l, const QString &m, quint32 c)
+    void rec(const char *kind, pim::StatusLabel l, const QString &m, pim::StatusKind k)
     {
         texts[int(l)] = m;
-        colours[int(l)] = c;
+        kinds[int(l)] = k;
         calls.append(QStringLiteral("%1 %2 %3").arg(QLatin1String(kind)).arg(int(l)).arg(m));
     }
 };

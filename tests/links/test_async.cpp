@@ -49,7 +49,7 @@ TEST(AsyncReceive, TicksUntilTheBufferStopsGrowing)
     rx.tick(); // still 4: done
     EXPECT_FALSE(rx.trxActive());
     EXPECT_EQ(status.texts[kLu], QStringLiteral("Принял ответ 4 байт"));
-    EXPECT_EQ(status.colours[kLu], clGreen);
+    EXPECT_EQ(status.kinds[kLu], StatusKind::Ok);
     EXPECT_EQ(status.texts[kLD], QStringLiteral("4 байт"));
     ASSERT_EQ(modem.got.size(), 1);
     EXPECT_EQ(modem.got[0], QByteArray("OK\r\n"));
@@ -83,7 +83,7 @@ TEST(AsyncReceive, NothingReceivedReadsNoAnswer)
     rx.tick();
     EXPECT_FALSE(rx.trxActive());
     EXPECT_EQ(status.texts[kLu], QStringLiteral("НЕТ ОТВЕТА"));
-    EXPECT_EQ(status.colours[kLu], clRed);
+    EXPECT_EQ(status.kinds[kLu], StatusKind::Fail);
     EXPECT_EQ(status.texts[kLD], QStringLiteral("0 байт"));
     EXPECT_TRUE(modem.got.isEmpty());
 }

@@ -48,9 +48,9 @@ QString field(MainWindow &w, const char *edit)
     auto *e = w.findChild<QLineEdit *>(edit);
     return e ? e->text() : "<none>";
 }
-quint32 colour(MainWindow &w, StatusLabel l)
+StatusKind kind(MainWindow &w, StatusLabel l)
 {
-    return w.statusLine().labelColour(l);
+    return w.statusLine().label(l).kind;
 }
 
 const QString kCode5 = QStringLiteral("Код=1:\n\rОшибка АЦП.\n\rКод=4:\n\r"
@@ -65,7 +65,7 @@ TEST(DevicePage, APortThatCannotBeOpenedIsBusyAndIdentityFindsNoLink)
     EXPECT_EQ(text(*w, "LPState"), "занят (отсутсвует)");
     EXPECT_EQ(text(*w, "LuState"), "/nonexistent/ttyPIM занят (отсутсвует)");
     EXPECT_EQ(text(*w, "LMstate"), "/nonexistent/ttyPIM занят (отсутсвует)");
-    EXPECT_EQ(colour(*w, StatusLabel::LPState), StatusView::kRed);
+    EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Fail);
 
     w->shell().action("AreadNoTu")->trigger();
     EXPECT_EQ(text(*w, "LuState"), "НЕТ СВЯЗИ");
@@ -118,7 +118,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     w->findChild<QCheckBox *>("CBgt")->click(); // the terminal memo shows the trace
     EXPECT_EQ(text(*w, "LPState"), "свободен (подключен)");
     EXPECT_EQ(text(*w, "LuState"), sim.port() + " свободен (подключен)");
-    EXPECT_EQ(colour(*w, StatusLabel::LPState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Ok);
 
     w->shell().action("AreadNoTu")->trigger();
     EXPECT_EQ(CurrentType(), 238);
@@ -127,7 +127,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     EXPECT_EQ(field(*w, "Enok"), "1234");
     EXPECT_EQ(field(*w, "Etype"), ModelName(238));
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 1234: НА СВЯЗИ!");
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Ok);
     auto *memo = w->findChild<QPlainTextEdit *>("Ma");
     EXPECT_TRUE(memo->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|")) << memo->toPlainText().toStdString();
 
@@ -135,7 +135,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     state->trigger();
     ASSERT_TRUE(state->isChecked());
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 1234: Cостояние прочитано успешно");
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kGreen);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Ok);
 
     // Two systems, two tabs; the fields and the grid follow the module's view.
     auto *tabs = w->findChild<QTabBar *>("TCSP");
@@ -313,7 +313,7 @@ TEST(DevicePage, TheTerminalMemoIsSavedOnDoubleClickAndKeptWhenItCannotBe)
     w->memoAppend("ЗАПРОС=6|0|0|0|0|250|");
     doubleClick();
     EXPECT_TRUE(ma->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|"));
-    EXPECT_EQ(colour(*w, StatusLabel::LuState), StatusView::kRed);
+    EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Fail);
 
     ASSERT_TRUE(QDir().rmdir(file));
     doubleClick();

@@ -40,7 +40,7 @@ struct IdentityFixture : ::testing::Test {
         });
     }
     void TearDown() override { ResetIdentity(); }
-    void linkChecked() { status.StatusOk(StatusLabel::LPState, QStringLiteral("COM-порт доступен")); }
+    void linkChecked() { cmd.portChecked = true; }
 };
 
 } // namespace
@@ -70,12 +70,12 @@ TEST_F(IdentityFixture, NoCheckedLinkNoExchange)
     replyToGive = Tab{6, 229, 0x34, 0x12, 0, 0xCF};
     EXPECT_FALSE(cmd.AreadNoTuExecute(0));
     EXPECT_EQ(status.text(), QStringLiteral("НЕТ СВЯЗИ"));
-    EXPECT_EQ(status.label(StatusLabel::LuState).colour, clRed);
+    EXPECT_EQ(status.label(StatusLabel::LuState).kind, StatusKind::Fail);
     EXPECT_TRUE(requests.isEmpty());
 
     cmd.eventsOn = false; // before start-up only the field colour is reset
     linkChecked();
-    status.StatusOk(QStringLiteral("было"));
+    status.statusOk(QStringLiteral("было"));
     EXPECT_FALSE(cmd.AreadNoTuExecute(2));
     EXPECT_TRUE(cmd.view().enoNormalColour);
     EXPECT_EQ(cmd.view().activePage, 2);
@@ -130,7 +130,7 @@ TEST_F(IdentityFixture, RepliesAcceptedAndRefused)
             EXPECT_EQ(cmd.view().Etype, ModelName(229));
         } else {
             EXPECT_EQ(status.text(), QStringLiteral("НЕТ СВЯЗИ")) << c.name;
-            EXPECT_EQ(status.label(StatusLabel::LuState).colour, clRed) << c.name;
+            EXPECT_EQ(status.label(StatusLabel::LuState).kind, StatusKind::Fail) << c.name;
             EXPECT_EQ(cmd.view().Etype, QString()) << c.name;
         }
     }
@@ -189,8 +189,8 @@ TEST(IdentitySim, OverThePseudoTerminal)
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     StatusLine status;
-    status.StatusOk(StatusLabel::LPState, QStringLiteral("порт доступен"));
     IdentityCommand cmd(engine, status);
+    cmd.portChecked = true;
     ASSERT_TRUE(cmd.AreadNoTuExecute(0));
     EXPECT_EQ(cmd.view().ENo, QStringLiteral("31000"));
     EXPECT_EQ(cmd.view().Etype, ModelName(237));

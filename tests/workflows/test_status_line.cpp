@@ -1,5 +1,5 @@
-// The status line model: texts, colours and device prefix of the four
-// status kinds, the lamp and its flash mode, the clock.
+// The status line model: texts, kinds and device prefix of the status
+// kinds, the lamp and its flash mode, the clock.
 
 #include "base/Dates.h"
 #include "links/Waiter.h"
@@ -12,7 +12,6 @@
 
 using namespace pim;
 using Lamp = StatusLine::LampState;
-using LampColour = StatusLine::LampColour;
 
 namespace {
 
@@ -43,30 +42,30 @@ struct StatusFixture : ::testing::Test {
 TEST_F(StatusFixture, DevicePrefixOnlyForKnownTypes)
 {
     EXPECT_EQ(line.text(), QStringLiteral("не определено"));
-    line.StatusBusy(QStringLiteral("определение"));
+    line.statusBusy(QStringLiteral("определение"));
     EXPECT_EQ(line.text(), QStringLiteral("определение"));
-    EXPECT_EQ(line.label(StatusLabel::LuState).colour, 0x008080u);
+    EXPECT_EQ(line.label(StatusLabel::LuState).kind, StatusKind::Busy);
     EXPECT_EQ(clock.waits, QList<int>({1})); // painted before the work begins
 
     SetCurrentIdentity(229, 1234);
-    line.StatusOk(QStringLiteral("НА СВЯЗИ!"));
+    line.statusOk(QStringLiteral("НА СВЯЗИ!"));
     EXPECT_EQ(line.text(), ModelName(229) + QStringLiteral(" № 1234: НА СВЯЗИ!"));
-    EXPECT_EQ(line.label(StatusLabel::LuState).colour, 0x008000u);
+    EXPECT_EQ(line.label(StatusLabel::LuState).kind, StatusKind::Ok);
     line.StatusBusy(StatusLabel::LPState, QStringLiteral("чтение"));
     EXPECT_EQ(line.text(StatusLabel::LPState), ModelName(229) + QStringLiteral(" № 1234: чтение"));
 
-    line.StatusFail(QStringLiteral("НЕТ СВЯЗИ"));
+    line.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
     EXPECT_EQ(line.text(), QStringLiteral("НЕТ СВЯЗИ"));
-    EXPECT_EQ(line.label(StatusLabel::LuState).colour, 0x0000FFu);
+    EXPECT_EQ(line.label(StatusLabel::LuState).kind, StatusKind::Fail);
 
     // Outside 128..239 the message stands alone.
     for (int type : {127, 240, 0}) {
         SetCurrentIdentity(type, 5);
-        line.StatusOk(QStringLiteral("x"));
+        line.statusOk(QStringLiteral("x"));
         EXPECT_EQ(line.text(), QStringLiteral("x")) << type;
     }
     SetCurrentIdentity(128, 7);
-    line.StatusOk(QStringLiteral("x"));
+    line.statusOk(QStringLiteral("x"));
     EXPECT_EQ(line.text(), ModelName(128) + QStringLiteral(" № 7: x"));
 }
 
@@ -75,43 +74,44 @@ TEST_F(StatusFixture, KindsDriveTheLamp)
     struct Case {
         const char *name;
         std::function<void()> call;
-        LampColour colour;
+        StatusKind lamp;
     } cases[] = {
-        {"busy", [&] { line.StatusBusy(QStringLiteral("a")); }, LampColour::Yellow},
-        {"ok", [&] { line.StatusOk(QStringLiteral("a")); }, LampColour::Green},
-        {"fail", [&] { line.StatusFail(QStringLiteral("a")); }, LampColour::Red},
+        {"busy", [&] { line.statusBusy(QStringLiteral("a")); }, StatusKind::Busy},
+        {"ok", [&] { line.statusOk(QStringLiteral("a")); }, StatusKind::Ok},
+        {"fail", [&] { line.statusFail(QStringLiteral("a")); }, StatusKind::Fail},
     };
     for (const Case &c : cases) {
         c.call();
-        EXPECT_EQ(line.lampColour(), c.colour) << c.name;
+        EXPECT_EQ(line.lampKind(), c.lamp) << c.name;
         EXPECT_EQ(line.lampState(), Lamp::Flashing) << c.name;
         EXPECT_TRUE(line.lampLit()) << c.name;
     }
-    // StatusText: the colour picks the lamp colour (olive gives yellow,
-    // others leave it), never the lamp state.
-    line.StatusFail(QStringLiteral("a"));
+    // A long job's bare texts turn the lamp busy or ok but never touch its
+    // flashing; a text without kind leaves the lamp as it was.
+    line.statusFail(QStringLiteral("a"));
     line.lampTick();
     const bool lit = line.lampLit();
-    struct TextCase { quint32 colour; LampColour lamp; } texts[] = {
-        {clGreen, LampColour::Green}, {0x123456, LampColour::Green}, {clOlive, LampColour::Yellow},
-        {clRed, LampColour::Red}, {clBlack, LampColour::Red}};
+    struct TextCase { StatusKind kind; StatusKind lamp; } texts[] = {
+        {StatusKind::None, StatusKind::Fail}, {StatusKind::Done, StatusKind::Ok},
+        {StatusKind::None, StatusKind::Ok}, {StatusKind::Progress, StatusKind::Busy}};
     for (const TextCase &t : texts) {
-        line.StatusText(StatusLabel::LDstate, QStringLiteral("t"), t.colour);
-        EXPECT_EQ(line.lampColour(), t.lamp) << t.colour;
-        EXPECT_EQ(line.label(StatusLabel::LDstate).colour, t.colour);
+        line.report(StatusLabel::LDstate, t.kind, QStringLiteral("t"));
+        EXPECT_EQ(line.lampKind(), t.lamp) << int(t.kind);
+        EXPECT_EQ(line.label(StatusLabel::LDstate).kind, t.kind);
+        EXPECT_EQ(line.text(StatusLabel::LDstate), QStringLiteral("t"));
         EXPECT_EQ(line.lampState(), Lamp::Flashing);
         EXPECT_EQ(line.lampLit(), lit);
     }
     // The caption alone changes nothing else.
     line.setLabelText(StatusLabel::LDstate, QStringLiteral("5 байт"));
-    EXPECT_EQ(line.label(StatusLabel::LDstate).colour, clBlack);
+    EXPECT_EQ(line.label(StatusLabel::LDstate).kind, StatusKind::Progress);
     EXPECT_EQ(line.text(StatusLabel::LuState), QStringLiteral("a"));
 }
 
 TEST_F(StatusFixture, FlashModeOnFlashesOffFlashesOnce)
 {
     EXPECT_TRUE(line.flashMode());
-    line.StatusOk(QStringLiteral("a"));
+    line.statusOk(QStringLiteral("a"));
     QList<bool> seen;
     for (int i = 0; i < 4; ++i) {
         line.lampTick();
@@ -122,7 +122,7 @@ TEST_F(StatusFixture, FlashModeOnFlashesOffFlashesOnce)
     line.toggleFlashMode(); // the lamp click: off, one flash
     EXPECT_FALSE(line.flashMode());
     EXPECT_EQ(line.lampState(), Lamp::SingleFlash);
-    line.StatusOk(QStringLiteral("b"));
+    line.statusOk(QStringLiteral("b"));
     seen.clear();
     for (int i = 0; i < 4; ++i) {
         line.lampTick();

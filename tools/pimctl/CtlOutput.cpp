@@ -31,31 +31,15 @@ QString CtlUi::terminalText(const QString &text)
     return t;
 }
 
-void CtlUi::statusBusy(const QString &text)
+void CtlUi::report(pim::StatusLabel label, pim::StatusKind kind, const QString &message)
 {
-    m_failed = false;
-    show(pim::StatusLine::withDevicePrefix(text));
-}
-
-void CtlUi::statusOk(const QString &text)
-{
-    m_failed = false;
-    show(pim::StatusLine::withDevicePrefix(text));
-}
-
-void CtlUi::statusFail(const QString &text)
-{
-    m_failed = true;
-    m_failure = text;
-    show(text);
-}
-
-void CtlUi::statusText(const QString &text, quint32 colour)
-{
-    m_failed = colour == kRed;
+    if (label != pim::StatusLabel::LuState)
+        return;
+    m_failed = kind == pim::StatusKind::Fail;
     if (m_failed)
-        m_failure = text;
-    show(text);
+        m_failure = message;
+    const bool prefixed = kind == pim::StatusKind::Busy || kind == pim::StatusKind::Ok;
+    show(prefixed ? pim::StatusLine::withDevicePrefix(message) : message);
 }
 
 void CtlUi::message(const QString &text)
@@ -63,43 +47,6 @@ void CtlUi::message(const QString &text)
     m_failed = true;
     m_failure = text;
     show(text);
-}
-
-void CtlUi::StatusBusy(pim::StatusLabel label, const QString &message)
-{
-    if (label == pim::StatusLabel::LuState)
-        statusBusy(message);
-}
-
-void CtlUi::StatusOk(pim::StatusLabel label, const QString &message)
-{
-    if (label == pim::StatusLabel::LuState)
-        statusOk(message);
-}
-
-void CtlUi::StatusFail(pim::StatusLabel label, const QString &message)
-{
-    if (label == pim::StatusLabel::LuState)
-        statusFail(message);
-}
-
-void CtlUi::StatusText(pim::StatusLabel label, const QString &message, quint32 colour)
-{
-    if (label == pim::StatusLabel::LuState)
-        statusText(message, colour);
-}
-
-void CtlUi::setLabelText(pim::StatusLabel label, const QString &text)
-{
-    Q_UNUSED(label);
-    Q_UNUSED(text);
-}
-
-quint32 CtlUi::labelColour(pim::StatusLabel label) const
-{
-    if (label == pim::StatusLabel::LPState)
-        return m_portChecked ? pim::clGreen : pim::clRed;
-    return m_failed ? pim::clRed : pim::clGreen;
 }
 
 } // namespace pimctl

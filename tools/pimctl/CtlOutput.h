@@ -10,25 +10,12 @@
 
 namespace pimctl {
 
-class CtlUi : public pim::WorkflowUi, public pim::StatusSink {
+class CtlUi : public pim::WorkflowUi {
 public:
     CtlUi();
 
-    // The status line as the links layer writes it: the main label is
-    // printed, the port label only remembered (the identity command asks
-    // whether the port check succeeded).
-    void StatusBusy(pim::StatusLabel label, const QString &message) override;
-    void StatusOk(pim::StatusLabel label, const QString &message) override;
-    void StatusFail(pim::StatusLabel label, const QString &message) override;
-    void StatusText(pim::StatusLabel label, const QString &message, quint32 colour) override;
-    void setLabelText(pim::StatusLabel label, const QString &text) override;
-    quint32 labelColour(pim::StatusLabel label) const override;
-    void setPortChecked(bool ok) { m_portChecked = ok; }
-
-    void statusBusy(const QString &text) override;
-    void statusOk(const QString &text) override;
-    void statusFail(const QString &text) override;
-    void statusText(const QString &text, quint32 colour) override;
+    // The status line: the main label is printed, the page labels are not.
+    void report(pim::StatusLabel label, pim::StatusKind kind, const QString &message) override;
     void message(const QString &text) override;
 
     // The last text shown, and whether it was a failure.
@@ -56,7 +43,6 @@ private:
     QString m_failure;
     bool m_failed = false;
     bool m_quiet = false;
-    bool m_portChecked = false;
 };
 
 } // namespace pimctl

@@ -337,7 +337,7 @@ bool CtlRunner::setupLink(QString &why)
             m_linkFailed = true;
             return false;
         }
-        m_ui.setPortChecked(true);
+        m_portChecked = true;
     } else {
         why = QStringLiteral("one of --port, --udp or --imitation is needed");
         return false;
@@ -361,6 +361,7 @@ bool CtlRunner::setupLink(QString &why)
 void CtlRunner::identify()
 {
     IdentityCommand command(*m_engine, m_ui);
+    command.portChecked = m_portChecked;
     if (m_imitation >= 0)
         command.ImitType = m_imitation;
     command.AreadNoTuExecute(0);

@@ -61,6 +61,7 @@ private:
     bool m_numberSet = false;
     bool m_json = false;
     bool m_linkFailed = false;
+    bool m_portChecked = false; // --port opened: the identity command may ask the line
 
     CtlUi m_ui;
     std::unique_ptr<pim::ExchangeEngine> m_engine;
