@@ -9,18 +9,26 @@
 #include "ui/SignalQuit.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pim"));
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("The service window for ПИМ heat-energy calculators."));
+    cli.addHelpOption();
+    const QCommandLineOption demo(QStringLiteral("demo"), pim::ui::Rehearsal::help(), QStringLiteral("STEPS"));
+    cli.addOption(demo);
+    cli.process(app);
+
     pim::setFormatSettings(pim::FormatSettings::fromSystem());
     pim::registerImitationGenerators();
     pim::ui::quitOnTermination(app);
 
     pim::ui::MainWindow window;
     window.showMaximized();
-    // Only for scripts that show the window to people (screenshots).
-    pim::ui::Rehearsal::startFromEnvironment(window);
+    pim::ui::Rehearsal::start(window, cli.value(demo));
     return app.exec();
 }

@@ -5,8 +5,7 @@
 #include "ui/CommandMap.h"
 #include "ui/PageKit.h"
 #include "ui/RadioGroup.h"
-#include "ui/Shell.h"
-#include "ui/StatusView.h"
+#include "ui/Events.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QCheckBox>
@@ -24,7 +23,8 @@
 
 namespace pim::ui {
 
-ArchivePage::ArchivePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(shell)
+ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, QWidget *parent)
+    : QWidget(parent), m_events(events), m_ui(ui)
 {
     setObjectName(QStringLiteral("TSa"));
     auto *lot = kit::label("Lot", "ОТ", "Дв.Щелк- весь архив", this);
@@ -52,10 +52,11 @@ ArchivePage::ArchivePage(Shell &shell, QWidget *parent) : QWidget(parent), m_she
     m_sga->setObjectName(QStringLiteral("SGa"));
     m_sga->horizontalHeader()->setVisible(false);
     m_sga->verticalHeader()->setVisible(false);
-    auto *pma = shell.commands->buildMenu(QStringLiteral("PMa"), this);
+    m_sga->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pma = commands.buildMenu(QStringLiteral("PMa"), this);
     m_sga->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_sga, &QWidget::customContextMenuRequested, this,
-            [this, pma](const QPoint &p) { pma->popup(m_sga->viewport()->mapToGlobal(p)); });
+            [this](const QPoint &p) { m_pma->popup(m_sga->viewport()->mapToGlobal(p)); });
 
     auto *g = new QGridLayout;
     g->addWidget(lot, 0, 0);
@@ -73,21 +74,22 @@ ArchivePage::ArchivePage(Shell &shell, QWidget *parent) : QWidget(parent), m_she
     lay->addWidget(m_tca);
     lay->addWidget(m_sga, 1);
 
-    // Reading, printing and the print spacing come with the archive workflow.
-    for (QWidget *w : std::initializer_list<QWidget *>{live, bint, printer, m_tca, m_sga})
+    // Reading, printing and the print spacing come with the archive workflow;
+    // the grid stays enabled so that its menu opens.
+    for (QWidget *w : std::initializer_list<QWidget *>{live, bint, printer, m_tca})
         w->setEnabled(false);
 
     connect(m_rgdtp, &RadioGroup::clicked, this, &ArchivePage::rangeChoice);
     connect(m_prec, &QSpinBox::valueChanged, this, [this](int n) {
-        if (m_shell.eventsOn)
+        if (m_events.on())
             ValueFormat::setPrecision(n);
     });
     connect(m_begin, &QDateEdit::dateChanged, this, [this](QDate d) {
-        if (m_shell.eventsOn)
+        if (m_events.on())
             m_range.setBegin(d);
     });
     connect(m_end, &QDateEdit::dateChanged, this, [this](QDate d) {
-        if (m_shell.eventsOn)
+        if (m_events.on())
             m_range.setEnd(d);
     });
 }
@@ -100,19 +102,19 @@ void ArchivePage::rangeChoice()
     const int item = m_rgdtp->itemIndex();
     const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), 0, CurrentType());
     {
-        EventsOff off(m_shell);
+        EventsOff off(m_events);
         m_begin->setDate(m_range.begin());
         m_end->setDate(m_range.end());
     }
     if (!out.statusFail.isEmpty())
-        m_shell.status->fail(m_shell.label(QStringLiteral("LuState")), out.statusFail);
-    if (!out.message.isEmpty() && m_shell.workflowUi)
-        m_shell.workflowUi->message(out.message);
+        m_ui.statusFail(out.statusFail);
+    if (!out.message.isEmpty())
+        m_ui.message(out.message);
 }
 
 void ArchivePage::resetRange()
 {
-    EventsOff off(m_shell);
+    EventsOff off(m_events);
     m_begin->setDate(QDate::currentDate());
     m_end->setDate(QDate::currentDate());
     m_range.setDates(QDate::currentDate(), QDate::currentDate());
@@ -149,9 +151,15 @@ void ArchivePage::showGrid(const ArchiveView::Grid &g)
 
 void ArchivePage::limitToToday()
 {
-    EventsOff off(m_shell);
+    EventsOff off(m_events);
     m_begin->setMaximumDate(QDate::currentDate());
     m_end->setMaximumDate(QDate::currentDate());
+}
+
+void ArchivePage::takePrecision()
+{
+    if (m_prec->value() != 2)
+        ValueFormat::setPrecision(m_prec->value());
 }
 
 } // namespace pim::ui

@@ -10,19 +10,25 @@
 #include <QWidget>
 
 class QDateEdit;
+class QMenu;
 class QSpinBox;
 class QTabBar;
 class QTableWidget;
 
+namespace pim {
+class WorkflowUi;
+}
+
 namespace pim::ui {
 
-struct Shell;
+class CommandMap;
+class Events;
 class RadioGroup;
 
 class ArchivePage : public QWidget {
     Q_OBJECT
 public:
-    ArchivePage(Shell &shell, QWidget *parent = nullptr);
+    ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, QWidget *parent = nullptr);
 
     // Range choice (also run at start and when the setting is restored).
     void rangeChoice();
@@ -35,9 +41,16 @@ public:
     // colour and a hint, so two periods never pass for one.
     void showGrid(const ArchiveView::Grid &g);
     static QString gapHint();
+    // The precision "SEprec" shows becomes the one values are shown with
+    // (after it came back from the settings with its handler held off).
+    void takePrecision();
+
+    QMenu *menu() const { return m_pma; }
 
 private:
-    Shell &m_shell;
+    Events &m_events;
+    WorkflowUi &m_ui;
+    QMenu *m_pma;
     ArchiveRange m_range;
     QDateEdit *m_begin;
     QDateEdit *m_end;

@@ -1,7 +1,7 @@
 #include "ui/CalibrationPage.h"
 
 #include "ui/PageKit.h"
-#include "ui/Shell.h"
+#include "ui/CommandMap.h"
 #include "ui/RadioGroup.h"
 
 #include <QAction>
@@ -16,12 +16,12 @@
 
 namespace pim::ui {
 
-CalibrationPage::CalibrationPage(Shell &shell, QWidget *parent) : QWidget(parent)
+CalibrationPage::CalibrationPage(CommandMap &commands, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TSk"));
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Pcal"));
-    kit::attachMenu(shell, panel, QStringLiteral("PMk"));
+    m_pmk = kit::attachMenu(commands, panel, QStringLiteral("PMk"));
 
     auto *rgk = new RadioGroup(QStringLiteral("RGk"), QStringLiteral("Калибровка по:"),
                                {QStringLiteral("МЕНЬШЕЙ температуре"), QStringLiteral("БОЛЬШЕЙ температуре"),
@@ -41,9 +41,9 @@ CalibrationPage::CalibrationPage(Shell &shell, QWidget *parent) : QWidget(parent
         g->addWidget(kit::label(labels[i], captions[i], "", panel), i, 1);
         g->addWidget(kit::spin(spins[i], -kit::kUnbounded, kit::kUnbounded, 0, "", panel), i, 2);
     }
-    auto *enok = kit::edit("Enok", QString(), "", panel);
-    enok->setReadOnly(true);
-    g->addWidget(enok, 4, 1);
+    m_enok = kit::edit("Enok", QString(), "", panel);
+    m_enok->setReadOnly(true);
+    g->addWidget(m_enok, 4, 1);
     g->addWidget(kit::spin("SEDN", 1, 65535, 1, "№ устройства (для записи)", panel), 4, 2);
 
     const std::pair<const char *, const char *> buttons[] = {
@@ -54,7 +54,7 @@ CalibrationPage::CalibrationPage(Shell &shell, QWidget *parent) : QWidget(parent
     int col = 0;
     auto *row = new QHBoxLayout;
     for (const auto &[name, action] : buttons)
-        row->addWidget(kit::commandButton(shell, name, action, panel)), ++col;
+        row->addWidget(kit::commandButton(commands, name, action, panel)), ++col;
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
     def->setEnabled(false);
     row->addWidget(def);
@@ -63,8 +63,10 @@ CalibrationPage::CalibrationPage(Shell &shell, QWidget *parent) : QWidget(parent
     g->setRowStretch(6, 1);
     g->setColumnStretch(3, 1);
 
+    // The calibration itself comes with its workflow; the command buttons
+    // and the menu follow their commands.
     for (QWidget *w : panel->findChildren<QWidget *>())
-        if (!qobject_cast<QPushButton *>(w) && w != enok)
+        if (!qobject_cast<QPushButton *>(w) && !qobject_cast<QMenu *>(w) && w != m_enok)
             w->setEnabled(false);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);

@@ -4,14 +4,25 @@
 
 #include <QWidget>
 
+class QLineEdit;
+class QMenu;
+
 namespace pim::ui {
 
-struct Shell;
+class CommandMap;
 
 class CalibrationPage : public QWidget {
     Q_OBJECT
 public:
-    CalibrationPage(Shell &shell, QWidget *parent = nullptr);
+    CalibrationPage(CommandMap &commands, QWidget *parent = nullptr);
+
+    // "Enok": the identity's number again (filled and cleared with "ENo").
+    QLineEdit *enok() const { return m_enok; }
+    QMenu *menu() const { return m_pmk; }
+
+private:
+    QLineEdit *m_enok;
+    QMenu *m_pmk;
 };
 
 } // namespace pim::ui

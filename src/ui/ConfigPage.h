@@ -4,14 +4,32 @@
 
 #include <QWidget>
 
+class QMenu;
+
+namespace pim {
+class StatusSink;
+}
+
 namespace pim::ui {
 
-struct Shell;
+class CommandMap;
 
 class ConfigPage : public QWidget {
     Q_OBJECT
 public:
-    ConfigPage(Shell &shell, QWidget *parent = nullptr);
+    ConfigPage(CommandMap &commands, StatusSink &status, QWidget *parent = nullptr);
+
+    // The page was shown: the page, "запись конфигурации" and "Уст
+    // дату/время" are enabled exactly when a configuration was read; before
+    // that the status line says why the page is empty.
+    void pageShown();
+
+    QMenu *menu() const { return m_pms; }
+
+private:
+    CommandMap &m_commands;
+    StatusSink &m_status;
+    QMenu *m_pms;
 };
 
 } // namespace pim::ui

@@ -1,7 +1,6 @@
 #include "ui/DebugPage.h"
 
 #include "ui/PageKit.h"
-#include "ui/Shell.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,12 +14,12 @@
 
 namespace pim::ui {
 
-DebugPage::DebugPage(Shell &shell, QWidget *parent) : QWidget(parent)
+DebugPage::DebugPage(QWidget *parent) : QWidget(parent)
 {
-    Q_UNUSED(shell);
     setObjectName(QStringLiteral("TSdeb"));
     auto *g = new QGridLayout(this);
-    auto *ldstate = kit::label("LDstate", "НЕ ВЫБРАН", "Состояние порта", this);
+    m_ldstate = kit::label("LDstate", "НЕ ВЫБРАН", "Состояние порта", this);
+    QLabel *ldstate = m_ldstate;
     g->addWidget(kit::combo("CBCd", "COM-порт", this), 0, 0);
     auto *bd = kit::combo("CBBd", "СКОРОСТЬ ОБМЕНА", this);
     bd->addItems({"300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600",

@@ -4,14 +4,20 @@
 
 #include <QWidget>
 
-namespace pim::ui {
+class QLabel;
 
-struct Shell;
+namespace pim::ui {
 
 class DebugPage : public QWidget {
     Q_OBJECT
 public:
-    DebugPage(Shell &shell, QWidget *parent = nullptr);
+    explicit DebugPage(QWidget *parent = nullptr);
+
+    // "LDstate": the service console's port state.
+    QLabel *stateLabel() const { return m_ldstate; }
+
+private:
+    QLabel *m_ldstate;
 };
 
 } // namespace pim::ui

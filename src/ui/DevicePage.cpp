@@ -7,8 +7,9 @@
 #include "workflows/ErrorDecoder.h"
 #include "ui/LinkPages.h"
 #include "ui/PortPage.h"
-#include "ui/Shell.h"
+#include "ui/Events.h"
 #include "ui/StatusView.h"
+#include "workflows/WorkflowUi.h"
 #include "workflows/IdentityCheck.h"
 #include "workflows/StateReading.h"
 
@@ -51,11 +52,12 @@ void DevicePage::setMessagesShown(bool on)
     messagesShown() = on;
 }
 
-DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(shell)
+DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, LinkPages *links,
+                       QWidget *parent)
+    : QWidget(parent), m_events(events), m_commands(commands), m_road(road), m_ui(ui), m_links(links)
 {
     setObjectName(QStringLiteral("TSW"));
-
-    m_links = new LinkPages(shell, this);
+    m_links->setParent(this);
 
     // ---- device group box
     m_group = new QGroupBox(QStringLiteral("         УСТРОЙСТВО"), this);
@@ -116,7 +118,7 @@ DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell
     m_stinf = new QCheckBox(QStringLiteral("писать в файл"), m_pacst);
     m_stinf->setObjectName(QStringLiteral("CBstinf"));
     m_stinf->setToolTip(QStringLiteral("писать информацию в файл"));
-    auto *efst = new QLineEdit(m_pacst);
+    auto *efst = m_efst = new QLineEdit(m_pacst);
     efst->setObjectName(QStringLiteral("EFst"));
     efst->setToolTip(QStringLiteral("имя файла для записи состояния"));
     auto *del = new QPushButton(QStringLiteral("X"), m_pacst);
@@ -166,7 +168,7 @@ DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell
     lay->addWidget(m_split, 1);
 
     // ---- pop-up menu of the state panel
-    m_pmr = shell.commands->buildMenu(QStringLiteral("PMr"), this);
+    m_pmr = commands.buildMenu(QStringLiteral("PMr"), this);
     scroll->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(scroll, &QWidget::customContextMenuRequested, this,
             [this, scroll](const QPoint &p) { m_pmr->popup(scroll->mapToGlobal(p)); });
@@ -180,6 +182,51 @@ DevicePage::DevicePage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell
     connect(m_tcsp, &QTabBar::currentChanged, this, &DevicePage::stateDisplay);
     m_seno->setVisible(false);
     m_cbtu->setVisible(false);
+    // A port check forgets the device.
+    connect(m_links->portPage(), &PortPage::identityLost, this, [this] {
+        m_eno->clear();
+        m_etype->clear();
+    });
+}
+
+void DevicePage::setCalibrationIdentityField(QLineEdit *enok)
+{
+    m_enok = enok;
+    if (m_enok)
+        m_enok->installEventFilter(this);
+}
+
+void DevicePage::setIdentityTexts(const QString &eno, const QString &etype, const QString &enok)
+{
+    m_eno->setText(eno);
+    m_etype->setText(etype);
+    if (m_enok)
+        m_enok->setText(enok);
+}
+
+QString DevicePage::enoText() const
+{
+    return m_eno->text();
+}
+
+QString DevicePage::etypeText() const
+{
+    return m_etype->text();
+}
+
+QString DevicePage::enokText() const
+{
+    return m_enok ? m_enok->text() : QString();
+}
+
+void DevicePage::resetEnoColour()
+{
+    m_eno->setPalette(QPalette());
+}
+
+void DevicePage::setStateFileName(const QString &name)
+{
+    m_efst->setText(name);
 }
 
 void DevicePage::fillTypeList()
@@ -202,7 +249,7 @@ void DevicePage::deviceGroupMode()
 
 void DevicePage::handIdentity()
 {
-    if (!m_shell.eventsOn)
+    if (!m_events.on())
         return;
     const QString model = m_cbtu->currentIndex() >= 0 ? m_cbtu->currentText() : QString();
     const IdentityCheck::Hand h = IdentityCheck::setByHand(m_seno->value(), model);
@@ -210,15 +257,14 @@ void DevicePage::handIdentity()
     if (h.typeChosen) {
         m_etype->setText(h.etype);
         if (h.imitationType >= 0)
-            m_shell.imitType = h.imitationType;
+            m_imitType = h.imitationType;
     }
-    QLabel *lu = m_shell.label(QStringLiteral("LuState"));
     if (h.ok)
-        m_shell.status->ok(lu, h.status);
+        m_ui.statusOk(h.status);
     else
-        m_shell.status->fail(lu, h.status);
+        m_ui.statusFail(h.status);
     discardFields();
-    if (QAction *a = m_shell.action(QStringLiteral("AReadChang")); a && m_shell.changeLogAvailable)
+    if (QAction *a = m_commands.action(QStringLiteral("AReadChang")); a && m_changeLogAvailable)
         a->setEnabled(h.changeLog);
 }
 
@@ -227,18 +273,12 @@ void DevicePage::clearIdentity()
     ResetIdentity();
     m_eno->clear();
     m_etype->clear();
-    if (auto *enok = m_shell.find<QLineEdit>(QStringLiteral("Enok")))
-        enok->clear();
+    if (m_enok)
+        m_enok->clear();
     if (m_links->currentIndex() != LinkPages::Modem)
         m_links->portPage()->PortCheck(m_links->portPage()->portList());
     if (m_links->currentIndex() == LinkPages::Network)
-        m_shell.status->ok(m_shell.label(QStringLiteral("LuState")), QStringLiteral("Соединение по сети"));
-}
-
-void DevicePage::showIdentity(const QString &eno, const QString &etype)
-{
-    m_eno->setText(eno);
-    m_etype->setText(etype);
+        m_ui.statusOk(QStringLiteral("Соединение по сети"));
 }
 
 void DevicePage::discardFields()
@@ -284,9 +324,31 @@ int DevicePage::selectedSystem() const
     return v.isValid() ? v.toInt() : 0;
 }
 
+void DevicePage::AreadstateRefused(bool on)
+{
+    if (QAction *a = m_commands.action(QStringLiteral("Areadstate"))) {
+        const QSignalBlocker block(a);
+        a->setChecked(!on);
+    }
+}
+
+void DevicePage::fitValuePanel(int right, int bottom)
+{
+    if (!m_pacst->isHidden()) {
+        m_pacst->resize(m_pacst->sizeHint());
+        m_pacst->resize(qMax(right, m_pacst->sizeHint().width()), m_pacst->height());
+        right = qMax(right, m_pacst->width());
+        bottom = qMax(bottom, m_pacst->height());
+    }
+    m_poi->resize(qMax(right, 10), qMax(bottom, 10));
+}
+
 void DevicePage::AreadstateExecute(bool on)
 {
     m_pacst->setVisible(on);
+    // The polling panel is whole from the first click, whether or not a
+    // reading follows.
+    fitValuePanel(m_poi->width(), m_poi->height());
     if (!on) {
         const QSignalBlocker block(m_fire);
         m_fire->setChecked(false);
@@ -301,31 +363,30 @@ void DevicePage::AreadstateExecute(bool on)
         return;
     }
     for (const char *n : {"AReadChang", "AreadFileArh"})
-        if (QAction *a = m_shell.action(QString::fromUtf8(n)); a && a->isChecked()) {
+        if (QAction *a = m_commands.action(QString::fromUtf8(n)); a && a->isChecked()) {
             const QSignalBlocker block(a);
             a->setChecked(false);
         }
-    if (auto *pcw = m_shell.find<QTabWidget>(QStringLiteral("PCW")))
-        pcw->setCurrentIndex(0);
-    if (!m_shell.road || !m_shell.workflowUi)
-        return;
-    if (!IdentityCheck::ensure(*m_shell.road))
+    emit showRequested();
+    if (!IdentityCheck::ensure(m_road))
         return;
     buildTabs();
     if (!typeInfo(CurrentType()))
         return;
-    StateReading reading(*m_shell.road, *m_shell.workflowUi);
+    StateReading reading(m_road, m_ui);
     const StateReading::Result r = reading.read(selectedSystem());
     if (!r.ok)
         return;
-    QAction *a = m_shell.action(QStringLiteral("Areadstate"));
+    if (!r.dumpError.isEmpty())
+        m_ui.message(r.dumpError);
+    QAction *a = m_commands.action(QStringLiteral("Areadstate"));
     if (!a || a->isChecked())
         stateDisplay();
 }
 
 void DevicePage::stateDisplay()
 {
-    if (!m_shell.eventsOn || m_tcsp->currentIndex() < 0 || CurrentNumber() < 0 || !StateReading::stateRead())
+    if (!m_events.on() || m_tcsp->currentIndex() < 0 || CurrentNumber() < 0 || !StateReading::stateRead())
         return;
     DeviceModule *module = moduleFor(CurrentType());
     if (!module) {
@@ -393,8 +454,7 @@ void DevicePage::stateDisplay()
         delete m_fields.takeLast();
         m_fieldTags.removeLast();
     }
-    m_pacst->resize(qMax(right, m_pacst->sizeHint().width()), m_pacst->height());
-    m_poi->resize(qMax(right, m_pacst->width()), bottom);
+    fitValuePanel(right, bottom);
     m_poi->setVisible(true);
 
     // The grid: header rows 1 and 2, then the values, in column order.
@@ -455,7 +515,7 @@ void DevicePage::pageShown()
 {
     const int type = CurrentType(), number = CurrentNumber();
     if (number >= 1 && number <= 65535 && type >= kMinTypeCode && type <= kMaxTypeCode)
-        m_shell.status->ok(m_shell.label(QStringLiteral("LuState")), QStringLiteral("НА СВЯЗИ!"));
+        m_ui.statusOk(QStringLiteral("НА СВЯЗИ!"));
     else
         m_links->showActivePage();
 }
@@ -463,7 +523,7 @@ void DevicePage::pageShown()
 bool DevicePage::eventFilter(QObject *o, QEvent *e)
 {
     if (e->type() == QEvent::MouseButtonDblClick) {
-        if (o == m_eno || o == m_etype || o->objectName() == QLatin1String("Enok")) {
+        if (o == m_eno || o == m_etype || (m_enok && o == m_enok)) {
             clearIdentity();
             return true;
         }
@@ -474,7 +534,7 @@ bool DevicePage::eventFilter(QObject *o, QEvent *e)
         }
     } else if (e->type() == QEvent::MouseButtonRelease && o == m_group) {
         // One click on the group box asks the device who it is.
-        QAction *a = m_shell.action(QStringLiteral("AreadNoTu"));
+        QAction *a = m_commands.action(QStringLiteral("AreadNoTu"));
         if (a && a->isEnabled() && a->isVisible())
             a->trigger();
     } else if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {

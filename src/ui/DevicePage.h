@@ -18,17 +18,41 @@ class QSplitter;
 class QTabBar;
 class QTableWidget;
 
+namespace pim {
+class DeviceRoad;
+class WorkflowUi;
+}
+
 namespace pim::ui {
 
-struct Shell;
+class CommandMap;
+class Events;
 class LinkPages;
 
 class DevicePage : public QWidget {
     Q_OBJECT
 public:
-    DevicePage(Shell &shell, QWidget *parent = nullptr);
+    // The page takes `links` (the link pages) into its layout.
+    DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, LinkPages *links,
+               QWidget *parent = nullptr);
 
     LinkPages *linkPages() const { return m_links; }
+    // "Enok" of the calibration page: filled and cleared with "ENo", and a
+    // double click on it clears the identity too.
+    void setCalibrationIdentityField(QLineEdit *enok);
+    // The type the imitation answers as (set by the hand identity).
+    int imitationType() const { return m_imitType; }
+    // The change-log command may be enabled (its workflow is present).
+    bool changeLogAvailable() const { return m_changeLogAvailable; }
+    // The identity fields (ENo, Etype, Enok) show these texts.
+    void setIdentityTexts(const QString &eno, const QString &etype, const QString &enok);
+    QString enoText() const;
+    QString etypeText() const;
+    QString enokText() const;
+    // Colours "ENo" as an ordinary field again.
+    void resetEnoColour();
+    // The state file name "EFst".
+    void setStateFileName(const QString &name);
 
     // Preparation: the type list "CBTu" with the model names of the served
     // types in code order.
@@ -39,11 +63,13 @@ public:
     void handIdentity();
     // Double click on "ENo", "Etype" or "Enok".
     void clearIdentity();
-    // The identity fields after the identity command.
-    void showIdentity(const QString &eno, const QString &etype);
 
     // "состояние" switched on or off.
     void AreadstateExecute(bool on);
+    // A click on "состояние" that could not run (another command holds the
+    // link): the toggle goes back to what it showed, so that it stays in step
+    // with the state display.
+    void AreadstateRefused(bool on);
     // The values of the last state reading for the selected tab.
     void stateDisplay();
     // Error-field double click: tag 1 device error, 2 system error.
@@ -57,11 +83,16 @@ public:
 
     // The value fields on the panel (for the window's tests and screenshots).
     QList<QLineEdit *> valueFields() const { return m_fields; }
+    QMenu *menu() const { return m_pmr; }
 
     // The text a message box would show last (the error decoder).
     QString lastMessage() const { return m_lastMessage; }
     // Message boxes are not shown when false (tests drive the page).
     static void setMessagesShown(bool on);
+
+signals:
+    // The state command shows its readings on this page.
+    void showRequested();
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -71,9 +102,17 @@ private:
     void resetTabs();
     void discardFields();
     void showMessage(const QString &text);
+    // The value panel covers the polling panel and every shown field.
+    void fitValuePanel(int right, int bottom);
 
-    Shell &m_shell;
+    Events &m_events;
+    CommandMap &m_commands;
+    DeviceRoad &m_road;
+    WorkflowUi &m_ui;
     LinkPages *m_links;
+    QLineEdit *m_enok = nullptr;
+    int m_imitType = 128;
+    bool m_changeLogAvailable = false;
     QGroupBox *m_group;
     QLineEdit *m_eno;
     QLineEdit *m_etype;
@@ -85,6 +124,7 @@ private:
     QWidget *m_pacst;
     QCheckBox *m_fire;
     QCheckBox *m_stinf;
+    QLineEdit *m_efst;
     QWidget *m_poi;
     QTableWidget *m_sgsp;
     QSplitter *m_split;

@@ -4,8 +4,8 @@
 #include "links/TerminalMemo.h"
 #include "ui/PageKit.h"
 #include "ui/PortPage.h"
-#include "ui/Shell.h"
-#include "ui/StatusView.h"
+#include "ui/Events.h"
+#include "workflows/WorkflowUi.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,18 +21,19 @@
 
 namespace pim::ui {
 
-LinkPages::LinkPages(Shell &shell, QWidget *parent) : QTabWidget(parent), m_shell(shell)
+LinkPages::LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, QWidget *parent)
+    : QTabWidget(parent), m_events(events), m_ui(ui)
 {
     setObjectName(QStringLiteral("PCcon"));
     setToolTip(QString());
-    m_port = new PortPage(shell, this);
+    m_port = new PortPage(events, port, ui, this);
     addTab(m_port, QStringLiteral("COM-порт"));
     addTab(buildModem(), QStringLiteral("МОДЕМ"));
     addTab(buildNetwork(), QStringLiteral("СЕТЬ"));
     addTab(buildTerminal(), QStringLiteral("ТЕРМИНАЛ"));
     setCurrentIndex(Terminal);
     connect(this, &QTabWidget::currentChanged, this, [this] {
-        if (m_shell.eventsOn)
+        if (m_events.on())
             showActivePage();
     });
 }
@@ -58,7 +59,7 @@ QWidget *LinkPages::buildModem()
         a->setToolTip(QString::fromUtf8(hint));
         a->setEnabled(false);
     }
-    auto *con = new QComboBox(w);
+    auto *con = m_cbcon = new QComboBox(w);
     con->setObjectName(QStringLiteral("CBcon"));
     con->setEditable(true);
     con->setToolTip(QStringLiteral("соединения ввод-добавить"));
@@ -66,7 +67,7 @@ QWidget *LinkPages::buildModem()
     auto *mod = new QComboBox(w);
     mod->setObjectName(QStringLiteral("CBmod"));
     mod->setToolTip(QStringLiteral("COM-порт"));
-    auto *state = new QLabel(QStringLiteral("начало реализации"), w);
+    auto *state = m_lmstate = new QLabel(QStringLiteral("начало реализации"), w);
     state->setObjectName(QStringLiteral("LMstate"));
     state->setToolTip(QStringLiteral("состояние, щ-обновить список"));
 
@@ -99,7 +100,7 @@ QWidget *LinkPages::buildNetwork()
     port->setRange(1, 9999);
     port->setValue(5001);
     port->setToolTip(QStringLiteral("IP-порт"));
-    auto *state = new QLabel(QStringLiteral("состояние сети"), w);
+    auto *state = m_lnstate = new QLabel(QStringLiteral("состояние сети"), w);
     state->setObjectName(QStringLiteral("LNstate"));
     state->setToolTip(QStringLiteral("Состояние сети, щ.-проверка"));
     auto *g = new QGridLayout(w);
@@ -163,11 +164,17 @@ void LinkPages::saveMemo()
         const QString error = m_memo->saveAndReset(path);
         if (!error.isEmpty()) {
             // The trace was not stored: it stays on show.
-            m_shell.status->fail(m_shell.label(QStringLiteral("LuState")), error);
+            m_ui.statusFail(error);
+            m_ui.message(error);
             return;
         }
     } else {
-        writeLines(path, m_ma->toPlainText().split(QLatin1Char('\n')));
+        QString error;
+        if (!writeLines(path, m_ma->toPlainText().split(QLatin1Char('\n')), &error)) {
+            m_ui.statusFail(error);
+            m_ui.message(error);
+            return;
+        }
     }
     m_ma->setPlainText(QStringLiteral("Гипертерминал"));
 }
@@ -183,22 +190,27 @@ bool LinkPages::eventFilter(QObject *o, QEvent *e)
 
 void LinkPages::showActivePage()
 {
-    QLabel *lu = m_shell.label(QStringLiteral("LuState"));
     switch (currentIndex()) {
     case Com:
         m_port->PortCheck(m_port->portList());
         break;
     case Terminal:
-        m_shell.status->fail(lu, QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
+        m_ui.statusFail(QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
         break;
     case Modem:
     case Network:
         // The modem and the network link come with their own workflows.
-        m_shell.status->fail(lu, QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
+        m_ui.statusFail(QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
         break;
     default:
         break;
     }
+}
+
+void LinkPages::selectRememberedPhoneBookEntry()
+{
+    if (m_phoneBookIndex >= 0 && m_phoneBookIndex < m_cbcon->count())
+        m_cbcon->setCurrentIndex(m_phoneBookIndex);
 }
 
 } // namespace pim::ui

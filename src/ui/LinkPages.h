@@ -6,15 +6,19 @@
 #include <QTabWidget>
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 
 namespace pim {
+class TCommPortDriver;
 class TerminalMemo;
+class WorkflowUi;
 }
 
 namespace pim::ui {
 
-struct Shell;
+class Events;
 class PortPage;
 
 class LinkPages : public QTabWidget {
@@ -22,7 +26,7 @@ class LinkPages : public QTabWidget {
 public:
     enum Page { Com = 0, Modem = 1, Network = 2, Terminal = 3 };
 
-    LinkPages(Shell &shell, QWidget *parent = nullptr);
+    LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, QWidget *parent = nullptr);
 
     PortPage *portPage() const { return m_port; }
     // The trace of the exchanges, shown in "Ma" while "CBgt" is ticked.
@@ -34,6 +38,14 @@ public:
     void showActivePage();
     void CBgtClick();
 
+    // The phone-book entry "CBcon" the settings named: its list is filled
+    // later in the preparation, which then selects it.
+    void rememberPhoneBookIndex(int index) { m_phoneBookIndex = index; }
+    void selectRememberedPhoneBookEntry();
+
+    QLabel *modemStateLabel() const { return m_lmstate; }
+    QLabel *networkStateLabel() const { return m_lnstate; }
+
 private:
     QWidget *buildModem();
     QWidget *buildNetwork();
@@ -41,8 +53,13 @@ private:
     bool eventFilter(QObject *o, QEvent *e) override;
     void saveMemo();
 
-    Shell &m_shell;
+    Events &m_events;
+    WorkflowUi &m_ui;
     PortPage *m_port;
+    QComboBox *m_cbcon = nullptr;
+    QLabel *m_lmstate = nullptr;
+    QLabel *m_lnstate = nullptr;
+    int m_phoneBookIndex = -1;
     QCheckBox *m_cbgt = nullptr;
     QPlainTextEdit *m_ma = nullptr;
     TerminalMemo *m_memo = nullptr;

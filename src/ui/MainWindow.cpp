@@ -18,7 +18,7 @@
 #include "ui/ConfigPage.h"
 #include "ui/DebugPage.h"
 #include "ui/PrintPage.h"
-#include "ui/Shell.h"
+#include "ui/Events.h"
 #include "ui/StatusView.h"
 #include "ui/WidgetSettings.h"
 #include "workflows/Identity.h"
@@ -38,6 +38,8 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -73,27 +75,20 @@ void MainWindow::setMessagesShown(bool on)
 }
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), m_shell(std::make_unique<Shell>()), m_statusLine(new StatusLine(this)),
+    : QMainWindow(parent), m_events(std::make_unique<Events>()), m_statusLine(new StatusLine(this)),
       m_engine(new ExchangeEngine(this))
 {
     setObjectName(QStringLiteral("Fpim"));
     resize(969, 671);
-    m_shell->window = this;
-    m_shell->engine = m_engine;
-    m_shell->port = &m_engine->port();
-    m_shell->workflowUi = this;
     m_engine->setImitator(&imitator());
     m_engine->port().setPortName(comPortName(2));
     m_engine->port().setInputTimeout(1000);
     m_engine->port().setOutputTimeout(1000);
     m_identity = std::make_unique<IdentityCommand>(*m_engine, *m_statusLine);
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { AreadNoTuExecute(); });
-    m_shell->road = m_road.get();
-    m_shell->identify = [this] { AreadNoTuExecute(); };
     m_statusLine->setWaiter(&m_engine->waiter());
 
     m_commands = new CommandMap(this);
-    m_shell->commands = m_commands;
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("Pcentral"));
@@ -101,8 +96,8 @@ MainWindow::MainWindow(QWidget *parent)
     lay->setContentsMargins(0, 0, 0, 0);
     m_strip = new IndicatorStrip(*m_statusLine, central);
     lay->addWidget(m_strip);
-    m_status = new StatusView(*m_statusLine, this, this);
-    m_shell->status = m_status;
+    m_status = new StatusView(*m_statusLine, this);
+    m_status->bind(StatusLabel::LuState, m_strip->statusLabel());
     addToolBar(m_commands->buildToolBar(this));
     setCentralWidget(central);
     buildPages();
@@ -111,7 +106,6 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The confirmation dialog comes after the main window.
     m_fmd = new ConfirmDialog(this);
-    m_shell->fmd = m_fmd;
 
     m_statusLine->startClock();
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
@@ -119,29 +113,58 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow() = default;
 
+namespace {
+// A page scrolls when the window is smaller than the page needs (a 1024 x
+// 768 screen), so nothing of it is cut off.
+QScrollArea *scrolled(QWidget *page)
+{
+    auto *area = new QScrollArea;
+    area->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+}
+} // namespace
+
 void MainWindow::buildPages()
 {
     m_pcw = new QTabWidget(this);
     m_pcw->setObjectName(QStringLiteral("PCW"));
-    m_device = new DevicePage(*m_shell, m_pcw);
-    m_archive = new ArchivePage(*m_shell, m_pcw);
-    auto *config = new ConfigPage(*m_shell, m_pcw);
-    m_pcw->addTab(m_device, QStringLiteral("УСТРОЙСТВО"));
-    m_pcw->addTab(m_archive, QStringLiteral("АРХИВЫ"));
-    m_pcw->addTab(config, QStringLiteral("КОНФИГУРАЦИЯ"));
-    m_pcw->addTab(new CalibrationPage(*m_shell, m_pcw), QStringLiteral("КАЛИБРОВКА"));
-    m_pcw->addTab(new PrintPage(*m_shell, m_pcw), QStringLiteral("настройка печати"));
-    m_pcw->addTab(new DebugPage(*m_shell, m_pcw), QStringLiteral("ОТЛАДКА"));
+    auto *links = new LinkPages(*m_events, m_engine->port(), *this);
+    m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, links);
+    m_archive = new ArchivePage(*m_events, *m_commands, *this);
+    m_config = new ConfigPage(*m_commands, *this);
+    m_calibration = new CalibrationPage(*m_commands);
+    auto *debug = new DebugPage;
+    m_pcw->addTab(scrolled(m_device), QStringLiteral("УСТРОЙСТВО"));
+    m_pcw->addTab(scrolled(m_archive), QStringLiteral("АРХИВЫ"));
+    m_pcw->addTab(scrolled(m_config), QStringLiteral("КОНФИГУРАЦИЯ"));
+    m_pcw->addTab(scrolled(m_calibration), QStringLiteral("КАЛИБРОВКА"));
+    m_pcw->addTab(scrolled(new PrintPage), QStringLiteral("настройка печати"));
+    m_pcw->addTab(scrolled(debug), QStringLiteral("ОТЛАДКА"));
     connect(m_pcw, &QTabWidget::currentChanged, this, [this](int i) {
-        if (!m_shell->eventsOn)
+        if (!m_events->on())
             return;
         if (i == 0 || i == 4)
             m_device->pageShown();
+        else if (i == 2)
+            m_config->pageShown();
     });
-    // "Enok" on the calibration page clears the identity like "ENo".
-    if (auto *enok = findChild<QLineEdit *>(QStringLiteral("Enok")))
-        enok->installEventFilter(m_device);
-    LinkPages *links = m_device->linkPages();
+    connect(m_device, &DevicePage::showRequested, this, [this] { m_pcw->setCurrentIndex(0); });
+    m_device->setCalibrationIdentityField(m_calibration->enok());
+
+    m_status->bind(StatusLabel::LPState, links->portPage()->stateLabel());
+    m_status->bind(StatusLabel::LMstate, links->modemStateLabel());
+    m_status->bind(StatusLabel::LNstate, links->networkStateLabel());
+    m_status->bind(StatusLabel::LDstate, debug->stateLabel());
+    // "SBSPC" reddens every splitter of the window.
+    connect(links->portPage(), &PortPage::splittersHighlighted, this, [this](bool down) {
+        const QString css = down ? QStringLiteral("QSplitter::handle { background: red; }") : QString();
+        for (QSplitter *sp : findChildren<QSplitter *>())
+            sp->setStyleSheet(css);
+    });
+
     links->setMemo(&m_engine->memo());
     auto syncNetwork = [this, links] { m_engine->setNetworkActive(links->currentIndex() == LinkPages::Network); };
     connect(links, &QTabWidget::currentChanged, this, syncNetwork);
@@ -163,6 +186,7 @@ void MainWindow::bindCommands()
         LinkCommand cmd(*m_engine);
         if (!cmd) {
             reportRefused();
+            m_device->AreadstateRefused(on);
             return;
         }
         m_device->AreadstateExecute(on);
@@ -208,64 +232,56 @@ QString MainWindow::settingsPath() const
 
 void MainWindow::AcreateExecute()
 {
-    if (!m_shell->eventsOn || m_prepared)
+    if (!m_events->on() || m_prepared)
         return;
     m_prepared = true;
-    Shell &s = *m_shell;
     PortPage *port = m_device->linkPages()->portPage();
+    LinkPages *links = m_device->linkPages();
 
     setWindowTitle(captionFor(productVersion()));
     port->fillPorts();
-    s.eventsOn = false;
-    s.find<QLineEdit>(QStringLiteral("EFst"))->setText(QStringLiteral("СОСТОЯНИЕ.TXT"));
-    port->fillLists();
-    s.eventsOn = true;
+    {
+        EventsOff off(*m_events);
+        m_device->setStateFileName(QStringLiteral("СОСТОЯНИЕ.TXT"));
+        port->fillLists();
+    }
     port->openFirstUsable();
-    s.eventsOn = false;
-    m_device->fillTypeList();
-    m_strip->clockLabel()->setText(formatDateTime(u"dd mmmm yyyy  hh:nn", QDateTime::currentDateTime()));
-    m_archive->resetRange();
-    m_archive->rangeChoice();
-    m_commands->action(QStringLiteral("AstopArhRead"))->setEnabled(false);
+    {
+        EventsOff off(*m_events);
+        m_device->fillTypeList();
+        m_strip->clockLabel()->setText(formatDateTime(u"dd mmmm yyyy  hh:nn", QDateTime::currentDateTime()));
+        m_archive->resetRange();
+        m_archive->rangeChoice();
+        m_commands->action(QStringLiteral("AstopArhRead"))->setEnabled(false);
 
-    RestoreSettings();
-    // The lists came back with their change handlers held off; the port
-    // must use the line settings they show, not the defaults of step one.
-    port->takeLineSettings();
+        RestoreSettings();
+        // The lists and "sed" came back with their change handlers held
+        // off; the port must use the line settings and the reply time-out
+        // they show, not the defaults of step one.
+        port->takeLineSettings();
 
-    // The previous run's device stays on show, though it is not known.
-    auto *eno = s.find<QLineEdit>(QStringLiteral("ENo"));
-    auto *etype = s.find<QLineEdit>(QStringLiteral("Etype"));
-    const QString enoText = eno->text(), etypeText = etype->text();
-    m_device->deviceGroupMode();
-    eno->setText(enoText);
-    etype->setText(etypeText);
-    ResetIdentity();
-
-    s.eventsOn = true;
+        // The previous run's device stays on show, though it is not known.
+        const QString eno = m_device->enoText(), etype = m_device->etypeText(), enok = m_device->enokText();
+        m_device->deviceGroupMode();
+        m_device->setIdentityTexts(eno, etype, enok);
+        ResetIdentity();
+    }
     // The restored precision is the one the values are shown with; its
     // change handler was held off while it came back.
-    if (auto *prec = s.find<QSpinBox>(QStringLiteral("SEprec")); prec && prec->value() != 2)
-        ValueFormat::setPrecision(prec->value());
+    m_archive->takePrecision();
     m_commands->action(QStringLiteral("ASetPar"))->setEnabled(false);
     m_commands->action(QStringLiteral("ASaveDateTime"))->setEnabled(false);
-    m_pcw->widget(2)->setEnabled(false);
+    m_config->setEnabled(false);
     {
         const QSignalBlocker block(m_pcw);
         m_pcw->setCurrentIndex(0);
     }
-    LinkPages *links = m_device->linkPages();
     if (links->currentIndex() >= 0)
         links->showActivePage();
     m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(false);
     m_commands->action(QStringLiteral("Asavearh"))->setEnabled(false);
     m_archive->limitToToday();
-    if (auto *con = s.find<QComboBox>(QStringLiteral("CBcon"))) {
-        const QVariant v = con->property("rememberedIndex");
-        const int remembered = v.isValid() ? v.toInt() : -1;
-        if (remembered >= 0 && remembered < con->count())
-            con->setCurrentIndex(remembered);
-    }
+    links->selectRememberedPhoneBookEntry();
     links->CBgtClick();
     port->CBPortSetClick();
 }
@@ -276,11 +292,10 @@ void MainWindow::RestoreSettings()
     QString error;
     if (!SettingsFile::load(settingsPath(), entries, &error) || entries.isEmpty())
         return;
-    EventsOff off(*m_shell);
+    EventsOff off(*m_events);
     int cbcon = -1;
     applySettings(this, entries, &cbcon);
-    if (auto *con = m_shell->find<QComboBox>(QStringLiteral("CBcon")))
-        con->setProperty("rememberedIndex", cbcon);
+    m_device->linkPages()->rememberPhoneBookIndex(cbcon);
 }
 
 bool MainWindow::SaveSettings(QString *error)
@@ -290,8 +305,14 @@ bool MainWindow::SaveSettings(QString *error)
     m_engine->port().ClosePort();
     QString why;
     const bool ok = SettingsFile::save(settingsPath(), collectSettings(this), &why);
-    if (!ok && why == QStringLiteral("НЕ МОГУ СОЗДАТЬ ДИР"))
-        message(why);
+    if (!ok) {
+        // The operator learns which file kept its old settings (the texts
+        // of the file layer name it).
+        QString text = why.isEmpty() ? QStringLiteral("не удалось записать файл ") + settingsPath() : why;
+        if (why == QStringLiteral("НЕ МОГУ СОЗДАТЬ ДИР"))
+            text += QLatin1Char('\n') + QFileInfo(settingsPath()).absolutePath();
+        message(text);
+    }
     if (error)
         *error = why;
     return ok;
@@ -304,33 +325,26 @@ void MainWindow::reportRefused()
 
 void MainWindow::AreadNoTuExecute()
 {
-    Shell &s = *m_shell;
-    auto *eno = s.find<QLineEdit>(QStringLiteral("ENo"));
-    auto *etype = s.find<QLineEdit>(QStringLiteral("Etype"));
-    auto *enok = s.find<QLineEdit>(QStringLiteral("Enok"));
     IdentityCommand &id = *m_identity;
-    id.ImitType = s.imitType;
-    id.eventsOn = s.eventsOn;
+    id.ImitType = m_device->imitationType();
+    id.eventsOn = m_events->on();
     id.portChecked = m_device->linkPages()->portPage()->portIsFree();
     id.setOnChange([&] {
         const IdentityView &v = id.view();
         if (v.enoNormalColour)
-            eno->setPalette(QPalette());
-        eno->setText(v.ENo);
-        etype->setText(v.Etype);
-        if (enok)
-            enok->setText(v.Enok);
+            m_device->resetEnoColour();
+        m_device->setIdentityTexts(v.ENo, v.Etype, v.Enok);
         if (m_pcw->currentIndex() != v.activePage) {
             const QSignalBlocker block(m_pcw);
             m_pcw->setCurrentIndex(v.activePage);
         }
-        if (s.changeLogAvailable)
+        if (m_device->changeLogAvailable())
             m_commands->action(QStringLiteral("AReadChang"))->setEnabled(v.changeLogEnabled);
     });
     // The fields keep their texts until the command changes them.
-    id.view().ENo = eno->text();
-    id.view().Etype = etype->text();
-    id.view().Enok = enok ? enok->text() : QString();
+    id.view().ENo = m_device->enoText();
+    id.view().Etype = m_device->etypeText();
+    id.view().Enok = m_device->enokText();
     id.AreadNoTuExecute(m_pcw->currentIndex());
     id.setOnChange({});
     m_device->linkPages()->refreshMemo();

@@ -23,11 +23,13 @@ class StatusLine;
 
 namespace pim::ui {
 
-struct Shell;
 class ArchivePage;
+class CalibrationPage;
 class CommandMap;
+class ConfigPage;
 class ConfirmDialog;
 class DevicePage;
+class Events;
 class IndicatorStrip;
 class StatusView;
 
@@ -58,10 +60,13 @@ public:
     void AreadNoTuExecute();
     void AhelpExecute();
 
-    Shell &shell() { return *m_shell; }
     ExchangeEngine &engine() { return *m_engine; }
+    CommandMap &commands() { return *m_commands; }
     StatusLine &statusLine() { return *m_statusLine; }
     DevicePage *devicePage() const { return m_device; }
+    ArchivePage *archivePage() const { return m_archive; }
+    ConfigPage *configPage() const { return m_config; }
+    CalibrationPage *calibrationPage() const { return m_calibration; }
     ConfirmDialog *confirmDialog() const { return m_fmd; }
 
     // Message boxes are recorded instead of shown when false (tests).
@@ -85,7 +90,7 @@ private:
     void bindCommands();
     void reportRefused();
 
-    std::unique_ptr<Shell> m_shell;
+    std::unique_ptr<Events> m_events;
     StatusLine *m_statusLine;
     ExchangeEngine *m_engine;
     std::unique_ptr<IdentityCommand> m_identity;
@@ -97,6 +102,8 @@ private:
     QTabWidget *m_pcw = nullptr;
     DevicePage *m_device = nullptr;
     ArchivePage *m_archive = nullptr;
+    ConfigPage *m_config = nullptr;
+    CalibrationPage *m_calibration = nullptr;
     bool m_prepared = false;
     QString m_settingsPath;
     QString m_lastMessage;

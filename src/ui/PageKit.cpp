@@ -1,7 +1,6 @@
 #include "ui/PageKit.h"
 
 #include "ui/CommandMap.h"
-#include "ui/Shell.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,17 +68,20 @@ QDateEdit *date(const char *name, QWidget *parent)
     return d;
 }
 
-void attachMenu(Shell &shell, QWidget *w, const QString &menuName)
+QMenu *attachMenu(CommandMap &commands, QWidget *w, const QString &menuName)
 {
-    QMenu *m = shell.commands->buildMenu(menuName, w);
+    // The menu is a window of its own: a panel whose controls are disabled
+    // must not take it with them.
+    QMenu *m = commands.buildMenu(menuName, w);
     w->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(w, &QWidget::customContextMenuRequested, w,
                      [w, m](const QPoint &p) { m->popup(w->mapToGlobal(p)); });
+    return m;
 }
 
-QPushButton *commandButton(Shell &shell, const char *name, const char *action, QWidget *parent)
+QPushButton *commandButton(CommandMap &commands, const char *name, const char *action, QWidget *parent)
 {
-    QAction *a = shell.action(QString::fromUtf8(action));
+    QAction *a = commands.action(QString::fromUtf8(action));
     auto *b = button(name, "", "", parent);
     if (!a)
         return b;

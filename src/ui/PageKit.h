@@ -8,12 +8,13 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QSpinBox;
 class QWidget;
 
 namespace pim::ui {
-struct Shell;
+class CommandMap;
 }
 
 namespace pim::ui::kit {
@@ -26,10 +27,12 @@ QLabel *label(const char *name, const char *caption, const char *hint, QWidget *
 QPushButton *button(const char *name, const char *caption, const char *hint, QWidget *parent);
 QDateEdit *date(const char *name, QWidget *parent);
 
-// The pop-up menu `menuName` of the command map on a widget.
-void attachMenu(Shell &shell, QWidget *w, const QString &menuName);
+// The pop-up menu `menuName` of the command map on a widget: a right click
+// on it or on any of its children (enabled or not) opens the menu, whose
+// items follow their commands' enabled state.
+QMenu *attachMenu(CommandMap &commands, QWidget *w, const QString &menuName);
 // A push button that runs a command and follows its enabled state.
-QPushButton *commandButton(Shell &shell, const char *name, const char *action, QWidget *parent);
+QPushButton *commandButton(CommandMap &commands, const char *name, const char *action, QWidget *parent);
 
 // "not bounded" spin fields still need a range.
 inline constexpr int kUnbounded = 1000000000;

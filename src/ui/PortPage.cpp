@@ -3,8 +3,8 @@
 #include "base/SimulatorPorts.h"
 #include "links/CommPortDriver.h"
 #include "protocol/Frame.h"
-#include "ui/Shell.h"
-#include "ui/StatusView.h"
+#include "links/StatusSink.h"
+#include "ui/Events.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +35,8 @@ QComboBox *list(const char *name, const char *hint, QWidget *parent)
 }
 } // namespace
 
-PortPage::PortPage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(shell)
+PortPage::PortPage(Events &events, TCommPortDriver &port, StatusSink &status, QWidget *parent)
+    : QWidget(parent), m_events(events), m_port(port), m_status(status)
 {
     setObjectName(QStringLiteral("TScom"));
     m_cbC = list("cbC", "COM-порт", this);
@@ -90,7 +91,7 @@ PortPage::PortPage(Shell &shell, QWidget *parent) : QWidget(parent), m_shell(she
     connect(m_sed, &QSpinBox::valueChanged, this, &PortPage::ApplyPortSettings);
     connect(m_portSet, &QCheckBox::clicked, this, &PortPage::CBPortSetClick);
     connect(m_def, &QPushButton::clicked, this, &PortPage::setFactorySettings);
-    connect(m_spc, &QToolButton::toggled, this, &PortPage::highlightSplitters);
+    connect(m_spc, &QToolButton::toggled, this, &PortPage::splittersHighlighted);
 
     CBPortSetClick();
 }
@@ -122,16 +123,14 @@ void PortPage::fillLists()
     m_bits->addItems(kBits);
     m_stop->clear();
     m_stop->addItems(kStop);
-    if (TCommPortDriver *p = m_shell.port) {
-        p->setBaudRate(br9600);
-        p->setParity(ptNONE);
-        p->setStopBits(sb1BITS);
-        p->setDataBits(db8BITS);
-        m_rate->setCurrentIndex(p->BaudRate());
-        m_parity->setCurrentIndex(p->Parity());
-        m_bits->setCurrentIndex(p->DataBits());
-        m_stop->setCurrentIndex(p->StopBits());
-    }
+    m_port.setBaudRate(br9600);
+    m_port.setParity(ptNONE);
+    m_port.setStopBits(sb1BITS);
+    m_port.setDataBits(db8BITS);
+    m_rate->setCurrentIndex(m_port.BaudRate());
+    m_parity->setCurrentIndex(m_port.Parity());
+    m_bits->setCurrentIndex(m_port.DataBits());
+    m_stop->setCurrentIndex(m_port.StopBits());
 }
 
 bool PortPage::openFirstUsable()
@@ -150,46 +149,36 @@ bool PortPage::PortCheck(QComboBox *sender)
     if (!sender)
         sender = m_cbC;
     ResetIdentity();
-    if (!m_shell.eventsOn)
+    if (!m_events.on())
         return m_free;
-    for (const char *n : {"ENo", "Etype"})
-        if (auto *e = m_shell.find<QLineEdit>(QString::fromUtf8(n)))
-            e->clear();
+    emit identityLost();
 
     QString name = sender->currentText();
     if (name.isEmpty())
-        name = m_shell.portNameOverride;
+        name = m_portNameOverride;
 
-    StatusView *st = m_shell.status;
-    QLabel *lu = m_shell.label(QStringLiteral("LuState"));
-    QLabel *lm = m_shell.label(QStringLiteral("LMstate"));
     const QString busy = QStringLiteral("определение состояния порта ") + name;
-    st->busy(m_state, busy);
-    st->busy(lu, busy);
+    m_status.StatusBusy(StatusLabel::LPState, busy);
+    m_status.StatusBusy(StatusLabel::LuState, busy);
 
-    TCommPortDriver *port = m_shell.port;
-    bool opened = false;
-    if (port) {
-        port->ClosePort();
-        port->setPortName(name);
-        bool ok = false;
-        const uint rate = m_rate->currentText().toUInt(&ok);
-        if (ok)
-            port->setBaudRateValue(rate);
-        opened = !name.isEmpty() && port->OpenPort();
-    }
+    m_port.ClosePort();
+    m_port.setPortName(name);
+    bool ok = false;
+    const uint rate = m_rate->currentText().toUInt(&ok);
+    if (ok)
+        m_port.setBaudRateValue(rate);
+    const bool opened = !name.isEmpty() && m_port.OpenPort();
     if (opened) {
-        st->ok(m_state, QStringLiteral("свободен (подключен)"));
-        st->ok(lm, QStringLiteral("порт свободен (подключен)"));
-        st->ok(lu, name + QStringLiteral(" свободен (подключен)"));
+        m_status.StatusOk(StatusLabel::LPState, QStringLiteral("свободен (подключен)"));
+        m_status.StatusOk(StatusLabel::LMstate, QStringLiteral("порт свободен (подключен)"));
+        m_status.StatusOk(StatusLabel::LuState, name + QStringLiteral(" свободен (подключен)"));
     } else {
-        st->fail(m_state, QStringLiteral("занят (отсутсвует)"));
-        st->fail(lu, name + QStringLiteral(" занят (отсутсвует)"));
-        st->fail(lm, name + QStringLiteral(" занят (отсутсвует)"));
+        m_status.StatusFail(StatusLabel::LPState, QStringLiteral("занят (отсутсвует)"));
+        m_status.StatusFail(StatusLabel::LuState, name + QStringLiteral(" занят (отсутсвует)"));
+        m_status.StatusFail(StatusLabel::LMstate, name + QStringLiteral(" занят (отсутсвует)"));
     }
     // The exchange opens it again when it is next needed.
-    if (port)
-        port->ClosePort();
+    m_port.ClosePort();
     m_free = opened;
     return opened;
 }
@@ -207,63 +196,42 @@ void PortPage::choosePort(const QString &name)
 
 void PortPage::ApplyPortSettings()
 {
-    if (!m_shell.eventsOn)
+    if (!m_events.on())
         return;
     takeLineSettings();
-    if (TCommPortDriver *p = m_shell.port)
-        p->setInputTimeout(quint32(m_sed->value()));
     PortCheck(m_cbC);
 }
 
 void PortPage::takeLineSettings()
 {
-    TCommPortDriver *p = m_shell.port;
-    if (!p)
-        return;
     auto idx = [](QComboBox *c, int def) { return c->currentIndex() >= 0 ? c->currentIndex() : def; };
-    p->setBaudRate(TBaudRate(idx(m_rate, br9600)));
-    p->setDataBits(TDataBits(idx(m_bits, db8BITS)));
-    p->setParity(TParity(idx(m_parity, ptNONE)));
-    p->setStopBits(TStopBits(idx(m_stop, sb1BITS)));
+    m_port.setBaudRate(TBaudRate(idx(m_rate, br9600)));
+    m_port.setDataBits(TDataBits(idx(m_bits, db8BITS)));
+    m_port.setParity(TParity(idx(m_parity, ptNONE)));
+    m_port.setStopBits(TStopBits(idx(m_stop, sb1BITS)));
+    m_port.setInputTimeout(quint32(m_sed->value()));
 }
 
 void PortPage::setFactorySettings()
 {
-    {
-        EventsOff off(m_shell);
-        m_sed->setValue(2000);
-        m_stop->setCurrentIndex(kStop.indexOf(QStringLiteral("2")));
-        m_bits->setCurrentIndex(kBits.indexOf(QStringLiteral("8")));
-        m_parity->setCurrentIndex(kParity.indexOf(QStringLiteral("НЕТ")));
-    }
-    // Only the rate is chosen with the handlers on, as the operator would;
-    // the port itself takes the settings at the next check.
-    const bool was = m_shell.eventsOn;
-    m_shell.eventsOn = true;
-    {
-        const QSignalBlocker block(m_rate);
-        m_rate->setCurrentIndex(kRates.indexOf(QStringLiteral("9600")));
-    }
-    m_shell.eventsOn = was;
+    // The controls change; the port itself takes the settings at the next
+    // setting the operator makes.
+    EventsOff off(m_events);
+    m_sed->setValue(2000);
+    m_stop->setCurrentIndex(kStop.indexOf(QStringLiteral("2")));
+    m_bits->setCurrentIndex(kBits.indexOf(QStringLiteral("8")));
+    m_parity->setCurrentIndex(kParity.indexOf(QStringLiteral("НЕТ")));
+    m_rate->setCurrentIndex(kRates.indexOf(QStringLiteral("9600")));
 }
 
 void PortPage::CBPortSetClick()
 {
-    if (!m_shell.eventsOn)
+    if (!m_events.on())
         return;
     const bool shown = m_portSet->isChecked();
     m_cbC->setEnabled(!shown);
     for (QWidget *w : std::initializer_list<QWidget *>{m_rate, m_parity, m_bits, m_stop, m_sed, m_def, m_spc})
         w->setVisible(shown);
-}
-
-void PortPage::highlightSplitters(bool down)
-{
-    if (!m_shell.window)
-        return;
-    const QString css = down ? QStringLiteral("QSplitter::handle { background: red; }") : QString();
-    for (QSplitter *s : m_shell.window->findChildren<QSplitter *>())
-        s->setStyleSheet(css);
 }
 
 } // namespace pim::ui

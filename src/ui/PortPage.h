@@ -12,14 +12,19 @@ class QPushButton;
 class QSpinBox;
 class QToolButton;
 
+namespace pim {
+class StatusSink;
+class TCommPortDriver;
+}
+
 namespace pim::ui {
 
-struct Shell;
+class Events;
 
 class PortPage : public QWidget {
     Q_OBJECT
 public:
-    PortPage(Shell &shell, QWidget *parent = nullptr);
+    PortPage(Events &events, TCommPortDriver &port, StatusSink &status, QWidget *parent = nullptr);
 
     // The serial devices of the machine and the ports running simulators
     // publish.
@@ -40,8 +45,9 @@ public:
     // for a port that appeared later) and checks it, as a click would.
     void choosePort(const QString &name);
     void ApplyPortSettings();
-    // Gives the port the rate, parity, data bits and stop bits the lists
-    // show (the defaults where a list has no selection), without a check.
+    // Gives the port the rate, parity, data bits, stop bits and reply
+    // time-out the controls show (the defaults where a list has no
+    // selection), without a check.
     void takeLineSettings();
     void setFactorySettings(); // "штатные"
     void CBPortSetClick();
@@ -49,11 +55,21 @@ public:
     bool portIsFree() const { return m_free; }
 
     QComboBox *portList() const { return m_cbC; }
+    QLabel *stateLabel() const { return m_state; }
+    // A port named by a phone-book entry that the list does not hold.
+    void setPortNameOverride(const QString &name) { m_portNameOverride = name; }
+
+signals:
+    // A port check begins: the identity of the device is no longer known.
+    void identityLost();
+    // "SBSPC": the window's splitters are to be highlighted (or not).
+    void splittersHighlighted(bool on);
 
 private:
-    void highlightSplitters(bool down);
-
-    Shell &m_shell;
+    Events &m_events;
+    TCommPortDriver &m_port;
+    StatusSink &m_status;
+    QString m_portNameOverride;
     QComboBox *m_cbC;
     QComboBox *m_rate;
     QComboBox *m_parity;

@@ -1,7 +1,6 @@
 #include "ui/PrintPage.h"
 
 #include "ui/PageKit.h"
-#include "ui/Shell.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,9 +10,8 @@
 
 namespace pim::ui {
 
-PrintPage::PrintPage(Shell &shell, QWidget *parent) : QWidget(parent)
+PrintPage::PrintPage(QWidget *parent) : QWidget(parent)
 {
-    Q_UNUSED(shell);
     setObjectName(QStringLiteral("TSp"));
     auto *g = new QGridLayout(this);
     const std::tuple<const char *, const char *, int> margins[] = {

@@ -6,12 +6,10 @@
 
 namespace pim::ui {
 
-struct Shell;
-
 class PrintPage : public QWidget {
     Q_OBJECT
 public:
-    PrintPage(Shell &shell, QWidget *parent = nullptr);
+    explicit PrintPage(QWidget *parent = nullptr);
 };
 
 } // namespace pim::ui

@@ -1,14 +1,15 @@
 #include "ui/Rehearsal.h"
 
+#include "ui/CommandMap.h"
 #include "ui/DevicePage.h"
 #include "ui/LinkPages.h"
 #include "ui/MainWindow.h"
 #include "ui/PortPage.h"
-#include "ui/Shell.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 
@@ -16,9 +17,17 @@
 
 namespace pim::ui {
 
-void Rehearsal::startFromEnvironment(MainWindow &w)
+QString Rehearsal::help()
 {
-    const QString script = qEnvironmentVariable("PIM_REHEARSAL");
+    return QStringLiteral(
+        "Runs the window by itself once it is prepared, for demonstrations and screenshots. "
+        "STEPS are separated by ';': port=PATH (choose and check a serial port), identify "
+        "(\"номер/тип\"), state (\"состояние\" on), size=WxH (resize the window), shot=FILE "
+        "(save a PNG of the window), quit (close; the settings are saved as usual).");
+}
+
+void Rehearsal::start(MainWindow &w, const QString &script)
+{
     if (script.isEmpty())
         return;
     QTimer::singleShot(200, &w, [&w, script] {
@@ -27,25 +36,38 @@ void Rehearsal::startFromEnvironment(MainWindow &w)
             w.setGeometry(screen->availableGeometry());
         w.AcreateExecute();
         QString error;
-        if (!run(w, script.split(QLatin1Char(';'), Qt::SkipEmptyParts), &error))
+        if (!run(w, script.split(QLatin1Char(';'), Qt::SkipEmptyParts), &error)) {
             std::fprintf(stderr, "pim: %s\n", qPrintable(error));
+            QApplication::exit(2);
+        }
     });
 }
 
 bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
 {
-    Shell &s = w.shell();
+    CommandMap &commands = w.commands();
     for (const QString &raw : steps) {
         const QString step = raw.trimmed();
         QApplication::processEvents();
         if (step.startsWith(QLatin1String("port="))) {
             w.devicePage()->linkPages()->portPage()->choosePort(step.mid(5));
         } else if (step == QLatin1String("identify")) {
-            s.action(QStringLiteral("AreadNoTu"))->trigger();
+            commands.action(QStringLiteral("AreadNoTu"))->trigger();
         } else if (step == QLatin1String("state")) {
-            QAction *a = s.action(QStringLiteral("Areadstate"));
+            QAction *a = commands.action(QStringLiteral("Areadstate"));
             if (!a->isChecked())
                 a->trigger();
+        } else if (step.startsWith(QLatin1String("size="))) {
+            static const QRegularExpression re(QStringLiteral("^(\\d+)x(\\d+)$"));
+            const QRegularExpressionMatch m = re.match(step.mid(5));
+            if (!m.hasMatch()) {
+                if (error)
+                    *error = QStringLiteral("bad size: ") + step.mid(5);
+                return false;
+            }
+            w.showNormal();
+            w.setGeometry(0, 0, m.captured(1).toInt(), m.captured(2).toInt());
+            QApplication::processEvents();
         } else if (step.startsWith(QLatin1String("shot="))) {
             QApplication::processEvents();
             if (!w.grab().save(step.mid(5), "PNG")) {

@@ -3,17 +3,10 @@
 #include "workflows/StatusLine.h"
 
 #include <QLabel>
-#include <QWidget>
 
 namespace pim::ui {
 
-namespace {
-constexpr StatusLabel kAll[] = {StatusLabel::LuState, StatusLabel::LPState, StatusLabel::LMstate,
-                                StatusLabel::LNstate, StatusLabel::LDstate};
-}
-
-StatusView::StatusView(StatusLine &model, QWidget *window, QObject *parent)
-    : QObject(parent), m_model(model), m_window(window)
+StatusView::StatusView(StatusLine &model, QObject *parent) : QObject(parent), m_model(model)
 {
     connect(&m_model, &StatusLine::labelChanged, this, [this](StatusLabel l) { paint(l); });
 }
@@ -53,48 +46,30 @@ QColor StatusView::lampColour(StatusKind kind)
     }
 }
 
-std::optional<StatusLabel> StatusView::labelOf(const QLabel *label) const
+void StatusView::bind(StatusLabel which, QLabel *label)
 {
-    if (!label)
-        return std::nullopt;
-    for (StatusLabel l : kAll)
-        if (label->objectName() == StatusLine::labelName(l))
-            return l;
-    return std::nullopt;
+    m_labels[size_t(which)] = label;
+    paint(which);
 }
 
 void StatusView::paint(std::optional<StatusLabel> which)
 {
-    for (StatusLabel l : kAll) {
+    for (size_t i = 0; i < m_labels.size(); ++i) {
+        const auto l = StatusLabel(i);
         if (which && *which != l)
             continue;
-        auto *label = m_window ? m_window->findChild<QLabel *>(StatusLine::labelName(l)) : nullptr;
+        QLabel *label = m_labels[i];
         if (!label)
             continue;
         const StatusLine::Label s = m_model.label(l);
+        // A label nothing has reported on keeps its design text.
+        if (s.kind == StatusKind::None && s.text.isEmpty())
+            continue;
         label->setText(s.text);
         QPalette p = label->palette();
         p.setColor(QPalette::WindowText, textColour(s.kind));
         label->setPalette(p);
     }
-}
-
-void StatusView::busy(QLabel *label, const QString &message)
-{
-    if (auto l = labelOf(label))
-        m_model.StatusBusy(*l, message);
-}
-
-void StatusView::ok(QLabel *label, const QString &message)
-{
-    if (auto l = labelOf(label))
-        m_model.StatusOk(*l, message);
-}
-
-void StatusView::fail(QLabel *label, const QString &message)
-{
-    if (auto l = labelOf(label))
-        m_model.StatusFail(*l, message);
 }
 
 } // namespace pim::ui

@@ -1,17 +1,17 @@
 #pragma once
-// The window's face of the status line: the pages report on their labels
-// (LuState, LPState, LMstate, LNstate, LDstate) through the model, and the
-// labels show the model's texts in the colour of their kind. The colours of
-// the kinds live here and nowhere else.
+// The window's face of the status line: the pages report through the model
+// (StatusSink) on their labels (LuState, LPState, LMstate, LNstate,
+// LDstate), and the labels bound here show the model's texts in the colour
+// of their kind. The colours of the kinds live here and nowhere else.
 
 #include <QColor>
 #include <QObject>
-#include <QString>
+#include <QPointer>
 
+#include <array>
 #include <optional>
 
 class QLabel;
-class QWidget;
 
 namespace pim {
 class StatusLine;
@@ -24,8 +24,7 @@ namespace pim::ui {
 class StatusView : public QObject {
     Q_OBJECT
 public:
-    // Paints the labels found by name below `window`.
-    StatusView(StatusLine &model, QWidget *window, QObject *parent = nullptr);
+    explicit StatusView(StatusLine &model, QObject *parent = nullptr);
 
     // A colour given in blue-green-red order (the device tables' label
     // colours).
@@ -39,18 +38,14 @@ public:
 
     StatusLine &model() { return m_model; }
 
-    void busy(QLabel *label, const QString &message);
-    void ok(QLabel *label, const QString &message);
-    void fail(QLabel *label, const QString &message);
-
+    // The label that shows `which` (each page hands over its own).
+    void bind(StatusLabel which, QLabel *label);
     // Paints one label from the model (all when none is given).
     void paint(std::optional<StatusLabel> which = std::nullopt);
 
 private:
-    std::optional<StatusLabel> labelOf(const QLabel *label) const;
-
     StatusLine &m_model;
-    QWidget *m_window;
+    std::array<QPointer<QLabel>, 5> m_labels;
 };
 
 } // namespace pim::ui

@@ -6,7 +6,7 @@
 #include "ui/CommandMap.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/MainWindow.h"
-#include "ui/Shell.h"
+#include "ui/CommandMap.h"
 
 #include <QAction>
 #include <QLabel>
@@ -97,7 +97,7 @@ TEST(CommandMap, CategoriesHintsAndWhatIsAvailable)
 {
     uitest::UiEnv env;
     auto w = uitest::preparedWindow();
-    CommandMap &map = *w->shell().commands;
+    CommandMap &map = w->commands();
     struct Case {
         const char *name, *category, *caption, *hint;
         bool enabled, toggle;

@@ -12,8 +12,7 @@
 #include "workflows/ErrorDecoder.h"
 #include "ui/MainWindow.h"
 #include "ui/LinkPages.h"
-#include "ui/Shell.h"
-#include "ui/StatusView.h"
+#include "ui/CommandMap.h"
 #include "workflows/StatusLine.h"
 
 #include <QAction>
@@ -67,7 +66,7 @@ TEST(DevicePage, APortThatCannotBeOpenedIsBusyAndIdentityFindsNoLink)
     EXPECT_EQ(text(*w, "LMstate"), "/nonexistent/ttyPIM занят (отсутсвует)");
     EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Fail);
 
-    w->shell().action("AreadNoTu")->trigger();
+    w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(text(*w, "LuState"), "НЕТ СВЯЗИ");
     EXPECT_EQ(CurrentType(), -1);
 }
@@ -120,7 +119,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     EXPECT_EQ(text(*w, "LuState"), sim.port() + " свободен (подключен)");
     EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Ok);
 
-    w->shell().action("AreadNoTu")->trigger();
+    w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(CurrentType(), 238);
     EXPECT_EQ(CurrentNumber(), 1234);
     EXPECT_EQ(field(*w, "ENo"), "1234");
@@ -131,7 +130,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     auto *memo = w->findChild<QPlainTextEdit *>("Ma");
     EXPECT_TRUE(memo->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|")) << memo->toPlainText().toStdString();
 
-    QAction *state = w->shell().action("Areadstate");
+    QAction *state = w->commands().action("Areadstate");
     state->trigger();
     ASSERT_TRUE(state->isChecked());
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 1234: Cостояние прочитано успешно");
@@ -190,9 +189,9 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
 {
     uitest::UiEnv env;
     auto w = uitest::preparedWindow();
-    w->shell().action("Aimit")->trigger();
+    w->commands().action("Aimit")->trigger();
     // The identity is unknown: "состояние" runs "номер/тип" itself.
-    w->shell().action("Areadstate")->trigger();
+    w->commands().action("Areadstate")->trigger();
     EXPECT_EQ(CurrentType(), 128);
     EXPECT_EQ(CurrentNumber(), 20560);
     EXPECT_EQ(field(*w, "ENo"), "20560");
@@ -314,6 +313,8 @@ TEST(DevicePage, TheTerminalMemoIsSavedOnDoubleClickAndKeptWhenItCannotBe)
     doubleClick();
     EXPECT_TRUE(ma->toPlainText().contains("ЗАПРОС=6|0|0|0|0|250|"));
     EXPECT_EQ(kind(*w, StatusLabel::LuState), StatusKind::Fail);
+    // The operator learns which file was not written.
+    EXPECT_TRUE(w->lastMessage().contains(file)) << w->lastMessage().toStdString();
 
     ASSERT_TRUE(QDir().rmdir(file));
     doubleClick();

@@ -8,7 +8,7 @@
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/MainWindow.h"
-#include "ui/Shell.h"
+#include "ui/CommandMap.h"
 #include "ui/RadioGroup.h"
 #include "ui/SignalQuit.h"
 #include "workflows/SettingsFile.h"
@@ -202,7 +202,7 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
         find<QSpinBox>(*w, "SEfire")->setValue(7);
         find<RadioGroup>(*w, "RGdtp")->setItemIndex(2);
         find<QLineEdit>(*w, "Etel")->setText("84951234567");
-        w->shell().action("AreadNoTu")->trigger();
+        w->commands().action("AreadNoTu")->trigger();
         ASSERT_EQ(find<QLineEdit>(*w, "ENo")->text(), "1234");
         w->close();
     }
@@ -216,6 +216,8 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
         for (SettingsEntry &e : entries)
             if (e.name == "CBeo" || e.name == "cbs")
                 e.value = "2"; // "ЧЕТ", "2"
+            else if (e.name == "sed")
+                e.value = "3500";
         writeSettings(entries);
     }
 
@@ -228,6 +230,9 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
     EXPECT_EQ(w->engine().port().Parity(), ptEVEN);
     EXPECT_EQ(w->engine().port().StopBits(), sb2BITS);
     EXPECT_EQ(w->engine().port().DataBits(), db8BITS);
+    // The reply time-out too: "sed" as it came back, not the port's 1000 ms.
+    EXPECT_EQ(find<QSpinBox>(*w, "sed")->value(), 3500);
+    EXPECT_EQ(w->engine().port().InputTimeout(), 3500u);
     EXPECT_EQ(find<QSpinBox>(*w, "SEprec")->value(), 5);
     EXPECT_EQ(ValueFormat::real(), "%.5f"); // the values follow the restored precision
     EXPECT_EQ(find<QSpinBox>(*w, "SEfire")->value(), 7);
@@ -271,6 +276,6 @@ TEST(WindowSettings, HelpWithoutItsBookSaysSo)
 {
     uitest::UiEnv env;
     auto w = uitest::preparedWindow();
-    w->shell().action("Ahelp")->trigger();
+    w->commands().action("Ahelp")->trigger();
     EXPECT_EQ(w->lastMessage(), "Файл справки отсутствует");
 }
