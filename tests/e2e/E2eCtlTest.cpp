@@ -38,7 +38,7 @@ QJsonObject json(const CtlRun &r)
 // pimctl run in `dir`, where its dump and trace files land.
 CtlRun pimctlIn(const QString &dir, const QStringList &args)
 {
-    return pimctl(args, 60000, dir);
+    return pimctl(args, dir);
 }
 
 QString lastLine(const QString &err)
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Served, E2eCtlType,
 TEST(E2eCtl, RussianTextWithoutJson)
 {
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 4660));
+    ASSERT_TRUE(sim.start(229, 4660)) << qPrintable(sim.error());
     QTemporaryDir dir;
     CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "identify"});
     EXPECT_EQ(r.code, 0);
@@ -169,14 +169,18 @@ TEST(E2eCtl, RussianTextWithoutJson)
 
 TEST(E2eCtl, ArchiveJsonFileAndCsv)
 {
+    // The device and pimctl on one fixed day, so "today" cannot pass
+    // midnight between the read and the checks.
+    const QDate today(2025, 6, 15);
     Sim sim;
-    ASSERT_TRUE(sim.start(238, 77));
+    ASSERT_TRUE(sim.start(238, 77, {"--clock", "2025-06-15 10:30"})) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.path() + "/a.Arh", csv = dir.path() + "/a.csv";
-    const QDate today = QDate::currentDate();
-    CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--diff", "--system",
-                                     "2", "--from", today.addDays(-3).toString(Qt::ISODate), "--to",
-                                     today.toString(Qt::ISODate), "--out", arh, "--csv", csv});
+    CtlRun r = pimtest::pimctlAt("2025-06-15 10:30:00",
+                                 {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--diff", "--system",
+                                  "2", "--from", today.addDays(-3).toString(Qt::ISODate), "--to",
+                                  today.toString(Qt::ISODate), "--out", arh, "--csv", csv},
+                                 dir.path());
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QJsonObject o = json(r);
     EXPECT_EQ(o["type"].toInt(), 238);
@@ -229,7 +233,7 @@ TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
     // Requests 1..3 are the identity, the current numbers and the begin of
     // the read; from request 8 on all four attempts stay unanswered.
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 9, {"--fault", "silence@8,9,10,11"}));
+    ASSERT_TRUE(sim.start(229, 9, {"--fault", "silence@8,9,10,11"})) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.path() + "/lost.Arh";
     const CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "--timeout", "100", "--json", "archive", "--kind",
@@ -248,7 +252,7 @@ TEST(E2eCtl, InterruptIsStop)
     // Ctrl+C during a long read ends it between two requests: what was read
     // is printed and saved, and the read says it was cut short.
     Sim sim;
-    ASSERT_TRUE(sim.start(238, 5));
+    ASSERT_TRUE(sim.start(238, 5)) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.filePath("stop.Arh");
     QProcess p;
@@ -336,7 +340,7 @@ TEST(E2eCtl, ExitStatus)
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(lastLine(r.err), "НЕТ СВЯЗИ") << qPrintable(r.err);
     Sim silent;
-    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"})) << qPrintable(silent.error());
     for (const char *command : {"identify", "state", "config"}) {
         r = pimctl({"--port", silent.port(), "--timeout", "50", command});
         EXPECT_EQ(r.code, 1) << command;
@@ -362,7 +366,7 @@ TEST(E2eCtl, ExitStatus)
 
     // Replies for another device, twenty times.
     Sim foreign;
-    ASSERT_TRUE(foreign.start(229, 5, {"--fault", "wrong-number"}));
+    ASSERT_TRUE(foreign.start(229, 5, {"--fault", "wrong-number"})) << qPrintable(foreign.error());
     for (const char *command : {"state", "config"}) {
         r = pimctl({"--port", foreign.port(), "--timeout", "50", "--type", "229", "--number", "5", command});
         EXPECT_EQ(r.code, 1) << command;
@@ -408,14 +412,14 @@ TEST(E2eCtl, DecodeGivesWhatTheReadGave)
     QTemporaryDir dir;
     const QString transcript = dir.filePath("t.txt");
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 77, {"--transcript", transcript}));
+    ASSERT_TRUE(sim.start(229, 77, {"--transcript", transcript})) << qPrintable(sim.error());
     const CtlRun state = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "state"});
     ASSERT_EQ(state.code, 0) << qPrintable(state.err);
     const CtlRun config = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "config"});
     ASSERT_EQ(config.code, 0) << qPrintable(config.err);
     const CtlRun arh = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--range", "day"});
     ASSERT_EQ(arh.code, 0) << qPrintable(arh.err);
-    sim.kill();
+    sim.stop();
 
     const QStringList stateReplies = repliesTo(transcript, 1), configReplies = repliesTo(transcript, 5),
                       arhReplies = repliesTo(transcript, 3);
@@ -461,7 +465,7 @@ TEST(E2eCtl, ImitationAndUdp)
     EXPECT_EQ(json(r)["kind"].toInt(), 2);
 
     Sim sim;
-    ASSERT_TRUE(sim.start(225, 31, {"--udp", "0"}));
+    ASSERT_TRUE(sim.start(225, 31, {"--udp", "0"})) << qPrintable(sim.error());
     r = pimctl({"--udp", sim.port(), "--json", "state"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(json(r)["number"].toInt(), 31);

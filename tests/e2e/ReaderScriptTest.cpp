@@ -3,6 +3,7 @@
 // (refused current numbers, dates off by a day, a ring with its newest
 // record in slot 0); the state attempts; the identity set by hand.
 
+#include "support/OneDay.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
@@ -102,9 +103,9 @@ struct Bench {
         moduleFor(type)->arh()->readRecords(ArhDaily).clear();
         moduleFor(type)->arh()->readRecords(ArhHourly).clear();
     }
-    ArchiveReading::Result read(int kind, int item)
+    ArchiveReading::Result read(int kind, int item, const QDate &today = QDate::currentDate())
     {
-        range.choose(item, QDate::currentDate(), kind, CurrentType());
+        range.choose(item, today, kind, CurrentType());
         ArchiveReading reader(road, ui, range);
         reader.setTraceFolder(dir.path());
         return reader.read(kind);
@@ -245,46 +246,48 @@ TEST(ReaderScript, CurrentNumbersOf225TakeTenAttempts)
 
 TEST(ReaderScript, DatesOffByADay)
 {
-    // Every record carries tomorrow's date.
-    const int tomorrow = dateToDayNumber(QDate::currentDate()) + 1;
-    auto answer = [tomorrow](const Tab &req, Tab &reply) {
-        if (req[4] == Q_ArhNo)
-            reply = arhNo(5, 30, false);
-        else if (req[4] == Q_Arhiv)
-            reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
-        else
-            reply = frame(6, req[4]);
-        return true;
-    };
-    // The 229 family asks again; five bad dates in a row end the read.
-    {
-        Bench b(229);
-        b.road.answer = answer;
-        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
-        EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
-        EXPECT_TRUE(r.endedEarly);
-        EXPECT_EQ(r.missing, 8); // the week asked for, none read
-        EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
-        // The archive holds records, a day ahead of the computer: the
-        // device clock is named, not an empty archive.
-        EXPECT_TRUE(r.clockOff);
-        EXPECT_TRUE(r.failed);
-        EXPECT_TRUE(r.status.contains("часы прибора (по его последней записи "
-                                      + shortDateText(QDate::currentDate().addDays(1)) + ")"))
-            << qPrintable(r.status);
-        EXPECT_TRUE(r.status.contains("часами компьютера (" + shortDateText(QDate::currentDate())));
-    }
-    // The older readers count it as missing and go on.
-    {
-        Bench b(228);
-        b.road.answer = answer;
-        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
-        EXPECT_EQ(r.missing, 8);
-        EXPECT_TRUE(r.clockOff);
-        EXPECT_TRUE(b.ui.memo.isEmpty());
-    }
+    pimtest::onOneDay([](const QDate &today) {
+        // Every record carries tomorrow's date (the read plans its days from
+        // the computer's clock).
+        const int tomorrow = dateToDayNumber(today) + 1;
+        auto answer = [tomorrow](const Tab &req, Tab &reply) {
+            if (req[4] == Q_ArhNo)
+                reply = arhNo(5, 30, false);
+            else if (req[4] == Q_Arhiv)
+                reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
+            else
+                reply = frame(6, req[4]);
+            return true;
+        };
+        // The 229 family asks again; five bad dates in a row end the read.
+        {
+            Bench b(229);
+            b.road.answer = answer;
+            const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
+            EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
+            EXPECT_TRUE(r.endedEarly);
+            EXPECT_EQ(r.missing, 8); // the week asked for, none read
+            EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
+            // The archive holds records, a day ahead of the computer: the
+            // device clock is named, not an empty archive.
+            EXPECT_TRUE(r.clockOff);
+            EXPECT_TRUE(r.failed);
+            EXPECT_TRUE(r.status.contains("часы прибора (по его последней записи " + shortDateText(today.addDays(1)) + ")"))
+                << qPrintable(r.status);
+            EXPECT_TRUE(r.status.contains("часами компьютера (" + shortDateText(today)));
+        }
+        // The older readers count it as missing and go on.
+        {
+            Bench b(228);
+            b.road.answer = answer;
+            const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
+            EXPECT_EQ(r.missing, 8);
+            EXPECT_TRUE(r.clockOff);
+            EXPECT_TRUE(b.ui.memo.isEmpty());
+        }
+    });
 }
 
 namespace {
@@ -322,7 +325,7 @@ TEST(ReaderScript, RefusedRecordsAreAskedAgainThenMissing)
         // is missing too, and nothing says it was read.
         {"five in a row", [](int e, int) { return e >= 1 && e <= 5; }, 1, 7, true},
     };
-    for (const Case &c : cases) {
+    for (const Case &c : cases) pimtest::onOneDay([&](const QDate &today) {
         Bench b(229);
         QMap<int, int> attempts; // slot -> requests so far
         QList<int> entryOfSlot;
@@ -341,7 +344,7 @@ TEST(ReaderScript, RefusedRecordsAreAskedAgainThenMissing)
             default: reply = frame(6, req[4]); return true;
             }
         };
-        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
+        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
         EXPECT_EQ(r.records, c.records) << c.what;
         EXPECT_EQ(r.missing, c.missing) << c.what;
         EXPECT_EQ(r.endedEarly, c.early) << c.what;
@@ -358,51 +361,53 @@ TEST(ReaderScript, RefusedRecordsAreAskedAgainThenMissing)
             EXPECT_TRUE(r.status.startsWith("архив прочитан от ")) << qPrintable(r.status);
             EXPECT_EQ(r.status.contains("1 записей отсутствует"), c.missing == 1) << qPrintable(r.status);
         }
-    }
+    });
 }
 
 TEST(ReaderScript, DifferenceAcrossAMissingRecordIsMarked)
 {
     // The hourly archive of 229 over a day, one hour always refused: the
     // difference that spans it covers two hours and is marked, and no other.
-    Bench b(229);
-    b.road.answer = [&](const Tab &req, Tab &reply) {
-        switch (req[4]) {
-        case Q_ArhNo: reply = arhNo(300, 30, false); return true;
-        case Q_Arhiv:
-            reply = plannedRecord(req);
-            if ((req[5] | (req[6] << 8)) == 290)
-                reply = frame(6, Q_Arhiv);
-            return true;
-        default: reply = frame(6, req[4]); return true;
-        }
-    };
-    const ArchiveReading::Result r = b.read(ArhHourlyDiff, ArchiveRange::Day);
-    ASSERT_EQ(r.missing, 1);
-    ArchiveView view(b.ui, b.range);
-    auto tabOf = [](int kind) {
-        for (int t = 0; t < typeInfo(229)->arhTabs.size(); ++t)
-            if (typeInfo(229)->arhTabs[t].kind == kind)
-                return t;
-        return -1;
-    };
-    const ArchiveView::Grid g = view.build(229, tabOf(ArhHourlyDiff));
-    ASSERT_TRUE(g.ok);
-    QList<int> marked;
-    for (int row = 2; row < g.cells.size(); ++row)
-        if (g.gap(row))
-            marked << row;
-    // Slots 299 (row 2) down to 291 (row 10), then 289: the row of 291 spans
-    // the hour of 290.
-    EXPECT_EQ(marked, QList<int>{10});
-    const QStringList csv = ArchiveView::csvLines(229, g);
-    EXPECT_TRUE(csv.first().endsWith(";разрыв"));
-    EXPECT_TRUE(csv.first().startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(csv.first());
-    EXPECT_TRUE(csv[10 - 1].endsWith(";1")) << qPrintable(csv[9]);
-    EXPECT_TRUE(csv[2 - 1].endsWith(";0"));
-    // The cumulative view has no differences to mark.
-    const ArchiveView::Grid cum = view.build(229, tabOf(ArhHourly));
-    EXPECT_FALSE(cum.gaps.contains(true));
+    pimtest::onOneDay([](const QDate &today) {
+        Bench b(229);
+        b.road.answer = [&](const Tab &req, Tab &reply) {
+            switch (req[4]) {
+            case Q_ArhNo: reply = arhNo(300, 30, false); return true;
+            case Q_Arhiv:
+                reply = plannedRecord(req);
+                if ((req[5] | (req[6] << 8)) == 290)
+                    reply = frame(6, Q_Arhiv);
+                return true;
+            default: reply = frame(6, req[4]); return true;
+            }
+        };
+        const ArchiveReading::Result r = b.read(ArhHourlyDiff, ArchiveRange::Day, today);
+        ASSERT_EQ(r.missing, 1);
+        ArchiveView view(b.ui, b.range);
+        auto tabOf = [](int kind) {
+            for (int t = 0; t < typeInfo(229)->arhTabs.size(); ++t)
+                if (typeInfo(229)->arhTabs[t].kind == kind)
+                    return t;
+            return -1;
+        };
+        const ArchiveView::Grid g = view.build(229, tabOf(ArhHourlyDiff));
+        ASSERT_TRUE(g.ok);
+        QList<int> marked;
+        for (int row = 2; row < g.cells.size(); ++row)
+            if (g.gap(row))
+                marked << row;
+        // Slots 299 (row 2) down to 291 (row 10), then 289: the row of 291 spans
+        // the hour of 290.
+        EXPECT_EQ(marked, QList<int>{10});
+        const QStringList csv = ArchiveView::csvLines(229, g);
+        EXPECT_TRUE(csv.first().endsWith(";разрыв"));
+        EXPECT_TRUE(csv.first().startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(csv.first());
+        EXPECT_TRUE(csv[10 - 1].endsWith(";1")) << qPrintable(csv[9]);
+        EXPECT_TRUE(csv[2 - 1].endsWith(";0"));
+        // The cumulative view has no differences to mark.
+        const ArchiveView::Grid cum = view.build(229, tabOf(ArhHourly));
+        EXPECT_FALSE(cum.gaps.contains(true));
+    });
 }
 
 TEST(ReaderScript, TimeLeftFollowsTheMeasuredRate)

@@ -304,12 +304,14 @@ TEST(TerminalMemo, SavedInWindows1251AndReset)
 TEST_F(SerialFixture, EchoFollowedByASlowReply)
 {
     Device229 dev;
+    pimtest::SteppingClock clock;
+    engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
     const QByteArray reply = hex("07 E5 34 12 01 55 78");
     // The echo comes at once, the device takes 400 ms to answer: the echo
     // of a request whose reply carries data is never that reply.
     peer.answer = [&](const QByteArray &req, int) {
-        QTimer::singleShot(400, [&] { peer.write(reply); });
+        clock.after(400, [&] { peer.write(reply); });
         return req;
     };
     Tab io = SQ(Q_State);
@@ -341,6 +343,8 @@ TEST_F(SerialFixture, ReplyRepeatingTheRequestCostsNoExtraWait)
 TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
 {
     Device229 dev;
+    pimtest::SteppingClock clock;
+    engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
     // Every request comes back at once; the device answers 50 ms later. The
     // answer to Q_ArhBegin repeats the request, so echo and reply look the
@@ -350,7 +354,7 @@ TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
         QByteArray reply = req;
         if (quint8(req[4]) == Q_State)
             reply = hex("07 E5 34 12 01 55 78");
-        QTimer::singleShot(50, [this, reply] { peer.write(reply); });
+        clock.after(50, [this, reply] { peer.write(reply); });
         return req;
     };
     Tab io = SQ(Q_State);

@@ -2,20 +2,16 @@
 // over UDP, on a clean line and on a noisy one.
 
 #include "LinkTestSupport.h"
-#include "SimProcess.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
+#include "support/PimSim.h"
 
 #include <gtest/gtest.h>
 
 using namespace pim;
-using pimtest::SimProcess;
+using pimtest::PimSim;
 
 namespace {
-
-#define REQUIRE_SIM()                                                  \
-    if (!SimProcess::available())                                      \
-    GTEST_SKIP() << "pimsim not built in " << qPrintable(SimProcess::binary())
 
 // Identifies the device; true when type and number came back.
 bool identify(ExchangeEngine &e, int &type, int &number)
@@ -43,10 +39,9 @@ bool readState(ExchangeEngine &e, int type)
 
 TEST(Sim, SerialIdentityAndState)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("4660")}));
+    PimSim sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("4660")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(300);
@@ -64,16 +59,15 @@ TEST(Sim, SerialIdentityAndState)
 
 TEST(Sim, NoisyLineTwoHundredStateReads)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     const QStringList args{QStringLiteral("--type"), QStringLiteral("236"), QStringLiteral("--number"), QStringLiteral("77"),
                      QStringLiteral("--seed"), QStringLiteral("7"),
                      QStringLiteral("--fault"), QStringLiteral("junk=0.2"),
                      QStringLiteral("--fault"), QStringLiteral("echo=0.1"),
                      QStringLiteral("--fault"), QStringLiteral("split=0.2"),
                      QStringLiteral("--split-gap"), QStringLiteral("20")};
-    ASSERT_TRUE(sim.start(args));
+    ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(100);
@@ -93,11 +87,10 @@ TEST(Sim, NoisyLineTwoHundredStateReads)
 
 TEST(Sim, UdpIdentityAndState)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("228"), QStringLiteral("--number"), QStringLiteral("321"),
-                           QStringLiteral("--udp"), QStringLiteral("0")}));
+                           QStringLiteral("--udp"), QStringLiteral("0")})) << qPrintable(sim.error());
     ASSERT_GT(sim.udpPort(), 0) << qPrintable(sim.firstLine());
     ExchangeEngine engine;
     engine.setNetworkActive(true);
@@ -117,11 +110,10 @@ TEST(Sim, UdpIdentityAndState)
 
 TEST(Sim, SilentReplyIsRetried)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("5"),
-                           QStringLiteral("--fault"), QStringLiteral("silence@1,2")}));
+                           QStringLiteral("--fault"), QStringLiteral("silence@1,2")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(100);

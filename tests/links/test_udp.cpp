@@ -6,7 +6,6 @@
 #include "links/ExchangeEngine.h"
 
 #include <QNetworkDatagram>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -159,19 +158,18 @@ TEST(Udp, SlowConverterSpareAnswerIsNotTheNextReply)
     // twice and is answered twice; the spare answer to one request comes
     // after the next request went out.
     Converter conv;
-    QElapsedTimer clock;
-    clock.start();
+    pimtest::SteppingClock clock;
     qint64 busyUntil = 0;
     conv.answer = nullptr;
     conv.onRequest = [&](const QNetworkDatagram &d) {
-        busyUntil = qMax(busyUntil, clock.elapsed()) + 150;
+        busyUntil = qMax(busyUntil, clock.now()) + 150;
         const QByteArray reply = QByteArray("R") + d.data();
         const QHostAddress to = d.senderAddress();
         const quint16 port = quint16(d.senderPort());
-        QTimer::singleShot(int(busyUntil - clock.elapsed()), &conv.sock,
-                           [&conv, reply, to, port] { conv.sock.writeDatagram(reply, to, port); });
+        clock.after(busyUntil - clock.now(), [&conv, reply, to, port] { conv.sock.writeDatagram(reply, to, port); });
     };
     ExchangeEngine engine;
+    engine.setWaiter(&clock);
     engine.setNetworkActive(true);
     engine.setNetworkAddress(QStringLiteral("127.0.0.1"), conv.port());
     for (int rec = 0; rec < 3; ++rec) {

@@ -3,6 +3,7 @@
 // layer only.
 
 #include "SimClient.h"
+#include "support/PimSim.h"
 
 #include "base/Dates.h"
 #include "base/SimulatorPorts.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace simtest;
+using pimtest::PimSim;
 using pim::Tab;
 
 namespace {
@@ -35,12 +37,11 @@ protected:
     void start(const QStringList &args)
     {
         ensureApp();
-        QString error;
-        ASSERT_TRUE(sim.start(args, &error)) << error.toStdString();
+        ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
         ASSERT_TRUE(sim.firstLine().startsWith(QLatin1Char('/'))) << sim.firstLine().toStdString();
         ASSERT_TRUE(port.open(sim.firstLine())) << sim.firstLine().toStdString();
     }
-    SimProcess sim;
+    PimSim sim;
     PtyClient port;
 };
 
@@ -83,13 +84,11 @@ TEST(SimOnUdp, EveryTypeAnswersAStateReplyThatPassesTheCheck)
     ensureApp();
     for (int type : pim::ServedTypes()) {
         SCOPED_TRACE(type);
-        SimProcess sim;
-        QString error;
+        PimSim sim;
         ASSERT_TRUE(sim.start({QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--type"),
-                               QString::number(type), QStringLiteral("--number"), QStringLiteral("7")},
-                              &error))
-            << error.toStdString();
-        const quint16 udpPort = udpPortOf(sim.firstLine());
+                               QString::number(type), QStringLiteral("--number"), QStringLiteral("7")}))
+            << qPrintable(sim.error());
+        const quint16 udpPort = sim.udpPort();
         ASSERT_NE(udpPort, 0) << sim.firstLine().toStdString();
         UdpClient client;
         ASSERT_TRUE(client.open(udpPort));
@@ -104,7 +103,8 @@ TEST(SimOnUdp, EveryTypeAnswersAStateReplyThatPassesTheCheck)
 
 TEST_F(SimOnPty, FullDailyRingReadStepsBackOneDayPerSlotAndWraps)
 {
-    start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("1")});
+    start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("1"),
+           QStringLiteral("--clock"), QStringLiteral("2025-06-15 10:30")});
     const pim::Identity id{229, 1};
     ASSERT_EQ(port.exchange(pim::SQ(id, pim::Q_NoTu)), kIdentityReply229);
     const Tab no = port.exchange(pim::SQ(id, pim::Q_ArhNo));
@@ -116,7 +116,7 @@ TEST_F(SimOnPty, FullDailyRingReadStepsBackOneDayPerSlotAndWraps)
     ASSERT_EQ(port.exchange(pim::SQ(id, pim::Q_ArhBegin)).size(), 6);
 
     // Newest first: current, current-1 .. 0, then 61 down to current+1.
-    const int today = pim::dateToDayNumber(QDate::currentDate());
+    const int today = pim::dateToDayNumber(QDate(2025, 6, 15));
     QList<int> order;
     for (int k = 0; k < 62; ++k) {
         const int slot = current - k >= 0 ? current - k : current - k + 62;
@@ -217,12 +217,10 @@ TEST(SimFaults, EachFaultKindAppearsWhenAskedFor)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
-        SimProcess sim;
-        QString error;
+        PimSim sim;
         ASSERT_TRUE(sim.start({QStringLiteral("--fault"), QStringLiteral("%1@2").arg(QLatin1String(c.kind)),
-                               QStringLiteral("--split-gap"), QStringLiteral("120")},
-                              &error))
-            << error.toStdString();
+                               QStringLiteral("--split-gap"), QStringLiteral("120")}))
+            << qPrintable(sim.error());
         PtyClient port;
         ASSERT_TRUE(port.open(sim.firstLine()));
         port.write(request.bytes());
@@ -239,21 +237,19 @@ TEST(SimFaults, EachFaultKindAppearsWhenAskedFor)
 TEST(SimFaults, ProbabilityStrikesSomeRepliesAndDelayHoldsEveryReply)
 {
     ensureApp();
-    SimProcess sim;
-    QString error;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--seed"), QStringLiteral("3"),
-                           QStringLiteral("--fault"), QStringLiteral("bad-checksum=0.5")},
-                          &error));
+                           QStringLiteral("--fault"), QStringLiteral("bad-checksum=0.5")})) << qPrintable(sim.error());
     UdpClient client;
-    ASSERT_TRUE(client.open(udpPortOf(sim.firstLine())));
+    ASSERT_TRUE(client.open(sim.udpPort()));
     int bad = 0;
     for (int k = 0; k < 40; ++k)
         bad += pim::TestCS(client.exchange(pim::IdentityTemplate())) ? 0 : 1;
     EXPECT_GT(bad, 5);
     EXPECT_LT(bad, 35);
 
-    SimProcess slow;
-    ASSERT_TRUE(slow.start({QStringLiteral("--delay"), QStringLiteral("300")}, &error));
+    PimSim slow;
+    ASSERT_TRUE(slow.start({QStringLiteral("--delay"), QStringLiteral("300")})) << qPrintable(slow.error());
     PtyClient port;
     ASSERT_TRUE(port.open(slow.firstLine()));
     QElapsedTimer t;
@@ -274,17 +270,20 @@ TEST_F(SimOnPty, PacesRepliesAtTheLineRate)
 
 TEST_F(SimOnPty, RequestsSplitOrAfterNoiseAreAssembledAndAPausedOneIsGivenUp)
 {
-    start({QStringLiteral("--frame-gap"), QStringLiteral("200")});
+    // Pieces a few milliseconds apart are far inside the default gap of a
+    // second however slow the machine; a quiet spell longer than the gap is
+    // sure to exceed it.
+    start({});
     const QByteArray req = pim::SQ(pim::Identity{229, 1}, pim::Q_NoTu).bytes();
     port.write(QByteArray::fromHex("00ff03") + req.left(2));
-    QThread::msleep(50);
+    QThread::msleep(20);
     port.write(req.mid(2, 2));
-    QThread::msleep(50);
+    QThread::msleep(20);
     port.write(req.mid(4));
     EXPECT_EQ(port.readFrame(), kIdentityReply229);
 
     port.write(req.left(3));
-    EXPECT_TRUE(port.readAllQuiet(400).isEmpty()); // the gap abandons the half frame
+    EXPECT_TRUE(port.readAllQuiet(1300).isEmpty()); // the gap abandons the half frame
     port.write(req);
     EXPECT_EQ(port.readFrame(), kIdentityReply229);
 }
@@ -358,18 +357,19 @@ TEST(SimCommandLine, HelpDocumentsTheOptionsAndBadOptionsAreRefused)
 {
     ensureApp();
     QProcess help;
-    help.start(pimsimPath(), {QStringLiteral("--help")});
+    help.start(PimSim::binary(), {QStringLiteral("--help")});
     ASSERT_TRUE(help.waitForFinished(5000));
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
     for (const char *word : {"--type", "--number", "--udp", "--modem", "--baud", "--seed", "--state", "--transcript",
-                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number"})
+                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number",
+                             "--clock", "--clock-stopped"})
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 
     for (const QStringList &bad : {QStringList{QStringLiteral("--type"), QStringLiteral("226")},
                                    QStringList{QStringLiteral("--number"), QStringLiteral("0")},
                                    QStringList{QStringLiteral("--fault"), QStringLiteral("gremlins")}}) {
         QProcess p;
-        p.start(pimsimPath(), bad);
+        p.start(PimSim::binary(), bad);
         ASSERT_TRUE(p.waitForFinished(5000));
         EXPECT_NE(p.exitCode(), 0) << bad.join(QLatin1Char(' ')).toStdString();
         EXPECT_FALSE(p.readAllStandardError().isEmpty());

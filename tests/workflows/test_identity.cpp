@@ -2,7 +2,7 @@
 // cut and its refusal, the fields it fills, and a run against the simulator.
 
 #include "../links/LinkTestSupport.h"
-#include "../links/SimProcess.h"
+#include "support/PimSim.h"
 #include "links/ExchangeEngine.h"
 #include "workflows/Identity.h"
 #include "workflows/StatusLine.h"
@@ -180,12 +180,10 @@ TEST_F(IdentityFixture, RefusedWhileAnotherCommandWaits)
 
 TEST(IdentitySim, OverThePseudoTerminal)
 {
-    if (!pimtest::SimProcess::available())
-        GTEST_SKIP() << "pimsim not built";
     pimtest::app();
     ResetIdentity();
-    pimtest::SimProcess sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("237"), QStringLiteral("--number"), QStringLiteral("31000")}));
+    pimtest::PimSim sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("237"), QStringLiteral("--number"), QStringLiteral("31000")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     StatusLine status;

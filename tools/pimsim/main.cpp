@@ -20,6 +20,7 @@
 #include <QUdpSocket>
 
 #include <csignal>
+#include <functional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -107,6 +108,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption optDays(QStringLiteral("archive-days"), QStringLiteral("Days of archive history up to today (default: the daily ring + 10, so the ring has wrapped)."), QStringLiteral("D"));
     const QCommandLineOption optStart(QStringLiteral("archive-start"), QStringLiteral("First archive day, YYYY-MM-DD (instead of --archive-days)."), QStringLiteral("DATE"));
     const QCommandLineOption optClock(QStringLiteral("clock"), QStringLiteral("Device clock at start, \"YYYY-MM-DD hh:mm[:ss]\" (default: the computer's)."), QStringLiteral("TIME"));
+    const QCommandLineOption optClockStopped(QStringLiteral("clock-stopped"), QStringLiteral("The device clock stands still at --clock (or at the start) instead of running, so every reading repeats exactly."));
     const QCommandLineOption optJumper(QStringLiteral("jumper"), QStringLiteral("Service jumper: closed (default) or open."), QStringLiteral("STATE"), QStringLiteral("closed"));
     const QCommandLineOption optPassword(QStringLiteral("password-mismatch"), QStringLiteral("Refuse writes as with a wrong password (status 2)."));
     const QCommandLineOption optFault(QStringLiteral("fault"), QStringLiteral("Inject a line fault (see above); repeatable."), QStringLiteral("FAULT"));
@@ -120,7 +122,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption optDialMs(QStringLiteral("modem-dial-ms"), QStringLiteral("Time from ATD to its result, ms (default 300)."), QStringLiteral("MS"), QStringLiteral("300"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
     for (const auto *o : {&optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
-                          &optDays, &optStart, &optClock, &optJumper, &optPassword, &optFault, &optSplitGap,
+                          &optDays, &optStart, &optClock, &optClockStopped, &optJumper, &optPassword, &optFault, &optSplitGap,
                           &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult,
                           &optDialMs, &optGuardMs})
         p.addOption(*o);
@@ -151,6 +153,7 @@ int main(int argc, char *argv[])
         if (!dopt.archiveStart.isValid())
             die(QStringLiteral("--archive-start must be YYYY-MM-DD"));
     }
+    QDateTime clockAt = QDateTime::currentDateTime();
     if (p.isSet(optClock)) {
         QDateTime t = QDateTime::fromString(p.value(optClock), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         if (!t.isValid())
@@ -158,6 +161,14 @@ int main(int argc, char *argv[])
         if (!t.isValid())
             die(QStringLiteral("--clock must be \"YYYY-MM-DD hh:mm[:ss]\""));
         dopt.clockOffsetSecs = QDateTime::currentDateTime().secsTo(t);
+        clockAt = t;
+    }
+    // A stopped clock is the computer's clock standing at the device time,
+    // so no sub-second remainder of the start creeps into the readings.
+    std::function<QDateTime()> systemNow;
+    if (p.isSet(optClockStopped)) {
+        dopt.clockOffsetSecs = 0;
+        systemNow = [clockAt] { return clockAt; };
     }
     const QString jumper = p.value(optJumper).toLower();
     if (jumper != QLatin1String("open") && jumper != QLatin1String("closed"))
@@ -192,7 +203,7 @@ int main(int argc, char *argv[])
     if (baud > 0)
         mopt.connectText = QStringLiteral("CONNECT %1").arg(baud);
 
-    SimDevice device(dopt);
+    SimDevice device(dopt, systemNow);
 
     const QString statePath = p.value(optState);
     if (!statePath.isEmpty()) {
