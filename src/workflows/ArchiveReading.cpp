@@ -223,6 +223,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
 {
     Result none;
     none.kind = kind;
+    m_stopAsked = false;
     RoadCommand command(m_road);
     if (!command) {
         m_ui.statusFail(m_road.busyText());
@@ -251,7 +252,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     run.kind = kind;
     run.result.kind = kind;
     run.result.ran = true;
-    m_reading = true;
+    m_reading = !m_stopAsked;
     m_ui.readingChanged(true);
 
     traceStart(traits, run);
@@ -261,7 +262,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
         Tab id = SQNoTu();
         m_road.exchange(id); // only wakes the device; the outcome does not matter
     }
-    if (currentNumbers(traits, run)) {
+    if (m_reading && currentNumbers(traits, run)) {
         const bool daily = arhKindIsDaily(kind);
         bool go = true;
         if (traits.beginEnd) {
@@ -281,8 +282,14 @@ ArchiveReading::Result ArchiveReading::read(int kind)
                 m_range.setTolerance(ArchiveRange::kAllRecordsTolerance);
             run.planned = QDateTime::currentDateTime();
             codec->PlanArh(kind, daily ? run.daily : run.hourly, run.planned);
-            if (loop(traits, run, daily))
+            if (loop(traits, run, daily)) {
                 finish(traits, run);
+            } else if (run.result.stopped && traits.beginEnd) {
+                // Stopped before any record came: the read opened on the
+                // device is closed all the same.
+                Tab end = SQ(Q_ArhEnd);
+                m_road.exchange(end);
+            }
         }
     }
     m_reading = false;
@@ -471,6 +478,10 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         ArhRec rec;
         bool refused = true;
         if (!askRecord(traits, run, entry, daily, io, rec, refused)) {
+            if (!m_reading) {
+                run.result.stopped = true;
+                break;
+            }
             fail(run, kNoLink);
             run.result.linkLost = true;
             m_ui.progressRemove();
@@ -540,9 +551,11 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
 
     if (result.isEmpty()) {
         m_ui.progressRemove();
-        if (run.misdated)
+        if (run.misdated && !run.result.stopped)
             clockCheck(traits, run, daily);
-        if (!run.result.clockOff) {
+        if (run.result.stopped) {
+            progress(run, Format(QStringLiteral("чтение прервано: прочитано %d записей"), {0}));
+        } else if (!run.result.clockOff) {
             if (run.result.endedEarly)
                 fail(run, endedEarlyText(run.result, 0, QString()));
             else
