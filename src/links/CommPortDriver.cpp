@@ -259,7 +259,7 @@ int TCommPortDriver::WriteBytes(const char *data, int count, int timeoutMs)
         if (left < 0)
             break;
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return written;
@@ -299,7 +299,7 @@ int TCommPortDriver::ReadBytes(char *buffer, int count)
             break;
         // Woken by the port's readyRead; otherwise the time-out runs out.
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return got;

@@ -69,12 +69,31 @@ void ExchangeEngine::endCommand()
     if (m_commandDepth <= 0)
         return;
     --m_commandDepth;
+    // A stop that came after the command's last exchange ends with it.
+    if (m_commandDepth == 0 && m_abort && !m_exchanging)
+        aborted();
     QList<int> &depths = m_commandWaitDepths;
     if (!depths.isEmpty())
         depths.removeLast();
 }
 
 // ---------------------------------------------------------------- route
+
+void ExchangeEngine::abort()
+{
+    if (!m_exchanging && m_commandDepth == 0)
+        return;
+    m_abort = true;
+    waiter().interrupt();
+}
+
+bool ExchangeEngine::aborted()
+{
+    m_abort = false;
+    waiter().clearInterrupt();
+    m_lastError = QStringLiteral("прервано");
+    return false;
+}
 
 bool ExchangeEngine::Exchange(const Tab &request, Tab &reply)
 {
@@ -90,6 +109,19 @@ bool ExchangeEngine::Exchange(const Tab &request, Tab &reply)
         ~Busy() { b = false; }
     } busy(m_exchanging);
 
+    if (m_abort)
+        return aborted();
+    Tab r;
+    const bool ok = route(request, r);
+    if (m_abort)
+        return aborted(); // a reply that came as the stop did is not taken
+    if (ok)
+        reply = r;
+    return ok;
+}
+
+bool ExchangeEngine::route(const Tab &request, Tab &reply)
+{
     if (m_replayMode) {
         if (!m_replay) {
             m_lastError = QStringLiteral("нет архива для ответа");
@@ -251,7 +283,7 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
     const bool replyDiffers = replyDiffersFromRequest(request);
     QByteArray r;
     bool ok = false;
-    for (int attempt = 1; attempt <= kSerialAttempts; ++attempt) {
+    for (int attempt = 1; attempt <= kSerialAttempts && !waiter().interrupted(); ++attempt) {
         m_lastAttempts = attempt;
         trace(QStringLiteral("ЗАПРОС=") + TabToDecBar(request), true);
         const int written = m_port->SendData(req);
@@ -333,7 +365,7 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
     };
     bool ok = false;
     int sends = 0;
-    for (int i = 0; i < kUdpAttempts; ++i) {
+    for (int i = 0; i < kUdpAttempts && !waiter().interrupted(); ++i) {
         m_lastAttempts = i + 1;
         Pause(1);
         if (i == 0) {

@@ -76,6 +76,11 @@ public:
     bool Exchange(const Tab &request, Tab &reply);
     // Waits with events handled; in replay mode only handles what is pending.
     void Pause(int ms);
+    // The operator's stop (a signal to pimctl): the exchange in progress
+    // ends at once and fails with lastError() "прервано"; between two
+    // exchanges of a command the next one does. Outside a command it does
+    // nothing. Later exchanges run as usual (an archive read still closes).
+    void abort();
 
     // Reads one frame from the port into r: the length byte, then the rest.
     // `received` gets how many bytes of r really arrived (r is zero-filled
@@ -107,6 +112,8 @@ public:
     static bool replyDiffersFromRequest(const Tab &request);
 
 private:
+    bool route(const Tab &request, Tab &reply);
+    bool aborted();
     bool serialExchange(const Tab &request, Tab &reply);
     bool udpExchange(const Tab &request, Tab &reply);
     void trace(const QString &text, bool onlyVisible);
@@ -124,6 +131,7 @@ private:
     QString m_netHost;
     int m_netPort = 5001;
     bool m_exchanging = false;
+    bool m_abort = false;
     int m_commandDepth = 0;
     // The wait depth at which each running command began: a command begun
     // deeper than the one running was started by an event handled during

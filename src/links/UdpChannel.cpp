@@ -69,7 +69,7 @@ bool UdpChannel::resolve(int lookupTimeoutMs)
     const qint64 deadline = waiter().now() + lookupTimeoutMs;
     while (!done) {
         const qint64 left = deadline - waiter().now();
-        if (left <= 0)
+        if (left <= 0 || waiter().interrupted())
             break;
         waiter().wait(int(left));
     }
@@ -142,7 +142,7 @@ bool UdpChannel::receive(QByteArray &payload, int ms)
         if (takeOne(payload))
             return true;
         const qint64 left = deadline - waiter().now();
-        if (left <= 0)
+        if (left <= 0 || waiter().interrupted())
             return false;
         waiter().wait(int(left));
     }

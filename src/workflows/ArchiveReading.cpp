@@ -212,6 +212,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
 {
     Result none;
     none.kind = kind;
+    m_stopAsked = false;
     RoadCommand command(m_road);
     if (!command) {
         m_ui.statusFail(m_road.busyText());
@@ -240,7 +241,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     run.kind = kind;
     run.result.kind = kind;
     run.result.ran = true;
-    m_reading = true;
+    m_reading = !m_stopAsked;
     m_ui.readingChanged(true);
 
     traceStart(traits, run);
@@ -250,7 +251,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
         Tab id = SQNoTu();
         m_road.exchange(id); // only wakes the device; the outcome does not matter
     }
-    if (currentNumbers(traits, run)) {
+    if (m_reading && currentNumbers(traits, run)) {
         const bool daily = arhKindIsDaily(kind);
         bool go = true;
         if (traits.beginEnd) {
@@ -269,8 +270,14 @@ ArchiveReading::Result ArchiveReading::read(int kind)
             else if (m_range.allRecords())
                 m_range.setTolerance(ArchiveRange::kAllRecordsTolerance);
             codec->PlanArh(kind, daily ? run.daily : run.hourly);
-            if (loop(traits, run, daily))
+            if (loop(traits, run, daily)) {
                 finish(traits, run);
+            } else if (run.result.stopped && traits.beginEnd) {
+                // Stopped before any record came: the read opened on the
+                // device is closed all the same.
+                Tab end = SQ(Q_ArhEnd);
+                m_road.exchange(end);
+            }
         }
     }
     m_reading = false;
@@ -414,6 +421,10 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         if (traits.family)
             trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
         if (!m_road.exchange(io)) {
+            if (!m_reading) {
+                run.result.stopped = true;
+                break;
+            }
             fail(run, kNoLink);
             run.result.linkLost = true;
             m_ui.progressRemove();

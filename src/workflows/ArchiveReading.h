@@ -49,8 +49,15 @@ public:
 
     // The read command for the archive kind of the selected tab (0..3).
     Result read(int kind);
-    // "стоп": the running reader leaves its loop before the next request.
-    void stop() { m_reading = false; }
+    // "стоп": the running reader leaves its loop before the next request
+    // (also when it comes while the identity is still being asked); a
+    // record request that fails after it (the exchange was ended with it)
+    // ends the loop as the stop, not as a lost link.
+    void stop()
+    {
+        m_reading = false;
+        m_stopAsked = true;
+    }
     bool reading() const { return m_reading; }
 
     // The reply to Q_ArhNo checked like any reply: length byte and real
@@ -81,6 +88,7 @@ private:
     QString m_traceFolder;
     std::function<double()> m_random;
     bool m_reading = false;
+    bool m_stopAsked = false;
 };
 
 } // namespace pim

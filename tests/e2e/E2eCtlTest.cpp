@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -60,6 +61,34 @@ QStringList repliesTo(const QString &transcript, int code)
             replies << bytes.join(QLatin1Char(' '));
     }
     return replies;
+}
+
+// Reads a running pimctl's stderr until `marker` shows; what came so far.
+QByteArray stderrUntil(QProcess &p, const QByteArray &marker)
+{
+    QByteArray err;
+    p.setReadChannel(QProcess::StandardError);
+    while (!err.contains(marker) && p.waitForReadyRead(30000))
+        err += p.readAllStandardError();
+    return err;
+}
+
+// The request codes a pimsim transcript holds, in order.
+QList<int> requestCodes(const QString &transcript)
+{
+    QFile f(transcript);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<int> codes;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        const int at = int(line.indexOf(QStringLiteral(" > ")));
+        if (at < 0)
+            continue;
+        const QStringList bytes = line.mid(at + 3).trimmed().split(QLatin1Char(' '));
+        if (bytes.size() > 4)
+            codes << bytes[4].toInt(nullptr, 16);
+    }
+    return codes;
 }
 
 QStringList strings(const QJsonValue &v)
@@ -242,7 +271,7 @@ TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
 TEST(E2eCtl, InterruptIsStop)
 {
     // Ctrl+C during a long read ends it between two requests: what was read
-    // is printed and saved, and the read counts as done.
+    // is printed and saved, and the exit status says the run was stopped.
     Sim sim;
     ASSERT_TRUE(sim.start(238, 5)) << qPrintable(sim.error());
     QTemporaryDir dir;
@@ -251,21 +280,78 @@ TEST(E2eCtl, InterruptIsStop)
     p.setWorkingDirectory(dir.path());
     p.start(binDir() + "/pimctl", {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--out", arh});
     ASSERT_TRUE(p.waitForStarted(5000));
-    p.setReadChannel(QProcess::StandardError);
-    QByteArray err;
-    while (!err.contains("чтение архива. Ждите") && p.waitForReadyRead(10000))
-        err += p.readAllStandardError();
+    // The first progress line comes with the first record read.
+    QByteArray err = stderrUntil(p, "архив: ");
     ASSERT_TRUE(err.contains("чтение архива. Ждите")) << err.constData();
+    ASSERT_TRUE(err.contains("архив: ")) << err.constData();
     ::kill(pid_t(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(10000));
+    ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
     const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    EXPECT_EQ(o["error"].toString(), "чтение прервано");
     const int rows = int(o["rows"].toArray().size());
     EXPECT_GE(rows, 1);
     EXPECT_LT(rows, pim::typeInfo(238)->dailyEntries);
     EXPECT_TRUE(o["status"].toString().startsWith("архив прочитан от ")) << qPrintable(o["status"].toString());
     EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
+}
+
+TEST(E2eCtl, SignalEndsAnyWait)
+{
+    // SIGTERM while the identity waits for a device that never answers,
+    // with a time-out far longer than the test's own: the wait ends at once.
+    Sim silent;
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    QTemporaryDir dir;
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(binDir() + "/pimctl", {"--port", silent.port(), "--timeout", "600000", "--json", "state"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err = stderrUntil(p, "определение");
+    ASSERT_TRUE(err.contains("определение")) << err.constData();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 143) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    EXPECT_EQ(o["error"].toString(), "чтение прервано");
+    EXPECT_TRUE(o.contains("status"));
+}
+
+TEST(E2eCtl, InterruptDuringARecordWaitClosesTheRead)
+{
+    // A record request stays unanswered under a long time-out; Ctrl+C ends
+    // its wait, the read is closed on the device with Q_ArhEnd and what was
+    // read before is saved.
+    QTemporaryDir dir;
+    const QString transcript = dir.filePath("t.txt"), arh = dir.filePath("part.Arh");
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 12, {"--fault", "silence@9", "--transcript", transcript}));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(binDir() + "/pimctl",
+            {"--port", sim.port(), "--timeout", "600000", "--json", "archive", "--kind", "daily", "--out", arh});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err = stderrUntil(p, "архив: ");
+    ASSERT_TRUE(err.contains("архив: ")) << err.constData();
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const int rows = int(o["rows"].toArray().size());
+    EXPECT_GE(rows, 1);
+    EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
+    sim.stop();
+    const QList<int> codes = requestCodes(transcript);
+    ASSERT_FALSE(codes.isEmpty());
+    EXPECT_EQ(codes.last(), pim::Q_ArhEnd);
 }
 
 TEST(E2eCtl, ExitStatus)
@@ -309,6 +395,16 @@ TEST(E2eCtl, ExitStatus)
         {"load", "a.Arh"},
         {"load", "--type", "128", "a.Arh"}, // no archives
         {"load", "--type", "229"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--from", "2026-01-02", "--to", "2026-01-01"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--from", "2026-01-01", "--to", "2999-01-01"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", "x.Arh", "--csv", "x.Arh"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", "x.Arh", "--csv", "./x.txt"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", ""},
+        {"--imitation", "229", "archive", "--kind", "daily", "--csv", ""},
+        {"--imitation", "128", "archive", "--kind", "daily"},                     // no archives
+        {"--type", "128", "--number", "5", "--port", "/dev/null", "archive", "--kind", "daily"},
+        {"--imitation", "229", "state", "--baud", "fast"},                        // a global option after the command
+        {"frame", "--type", "229", "--number", "70000", "--code", "1"},
     };
     for (const QStringList &args : usage) {
         const CtlRun r = pimctl(args);
@@ -339,9 +435,10 @@ TEST(E2eCtl, ExitStatus)
     r = pimctl({"load", "--type", "229", "/nonexistent/a.Arh"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(lastLine(r.err).startsWith("файл /nonexistent/a.Arh: ")) << qPrintable(r.err);
+    // A type without archives is a usage error that names the type.
     r = pimctl({"--imitation", "128", "archive", "--kind", "daily"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(lastLine(r.err), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128")) << qPrintable(r.err);
 
     // Replies for another device, twenty times.
     Sim foreign;
@@ -451,4 +548,118 @@ TEST(E2eCtl, ImitationAndUdp)
     r = pimctl({"--udp", sim.port(), "--json", "archive", "--kind", "daily", "--range", "day"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(json(r)["rows"].toArray().size(), 2);
+}
+
+TEST(E2eCtl, CommandLineForms)
+{
+    // The version, and each command's own help beside the whole list.
+    CtlRun r = pimctl({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("pimctl ")) << r.out.constData();
+    r = pimctl({"archive", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("usage: pimctl [global options] archive --kind")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("--csv FILE"));
+    EXPECT_TRUE(r.out.contains("--port PATH"));
+    r = pimctl({"state", "-h"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("usage: pimctl [global options] state\n")) << r.out.constData();
+
+    // Global options after the command, or on both sides of it.
+    r = pimctl({"state", "--imitation", "229", "--json"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["type"].toInt(), 229);
+    r = pimctl({"--json", "archive", "--kind", "daily", "--imitation", "234", "--range", "day"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["type"].toInt(), 234);
+
+    // Hex bytes as people type them: either case, with or without the
+    // leading zero, a 0x, or one run of pairs.
+    for (const QStringList &bytes : {QStringList{"06", "E5", "34", "12", "00", "CF"}, {"6", "e5", "34", "12", "0", "cf"},
+                                     {"0x06", "0xE5", "0x34", "0x12", "0x0", "0xcf"}, {"06e5341200CF"}, {"06,E5,34,12,0,CF"}}) {
+        r = pimctl(QStringList{"--json", "decode", "identity"} + bytes);
+        EXPECT_EQ(r.code, 0) << qPrintable(bytes.join(' ')) << qPrintable(r.err);
+        EXPECT_EQ(json(r)["type"].toInt(), 229) << qPrintable(bytes.join(' '));
+        EXPECT_EQ(json(r)["number"].toInt(), 0x1234) << qPrintable(bytes.join(' '));
+    }
+    r = pimctl({"frame", "--type", "238", "--number", "4660", "--code", "3", "--data", "5", "80"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.trimmed(), "08 EE 34 12 03 05 80 3C");
+    for (const char *bad : {"6E5", "0x", "1G"}) {
+        r = pimctl({"decode", "identity", "06", bad});
+        EXPECT_EQ(r.code, 2) << bad;
+    }
+
+    // Progress lines on stderr, none with --quiet; the status texts stay.
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 8));
+    QTemporaryDir dir;
+    for (bool quiet : {false, true}) {
+        QStringList args = {"--port", sim.port(), "archive", "--kind", "hourly", "--range", "day"};
+        if (quiet)
+            args << "--quiet";
+        r = pimctlIn(dir.path(), args);
+        EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+        EXPECT_EQ(r.err.contains(QRegularExpression("\\nархив: 1 из 48 записей, прошло \\d+:\\d\\d")), !quiet)
+            << qPrintable(r.err);
+        EXPECT_TRUE(lastLine(r.err).startsWith("архив прочитан от ")) << qPrintable(r.err);
+    }
+}
+
+TEST(E2eCtl, FailuresInJsonAndOnStderr)
+{
+    // A port that cannot be opened is named as the program names it; with
+    // --json the failure is on stdout too.
+    CtlRun r = pimctl({"--port", "/dev/pim-no-such-port", "--json", "state"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("/dev/pim-no-such-port занят (отсутсвует)")) << qPrintable(r.err);
+    EXPECT_EQ(lastLine(r.err), "НЕТ СВЯЗИ");
+    EXPECT_EQ(json(r)["error"].toString(), "/dev/pim-no-such-port занят (отсутсвует)");
+    EXPECT_EQ(json(r)["status"].toString(), "НЕТ СВЯЗИ");
+
+    Sim silent;
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    r = pimctl({"--port", silent.port(), "--timeout", "50", "--json", "config"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(json(r)["error"].toString(), "НЕТ СВЯЗИ");
+    EXPECT_EQ(json(r)["status"].toString(), "НЕТ СВЯЗИ");
+
+    // A converter name that does not resolve is named.
+    r = pimctl({"--udp", "pim-no-such-host.invalid:5001", "--json", "state"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("pim-no-such-host.invalid")) << qPrintable(r.err);
+    EXPECT_TRUE(json(r)["error"].toString().contains("pim-no-such-host.invalid"));
+
+    // A result that cannot be written is a failure, not a success.
+    for (const QStringList &args : {QStringList{"--json", "--imitation", "229", "state"},
+                                    QStringList{"frame", "--type", "229", "--number", "1", "--code", "1"},
+                                    QStringList{"--help"}}) {
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(binDir() + "/pimctl", args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(p.readAllStandardError().contains("stdout")) << qPrintable(args.join(' '));
+    }
+}
+
+TEST(E2eCtl, IdentifyAsksTheDeviceAndChecksTheGivenIdentity)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 4660));
+    CtlRun r = pimctl({"--port", sim.port(), "--type", "229", "--number", "4660", "--json", "identify"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["number"].toInt(), 4660);
+    struct Case {
+        const char *type, *number, *text;
+    } cases[] = {
+        {"238", "4660", "ответило устройство ПИМ-229 № 4660, а задано ПИМ-238 № 4660"},
+        {"229", "5", "ответило устройство ПИМ-229 № 4660, а задано ПИМ-229 № 5"},
+    };
+    for (const Case &c : cases) {
+        r = pimctl({"--port", sim.port(), "--type", c.type, "--number", c.number, "identify"});
+        EXPECT_EQ(r.code, 1) << c.type << " " << c.number;
+        EXPECT_EQ(lastLine(r.err), QString::fromUtf8(c.text)) << qPrintable(r.err);
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }
