@@ -191,26 +191,28 @@ TEST_P(Family, DailyWeek)
 TEST_P(Family, HourlyDay)
 {
     const int type = GetParam();
-    Sim sim;
-    ASSERT_TRUE(sim.start(type, 321)) << qPrintable(sim.error());
-    Bench b(sim);
-    ASSERT_TRUE(b.identify());
-    QTemporaryDir traces;
-    const int hourBefore = QTime::currentTime().hour();
-    const Read r = readArchive(b, ArhHourly, ArchiveRange::Day, traces);
-    const int hourAfter = QTime::currentTime().hour();
-    EXPECT_FALSE(r.result.linkLost) << qPrintable(b.ui.statuses.join(" | "));
-    // Yesterday's 24 hours and today's up to now, one per hour, newest first.
-    const QList<ArhRec> &recs = codecOf(type).readRecords(ArhHourly);
-    const int n = int(recs.size());
-    EXPECT_TRUE(n == hourBefore + 25 || n == hourAfter + 25) << n;
-    for (int i = 1; i < n; ++i) {
-        const qint64 a = qint64(codecOf(type).day(recs[i - 1])) * 24 + codecOf(type).hour(recs[i - 1]);
-        const qint64 c = qint64(codecOf(type).day(recs[i])) * 24 + codecOf(type).hour(recs[i]);
-        ASSERT_EQ(a - c, 1) << "record " << i;
-    }
-    EXPECT_EQ(r.result.missing, 0);
-    EXPECT_TRUE(r.result.status.startsWith("архив прочитан от ")) << qPrintable(r.result.status);
+    pimtest::onOneDay([&](const QDate &today) {
+        Sim sim;
+        ASSERT_TRUE(sim.start(type, 321)) << qPrintable(sim.error());
+        Bench b(sim);
+        ASSERT_TRUE(b.identify());
+        QTemporaryDir traces;
+        const int hourBefore = QTime::currentTime().hour();
+        const Read r = readArchive(b, ArhHourly, ArchiveRange::Day, traces, today);
+        const int hourAfter = QTime::currentTime().hour();
+        EXPECT_FALSE(r.result.linkLost) << qPrintable(b.ui.statuses.join(" | "));
+        // Yesterday's 24 hours and today's up to now, one per hour, newest first.
+        const QList<ArhRec> &recs = codecOf(type).readRecords(ArhHourly);
+        const int n = int(recs.size());
+        EXPECT_TRUE(n == hourBefore + 25 || n == hourAfter + 25) << n;
+        for (int i = 1; i < n; ++i) {
+            const qint64 a = qint64(codecOf(type).day(recs[i - 1])) * 24 + codecOf(type).hour(recs[i - 1]);
+            const qint64 c = qint64(codecOf(type).day(recs[i])) * 24 + codecOf(type).hour(recs[i]);
+            ASSERT_EQ(a - c, 1) << "record " << i;
+        }
+        EXPECT_EQ(r.result.missing, 0);
+        EXPECT_TRUE(r.result.status.startsWith("архив прочитан от ")) << qPrintable(r.result.status);
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, Family, ::testing::Values(225, 227, 228, 229, 234, 238));
