@@ -6,6 +6,8 @@
 #include "base/Cp1251.h"
 #include "e2e/E2eSupport.h"
 
+#include "base/TextFile.h"
+
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -218,6 +220,8 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     const QJsonArray rows = o["rows"].toArray();
     ASSERT_EQ(rows.size(), 4); // three differences and the totals
     EXPECT_EQ(rows.last().toArray()[0].toString(), "ИТОГО(3):");
+    EXPECT_EQ(o["gap"].toArray(), QJsonArray({false, false, false, false}));
+    EXPECT_FALSE(o["partial"].toBool());
     EXPECT_EQ(o["missing"].toInt(), 0);
     EXPECT_EQ(o["misordered"].toInt(), 0);
     EXPECT_TRUE(o["status"].toString().startsWith("архив прочитан от "));
@@ -231,22 +235,26 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     EXPECT_TRUE(csvBytes.endsWith("\r\n"));
     const QStringList lines = pim::fromCp1251(csvBytes).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 4);
-    EXPECT_TRUE(lines[0].startsWith("ДАТА дд.мм.гггг;"));
+    EXPECT_TRUE(lines[0].startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(lines[0]);
+    EXPECT_TRUE(lines[0].endsWith(";разрыв"));
     EXPECT_EQ(lines[0].count(';'), lines[1].count(';'));
+    EXPECT_TRUE(lines[1].endsWith(";0"));
     EXPECT_TRUE(lines[1].startsWith(today.toString(Qt::ISODate) + ";")) << qPrintable(lines[1]);
     EXPECT_TRUE(lines[3].startsWith(today.addDays(-2).toString(Qt::ISODate) + ";")) << qPrintable(lines[3]);
     EXPECT_TRUE(lines[4].startsWith("ИТОГО(3):;"));
     f.close();
 
-    // A range without records: the grid's "нет данных" row in the JSON, a
-    // CSV of the header alone, and no failure.
+    // A range without records: the grid's "нет данных" row in the JSON; the
+    // CSV asked for is not written over the one before, and that is a
+    // failure that says why.
     r = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "hourly", "--from", "2001-01-01",
                               "--to", "2001-01-02", "--csv", csv});
-    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    ASSERT_EQ(r.code, 1) << qPrintable(r.err);
     ASSERT_EQ(json(r)["rows"].toArray().size(), 1);
     EXPECT_EQ(json(r)["rows"].toArray()[0].toArray()[0].toString(), "нет данных");
+    EXPECT_TRUE(lastLine(r.err).contains("ничего не записано")) << qPrintable(r.err);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts).size(), 1);
+    EXPECT_EQ(f.readAll(), csvBytes);
 }
 
 TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
@@ -271,7 +279,8 @@ TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
 TEST(E2eCtl, InterruptIsStop)
 {
     // Ctrl+C during a long read ends it between two requests: what was read
-    // is printed and saved, and the exit status says the run was stopped.
+    // is printed and saved, the read says it was cut short, and the exit
+    // status says the run was stopped.
     Sim sim;
     ASSERT_TRUE(sim.start(238, 5)) << qPrintable(sim.error());
     QTemporaryDir dir;
@@ -295,7 +304,9 @@ TEST(E2eCtl, InterruptIsStop)
     const int rows = int(o["rows"].toArray().size());
     EXPECT_GE(rows, 1);
     EXPECT_LT(rows, pim::typeInfo(238)->dailyEntries);
-    EXPECT_TRUE(o["status"].toString().startsWith("архив прочитан от ")) << qPrintable(o["status"].toString());
+    // Not "архив прочитан": the range asked for was not read.
+    EXPECT_TRUE(o["status"].toString().startsWith("чтение прервано: прочитано ")) << qPrintable(o["status"].toString());
+    EXPECT_TRUE(o["partial"].toBool());
     EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
 }
 
@@ -434,7 +445,18 @@ TEST(E2eCtl, ExitStatus)
     }
     r = pimctl({"load", "--type", "229", "/nonexistent/a.Arh"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(lastLine(r.err).startsWith("файл /nonexistent/a.Arh: ")) << qPrintable(r.err);
+    EXPECT_TRUE(lastLine(r.err).startsWith("файл /nonexistent/a.Arh ")) << qPrintable(r.err);
+    // What is no archive is refused unread; a file without a whole record
+    // has no data. Neither is "прочитан".
+    QTemporaryDir files;
+    ASSERT_TRUE(pim::writeFileAtomic(files.path() + "/short.Arh", QByteArray(100, 0)));
+    for (const QString &path : {QString("/dev/zero"), files.path(), files.path() + "/short.Arh"}) {
+        r = pimctl({"load", "--type", "229", path});
+        EXPECT_EQ(r.code, 1) << qPrintable(path);
+        EXPECT_FALSE(r.err.contains(" - прочитан")) << qPrintable(r.err);
+        EXPECT_TRUE(lastLine(r.err).contains(path)) << qPrintable(r.err);
+    }
+    EXPECT_TRUE(lastLine(r.err).endsWith(" - нет данных (100 байт, а запись прибора 176 байт)")) << qPrintable(r.err);
     // A type without archives is a usage error that names the type.
     r = pimctl({"--imitation", "128", "archive", "--kind", "daily"});
     EXPECT_EQ(r.code, 2);

@@ -133,14 +133,15 @@ TEST(CommPort, ReceiveEventHeldOffDuringRead)
     ASSERT_TRUE(peer.ok());
     TCommPortDriver p;
     p.setPortName(peer.slavePath());
-    p.setInputTimeout(300);
+    p.setInputTimeout(10000);
     p.setPollingDelay(5);
     QByteArray delivered;
     p.setOnReceiveData([&](const QByteArray &d) { delivered += d; });
     ASSERT_TRUE(p.OpenPort());
 
     // Bytes arriving while ReadBytes waits are the read's, not the event's,
-    // although the 5 ms poll ticks many times meanwhile.
+    // although the 5 ms poll ticks many times meanwhile. (The poll is a real
+    // timer, so the wait is real too; the time-out is far beyond it.)
     QTimer::singleShot(100, [&] { peer.write("abc"); });
     EXPECT_EQ(p.ReadBytes(3), QByteArray("abc"));
     EXPECT_TRUE(delivered.isEmpty());

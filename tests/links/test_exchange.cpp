@@ -242,7 +242,9 @@ TEST_F(SerialFixture, OneExchangeAtATime)
     QString nestedError;
     bool commandRefused = false;
     engine.port().setPollingDelay(5);
-    QTimer::singleShot(2, [&] {
+    // Runs at the first event the exchange handles, which is inside its
+    // wait for the reply.
+    QTimer::singleShot(0, [&] {
         Tab other = SQ(Q_State);
         nestedResult = engine.Exchange(other, other);
         nestedError = engine.lastError();

@@ -78,6 +78,24 @@ QByteArray PtyClient::readAllQuiet(int quietMs, int totalMs)
     return all;
 }
 
+QByteArray PtyClient::readThrough(const QByteArray &tail, int limitMs)
+{
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (!got.contains(tail) && clock.elapsed() < limitMs) {
+        pollfd pfd{m_fd, POLLIN, 0};
+        if (::poll(&pfd, 1, int(limitMs - clock.elapsed())) <= 0)
+            break;
+        // One byte at a time, so nothing after the tail is taken.
+        char c;
+        if (::read(m_fd, &c, 1) != 1)
+            break;
+        got.append(c);
+    }
+    return got;
+}
+
 pim::Tab PtyClient::readFrame(int timeoutMs)
 {
     QByteArray got;

@@ -34,6 +34,10 @@ public:
     // `totalMs` in all).
     QList<Arrival> readUntilQuiet(int quietMs, int totalMs = 5000);
     QByteArray readAllQuiet(int quietMs, int totalMs = 5000);
+    // Everything up to and including the first `tail`: a wait for a known
+    // answer that a slow machine cannot outrun (`limitMs` only ends a wait
+    // for an answer that never comes).
+    QByteArray readThrough(const QByteArray &tail, int limitMs = 20000);
     // One frame taken by its length byte, or empty after `timeoutMs`.
     pim::Tab readFrame(int timeoutMs = 2000);
     pim::Tab exchange(const pim::Tab &request, int timeoutMs = 2000);

@@ -225,7 +225,7 @@ TEST(SimFaults, EachFaultKindAppearsWhenAskedFor)
         PtyClient port;
         ASSERT_TRUE(port.open(sim.firstLine()));
         port.write(request.bytes());
-        EXPECT_EQ(port.readAllQuiet(300), clean.bytes()); // request 1 is clean
+        EXPECT_EQ(port.readThrough(clean.bytes()), clean.bytes()); // request 1 is clean
         port.write(request.bytes());
         const QList<Arrival> arrivals = port.readUntilQuiet(400);
         QByteArray all;
@@ -373,44 +373,46 @@ TEST_F(SimOnPty, ModemConnectsPassesFramesAndHangsUp)
     const Tab ident = pim::IdentityTemplate();
 
     port.write("AT\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n")); // echo, then the result
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("AT\r\r\nOK\r\n")); // echo, then the result
     port.write(ident.bytes());
-    EXPECT_EQ(port.readAllQuiet(200), ident.bytes()); // off line: echoed, not answered
+    EXPECT_EQ(port.readThrough(ident.bytes()), ident.bytes()); // off line: echoed,
+    EXPECT_TRUE(port.readAllQuiet(200).isEmpty());                 // not answered
 
     for (const auto &[number, result] : {std::pair{"ATDT5566\r", "BUSY"}, std::pair{"ATDP77\r", "NO CARRIER"},
                                          std::pair{"ATDT88\r", "NO DIALTONE"}}) {
         port.write(number);
-        EXPECT_EQ(port.readAllQuiet(300), QByteArray(number) + "\r\n" + result + "\r\n");
+        EXPECT_EQ(port.readThrough(QByteArray(result) + "\r\n"), QByteArray(number) + "\r\n" + result + "\r\n");
     }
 
     port.write("ATDT9W8W495123\r");
-    EXPECT_TRUE(port.readAllQuiet(300).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     EXPECT_EQ(port.exchange(ident), kIdentityReply229);
 
     QThread::msleep(150);
     port.write("+++");
-    EXPECT_EQ(port.readAllQuiet(400), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("\r\nOK\r\n"), QByteArray("\r\nOK\r\n"));
     port.write(ident.bytes());
-    EXPECT_EQ(port.readAllQuiet(300), ident.bytes()); // command mode: echoed, not answered
+    EXPECT_EQ(port.readThrough(ident.bytes()), ident.bytes()); // command mode: echoed,
+    EXPECT_TRUE(port.readAllQuiet(200).isEmpty());                 // not answered
     port.write("ATO\r");
-    EXPECT_TRUE(port.readAllQuiet(200).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     EXPECT_EQ(port.exchange(ident), kIdentityReply229);
     QThread::msleep(150);
     port.write("+++");
-    EXPECT_EQ(port.readAllQuiet(400), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("\r\nOK\r\n"), QByteArray("\r\nOK\r\n"));
     port.write("ATH\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("ATH\r\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("ATH\r\r\nOK\r\n"));
     port.write("ATO\r");
-    EXPECT_TRUE(port.readAllQuiet(200).endsWith("\r\nNO CARRIER\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nNO CARRIER\r\n").endsWith("\r\nNO CARRIER\r\n"));
 
     // Closing the port drops a call.
     port.write("ATD1\r");
-    EXPECT_TRUE(port.readAllQuiet(300).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     port.close();
     QThread::msleep(100);
     ASSERT_TRUE(port.open(sim.firstLine()));
     port.write("AT\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("AT\r\r\nOK\r\n"));
 }
 
 TEST(SimCommandLine, HelpDocumentsTheOptionsAndBadOptionsAreRefused)

@@ -13,7 +13,7 @@ CtlUi::CtlUi() : m_err(stderr) {}
 void CtlUi::show(const QString &text)
 {
     m_last = text;
-    if (m_quiet || text == m_shown)
+    if (text == m_shown)
         return;
     // The reader repeats its time-left estimate before every record: the
     // first says the read has begun, the progress line does the rest.

@@ -24,7 +24,6 @@ public:
     QString lastStatus() const { return m_last; }
     bool lastFailed() const { return m_failed; }
     QString lastFailure() const { return m_failure; }
-    void quiet(bool q) { m_quiet = q; }
 
     // A line of pimctl's own on stderr ("записан ..."); and the line
     // stderr ended with, so that a failure text is the last one written.
@@ -59,7 +58,6 @@ private:
     QString m_shown;
     QString m_failure;
     bool m_failed = false;
-    bool m_quiet = false;
     bool m_progress = false;
     bool m_terminal = false;
     bool m_inArchive = false;

@@ -797,20 +797,30 @@ int CtlRunner::cmdArchive()
     ArchiveView view(m_ui, range);
     const ArchiveView::Grid g = view.build(type, tabIndex);
 
-    // What was read is saved also when the read was stopped or the link
-    // went: the files say what the JSON says.
+    // A read without a record replaces no file; one that did not read the
+    // whole range (stopped, the link gone, records missing) saves what it
+    // read and says so: the files say what the JSON says.
     QString saveError;
+    const QString partial = r.partial() ? QStringLiteral(" (архив неполный: ") + r.status + QLatin1Char(')') : QString();
+    const QString nothing = QStringLiteral(": ничего не записано, в архиве нет ни одной записи за выбранные дни (")
+        + r.status + QLatin1Char(')');
     if (!out.isEmpty() && g.ok) {
         const ArchiveView::Saved s = view.save(type, CurrentNumber(), tabIndex, out);
-        if (!s.ok)
+        if (s.nothing)
+            saveError = QStringLiteral("файл ") + out + nothing;
+        else if (!s.ok)
             saveError = QStringLiteral("файл ") + out + QStringLiteral(": ") + s.error;
         else
-            m_ui.note(QStringLiteral("записан ") + out);
+            m_ui.note(QStringLiteral("записан ") + out + partial);
     }
     if (!csv.isEmpty() && g.ok) {
-        const QString err = ArchiveView::saveCsv(type, g, csv);
-        if (!err.isEmpty())
+        const QString err = g.records == 0 ? QString() : ArchiveView::saveCsv(type, g, csv);
+        if (g.records == 0)
+            saveError = QStringLiteral("файл ") + csv + nothing;
+        else if (!err.isEmpty())
             saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + err;
+        else
+            m_ui.note(QStringLiteral("записан ") + csv + partial);
     }
 
     QString failure;
@@ -828,15 +838,20 @@ int CtlRunner::cmdArchive()
     j[QStringLiteral("number")] = CurrentNumber();
     j[QStringLiteral("kind")] = kind;
     j[QStringLiteral("system")] = g.system;
-    QJsonArray header, rows;
+    QJsonArray header, rows, gaps;
     QString text = ModelName(type) + QStringLiteral(" № ") + QString::number(CurrentNumber()) + QStringLiteral(", ")
         + info->arhTabs[tabIndex].caption + QLatin1Char('\n');
     for (int row = 0; row < g.cells.size(); ++row) {
         (row < 2 ? header : rows).append(jsonList(g.cells[row]));
+        if (row >= 2)
+            gaps.append(g.gap(row));
         text += g.cells[row].join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     j[QStringLiteral("header")] = header;
     j[QStringLiteral("rows")] = rows;
+    // One flag per row: a difference taken across missing records.
+    j[QStringLiteral("gap")] = gaps;
+    j[QStringLiteral("partial")] = r.partial();
     j[QStringLiteral("missing")] = r.missing;
     j[QStringLiteral("misordered")] = r.misordered;
     j[QStringLiteral("status")] = r.status;
@@ -844,6 +859,8 @@ int CtlRunner::cmdArchive()
         j[QStringLiteral("error")] = failure;
     text += r.status + QLatin1Char('\n');
     const bool printed = print(j, text);
+    if (!saveError.isEmpty() && failure != saveError)
+        m_ui.note(saveError); // the read's own failure stays the last line
     if (CtlSignals::received())
         return interrupted();
     if (!failure.isEmpty())
@@ -958,7 +975,7 @@ int CtlRunner::cmdLoad()
     const QString path = QString::fromStdString(m_file);
     const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
     if (!file.ok())
-        return fail(QStringLiteral("файл ") + path + QStringLiteral(": ") + file.error);
+        return fail(file.error); // it names the file
     ArchiveRange range;
     ArchiveView view(m_ui, range);
     const ArchiveView::Grid g = view.load(m_type, path);

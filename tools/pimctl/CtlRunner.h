@@ -105,7 +105,6 @@ private:
     std::vector<std::string> m_hex;
     int m_code = -1;
     std::vector<std::string> m_data;
-    bool m_dataSet = false;
     std::string m_file;
 
     std::vector<std::unique_ptr<Command>> m_commands;
