@@ -90,6 +90,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_identity = std::make_unique<IdentityCommand>(*m_engine, *m_statusLine);
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { AreadNoTuExecute(); });
     m_statusLine->setWaiter(&m_engine->waiter());
+    // A port that goes away while open is closed and said so on the line.
+    m_engine->setStatus(m_statusLine);
 
     m_commands = new CommandMap(this);
 

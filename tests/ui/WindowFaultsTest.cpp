@@ -1,10 +1,12 @@
 // Faults found by using the window: menus that never opened, a refused
 // click that put the state toggle out of step, an empty configuration page,
 // a clipped polling panel, a window too wide for a small screen, and files
-// that could not be written without the operator learning which.
+// that could not be written without the operator learning which, and a
+// serial port that went away under the window.
 
 #include "UiSupport.h"
 
+#include "links/CommPortDriver.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/ArchivePage.h"
@@ -202,4 +204,36 @@ TEST(WindowFiles, AStateDumpThatCannotBeWrittenIsNamedAndTheReadingStands)
         EXPECT_TRUE(w->lastMessage().contains("байты состояния")) << w->lastMessage().toStdString();
     }
     QDir::setCurrent(was);
+}
+
+TEST(WindowPort, APortThatVanishesIsClosedSaidSoAndLeftAlone)
+{
+    uitest::UiEnv env;
+    auto sim = std::make_unique<uitest::PimSim>();
+    ASSERT_TRUE(sim->start(238, 1234));
+    auto w = uitest::preparedWindow();
+    const QString port = sim->port();
+    uitest::choosePort(*w, port);
+    w->commands().action("AreadNoTu")->trigger();
+    ASSERT_EQ(CurrentNumber(), 1234);
+    // The simulator ends: the far end of the pseudo-terminal is gone.
+    sim->stop();
+    QAction *state = w->commands().action("Areadstate");
+    state->trigger();
+    TCommPortDriver &driver = w->engine().port();
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_TRUE(driver.lost());
+    EXPECT_EQ(w->findChild<QLabel *>("LPState")->text(), "занят (отсутсвует)");
+    EXPECT_EQ(w->statusLine().label(StatusLabel::LPState).kind, StatusKind::Fail);
+    EXPECT_EQ(w->statusLine().label(StatusLabel::LuState).kind, StatusKind::Fail);
+    // Nothing keeps writing to the dead port: neither the idle window nor
+    // the next command.
+    const quint64 writes = driver.writeCalls();
+    QApplication::processEvents();
+    state->trigger(); // off
+    state->trigger(); // on again
+    w->commands().action("AreadNoTu")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(driver.writeCalls(), writes);
+    EXPECT_FALSE(driver.IsOpen());
 }
