@@ -11,6 +11,7 @@
 //
 //   bench_links [unpaced records = 1000] [paced records = 40] [baud = 9600]
 
+#include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 
@@ -76,7 +77,7 @@ struct Result {
 Result readRecords(ExchangeEngine &engine, int n)
 {
     const Identity id{kType, kNumber};
-    const int expected = replyLength(kType, Q_Arhiv);
+    const int expected = typeInfo(kType)->arhLength;
     Result r;
     r.asked = n;
     Tab begin = SQ(id, Q_ArhBegin);
@@ -140,7 +141,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    std::printf("daily records of type %d (request 8 bytes, reply %d bytes)\n", kType, replyLength(kType, Q_Arhiv));
+    std::printf("daily records of type %d (request 8 bytes, reply %d bytes)\n", kType, typeInfo(kType)->arhLength);
     std::printf("\nunpaced (the line costs nothing: all of it is overhead)\n");
     for (const bool udp : {false, true}) {
         const char *link = udp ? "udp" : "pty";

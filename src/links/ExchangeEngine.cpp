@@ -1,5 +1,6 @@
 #include "links/ExchangeEngine.h"
 
+#include "devices/Registry.h"
 #include "links/StatusSink.h"
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
@@ -242,7 +243,15 @@ ExchangeEngine::ReplyShape ExchangeEngine::expectedReply(const Tab &request)
         shape.length = 6;
         return shape;
     }
-    shape.length = replyLength(request.at(1), shape.code);
+    // The type's descriptor knows the lengths of its data replies.
+    if (const TypeInfo *info = typeInfo(request.at(1))) {
+        switch (shape.code) {
+        case Q_State: shape.length = info->stateLength; break;
+        case Q_Param: shape.length = info->paramLength; break;
+        case Q_Arhiv: shape.length = info->arhLength; break;
+        default: break;
+        }
+    }
     return shape;
 }
 
