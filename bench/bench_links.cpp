@@ -1,9 +1,15 @@
-// bench_links: reads N archive records from pimsim over a pseudo-terminal
-// paced at a line rate and prints the line utilisation, the time the bytes
-// need on the wire divided by the time the exchanges took. Not a test: it
-// prints ratios and never fails on time.
+// bench_links: what an archive read costs beyond the line itself. It reads
+// daily records of a full type-238 ring from pimsim, over a pseudo-terminal
+// and over UDP on 127.0.0.1, as the archive read does (Q_ArhBegin, then one
+// Q_Arhiv per record), and prints:
+//   - unpaced: the time a record takes when the line costs nothing, which is
+//     all overhead (waits, wake-ups, copies, both programs' loops);
+//   - paced at a line rate: the line utilisation, the time request and
+//     reply need on the wire divided by the time the exchanges took, and
+//     the overhead per record left beside the wire time.
+// Not a test: it prints ratios and never fails on time.
 //
-//   bench_links [N=20] [baud=9600] [type=236]
+//   bench_links [unpaced records = 1000] [paced records = 40] [baud = 9600]
 
 #include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
@@ -15,77 +21,149 @@
 #include <QProcess>
 
 #include <cstdio>
+#include <memory>
 
 using namespace pim;
+
+namespace {
+
+constexpr int kType = 238;
+constexpr int kNumber = 4242;
+constexpr int kDailyRing = 4401;
+
+struct Sim {
+    QProcess proc;
+    QString first;
+    ~Sim()
+    {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.terminate();
+            if (!proc.waitForFinished(3000))
+                proc.kill();
+        }
+    }
+};
+
+QString simBinary()
+{
+    const QString dir = qEnvironmentVariable("PIM_BIN_DIR");
+    return (dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir) + QStringLiteral("/pimsim");
+}
+
+bool startSim(Sim &sim, bool udp, int baud)
+{
+    QStringList args{QStringLiteral("--type"), QString::number(kType), QStringLiteral("--number"),
+                     QString::number(kNumber), QStringLiteral("--baud"), QString::number(baud)};
+    if (udp)
+        args << QStringLiteral("--udp") << QStringLiteral("0");
+    sim.proc.start(simBinary(), args);
+    if (!sim.proc.waitForStarted(5000))
+        return false;
+    while (!sim.proc.canReadLine())
+        if (!sim.proc.waitForReadyRead(5000))
+            return false;
+    sim.first = QString::fromLocal8Bit(sim.proc.readLine()).trimmed();
+    return !sim.first.isEmpty();
+}
+
+struct Result {
+    int asked = 0;
+    int good = 0;
+    double elapsedMs = 0;
+    qint64 wireBytes = 0;
+};
+
+// Reads `n` daily records (the newest slots first, as a full read does).
+Result readRecords(ExchangeEngine &engine, int n)
+{
+    const Identity id{kType, kNumber};
+    const int expected = typeInfo(kType)->arhLength;
+    Result r;
+    r.asked = n;
+    Tab begin = SQ(id, Q_ArhBegin);
+    engine.Exchange(begin, begin);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i) {
+        const int slot = i % kDailyRing;
+        Tab data(2);
+        data.set(0, slot & 0xFF);
+        data.set(1, 0x80 | ((slot >> 8) & 0x7F));
+        Tab io = SQ(id, Q_Arhiv, data);
+        const int requestSize = io.size();
+        if (!engine.Exchange(io, io))
+            continue;
+        if (TestAnswer(io, expected, Q_Arhiv, id).isEmpty())
+            ++r.good;
+        r.wireBytes += requestSize + io.size();
+    }
+    r.elapsedMs = double(t.nsecsElapsed()) / 1e6;
+    Tab end = SQ(id, Q_ArhEnd);
+    engine.Exchange(end, end);
+    return r;
+}
+
+// One run against a fresh simulator; false when it could not run.
+bool run(const char *link, bool udp, int baud, int n, Result &out)
+{
+    Sim sim;
+    if (!startSim(sim, udp, baud)) {
+        std::fprintf(stderr, "bench_links: pimsim did not start (%s)\n", qPrintable(simBinary()));
+        return false;
+    }
+    auto engine = std::make_unique<ExchangeEngine>();
+    engine->port().setInputTimeout(2000);
+    if (udp) {
+        const int colon = int(sim.first.lastIndexOf(QLatin1Char(':')));
+        engine->setNetworkActive(true);
+        engine->setNetworkAddress(QStringLiteral("127.0.0.1"), sim.first.mid(colon + 1).toInt());
+    } else {
+        engine->port().setPortName(sim.first);
+        engine->port().setBaudRateValue(quint32(baud > 0 ? baud : 9600));
+    }
+    out = readRecords(*engine, n);
+    if (out.good != out.asked)
+        std::fprintf(stderr, "bench_links: %s: %d of %d records read\n", link, out.good, out.asked);
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int n = args.size() > 1 ? qMax(1, args[1].toInt()) : 20;
-    const int baud = args.size() > 2 ? qMax(300, args[2].toInt()) : 9600;
-    const int type = args.size() > 3 ? args[3].toInt() : 236;
-    const int number = 4242;
-
-    QString sim = qEnvironmentVariable("PIM_BIN_DIR");
-    sim = (sim.isEmpty() ? app.applicationDirPath() : sim) + QStringLiteral("/pimsim");
-    if (!QFileInfo::exists(sim)) {
-        std::fprintf(stderr, "bench_links: %s not found (build pimsim)\n", qPrintable(sim));
+    const int unpaced = args.size() > 1 ? qMax(1, args[1].toInt()) : 1000;
+    const int paced = args.size() > 2 ? qMax(1, args[2].toInt()) : 40;
+    const int baud = args.size() > 3 ? qMax(300, args[3].toInt()) : 9600;
+    if (!QFileInfo::exists(simBinary())) {
+        std::fprintf(stderr, "bench_links: %s not found (build pimsim)\n", qPrintable(simBinary()));
         return 2;
     }
-    QProcess proc;
-    proc.start(sim, {QStringLiteral("--type"), QString::number(type), QStringLiteral("--number"),
-                     QString::number(number), QStringLiteral("--baud"), QString::number(baud)});
-    if (!proc.waitForStarted(5000) || !proc.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_links: pimsim did not start\n");
-        return 2;
+
+    std::printf("daily records of type %d (request 8 bytes, reply %d bytes)\n", kType, typeInfo(kType)->arhLength);
+    std::printf("\nunpaced (the line costs nothing: all of it is overhead)\n");
+    for (const bool udp : {false, true}) {
+        const char *link = udp ? "udp" : "pty";
+        Result r;
+        if (!run(link, udp, 0, unpaced, r))
+            return 2;
+        std::printf("  %s: %d records in %.1f ms: %.3f ms a record\n", link, r.asked, r.elapsedMs,
+                    r.elapsedMs / r.asked);
     }
-    const QString pty = QString::fromLocal8Bit(proc.readLine()).trimmed();
 
-    ExchangeEngine engine;
-    engine.port().setPortName(pty);
-    engine.port().setBaudRateValue(quint32(baud));
-    SetCurrentIdentity(type, number);
-
-    // Q_ArhBegin once, as an archive read does, then one Q_Arhiv per record.
-    Tab begin = SQ(Q_ArhBegin);
-    engine.Exchange(begin, begin);
-
-    const int expected = replyLength(type, Q_Arhiv);
-    int good = 0;
-    qint64 wireBytes = 0;
-    qint64 replyBytes = 0;
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < n; ++i) {
-        Tab data(2);
-        data.set(0, i & 0xFF);
-        data.set(1, (i >> 8) & 0x7F);
-        Tab io = SQ(Q_Arhiv, data);
-        const int requestSize = io.size();
-        if (!engine.Exchange(io, io))
-            continue;
-        if (TestAnswer(io, expected, Q_Arhiv).isEmpty())
-            ++good;
-        wireBytes += requestSize + io.size();
-        replyBytes += io.size();
-    }
-    const double elapsedMs = double(t.nsecsElapsed()) / 1e6;
     const double msPerByte = 10000.0 / baud;
-    const double wireMs = double(wireBytes) * msPerByte;
-
-    std::printf("records read:          %d of %d (reply %d bytes, request 8 bytes)\n", good, n, expected);
-    std::printf("line rate:             %d bit/s, 10 bits a byte\n", baud);
-    std::printf("elapsed:               %.1f ms (%.2f ms a record)\n", elapsedMs, elapsedMs / n);
-    std::printf("wire time:             %.1f ms (request + reply)\n", wireMs);
-    std::printf("line utilisation:      %.3f (wire time / elapsed)\n", elapsedMs > 0 ? wireMs / elapsedMs : 0.0);
-    // pimsim paces only its replies; a pseudo-terminal carries the request
-    // at once, so the figure above can pass 1. The reply bytes alone show
-    // what the exchange adds to the time the line really takes.
-    const double replyMs = double(replyBytes) * msPerByte;
-    std::printf("reply utilisation:     %.3f (reply wire time / elapsed)\n", elapsedMs > 0 ? replyMs / elapsedMs : 0.0);
-
-    proc.terminate();
-    proc.waitForFinished(3000);
-    return good == n ? 0 : 1;
+    std::printf("\npaced at %d bit/s, 10 bits a byte (%.3f ms a byte)\n", baud, msPerByte);
+    for (const bool udp : {false, true}) {
+        const char *link = udp ? "udp" : "pty";
+        Result r;
+        if (!run(link, udp, baud, paced, r))
+            return 2;
+        const double wireMs = double(r.wireBytes) * msPerByte;
+        const double utilisation = r.elapsedMs > 0 ? wireMs / r.elapsedMs : 0.0;
+        std::printf("  %s: %d records in %.1f ms, wire time %.1f ms: line utilisation %.4f, "
+                    "overhead %.3f ms a record\n",
+                    link, r.asked, r.elapsedMs, wireMs, utilisation, (r.elapsedMs - wireMs) / r.asked);
+    }
+    return 0;
 }

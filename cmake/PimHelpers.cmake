@@ -8,12 +8,13 @@ function(pim_add_layer name)
 endfunction()
 
 # pim_add_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable whose
-# cases ctest runs one by one.
+# cases ctest runs one by one, each in a temporary folder of its own (see
+# tests/support/TestEnv.cpp); the hygiene check runs after them.
 function(pim_add_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestEnv.cpp)
   target_compile_definitions(${name} PRIVATE PIM_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Qt6::Test)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} pim_test_support GTest::gtest GTest::gtest_main Qt6::Test)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
@@ -21,5 +22,5 @@ function(pim_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES TIMEOUT ${T_TIMEOUT})
+    PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED pim_hygiene)
 endfunction()

@@ -342,7 +342,14 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
 {
     const ArhLayout &L = *m_layout;
     m_displayed.clear();
+    m_gaps.clear();
     const bool diff = arhKindIsDiff(kind);
+    const bool daily = arhKindIsDaily(kind);
+    auto periods = [&](const ArhRec &newer, const ArhRec &older) {
+        const qint64 a = qint64(day(newer)) * (daily ? 1 : 24) + (daily ? 0 : hour(newer));
+        const qint64 b = qint64(day(older)) * (daily ? 1 : 24) + (daily ? 0 : hour(older));
+        return a - b;
+    };
     // The averages are those of the last differential build: printing a
     // cumulative tab after a differential one still finds them.
     if (diff)
@@ -357,11 +364,13 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
             continue;
         if (!diff) {
             m_displayed.append(r);
+            m_gaps.append(false);
             continue;
         }
         if (i + 1 >= read.size()) {
             // No older record to subtract: this place becomes the totals.
             m_displayed.append(emptyRecord());
+            m_gaps.append(false);
             continue;
         }
         const ArhRec &older = read[i + 1];
@@ -372,12 +381,14 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
                 setValue(d, s, f, value(r, s, f) - value(older, s, f));
         }
         m_displayed.append(d);
+        m_gaps.append(periods(r, older) != 1);
     }
 
     // Over a range without a record there is nothing to total.
     if (diff && !m_displayed.isEmpty()) {
         for (int s = 0; s < L.halves; ++s)
             finishTotals(s);
+        m_gaps.last() = false;
     }
 }
 
@@ -566,6 +577,7 @@ ArhFileView ArhCodec::ArhFromFile(QByteArrayView image)
     const int hs = halfSize();
     const qsizetype n = hs > 0 ? image.size() / hs : 0;
     m_displayed.clear();
+    m_gaps.clear();
     m_displayed.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
         ArhRec r = emptyRecord();

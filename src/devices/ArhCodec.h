@@ -190,6 +190,10 @@ public:
         BuildArh(read, kind, begin, end, allRecords);
     }
     const QList<ArhRec> &displayed() const { return m_displayed; }
+    // One flag per displayed element: a difference taken over more (or
+    // other) than one period, because records between the two are missing.
+    // False for cumulative elements and for the totals.
+    bool displayedGap(qsizetype i) const { return m_gaps.value(i, false); }
     QList<ArhRec> &displayed() { return m_displayed; }
     // Mean of the temperatures strictly between 0 and 150 over the
     // difference records of the last differential build (U29, U34, U38;
@@ -242,6 +246,7 @@ private:
     QList<ArhRec> m_daily;
     QList<ArhRec> m_hourly;
     QList<ArhRec> m_displayed;
+    QList<bool> m_gaps;
     std::array<std::array<double, 3>, 2> m_avg{};
 };
 

@@ -46,12 +46,19 @@ QString systemPortPath(const QString &portName)
     return portName;
 }
 
+QString portBusyText(const QString &portName)
+{
+    return portName + QStringLiteral(" занят (отсутсвует)");
+}
+
 TCommPortDriver::TCommPortDriver(QObject *parent)
     : QObject(parent), m_serial(new QSerialPort(this)), m_pollTimer(new QTimer(this))
 {
     m_portName = comPortName(2);
     connect(m_serial, &QSerialPort::readyRead, this, &TCommPortDriver::wakeWaiter);
     connect(m_serial, &QSerialPort::bytesWritten, this, &TCommPortDriver::wakeWaiter);
+    connect(m_serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { onSerialError(int(e)); });
     connect(m_pollTimer, &QTimer::timeout, this, &TCommPortDriver::pollReceive);
 }
 
@@ -167,19 +174,23 @@ bool TCommPortDriver::OpenPort()
     if (IsOpen())
         return true;
     m_lastError.clear();
+    m_systemError.clear();
     m_serial->setPortName(systemPortPath(m_portName));
     // QSerialPort opens exclusively (a lock and TIOCEXCL), like the
     // unshared open the program relies on.
     if (!m_serial->open(QIODevice::ReadWrite)) {
-        m_lastError = m_serial->errorString();
+        m_systemError = m_serial->errorString();
+        m_lastError = portBusyText(m_portName);
         return false;
     }
     if (!ApplySettings()) {
-        if (m_lastError.isEmpty())
-            m_lastError = m_serial->errorString();
+        if (m_systemError.isEmpty())
+            m_systemError = m_serial->errorString();
+        m_lastError = portBusyText(m_portName);
         m_serial->close();
         return false;
     }
+    m_lost = false;
     ++m_openCount;
     m_pollTimer->start(m_pollingDelay);
     return true;
@@ -190,7 +201,9 @@ void TCommPortDriver::ClosePort()
     if (!IsOpen())
         return;
     m_pollTimer->stop();
+    m_closing = true;
     m_serial->close();
+    m_closing = false;
 }
 
 bool TCommPortDriver::ApplySettings()
@@ -217,7 +230,7 @@ bool TCommPortDriver::ApplySettings()
         flow = QSerialPort::SoftwareControl;
     ok = ok && m_serial->setFlowControl(flow);
     if (!ok) {
-        m_lastError = m_serial->errorString();
+        m_systemError = m_serial->errorString();
         return false;
     }
     // Modem control lines are not line settings: a pseudo-terminal or an
@@ -245,13 +258,27 @@ int TCommPortDriver::WriteBytes(const char *data, int count, int timeoutMs)
             break;
         const int room = TxFree();
         if (room > 0) {
+            ++m_writeCalls;
+            m_serial->clearError();
             const qint64 n = m_serial->write(data + written, qMin(room, count - written));
-            if (n < 0)
+            if (n > 0) {
+                m_serial->flush();
+                // A port that cannot take bytes is gone (a pulled adapter
+                // answers every write with an error); trying again would
+                // only spin.
+                const QSerialPort::SerialPortError e = m_serial->error();
+                if (e == QSerialPort::WriteError || e == QSerialPort::ResourceError) {
+                    lose();
+                    break;
+                }
+            }
+            if (n < 0 || !IsOpen()) {
+                lose();
                 break;
+            }
             if (n > 0) {
                 written += int(n);
                 lastProgress = waiter().now();
-                m_serial->flush();
                 continue;
             }
         }
@@ -259,7 +286,7 @@ int TCommPortDriver::WriteBytes(const char *data, int count, int timeoutMs)
         if (left < 0)
             break;
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return written;
@@ -288,18 +315,29 @@ int TCommPortDriver::ReadBytes(char *buffer, int count)
     while (got < count) {
         if (m_serial->bytesAvailable() > 0) {
             const qint64 n = m_serial->read(buffer + got, count - got);
-            if (n < 0)
+            if (n < 0) {
+                lose();
                 break;
+            }
             got += int(n);
             last = waiter().now();
             continue;
         }
+        // Bytes the system already holds are taken without waiting for
+        // the next notification: a read with no time left still gets them.
+        if (systemQueued() > 0) {
+            waiter().processPending();
+            if (!IsOpen())
+                break;
+            if (m_serial->bytesAvailable() > 0)
+                continue;
+        }
         const qint64 left = last + qint64(m_inputTimeout) - waiter().now();
-        if (left < 0)
+        if (left <= 0)
             break;
         // Woken by the port's readyRead; otherwise the time-out runs out.
         waiter().wait(int(qMax<qint64>(1, left)));
-        if (!IsOpen())
+        if (!IsOpen() || waiter().interrupted())
             break;
     }
     return got;
@@ -310,6 +348,45 @@ QByteArray TCommPortDriver::ReadBytes(int count)
     QByteArray b(qMax(0, count), '\0');
     b.truncate(ReadBytes(b.data(), int(b.size())));
     return b;
+}
+
+void TCommPortDriver::onSerialError(int error)
+{
+    // A resource error is the device gone (EIO, ENXIO, a hang-up): its
+    // notifiers would fire for ever on a dead descriptor, and every later
+    // write would fail the same way. Other errors leave the port usable.
+    if (error == QSerialPort::ResourceError && IsOpen() && !m_closing) {
+        m_systemError = m_serial->errorString();
+        lose();
+    }
+}
+
+void TCommPortDriver::lose()
+{
+    if (!IsOpen() || m_closing)
+        return;
+    if (m_systemError.isEmpty())
+        m_systemError = m_serial->errorString();
+    m_lastError = portBusyText(m_portName);
+    m_lost = true;
+    m_pollTimer->stop();
+    m_closing = true;
+    m_serial->close();
+    m_closing = false;
+    // Whoever waits for bytes from this port must look again.
+    waiter().wake();
+    if (m_onLost)
+        m_onLost();
+}
+
+int TCommPortDriver::systemQueued() const
+{
+    if (!IsOpen())
+        return 0;
+    int queued = 0;
+    if (::ioctl(int(m_serial->handle()), FIONREAD, &queued) != 0)
+        return 0;
+    return qMax(0, queued);
 }
 
 void TCommPortDriver::releaseReceive()
@@ -336,10 +413,7 @@ int TCommPortDriver::RxCount() const
     if (!IsOpen())
         return 0xFFFF;
     // What the port object holds plus what the system still queues.
-    int queued = 0;
-    if (::ioctl(int(m_serial->handle()), FIONREAD, &queued) != 0)
-        queued = 0;
-    return int(qMin<qint64>(m_serial->bytesAvailable() + qMax(0, queued), INT32_MAX));
+    return int(qMin<qint64>(m_serial->bytesAvailable() + systemQueued(), INT32_MAX));
 }
 
 int TCommPortDriver::TxFree() const

@@ -44,11 +44,15 @@ quint32 baudRateOf(TBaudRate br);
 QString comPortName(int n);
 // The device path opened for a port name.
 QString systemPortPath(const QString &portName);
+// What the operator reads about a port that cannot be opened or went away:
+// the name followed by " занят (отсутсвует)".
+QString portBusyText(const QString &portName);
 
 class TCommPortDriver : public QObject {
     Q_OBJECT
 public:
     using ReceiveHandler = std::function<void(const QByteArray &data)>;
+    using LostHandler = std::function<void()>;
 
     explicit TCommPortDriver(QObject *parent = nullptr);
     ~TCommPortDriver() override;
@@ -98,14 +102,25 @@ public:
     void setCheckLineStatus(bool v) { m_checkLineStatus = v; }
     // OnReceiveData: bytes delivered by the receive poll.
     void setOnReceiveData(ReceiveHandler h) { m_onReceiveData = std::move(h); }
+    // Called once the port is closed because it went away while open (an
+    // adapter pulled, the far end of a pseudo-terminal gone): a write or a
+    // read failed for good.
+    void setOnLost(LostHandler h) { m_onLost = std::move(h); }
 
     // ---- operations
     bool OpenPort();
     void ClosePort();
     bool IsOpen() const;
     bool ApplySettings();
-    // The text of the last failure to open or configure (for traces).
+    // The operator's text of the last failure to open the port, or of its
+    // loss ("<port> занят (отсутсвует)"); systemError() says what the
+    // system reported.
     QString lastError() const { return m_lastError; }
+    QString systemError() const { return m_systemError; }
+    // The port went away while open and was closed (until it is opened again).
+    bool lost() const { return m_lost; }
+    // Writes handed to the system since the port was created.
+    quint64 writeCalls() const { return m_writeCalls; }
     // How many times the port has been opened: what a user of the port
     // learnt about the line holds until this changes.
     quint32 openCount() const { return m_openCount; }
@@ -137,12 +152,22 @@ public:
 
 private:
     void wakeWaiter();
+    void onSerialError(int error);
+    // Closes a port that failed for good and tells the owner.
+    void lose();
+    // Bytes the system holds for the port that the port object has not taken.
+    int systemQueued() const;
 
     QSerialPort *m_serial = nullptr;
     QTimer *m_pollTimer = nullptr;
     Waiter *m_waiter = nullptr;
     ReceiveHandler m_onReceiveData;
+    LostHandler m_onLost;
     QString m_lastError;
+    QString m_systemError;
+    bool m_lost = false;
+    bool m_closing = false; // errors a closing port reports are no loss
+    quint64 m_writeCalls = 0;
     int m_pollHold = 0;
     quint32 m_openCount = 0;
 

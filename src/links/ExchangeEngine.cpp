@@ -1,8 +1,11 @@
 #include "links/ExchangeEngine.h"
 
 #include "devices/Registry.h"
+#include "links/StatusSink.h"
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
+
+#include <climits>
 
 namespace pim {
 
@@ -19,6 +22,7 @@ ExchangeEngine::ExchangeEngine(QObject *parent)
     m_port->setPortName(comPortName(2));
     m_port->setOutputTimeout(1000);
     m_port->setInputTimeout(1000);
+    m_port->setOnLost([this] { portLost(); });
 }
 
 ExchangeEngine::~ExchangeEngine() = default;
@@ -28,6 +32,16 @@ void ExchangeEngine::setWaiter(Waiter *w)
     m_waiter = w;
     m_port->setWaiter(w);
     m_udp->setWaiter(w);
+}
+
+void ExchangeEngine::portLost()
+{
+    // The port page's own words for a port that is not there; the page's
+    // state label stops offering the port as usable.
+    if (!m_status)
+        return;
+    m_status->StatusFail(StatusLabel::LPState, QStringLiteral("занят (отсутсвует)"));
+    m_status->StatusFail(StatusLabel::LuState, portBusyText(m_port->PortName()));
 }
 
 void ExchangeEngine::setNetworkAddress(const QString &host, int port)
@@ -70,12 +84,31 @@ void ExchangeEngine::endCommand()
     if (m_commandDepth <= 0)
         return;
     --m_commandDepth;
+    // A stop that came after the command's last exchange ends with it.
+    if (m_commandDepth == 0 && m_abort && !m_exchanging)
+        aborted();
     QList<int> &depths = m_commandWaitDepths;
     if (!depths.isEmpty())
         depths.removeLast();
 }
 
 // ---------------------------------------------------------------- route
+
+void ExchangeEngine::abort()
+{
+    if (!m_exchanging && m_commandDepth == 0)
+        return;
+    m_abort = true;
+    waiter().interrupt();
+}
+
+bool ExchangeEngine::aborted()
+{
+    m_abort = false;
+    waiter().clearInterrupt();
+    m_lastError = QStringLiteral("прервано");
+    return false;
+}
 
 bool ExchangeEngine::Exchange(const Tab &request, Tab &reply)
 {
@@ -91,6 +124,19 @@ bool ExchangeEngine::Exchange(const Tab &request, Tab &reply)
         ~Busy() { b = false; }
     } busy(m_exchanging);
 
+    if (m_abort)
+        return aborted();
+    Tab r;
+    const bool ok = route(request, r);
+    if (m_abort)
+        return aborted(); // a reply that came as the stop did is not taken
+    if (ok)
+        reply = r;
+    return ok;
+}
+
+bool ExchangeEngine::route(const Tab &request, Tab &reply)
+{
     if (m_replayMode) {
         if (!m_replay) {
             m_lastError = QStringLiteral("нет архива для ответа");
@@ -122,7 +168,7 @@ bool ExchangeEngine::ReadFrame(QByteArray &r, int *received, bool *started, int 
     QByteArray first;
     if (firstByteTimeoutMs >= 0) {
         const quint32 saved = m_port->InputTimeout();
-        m_port->setInputTimeout(qMin<quint32>(saved, quint32(firstByteTimeoutMs)));
+        m_port->setInputTimeout(quint32(firstByteTimeoutMs));
         first = m_port->ReadBytes(1);
         m_port->setInputTimeout(saved);
     } else {
@@ -185,6 +231,38 @@ QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c, const Identity &
         return s.mid(p - 1, 6);
     }
     return QByteArray();
+}
+
+ExchangeEngine::ReplyShape ExchangeEngine::expectedReply(const Tab &request)
+{
+    ReplyShape shape;
+    if (request.size() < 6)
+        return shape;
+    shape.code = request.at(4);
+    if (request == IdentityTemplate() || shape.code == Q_NoTu) {
+        shape.code = Q_NoTu;
+        shape.length = 6;
+        return shape;
+    }
+    // The type's descriptor knows the lengths of its data replies.
+    if (const TypeInfo *info = typeInfo(request.at(1))) {
+        switch (shape.code) {
+        case Q_State: shape.length = info->stateLength; break;
+        case Q_Param: shape.length = info->paramLength; break;
+        case Q_Arhiv: shape.length = info->arhLength; break;
+        default: break;
+        }
+    }
+    return shape;
+}
+
+bool ExchangeEngine::fits(const QByteArray &reply, const ReplyShape &shape)
+{
+    if (shape.code < 0)
+        return true;
+    if (reply.size() < 6 || quint8(reply[4]) != shape.code)
+        return false;
+    return shape.length <= 0 || reply.size() == shape.length;
 }
 
 bool ExchangeEngine::replyDiffersFromRequest(const Tab &request)
@@ -250,6 +328,10 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
         m_port->setInputTimeout(saved);
     }
     const int code = request.at(4);
+    // The identity the request is addressed to: a frame recovered from
+    // noise must name the same device.
+    const Identity addressed{request.at(1), request.at(2) + 256 * request.at(3)};
+    const ReplyShape shape = expectedReply(request);
     // A frame equal to the request is an echo of the line when the reply
     // must differ from it, or when the line is known to echo: the reply
     // then follows and is waited for as any reply. Otherwise it may be the
@@ -257,31 +339,59 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
     const bool replyDiffers = replyDiffersFromRequest(request);
     QByteArray r;
     bool ok = false;
-    for (int attempt = 1; attempt <= kSerialAttempts; ++attempt) {
+    for (int attempt = 1; attempt <= kSerialAttempts && !waiter().interrupted(); ++attempt) {
         m_lastAttempts = attempt;
         trace(QStringLiteral("ЗАПРОС=") + TabToDecBar(request), true);
         const int written = m_port->SendData(req);
-        Pause(kExchangePause);
+        // A port that failed under the write is closed: no further attempt.
         if (!m_port->IsOpen())
             break;
         int received = 0;
-        ok = ReadFrame(r, &received);
-        if (ok && r == req) {
-            const bool expectMore = replyDiffers || m_lineEchoes;
-            QByteArray next;
-            int nextReceived = 0;
-            bool started = false;
-            const bool nextOk = ReadFrame(next, &nextReceived, &started, expectMore ? -1 : 0);
-            // Noise behind a frame that may be the reply leaves that frame
-            // the reply.
-            if (started && (nextOk || expectMore)) {
+        // A reply found inside a whole frame of another shape.
+        QByteArray inner;
+        // The device's turn-around (the exchange pause) and the input
+        // time-out bound the wait for the first byte; it ends as soon as
+        // that byte is in.
+        ok = ReadFrame(r, &received, nullptr, kExchangePause + int(m_port->InputTimeout()));
+        for (int passed = 0; ok && passed < kMaxPassedFrames; ++passed) {
+            if (r == req) {
+                const bool expectMore = replyDiffers || m_lineEchoes;
+                QByteArray next;
+                int nextReceived = 0;
+                bool started = false;
+                const bool nextOk = ReadFrame(next, &nextReceived, &started, expectMore ? -1 : 0);
+                // Noise behind a frame that may be the reply leaves that
+                // frame the reply.
+                if (!started || (!nextOk && !expectMore))
+                    break;
                 if (nextOk)
                     m_lineEchoes = true;
                 r = next;
                 ok = nextOk;
                 received = nextReceived;
+                continue; // the frame behind the echo is checked in turn
             }
+            if (fits(r, shape))
+                break;
+            // A frame of the wrong shape may carry the reply inside it (a
+            // noise byte taken for the length); the search below takes it
+            // as it takes one from a short read. The frame itself, whole
+            // but of the wrong length, is no reply.
+            inner = ScanJunk(r.left(received).mid(1), code, addressed);
+            if (inner.size() >= 6) {
+                ok = false;
+                break;
+            }
+            // A whole frame that answers something else (a late reply to
+            // an exchange that gave up, a frame of another command): it is
+            // passed over and the wait for this reply goes on.
+            trace(QStringLiteral("ЧУЖОЙ ") + ListBytes(r, QStringLiteral("|"), 0) + QStringLiteral("\r\n"), true);
+            r.clear();
+            received = 0;
+            ok = ReadFrame(r, &received);
         }
+        if (ok && r != req && !fits(r, shape))
+            ok = false;
         trace(QStringLiteral("length(r)=") + QString::number(r.size()) + QLatin1Char(';'), false);
         trace(QStringLiteral(" ОТВЕТ=") + ListBytes(r, QStringLiteral("|"), 0) + QStringLiteral("\r\n"), true);
         // An echo of the identity template is never a reply, however
@@ -291,7 +401,7 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
         ok = false;
         // Only what arrived is searched: the zero fill after a short read
         // is no part of any frame.
-        r = ScanJunk(r.left(received), code);
+        r = inner.isEmpty() ? ScanJunk(r.left(received), code, addressed) : inner;
         if (r.size() >= 6 && r != idTemplate) {
             trace(QStringLiteral("ЕСТЬ ") + ListBytes(r, QStringLiteral("|"), 0), true);
             ok = true;
@@ -319,12 +429,17 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
     }
     m_udp->setHost(m_netHost.trimmed());
     m_udp->setPort(quint16(qBound(0, m_netPort, 65535)));
-    const int step = int(qMax<quint32>(m_port->InputTimeout(), 1000));
+    // Each attempt waits the reply time-out as the operator set it; a
+    // request goes out again only when its answer did not come in that
+    // time, so a converter that is merely slow gets each request once.
+    const int replyWait = int(qMin<quint32>(m_port->InputTimeout(), quint32(INT_MAX)));
+    const ReplyShape shape = expectedReply(request);
     QByteArray payload;
-    // Takes one reply within ms. The first attempt only looks, so a slow
-    // converter gets the request twice and answers twice; the spare answer
-    // can come after the next request went out. It repeats the reply taken
-    // before, byte for byte, and is dropped once for every spare send.
+    // Takes the first datagram within ms that fits the request. One that
+    // does not (a late answer to another request) is passed over and the
+    // wait goes on. A duplicate of the reply taken before is a spare answer
+    // to a request that went out more than once: it is dropped once for
+    // every spare send.
     auto receive = [&](int ms) {
         const qint64 deadline = waiter().now() + qMax(0, ms);
         for (;;) {
@@ -334,30 +449,28 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
                 --m_udpSpares;
                 continue;
             }
+            if (!fits(payload, shape)) {
+                ++m_udpPassedOver;
+                continue;
+            }
             return true;
         }
     };
+    // Whatever waits now answered an earlier request (a reply that came
+    // too late, a duplicate) or came from elsewhere: it must not pass for
+    // the answer to this one.
+    m_udpSpares = qMax(0, m_udpSpares - m_udp->discardPending());
     bool ok = false;
     int sends = 0;
-    for (int i = 0; i < kUdpAttempts; ++i) {
+    for (int i = 0; i < kUdpAttempts && !waiter().interrupted(); ++i) {
         m_lastAttempts = i + 1;
-        Pause(1);
-        if (i == 0) {
-            // Whatever waits now answered an earlier request (a reply that
-            // came too late, a duplicate) or came from elsewhere: it must
-            // not pass for the answer to this one.
-            m_udpSpares = qMax(0, m_udpSpares - m_udp->discardPending());
-        } else if (receive(0)) {
-            // The late answer to an earlier attempt of this same request.
-            ok = true;
-            break;
-        }
         if (!m_udp->send(request.bytes())) {
             m_lastError = m_udp->lastError();
+            reportUdpFailure();
             return false;
         }
         ++sends;
-        if (receive(i * step)) {
+        if (receive(replyWait)) {
             ok = true;
             break;
         }
@@ -370,6 +483,16 @@ bool ExchangeEngine::udpExchange(const Tab &request, Tab &reply)
     m_udpSpares = sends - 1;
     reply = Tab::fromBytes(payload);
     return true;
+}
+
+void ExchangeEngine::reportUdpFailure()
+{
+    // A converter name that does not resolve is said with the name, in the
+    // network page's words; other send failures are the caller's "НЕТ СВЯЗИ".
+    if (!m_status || !m_udp->unresolved())
+        return;
+    m_status->StatusFail(StatusLabel::LNstate, QStringLiteral("НЕТ ТАКОГО АДРЕСА"));
+    m_status->StatusFail(StatusLabel::LuState, m_udp->lastError());
 }
 
 } // namespace pim

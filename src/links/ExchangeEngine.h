@@ -25,6 +25,7 @@
 namespace pim {
 
 class Imitator;
+class StatusSink;
 
 // The status text of a device command refused because another one runs.
 QString linkBusyText();
@@ -34,8 +35,12 @@ class ExchangeEngine : public QObject {
 public:
     static constexpr int kSerialAttempts = 4;
     static constexpr int kUdpAttempts = 5;
-    // The wait between writing a request and reading its reply.
+    // The device's turn-around after a request: added to the wait for the
+    // first byte of the reply (a wait that ends when that byte is in).
     static constexpr int kExchangePause = 10;
+    // Whole frames that answer something else, passed over while one
+    // attempt waits for its reply.
+    static constexpr int kMaxPassedFrames = 16;
     // Silence that ends the bytes left over from an earlier exchange: many
     // character times at any rate the program offers.
     static constexpr int kStaleQuietMs = 50;
@@ -49,6 +54,10 @@ public:
     const TerminalMemo &memo() const { return m_memo; }
 
     void setWaiter(Waiter *w);
+    // Where the link reports what the operator must know at once: a serial
+    // port that went away while open, a converter name that does not
+    // resolve. Without one the caller's own texts alone are shown.
+    void setStatus(StatusSink *s) { m_status = s; }
     Waiter &waiter() const { return m_waiter ? *m_waiter : defaultWaiter(); }
 
     // ---- the route
@@ -76,6 +85,11 @@ public:
     bool Exchange(const Tab &request, Tab &reply);
     // Waits with events handled; in replay mode only handles what is pending.
     void Pause(int ms);
+    // The operator's stop (a signal to pimctl): the exchange in progress
+    // ends at once and fails with lastError() "прервано"; between two
+    // exchanges of a command the next one does. Outside a command it does
+    // nothing. Later exchanges run as usual (an archive read still closes).
+    void abort();
 
     // Reads one frame from the port into r: the length byte, then the rest.
     // `received` gets how many bytes of r really arrived (r is zero-filled
@@ -88,6 +102,16 @@ public:
     // command code c, or (c = 0) an identity reply. Empty when none.
     static QByteArray ScanJunk(const QByteArray &s, int c);
     static QByteArray ScanJunk(const QByteArray &s, int c, const Identity &id);
+
+    // What a reply to a request must look like: its command code and, where
+    // the type's descriptor knows it, its length (0: any). code < 0: no
+    // expectation (too short to be a request).
+    struct ReplyShape {
+        int code = -1;
+        int length = 0;
+    };
+    static ReplyShape expectedReply(const Tab &request);
+    static bool fits(const QByteArray &reply, const ReplyShape &shape);
 
     // ---- one exchange at a time
     bool exchanging() const { return m_exchanging; }
@@ -102,19 +126,27 @@ public:
     // The serial line has given back a request followed by its reply since
     // the port was last opened.
     bool lineEchoes() const { return m_lineEchoes; }
+    // UDP datagrams from the converter passed over because they did not
+    // fit the request they came during.
+    int udpPassedOver() const { return m_udpPassedOver; }
     // Whether a correct reply to this request always differs from it (it
     // carries data), so that a frame equal to the request can only be an echo.
     static bool replyDiffersFromRequest(const Tab &request);
 
 private:
+    bool route(const Tab &request, Tab &reply);
+    bool aborted();
     bool serialExchange(const Tab &request, Tab &reply);
     bool udpExchange(const Tab &request, Tab &reply);
     void trace(const QString &text, bool onlyVisible);
+    void portLost();
+    void reportUdpFailure();
 
     TCommPortDriver *m_port;
     UdpChannel *m_udp;
     TerminalMemo m_memo;
     Waiter *m_waiter = nullptr;
+    StatusSink *m_status = nullptr;
     Imitator *m_imitator = nullptr;
     std::function<bool(const Tab &, Tab &)> m_replay;
     std::function<void()> m_networkPageShown;
@@ -124,6 +156,7 @@ private:
     QString m_netHost;
     int m_netPort = 5001;
     bool m_exchanging = false;
+    bool m_abort = false;
     int m_commandDepth = 0;
     // The wait depth at which each running command began: a command begun
     // deeper than the one running was started by an event handled during
@@ -136,6 +169,7 @@ private:
     // The last UDP reply, and how many more answers to its request may come.
     QByteArray m_udpLastReply;
     int m_udpSpares = 0;
+    int m_udpPassedOver = 0;
 };
 
 // Holds the link for one device command; false when another command runs.

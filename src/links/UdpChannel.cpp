@@ -4,7 +4,60 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace pim {
+
+namespace {
+
+// The local address the system sends from to reach `to`: a datagram socket
+// connected to it (nothing is sent) names its source address. Null when
+// the system has no route.
+QHostAddress sourceAddressFor(const QHostAddress &to, quint16 port)
+{
+    sockaddr_storage peer{};
+    socklen_t len = 0;
+    bool v4 = false;
+    const QHostAddress target = [&] {
+        bool isV4 = false;
+        const quint32 a = to.toIPv4Address(&isV4);
+        return isV4 ? QHostAddress(a) : to;
+    }();
+    if (target.protocol() == QAbstractSocket::IPv4Protocol) {
+        auto *in = reinterpret_cast<sockaddr_in *>(&peer);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port ? port : 9);
+        in->sin_addr.s_addr = htonl(target.toIPv4Address());
+        len = sizeof(sockaddr_in);
+        v4 = true;
+    } else if (target.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&peer);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port ? port : 9);
+        const Q_IPV6ADDR a = target.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &a, sizeof a);
+        in6->sin6_scope_id = target.scopeId().toUInt();
+        len = sizeof(sockaddr_in6);
+    } else {
+        return QHostAddress();
+    }
+    const int fd = ::socket(v4 ? AF_INET : AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return QHostAddress();
+    QHostAddress local;
+    sockaddr_storage self{};
+    socklen_t selfLen = sizeof self;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&peer), len) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&self), &selfLen) == 0)
+        local.setAddress(reinterpret_cast<sockaddr *>(&self));
+    ::close(fd);
+    return local;
+}
+
+} // namespace
 
 UdpChannel::UdpChannel(QObject *parent) : QObject(parent) {}
 
@@ -21,22 +74,43 @@ void UdpChannel::setHost(const QString &host)
 
 bool UdpChannel::ensureSocket()
 {
-    if (m_socket && m_socket->state() == QAbstractSocket::BoundState)
+    // Bound to the address the system sends from to the converter, so
+    // nothing that arrives on another interface reaches the exchange.
+    const QHostAddress local = sourceAddressFor(m_address, m_port);
+    if (local.isNull()) {
+        m_lastError = QStringLiteral("АДРЕС %1 НЕДОСТУПЕН").arg(m_host.trimmed());
+        return false;
+    }
+    if (m_socket && m_socket->state() == QAbstractSocket::BoundState && local == m_boundTo)
         return true;
     delete m_socket;
     m_socket = new QUdpSocket(this);
     connect(m_socket, &QUdpSocket::readyRead, this, [this] { waiter().wake(); });
-    // Both families where the system has them, else IPv4 alone.
-    if (!m_socket->bind(QHostAddress::Any, 0) && !m_socket->bind(QHostAddress::AnyIPv4, 0)) {
+    if (!m_socket->bind(local, 0)) {
         m_lastError = m_socket->errorString();
+        delete m_socket;
+        m_socket = nullptr;
+        m_boundTo.clear();
         return false;
     }
+    m_boundTo = local;
     return true;
+}
+
+QHostAddress UdpChannel::localAddress() const
+{
+    return m_socket ? m_socket->localAddress() : QHostAddress();
+}
+
+quint16 UdpChannel::localPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
 }
 
 bool UdpChannel::resolve(int lookupTimeoutMs)
 {
     m_lastError.clear();
+    m_unresolved = false;
     const QString host = m_host.trimmed();
     if (host.isEmpty()) {
         m_lastError = QStringLiteral("нет адреса");
@@ -69,7 +143,7 @@ bool UdpChannel::resolve(int lookupTimeoutMs)
     const qint64 deadline = waiter().now() + lookupTimeoutMs;
     while (!done) {
         const qint64 left = deadline - waiter().now();
-        if (left <= 0)
+        if (left <= 0 || waiter().interrupted())
             break;
         waiter().wait(int(left));
     }
@@ -79,7 +153,9 @@ bool UdpChannel::resolve(int lookupTimeoutMs)
         return false;
     }
     if (found.isNull()) {
-        m_lastError = error.isEmpty() ? host : error;
+        m_systemError = error;
+        m_lastError = QStringLiteral("АДРЕС %1 НЕ СУЩЕСТВУЕТ").arg(host);
+        m_unresolved = true;
         return false;
     }
     m_address = found;
@@ -118,9 +194,9 @@ bool UdpChannel::takeOne(QByteArray &payload)
 {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram d = m_socket->receiveDatagram();
-        QHostAddress sender = d.senderAddress();
-        const bool fromConverter =
-            sender.isEqual(m_address, QHostAddress::ConvertV4MappedToIPv4 | QHostAddress::ConvertLocalHost);
+        const QHostAddress sender = d.senderAddress();
+        const bool fromConverter = d.senderPort() == int(m_port)
+            && sender.isEqual(m_address, QHostAddress::ConvertV4MappedToIPv4);
         if (!fromConverter) {
             ++m_droppedForeign;
             continue;
@@ -142,7 +218,7 @@ bool UdpChannel::receive(QByteArray &payload, int ms)
         if (takeOne(payload))
             return true;
         const qint64 left = deadline - waiter().now();
-        if (left <= 0)
+        if (left <= 0 || waiter().interrupted())
             return false;
         waiter().wait(int(left));
     }

@@ -2,9 +2,11 @@
 // The UDP client of the network link: one request datagram, one reply
 // datagram, through a line converter at a host and port.
 //
-// A reply is taken only from the converter's address, and datagrams that
-// are already queued when a request goes out are thrown away first: a late
-// answer to an earlier attempt, or a datagram from any other host, is never
+// A reply is taken only from the converter's address and port, on a socket
+// bound to the one local address that reaches the converter (loopback for a
+// converter on 127.0.0.1), not to every interface. Datagrams that are
+// already queued when a request goes out are thrown away first: a late
+// answer to an earlier attempt, or a datagram from anywhere else, is never
 // taken as the reply to the next request.
 
 #include "links/Waiter.h"
@@ -35,9 +37,15 @@ public:
     quint16 port() const { return m_port; }
 
     // Resolves the host (dotted address at once, names through a lookup of
-    // at most lookupTimeoutMs); false with lastError() when it cannot.
+    // at most lookupTimeoutMs); false with lastError() when it cannot:
+    // "АДРЕС <host> НЕ СУЩЕСТВУЕТ" for a name that does not resolve.
     bool resolve(int lookupTimeoutMs = 5000);
     QHostAddress address() const { return m_address; }
+    // The last failure was a host name that does not resolve.
+    bool unresolved() const { return m_unresolved; }
+    // The local end the requests go out from (null / 0 before the first).
+    QHostAddress localAddress() const;
+    quint16 localPort() const;
 
     // Throws away every datagram waiting in the socket; returns how many.
     int discardPending();
@@ -48,6 +56,9 @@ public:
     bool receive(QByteArray &payload, int ms);
 
     QString lastError() const { return m_lastError; }
+    // What the system said about the last failure (for traces).
+    QString systemError() const { return m_systemError; }
+    // Datagrams dropped because they came from another address or port.
     int droppedForeign() const { return m_droppedForeign; }
 
 private:
@@ -59,8 +70,11 @@ private:
     QString m_host;
     QString m_resolvedFor;
     QHostAddress m_address;
+    QHostAddress m_boundTo;
+    bool m_unresolved = false;
     quint16 m_port = 5001;
     QString m_lastError;
+    QString m_systemError;
     int m_droppedForeign = 0;
 };
 

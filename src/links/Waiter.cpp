@@ -18,7 +18,7 @@ void Waiter::Pause(int ms)
         return;
     }
     const qint64 deadline = now() + ms;
-    for (qint64 left = ms; left > 0; left = deadline - now())
+    for (qint64 left = ms; left > 0 && !interrupted(); left = deadline - now())
         wait(int(left));
 }
 

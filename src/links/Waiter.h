@@ -27,6 +27,8 @@ public:
     // Waits at most ms milliseconds; true when woken before that.
     bool wait(int ms)
     {
+        if (m_interrupted)
+            return true;
         ++m_depth;
         const bool woken = doWait(ms);
         --m_depth;
@@ -48,12 +50,24 @@ public:
     // program: events keep being handled meanwhile.
     void Pause(int ms);
 
+    // The operator's interrupt (a signal to pimctl): the waits in progress
+    // end at once, and so does every later one until clearInterrupt(). A
+    // loop that waits for a deadline checks interrupted() and gives up.
+    void interrupt()
+    {
+        m_interrupted = true;
+        wake();
+    }
+    void clearInterrupt() { m_interrupted = false; }
+    bool interrupted() const { return m_interrupted; }
+
 protected:
     virtual bool doWait(int ms) = 0;
     virtual void doProcessPending() = 0;
 
 private:
     int m_depth = 0;
+    bool m_interrupted = false;
 };
 
 // Runs a local event loop for each wait (the window and pimctl).

@@ -9,6 +9,7 @@
 #include "workflows/WorkflowUi.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -117,6 +118,35 @@ void ArchivePage::resetRange()
     m_begin->setDate(QDate::currentDate());
     m_end->setDate(QDate::currentDate());
     m_range.setDates(QDate::currentDate(), QDate::currentDate());
+}
+
+QString ArchivePage::gapHint()
+{
+    return QStringLiteral("разность за несколько периодов: между записями нет прочитанных");
+}
+
+void ArchivePage::showGrid(const ArchiveView::Grid &g)
+{
+    m_sga->clearContents();
+    m_sga->setRowCount(int(g.cells.size()));
+    int columns = 1;
+    for (const QStringList &row : g.cells)
+        columns = qMax(columns, int(row.size()));
+    m_sga->setColumnCount(columns);
+    for (int r = 0; r < g.cells.size(); ++r) {
+        const bool gap = g.gap(r);
+        for (int c = 0; c < g.cells[r].size(); ++c) {
+            QString text = g.cells[r][c];
+            if (gap && c == 0)
+                text += QLatin1Char('*');
+            auto *item = new QTableWidgetItem(text);
+            if (gap) {
+                item->setBackground(QColor(255, 224, 160));
+                item->setToolTip(gapHint());
+            }
+            m_sga->setItem(r, c, item);
+        }
+    }
 }
 
 void ArchivePage::limitToToday()

@@ -5,6 +5,7 @@
 // choice and the precision already work.
 
 #include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveView.h"
 
 #include <QWidget>
 
@@ -35,6 +36,11 @@ public:
     void resetRange();
     // The latest date the pickers accept.
     void limitToToday();
+    // Fills the grid "SGa" with an archive view. A difference taken across
+    // missing records is marked: its first cell gets a "*", its row a
+    // colour and a hint, so two periods never pass for one.
+    void showGrid(const ArchiveView::Grid &g);
+    static QString gapHint();
     // The precision "SEprec" shows becomes the one values are shown with
     // (after it came back from the settings with its handler held off).
     void takePrecision();

@@ -377,6 +377,8 @@ void DevicePage::AreadstateExecute(bool on)
     const StateReading::Result r = reading.read(selectedSystem());
     if (!r.ok)
         return;
+    if (!r.dumpError.isEmpty())
+        m_ui.message(r.dumpError);
     QAction *a = m_commands.action(QStringLiteral("Areadstate"));
     if (!a || a->isChecked())
         stateDisplay();

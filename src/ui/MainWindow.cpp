@@ -81,12 +81,17 @@ MainWindow::MainWindow(QWidget *parent)
     setObjectName(QStringLiteral("Fpim"));
     resize(969, 671);
     m_engine->setImitator(&imitator());
+    // A port that goes away while open, a converter name that does not
+    // resolve: the link says so on the status line.
+    m_engine->setStatus(m_statusLine);
     m_engine->port().setPortName(comPortName(2));
     m_engine->port().setInputTimeout(1000);
     m_engine->port().setOutputTimeout(1000);
     m_identity = std::make_unique<IdentityCommand>(*m_engine, *m_statusLine);
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { AreadNoTuExecute(); });
     m_statusLine->setWaiter(&m_engine->waiter());
+    // A port that goes away while open is closed and said so on the line.
+    m_engine->setStatus(m_statusLine);
 
     m_commands = new CommandMap(this);
 
@@ -328,7 +333,8 @@ void MainWindow::AreadNoTuExecute()
     IdentityCommand &id = *m_identity;
     id.ImitType = m_device->imitationType();
     id.eventsOn = m_events->on();
-    id.portChecked = m_device->linkPages()->portPage()->portIsFree();
+    // A port that went away since its check is no line to ask.
+    id.portChecked = m_device->linkPages()->portPage()->portIsFree() && !m_engine->port().lost();
     id.setOnChange([&] {
         const IdentityView &v = id.view();
         if (v.enoNormalColour)

@@ -183,6 +183,11 @@ bool PortPage::PortCheck(QComboBox *sender)
     return opened;
 }
 
+bool PortPage::portIsFree() const
+{
+    return m_free && !m_port.lost();
+}
+
 void PortPage::choosePort(const QString &name)
 {
     int i = m_cbC->findText(name);

@@ -51,8 +51,8 @@ public:
     void takeLineSettings();
     void setFactorySettings(); // "штатные"
     void CBPortSetClick();
-    // The chosen port opened at its last check.
-    bool portIsFree() const { return m_free; }
+    // The chosen port opened at its last check and has not gone away since.
+    bool portIsFree() const;
 
     QComboBox *portList() const { return m_cbC; }
     QLabel *stateLabel() const { return m_state; }

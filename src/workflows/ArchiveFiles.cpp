@@ -4,9 +4,11 @@
 #include "base/DataPath.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"
+#include "devices/Registry.h"
 #include "protocol/Frame.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace pim {
@@ -88,20 +90,68 @@ QStringList ArchiveFiles::gridLines(const QList<QStringList> &grid)
 bool ArchiveFiles::save(const QString &arhPath, const QStringList &gridRows, const QByteArray &records,
                         QString *error)
 {
+    if (records.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("нет ни одной записи архива: файл не записан");
+        return false;
+    }
     if (!writeLines(companionName(arhPath), gridRows, error))
         return false;
     return writeFileAtomic(arhPath, records, error);
 }
 
+qint64 ArchiveFiles::largestArchive()
+{
+    qint64 most = 0;
+    for (const TypeInfo &t : typeList())
+        if (t.hasArchive())
+            most = qMax(most, qint64(qMax(t.dailyEntries, t.hourlyEntries) + 1) * t.arhRecordSize);
+    return most;
+}
+
 ArchiveFiles::Loaded ArchiveFiles::load(const QString &arhPath)
 {
     Loaded out;
-    const QString name = QFileInfo(arhPath).fileName();
+    const QFileInfo info(arhPath);
+    const QString name = info.fileName();
     const int dot = int(name.lastIndexOf(QLatin1Char('.')));
     if (dot < 0 || name.mid(dot) != QLatin1String(".Arh"))
         out.warning = QStringLiteral("файл: ") + arhPath + QStringLiteral(" - не опознан как архивный");
-    if (!readFileBytes(arhPath, out.image, &out.error) && out.error.isEmpty())
-        out.error = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    if (!info.exists()) {
+        out.error = QStringLiteral("файл ") + arhPath + QStringLiteral(" не найден");
+        return out;
+    }
+    // A folder, a device or a pipe would be read without end or not at
+    // all; neither is an archive.
+    if (!info.isFile()) {
+        out.error = QStringLiteral("файл ") + arhPath + QStringLiteral(" не прочитан: это не обычный файл");
+        return out;
+    }
+    const qint64 most = largestArchive();
+    if (info.size() > most) {
+        out.error = QStringLiteral("файл %1 не прочитан: %2 байт, а архив прибора не бывает больше %3 байт")
+                        .arg(arhPath)
+                        .arg(info.size())
+                        .arg(most);
+        return out;
+    }
+    QFile f(arhPath);
+    if (!f.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("не удалось открыть файл ") + arhPath + QStringLiteral(": ") + f.errorString();
+        return out;
+    }
+    // The file may have grown since it was measured: never more than the
+    // bound, and a file that still has more is refused as above.
+    out.image = f.read(most + 1);
+    if (out.image.size() > most) {
+        out.image.clear();
+        out.error = QStringLiteral("файл %1 не прочитан: больше %2 байт, а архив прибора не бывает больше")
+                        .arg(arhPath)
+                        .arg(most);
+    } else if (f.error() != QFileDevice::NoError) {
+        out.image.clear();
+        out.error = QStringLiteral("не удалось прочитать файл ") + arhPath + QStringLiteral(": ") + f.errorString();
+    }
     return out;
 }
 

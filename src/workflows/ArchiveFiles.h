@@ -37,19 +37,31 @@ public:
 
     // Writes the companion text (grid rows, cells followed by a tab, CR LF,
     // Windows-1251) and then the records. False with `error` on failure; a
-    // failure of the text file leaves the archive file unwritten.
+    // failure of the text file leaves the archive file unwritten. Empty
+    // records are refused: an existing file is never replaced by an empty
+    // archive.
     static bool save(const QString &arhPath, const QStringList &gridRows, const QByteArray &records,
                      QString *error = nullptr);
 
     struct Loaded {
         QByteArray image; // the whole file
         QString warning;  // "файл: <path> - не опознан как архивный" or empty
-        QString error;    // the file could not be read
+        QString error;    // the file was refused or could not be read
         bool ok() const { return error.isEmpty(); }
         // Whole records of a length; a shorter tail is not a record.
         int records(int recordLength) const { return recordLength > 0 ? int(image.size() / recordLength) : 0; }
+        // Bytes after the last whole record.
+        int leftover(int recordLength) const { return recordLength > 0 ? int(image.size() % recordLength) : 0; }
     };
+    // Refuses, before reading anything, what is not a regular file and a
+    // file larger than largestArchive(); never reads more than that.
     static Loaded load(const QString &arhPath);
+
+    // The largest archive file any served type can produce: its longest
+    // ring, one totals record more, at the size of a whole two-system
+    // element per record. Generous, so that no real file is refused, and
+    // small, so that a wrong file is never read whole into memory.
+    static qint64 largestArchive();
 
     // The rows of a grid (lists of cells) as companion-file lines.
     static QStringList gridLines(const QList<QStringList> &grid);

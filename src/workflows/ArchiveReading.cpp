@@ -15,6 +15,7 @@
 #include "workflows/IdentityCheck.h"
 #include "workflows/WorkflowUi.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -32,12 +33,22 @@ struct ArchiveReading::Run {
     QStringList byteTrace; // 227, 228 in all-records mode
     int hourly = -1;       // 0-based current numbers
     int daily = -1;
+    QDateTime planned;     // the computer's clock the plan was made by
+    bool misdated = false; // a record came with another date than expected
+    ArhRec newest;         // the record of the newest slot, when read
 };
 
 namespace {
 
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 const QString kNoRecord = QStringLiteral("в архиве нет ни одной записи");
+
+QString endedEarlyText(const ArchiveReading::Result &r, int read, const QString &span)
+{
+    return Format(QStringLiteral("чтение архива закончено досрочно: прибор не отдает записи подряд; "
+                                 "прочитано %d записей%s... %d записей отсутствует"),
+                  {read, span, r.missing});
+}
 
 } // namespace
 
@@ -125,6 +136,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
 {
     Result none;
     none.kind = kind;
+    m_stopAsked = false;
     RoadCommand command(m_road);
     if (!command) {
         m_ui.statusFail(m_road.busyText());
@@ -153,7 +165,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     run.kind = kind;
     run.result.kind = kind;
     run.result.ran = true;
-    m_reading = true;
+    m_reading = !m_stopAsked;
     m_ui.readingChanged(true);
 
     traceStart(traits, run);
@@ -163,7 +175,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
         Tab id = SQNoTu();
         m_road.exchange(id); // only wakes the device; the outcome does not matter
     }
-    if (currentNumbers(traits, run)) {
+    if (m_reading && currentNumbers(traits, run)) {
         const bool daily = arhKindIsDaily(kind);
         bool go = true;
         if (traits.beginEnd) {
@@ -181,9 +193,16 @@ ArchiveReading::Result ArchiveReading::read(int kind)
                                                           : ArchiveRange::kDefaultTolerance);
             else if (m_range.allRecords())
                 m_range.setTolerance(ArchiveRange::kAllRecordsTolerance);
-            codec->PlanArh(kind, daily ? run.daily : run.hourly);
-            if (loop(traits, run, daily))
+            run.planned = QDateTime::currentDateTime();
+            codec->PlanArh(kind, daily ? run.daily : run.hourly, run.planned);
+            if (loop(traits, run, daily)) {
                 finish(traits, run);
+            } else if (run.result.stopped && traits.beginEnd) {
+                // Stopped before any record came: the read opened on the
+                // device is closed all the same.
+                Tab end = SQ(Q_ArhEnd);
+                m_road.exchange(end);
+            }
         }
     }
     m_reading = false;
@@ -287,6 +306,38 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
     return true;
 }
 
+// One record request, asked again while the reply fails its checks. False
+// when the link failed (the reader ends); `refused` when every reply was
+// refused, and `rec` is then the empty record of 30 December 1899.
+bool ArchiveReading::askRecord(const ReaderTraits &traits, Run &run, const ArhPlanEntry &entry, bool daily,
+                               Tab &io, ArhRec &rec, bool &refused)
+{
+    ArhCodec &codec = *run.codec;
+    const Tab data = entry.request();
+    refused = true;
+    // The imitation has no line that could spoil a reply: asked once.
+    const int attempts = m_road.imitation() ? 1 : kRecordAttempts;
+    for (int attempt = 1; attempt <= attempts && refused; ++attempt) {
+        m_road.waiter().Pause(1);
+        io = SQ(Q_Arhiv, data);
+        if (traits.family)
+            trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
+        if (!m_road.exchange(io))
+            return false;
+        if (!traits.traceFile.isEmpty()) {
+            const QString caption = daily ? QStringLiteral("Запрос(day %s):%d %d %d %s")
+                                          : QStringLiteral("Запрос(day hour %s):%d %d %d %s");
+            trace(run, DumpLines::bytesLine(Format(caption, {traceDay(traits, io, !daily), int(entry.lo), int(entry.hi),
+                                                            int(GetW(data, 0)), QStringLiteral("\t")}),
+                                            io));
+        }
+        refused = !codec.DecArh(io, rec).isEmpty();
+    }
+    if (refused)
+        rec = codec.missingRecord();
+    return true;
+}
+
 bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
 {
     ArhCodec &codec = *run.codec;
@@ -300,59 +351,67 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
     int badRun = 0;
     const QDate begin = m_range.begin();
     const QDate end = m_range.end();
-    const qint64 span = begin.daysTo(end);
     const qint64 n = m_range.tolerance();
     const bool all = m_range.allRecords();
-    qint64 estimate = daily ? span : span * 24;
-    if (!daily)
-        progress(run, DumpLines::remainingText(estimate));
 
-    for (int i = 0; i < ring; ++i) {
+    // The entries the range asks for, and how many of them are done: the
+    // time left is the rest at the rate measured so far, so it converges
+    // on the truth instead of starting from the length of the range.
+    QList<bool> asked(ring, false);
+    int toAsk = 0;
+    for (int i = 0; i < ring; ++i)
+        if (ArchiveRange::inFilter(plan[i].day, begin, end, n)) {
+            asked[i] = true;
+            ++toAsk;
+        }
+    int finished = 0;
+    qint64 estimate = -1;
+    auto estimateText = [&] {
+        return estimate < 0 ? QStringLiteral("чтение архива. Ждите...") : DumpLines::remainingText(estimate);
+    };
+    if (!daily)
+        progress(run, estimateText());
+    const qint64 started = m_road.waiter().now();
+
+    int i = 0;
+    for (; i < ring; ++i) {
         m_ui.progressSet(max - i);
         const ArhPlanEntry &entry = plan[i];
         if (daily)
-            progress(run, DumpLines::remainingText(estimate));
-        if (!ArchiveRange::inFilter(entry.day, begin, end, n))
+            progress(run, estimateText());
+        if (!asked[i])
             continue;
         if (!m_reading) {
             run.result.stopped = true;
             break;
         }
-        const Tab data = entry.request();
-        m_road.waiter().Pause(1);
-        const qint64 started = m_road.waiter().now();
-        Tab io = SQ(Q_Arhiv, data);
-        if (traits.family)
-            trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
-        if (!m_road.exchange(io)) {
+        Tab io;
+        ArhRec rec;
+        bool refused = true;
+        if (!askRecord(traits, run, entry, daily, io, rec, refused)) {
+            if (!m_reading) {
+                run.result.stopped = true;
+                break;
+            }
             fail(run, kNoLink);
             run.result.linkLost = true;
             m_ui.progressRemove();
             return false;
         }
-        const double seconds = (m_road.waiter().now() - started) / 1000.0;
-        const qint64 wanted = daily ? span + 1 : (span + 1) * 24;
-        estimate = std::llround((wanted - result.size()) * seconds);
-        if (!daily && i % 50 == 0)
-            progress(run, DumpLines::remainingText(estimate));
-        if (!traits.traceFile.isEmpty()) {
-            const QString caption = daily ? QStringLiteral("Запрос(day %s):%d %d %d %s")
-                                          : QStringLiteral("Запрос(day hour %s):%d %d %d %s");
-            trace(run, DumpLines::bytesLine(Format(caption, {traceDay(traits, io, !daily), int(entry.lo), int(entry.hi),
-                                                            int(GetW(data, 0)), QStringLiteral("\t")}),
-                                            io));
-        }
-        ArhRec rec;
-        if (!codec.DecArh(io, rec).isEmpty()) {
-            if (daily && traits.family && m_ui.memoVisible())
-                m_ui.memoAppend(QStringLiteral("\r\nархив есть, но устройство его не отдает"));
-            rec = codec.missingRecord();
-        }
+        if (refused && daily && traits.family && m_ui.memoVisible())
+            m_ui.memoAppend(QStringLiteral("\r\nархив есть, но устройство его не отдает"));
+        if (i == 0 && !refused)
+            run.newest = rec;
         const qint64 recHours = qint64(codec.day(rec)) * 24 + (daily ? 0 : codec.hour(rec));
         const qint64 entryHours = qint64(entry.day) * 24 + (daily ? 0 : entry.hour);
         const qint64 diff = qAbs(recHours - entryHours);
+        bool endNow = false;
         if (diff <= n) {
             badRun = 0;
+            ++finished;
+            // All records keep the place of a refused one, and still miss it.
+            if (refused)
+                ++run.result.missing;
             result.append(rec);
             if (!traits.family && all) {
                 run.byteTrace << Format(QStringLiteral("запрос=%d[1] %d[0]"), {int(entry.hi), int(entry.lo)});
@@ -360,20 +419,59 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
             }
             if (traits.live && m_ui.liveUpdate())
                 m_ui.archiveGrown(run.kind);
-        } else if (daily && traits.family) {
-            if (++badRun > 4)
-                break; // five bad dates in a row: the ring ends here
-            --i;       // the same entry once more
-            if (m_ui.memoVisible())
-                m_ui.memoAppend(QStringLiteral("\r\nпаленые даты ") + QString::number(diff));
-        } else {
+        } else if (refused) {
+            // Asked for as often as the exchange asks: missing. Several in a
+            // row end a daily read of the family as misdated records do.
+            ++finished;
             ++run.result.missing;
+            endNow = daily && traits.family && ++badRun >= kBadInARow;
+        } else {
+            run.misdated = true;
+            if (daily && traits.family) {
+                if (++badRun >= kBadInARow) {
+                    ++finished;
+                    ++run.result.missing;
+                    endNow = true; // five bad dates in a row: the ring ends here
+                } else {
+                    --i; // the same entry once more
+                    if (m_ui.memoVisible())
+                        m_ui.memoAppend(QStringLiteral("\r\nпаленые даты ") + QString::number(diff));
+                }
+            } else {
+                ++finished;
+                ++run.result.missing;
+            }
         }
+        const qint64 elapsed = m_road.waiter().now() - started;
+        if (finished > 0)
+            estimate = std::llround(double(qMax(0, toAsk - finished)) * double(elapsed) / finished / 1000.0);
+        m_ui.archiveProgress(int(result.size()), toAsk, elapsed, estimate);
+        if (!daily && i % 50 == 0)
+            progress(run, estimateText());
+        if (endNow) {
+            run.result.endedEarly = true;
+            break;
+        }
+    }
+    if (run.result.endedEarly) {
+        // What the range asked for beyond the end is missing too.
+        for (int k = i + 1; k < ring; ++k)
+            if (asked[k])
+                ++run.result.missing;
     }
 
     if (result.isEmpty()) {
-        progress(run, kNoRecord);
         m_ui.progressRemove();
+        if (run.misdated && !run.result.stopped)
+            clockCheck(traits, run, daily);
+        if (run.result.stopped) {
+            progress(run, Format(QStringLiteral("чтение прервано: прочитано %d записей"), {0}));
+        } else if (!run.result.clockOff) {
+            if (run.result.endedEarly)
+                fail(run, endedEarlyText(run.result, 0, QString()));
+            else
+                progress(run, kNoRecord);
+        }
         return false;
     }
     run.result.misordered = 0;
@@ -385,12 +483,59 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
     return true;
 }
 
+// Records came, but none with the dates asked for: when the newest record
+// of the ring is more than an hour away from the computer's clock, the
+// device clock is wrong, and the engineer is told so instead of being left
+// to think the archive empty.
+void ArchiveReading::clockCheck(const ReaderTraits &traits, Run &run, bool daily)
+{
+    ArhCodec &codec = *run.codec;
+    const QList<ArhPlanEntry> plan = codec.plan();
+    if (plan.isEmpty() || !run.planned.isValid())
+        return;
+    if (run.newest.isNull()) {
+        Tab io;
+        ArhRec rec;
+        bool refused = true;
+        if (!askRecord(traits, run, plan.first(), daily, io, rec, refused) || refused)
+            return;
+        run.newest = rec;
+    }
+    const ArhPlanEntry &entry = plan.first();
+    const qint64 deviceHours = qint64(codec.day(run.newest)) * 24 + (daily ? 0 : codec.hour(run.newest));
+    const qint64 computerHours = qint64(entry.day) * 24 + (daily ? 0 : entry.hour);
+    if (qAbs(deviceHours - computerHours) <= 1)
+        return;
+    const QDate deviceDay = dayNumberToDate(codec.day(run.newest));
+    const QString device = daily ? shortDateText(deviceDay)
+                                 : shortDateText(deviceDay) + QStringLiteral(" %1:00").arg(codec.hour(run.newest), 2, 10, QLatin1Char('0'));
+    const QString computer = shortDateText(run.planned.date()) + run.planned.toString(QStringLiteral(" hh:mm"));
+    run.result.clockOff = true;
+    fail(run, QStringLiteral("в архиве нет записей за выбранные дни: часы прибора (по его последней записи %1) "
+                             "расходятся с часами компьютера (%2) - установите часы прибора")
+                  .arg(device, computer));
+}
+
 void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
 {
     m_ui.progressRemove();
     QString text;
-    if (m_range.allRecords()) {
+    const int read = int(run.codec->readRecords(run.kind).size());
+    const QString from = shortDateText(m_range.begin()), to = shortDateText(m_range.end());
+    if (run.result.stopped) {
+        text = Format(QStringLiteral("чтение прервано: прочитано %d записей"), {read});
+        if (!m_range.allRecords())
+            text += Format(QStringLiteral(" от %s г. до %s г."), {from, to});
+        progress(run, text);
+    } else if (run.result.endedEarly) {
+        // Not "архив прочитан": the range asked for was not read.
+        fail(run, endedEarlyText(run.result, read,
+                                 m_range.allRecords() ? QString()
+                                                      : Format(QStringLiteral(" от %s г. до %s г."), {from, to})));
+    } else if (m_range.allRecords()) {
         text = QStringLiteral("архив прочитан");
+        if (run.result.missing > 0)
+            text += Format(QStringLiteral("... %d записей отсутствует"), {run.result.missing});
     } else {
         text = Format(QStringLiteral("архив прочитан от %s г. до %s г."),
                       {shortDateText(m_range.begin()), shortDateText(m_range.end())});
@@ -399,7 +544,8 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
         if (run.result.misordered > 0)
             text += Format(QStringLiteral("... %d дат перепутано"), {run.result.misordered});
     }
-    done(run, text);
+    if (!run.result.stopped && !run.result.endedEarly)
+        done(run, text);
 
     bool endOk = true;
     if (traits.beginEnd) {

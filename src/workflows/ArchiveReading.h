@@ -18,6 +18,8 @@ namespace pim {
 
 class ArchiveRange;
 class ArhCodec;
+class ArhRec;
+struct ArhPlanEntry;
 class DeviceRoad;
 class WorkflowUi;
 
@@ -28,6 +30,13 @@ public:
     // Requests of the current numbers by the 225 reader before a refused
     // reply ends the read; the other readers ask once.
     static constexpr int kArhNoAttempts = 10;
+    // Requests of one record while its reply fails its checks (a bad
+    // checksum, a wrong length or address): as many as the exchange makes
+    // for a reply that does not come.
+    static constexpr int kRecordAttempts = 4;
+    // Records in a row that the daily readers of the 229 family may find
+    // refused or misdated before the read ends early.
+    static constexpr int kBadInARow = 5;
 
     ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range);
 
@@ -40,18 +49,29 @@ public:
         bool ran = false;      // a reader ran (the identity and type were fine)
         bool linkLost = false; // an exchange failed
         bool stopped = false;  // "стоп" ended the loop
+        bool endedEarly = false; // records refused or misdated in a row ended the read
+        bool clockOff = false; // nothing in range, and the device clock is far from the computer's
         int kind = 0;
         int records = 0;       // records in the result
-        int missing = 0;
+        int missing = 0;       // asked for and not read (after an early end: all the rest too)
         int misordered = 0;
         QString status;        // the last status text shown
         bool failed = false;   // the last status was a failure (red)
+        // What was read is not the whole range asked for.
+        bool partial() const { return stopped || endedEarly || linkLost || missing > 0; }
     };
 
     // The read command for the archive kind of the selected tab (0..3).
     Result read(int kind);
-    // "стоп": the running reader leaves its loop before the next request.
-    void stop() { m_reading = false; }
+    // "стоп": the running reader leaves its loop before the next request
+    // (also when it comes while the identity is still being asked); a
+    // record request that fails after it (the exchange was ended with it)
+    // ends the loop as the stop, not as a lost link.
+    void stop()
+    {
+        m_reading = false;
+        m_stopAsked = true;
+    }
     bool reading() const { return m_reading; }
 
     // The reply to Q_ArhNo checked like any reply: length byte and real
@@ -63,6 +83,9 @@ private:
 
     bool currentNumbers(const ReaderTraits &traits, Run &run);
     bool loop(const ReaderTraits &traits, Run &run, bool daily);
+    bool askRecord(const ReaderTraits &traits, Run &run, const ArhPlanEntry &entry, bool daily, Tab &io,
+                   ArhRec &rec, bool &refused);
+    void clockCheck(const ReaderTraits &traits, Run &run, bool daily);
     void finish(const ReaderTraits &traits, Run &run);
 
     void busy(Run &run, const QString &text);
@@ -80,6 +103,7 @@ private:
     QString m_traceFolder;
     std::function<double()> m_random;
     bool m_reading = false;
+    bool m_stopAsked = false;
 };
 
 } // namespace pim

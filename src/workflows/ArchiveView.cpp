@@ -39,6 +39,8 @@ QString csvCell(const QString &c)
     return v;
 }
 
+const QString kNothingSaved = QStringLiteral("нет ни одной записи архива: файл не записан");
+
 bool printable(const QList<QStringList> &cells)
 {
     return !cells.isEmpty() && !cells.last().join(QLatin1Char('\t')).contains(QStringLiteral("нет данных"));
@@ -81,6 +83,10 @@ ArchiveView::Grid ArchiveView::build(int type, int tabIndex)
     g.columns = codec->columnMap(tab->kind);
     g.cells = pick(g.rows, g.columns);
     g.printable = printable(g.cells);
+    const qsizetype shown = codec->displayed().size();
+    g.records = int(arhKindIsDiff(tab->kind) ? qMax<qsizetype>(0, shown - 1) : shown);
+    for (qsizetype i = 0; i < shown; ++i)
+        g.gaps << codec->displayedGap(i);
     g.ok = true;
     return g;
 }
@@ -122,6 +128,11 @@ ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const Q
         s.error = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
         return s;
     }
+    if (g.records == 0) {
+        s.nothing = true;
+        s.error = kNothingSaved;
+        return s;
+    }
     // A two-system type stores the half of the tab's system; the others
     // have only the first.
     const int sys = codec->halves() > 1 ? g.system - 1 : 0;
@@ -137,8 +148,14 @@ QStringList ArchiveView::csvLines(int type, const Grid &g)
         return lines;
     const int dateColumn = int(g.columns.indexOf(1));
     QStringList head;
-    for (int j = 0; j < g.columns.size(); ++j)
-        head << csvCell((g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified());
+    for (int j = 0; j < g.columns.size(); ++j) {
+        // The date column holds ISO dates, whatever the grid's header says.
+        const QString h = j == dateColumn
+            ? (g.cells.value(0).value(j) + QStringLiteral(" ГГГГ-ММ-ДД")).simplified()
+            : (g.cells.value(0).value(j) + QLatin1Char(' ') + g.cells.value(1).value(j)).simplified();
+        head << csvCell(h);
+    }
+    head << QStringLiteral("разрыв");
     lines << head.join(QLatin1Char(';'));
     const QList<ArhRec> &shown = codec->displayed();
     const int rowsEnd = g.printable ? int(g.cells.size()) : int(g.cells.size()) - 1;
@@ -151,6 +168,8 @@ QStringList ArchiveView::csvLines(int type, const Grid &g)
             cells[dateColumn] = dayNumberToDate(codec->day(shown[rec], g.system - 1)).toString(Qt::ISODate);
         for (QString &c : cells)
             c = csvCell(c);
+        const bool totals = arhKindIsDiff(g.kind) && row == g.cells.size() - 1;
+        cells << (totals ? QString() : QString::number(g.gap(row) ? 1 : 0));
         lines << cells.join(QLatin1Char(';'));
     }
     return lines;
@@ -158,6 +177,8 @@ QStringList ArchiveView::csvLines(int type, const Grid &g)
 
 QString ArchiveView::saveCsv(int type, const Grid &g, const QString &path)
 {
+    if (!g.ok || g.records == 0)
+        return kNothingSaved;
     QString err;
     if (!writeLines(path, csvLines(type, g), &err))
         return err.isEmpty() ? QStringLiteral("не записан") : err;
@@ -172,8 +193,20 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
     if (!file.warning.isEmpty())
         m_ui.statusFail(file.warning);
     ArhCodec *codec = codecOf(type);
-    if (!codec || !file.ok()) {
+    if (!codec) {
         m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return g;
+    }
+    if (!file.ok()) {
+        m_ui.statusFail(file.error);
+        return g;
+    }
+    const int recordLength = codec->halfSize();
+    if (file.records(recordLength) == 0) {
+        m_ui.statusFail(QStringLiteral("архива из файла: %1 - нет данных (%2 байт, а запись прибора %3 байт)")
+                            .arg(path)
+                            .arg(file.image.size())
+                            .arg(recordLength));
         return g;
     }
     const ArhFileView v = codec->ArhFromFile(file.image);
@@ -182,8 +215,16 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
     g.columns = v.columns;
     g.cells = pick(g.rows, g.columns);
     g.printable = true;
+    g.records = v.records;
+    g.leftover = file.leftover(recordLength);
     g.ok = true;
-    m_ui.statusOk(QStringLiteral("архива из файла: ") + path + QStringLiteral(" - прочитан"));
+    QString text = QStringLiteral("архива из файла: ") + path + QStringLiteral(" - прочитан");
+    if (g.leftover > 0)
+        text += QStringLiteral("; после %1 записей по %2 байт остались лишние %3 байт")
+                    .arg(file.records(recordLength))
+                    .arg(recordLength)
+                    .arg(g.leftover);
+    m_ui.statusOk(text);
     return g;
 }
 

@@ -25,6 +25,12 @@ public:
         QList<int> columns;        // the column map the grid shows them with
         QList<QStringList> cells;  // the grid as shown: rows × columns
         bool printable = false;    // the last row is not "нет данных"
+        int records = 0;           // rows of records (no header, no totals, no "нет данных")
+        // Per row of `cells` below the two header rows: a difference taken
+        // across missing records, so that it covers more than one period.
+        QList<bool> gaps;
+        int leftover = 0;          // a loaded file: bytes after its last whole record
+        bool gap(int row) const { return gaps.value(row - 2, false); }
     };
 
     // The archive view of tab `tabIndex` of the type (its kind and system)
@@ -43,23 +49,30 @@ public:
 
     struct Saved {
         bool ok = false;
-        QString error;          // a file error
+        bool nothing = false;   // no record to save: no file was touched
+        QString error;          // a file error, or why nothing was saved
         QStringList messages;   // "НЕ МОГУ СОЗДАТЬ ДИР" per folder
     };
     // Creates the device folder, then writes the companion text of the
-    // grid as shown and the records of the tab's system.
+    // grid as shown and the records of the tab's system. A view without a
+    // record writes nothing: an existing file keeps its archive.
     Saved save(int type, int number, int tabIndex, const QString &path);
 
     // The grid as a spreadsheet file: one header row, ";" between cells and
-    // ISO dates in the date column; the "нет данных" row of an empty view is
-    // no record, so the file is then the header alone. Windows-1251 with
-    // CR LF like every file of the program. Returns a file error, empty when
-    // written.
+    // ISO dates in the date column (its header names the format, "ГГГГ-ММ-ДД"), then a
+    // last column "разрыв": 1 on a difference taken across missing records.
+    // The "нет данных" row of an empty view is no record. Windows-1251 with
+    // CR LF like every file of the program. Returns a file error, or why
+    // nothing was written (a view without a record never replaces a file);
+    // empty when written.
     static QStringList csvLines(int type, const Grid &g);
     static QString saveCsv(int type, const Grid &g, const QString &path);
 
     // "чтение архива": loads a file into the displayed archive of the type
-    // and returns its grid (system 1, hourly column map).
+    // and returns its grid (system 1, hourly column map). A file refused by
+    // its size or kind, and one without a whole record ("нет данных"), is
+    // not ok; bytes after the last whole record are counted in `leftover`
+    // and named in the status.
     Grid load(int type, const QString &path);
 
     // Cells of rows picked by a column map (1-based cell numbers, sign

@@ -65,7 +65,7 @@ StateReading::Result StateReading::read(int system)
     if (m_ui.memoVisible())
         m_ui.memoAppend(r.dump.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     const QString folder = m_dumpFolder.isEmpty() ? QDir::currentPath() : m_dumpFolder;
-    writeLines(folder + QStringLiteral("/байты состояния"), r.dump);
+    writeLines(folder + QStringLiteral("/байты состояния"), r.dump, &r.dumpError);
     return r;
 }
 

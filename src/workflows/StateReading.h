@@ -25,6 +25,7 @@ public:
         bool ok = false;
         QStringList values; // SLfromState of the asked system
         QStringList dump;   // the lines of "байты состояния"
+        QString dumpError;  // the dump could not be written: the text names the file
         Tab reply;
     };
     // Reads the state and lists the values of `system` (0 or 1).

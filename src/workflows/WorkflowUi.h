@@ -51,6 +51,15 @@ public:
     // чтении").
     virtual bool liveUpdate() const { return false; }
     virtual void archiveGrown(int kind) { Q_UNUSED(kind); }
+
+    // After every record request of an archive read: records read, records
+    // the range asks for, milliseconds spent so far and the time left in
+    // seconds, estimated from the measured rate (-1 before the first
+    // measurement).
+    virtual void archiveProgress(int read, int asked, qint64 elapsedMs, qint64 secondsLeft)
+    {
+        Q_UNUSED(read); Q_UNUSED(asked); Q_UNUSED(elapsedMs); Q_UNUSED(secondsLeft);
+    }
 };
 
 } // namespace pim

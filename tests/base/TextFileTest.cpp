@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace pim;
 
 TEST(Cp1251, RoundTripOfTheCharactersFilesUse)
@@ -24,8 +29,7 @@ TEST(Cp1251, RoundTripOfTheCharactersFilesUse)
 TEST(Cp1251, AgreesWithTheSystemConverter)
 {
     QStringDecoder dec("windows-1251");
-    if (!dec.isValid())
-        GTEST_SKIP() << "no windows-1251 converter on this system";
+    ASSERT_TRUE(dec.isValid()) << "no windows-1251 converter on this system";
     for (int b = 0; b < 256; ++b) {
         if (b == 0x98)
             continue; // unassigned in the code page
@@ -93,4 +97,65 @@ TEST(TextFile, InterruptedWriteLeavesTheOldFile)
     ASSERT_TRUE(readFileBytes(path, data));
     EXPECT_EQ(data, QByteArray("old contents"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("a.Arh")}));
+}
+
+// A disk that fills up during the write: the file size limit makes every
+// write past it fail with EFBIG (the signal that would kill the process is
+// ignored), as a full disk or an exhausted quota would. The write runs in a
+// child so that the limit binds nothing else. Small contents fail only at
+// the flush, large ones already at a write: both must leave the old file.
+TEST(TextFile, FullDiskNeverReplacesTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("СУТОЧНЫЙ.Arh"));
+    const QByteArray old(300, 'o');
+    ASSERT_TRUE(writeFileAtomic(path, old));
+    for (const qsizetype size : {qsizetype(301), qsizetype(1 << 20)}) {
+        int pipeFd[2];
+        ASSERT_EQ(::pipe(pipeFd), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeFd[0]);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{300, 300};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            QString error;
+            const bool ok = writeFileAtomic(path, QByteArray(size, 'n'), &error);
+            const QByteArray text = error.toUtf8();
+            (void)!::write(pipeFd[1], text.constData(), size_t(text.size()));
+            ::_exit(ok ? 0 : 3);
+        }
+        ::close(pipeFd[1]);
+        QByteArray text;
+        char buf[512];
+        for (ssize_t n; (n = ::read(pipeFd[0], buf, sizeof buf)) > 0;)
+            text.append(buf, n);
+        ::close(pipeFd[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << size;
+        EXPECT_EQ(WEXITSTATUS(status), 3) << "a failed write was reported as done, size " << size;
+        const QString error = QString::fromUtf8(text);
+        EXPECT_TRUE(error.contains(QStringLiteral("СУТОЧНЫЙ.Arh"))) << error.toStdString();
+        QByteArray data;
+        ASSERT_TRUE(readFileBytes(path, data));
+        EXPECT_EQ(data, old) << size;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("СУТОЧНЫЙ.Arh")}));
+    }
+}
+
+TEST(TextFile, WhatCannotBeReplacedIsRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("папка")));
+    ASSERT_TRUE(writeFileAtomic(dir.filePath(QStringLiteral("файл")), "x"));
+    for (const QString &name : {QStringLiteral("папка"), QStringLiteral("файл/внутри.txt")}) {
+        QString error;
+        EXPECT_FALSE(writeFileAtomic(dir.filePath(name), "new", &error)) << name.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+    QByteArray data;
+    ASSERT_TRUE(readFileBytes(dir.filePath(QStringLiteral("файл")), data));
+    EXPECT_EQ(data, "x");
 }

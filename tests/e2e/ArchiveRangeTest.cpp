@@ -2,12 +2,20 @@
 
 #include "base/DataPath.h"
 #include "base/Dates.h"
+#include "base/TextFile.h"
+#include "devices/ArhCodec.h"
+#include "devices/Registry.h"
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveView.h"
 #include "workflows/DumpLines.h"
+#include "workflows/WorkflowUi.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +181,7 @@ TEST(ArchiveFiles, SaveWritesTextThenRecordsAndLoadCutsTail)
     l = ArchiveFiles::load(big);
     EXPECT_EQ(l.records(176), 10);
     EXPECT_EQ(l.records(232), 7);
+    EXPECT_EQ(l.leftover(232), 136);
     EXPECT_EQ(l.warning, "файл: " + big + " - не опознан как архивный");
 
     // Empty and short files load as no record; a missing file is an error.
@@ -185,6 +194,129 @@ TEST(ArchiveFiles, SaveWritesTextThenRecordsAndLoadCutsTail)
     EXPECT_TRUE(l.ok());
     EXPECT_EQ(l.records(176), 0);
     EXPECT_FALSE(ArchiveFiles::load(dir.path() + "/none.Arh").ok());
+}
+
+TEST(ArchiveFiles, LoadRefusesWhatNoArchiveCanBe)
+{
+    // The bound covers the largest archive of any type: the 238 daily ring
+    // of 4401 records and a totals record, at a whole two-system element.
+    const qint64 most = ArchiveFiles::largestArchive();
+    EXPECT_GE(most, qint64(4401 + 1) * 232);
+    EXPECT_LE(most, qint64(4402) * 464);
+
+    QTemporaryDir dir;
+    const QString fifo = dir.path() + "/канал.Arh";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.path() + "/huge.Arh";
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(most + 1)); // sparse: nothing is really written
+    }
+    const QString largest = dir.path() + "/largest.Arh";
+    {
+        QFile f(largest);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(most));
+    }
+    struct Case { QString path; QString says; };
+    const Case refused[] = {
+        {dir.path(), "не обычный файл"},
+        {"/dev/zero", "не обычный файл"},
+        {fifo, "не обычный файл"}, // opening it would wait for a writer
+        {huge, QString::number(most + 1) + " байт, а архив прибора не бывает больше " + QString::number(most) + " байт"},
+        {dir.path() + "/нет.Arh", "не найден"},
+    };
+    for (const Case &c : refused) {
+        const ArchiveFiles::Loaded l = ArchiveFiles::load(c.path);
+        EXPECT_FALSE(l.ok()) << qPrintable(c.path);
+        EXPECT_TRUE(l.image.isEmpty());
+        EXPECT_TRUE(l.error.contains(c.path) && l.error.contains(c.says)) << qPrintable(l.error);
+    }
+    const ArchiveFiles::Loaded l = ArchiveFiles::load(largest);
+    EXPECT_TRUE(l.ok()) << qPrintable(l.error);
+    EXPECT_EQ(l.image.size(), most);
+}
+
+namespace {
+struct Recorder : WorkflowUi {
+    void report(StatusLabel, StatusKind k, const QString &t) override
+    {
+        last = t;
+        if (k == StatusKind::Fail || k == StatusKind::Ok)
+            failed = k == StatusKind::Fail;
+    }
+    QString last;
+    bool failed = false;
+};
+} // namespace
+
+TEST(ArchiveFiles, ShortFilesHaveNoDataAndTailsAreCounted)
+{
+    // Type 238 keeps 232-byte records in its files.
+    QTemporaryDir dir;
+    Recorder ui;
+    ArchiveRange range;
+    ArchiveView view(ui, range);
+    struct Case { int bytes; bool ok; int leftover; const char *says; };
+    const Case cases[] = {
+        {0, false, 0, " - нет данных (0 байт, а запись прибора 232 байт)"},
+        {231, false, 0, " - нет данных (231 байт, а запись прибора 232 байт)"},
+        {232, true, 0, " - прочитан"},
+        {1760, true, 136, " - прочитан; после 7 записей по 232 байт остались лишние 136 байт"},
+    };
+    for (const Case &c : cases) {
+        const QString path = dir.path() + QString("/%1.Arh").arg(c.bytes);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(c.bytes, 0));
+        f.close();
+        const ArchiveView::Grid g = view.load(238, path);
+        EXPECT_EQ(g.ok, c.ok) << c.bytes;
+        EXPECT_EQ(g.leftover, c.leftover) << c.bytes;
+        EXPECT_EQ(ui.failed, !c.ok) << c.bytes;
+        EXPECT_TRUE(ui.last.endsWith(c.says)) << qPrintable(ui.last);
+    }
+}
+
+TEST(ArchiveFiles, NoRecordNeverReplacesAFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/СУТ.Arh";
+    ASSERT_TRUE(ArchiveFiles::save(path, {"старый"}, QByteArray(176, 'a')));
+    QString err;
+    EXPECT_FALSE(ArchiveFiles::save(path, {"новый"}, QByteArray(), &err));
+    EXPECT_TRUE(err.contains("не записан")) << qPrintable(err);
+    QByteArray data;
+    ASSERT_TRUE(readFileBytes(path, data));
+    EXPECT_EQ(data, QByteArray(176, 'a'));
+    QStringList txt;
+    ASSERT_TRUE(readLines(ArchiveFiles::companionName(path), txt));
+    EXPECT_EQ(txt, QStringList{"старый"});
+
+    // The view: a range without a record saves nothing, neither the archive
+    // nor a spreadsheet file.
+    setProgramFolder(dir.path());
+    for (int type : {225, 238}) {
+        moduleFor(type)->arh()->readRecords(ArhDaily).clear();
+        Recorder ui;
+        ArchiveRange range;
+        range.setDates(QDate(2020, 1, 1), QDate(2020, 1, 31));
+        ArchiveView view(ui, range);
+        for (int tab : {0, 1}) {
+            const ArchiveView::Saved s = view.save(type, 7, tab, path);
+            EXPECT_FALSE(s.ok);
+            EXPECT_TRUE(s.nothing);
+            const QString csv = dir.path() + "/a.csv";
+            ASSERT_TRUE(writeFileAtomic(csv, "old"));
+            EXPECT_FALSE(ArchiveView::saveCsv(type, view.build(type, tab), csv).isEmpty());
+            ASSERT_TRUE(readFileBytes(csv, data));
+            EXPECT_EQ(data, "old");
+        }
+        ASSERT_TRUE(readFileBytes(path, data));
+        EXPECT_EQ(data, QByteArray(176, 'a'));
+    }
+    setProgramFolder(QString());
 }
 
 TEST(DumpLines, FormatsOfDumpsAndTraces)

@@ -6,6 +6,8 @@
 #include "base/Cp1251.h"
 #include "e2e/E2eSupport.h"
 
+#include "base/TextFile.h"
+
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -18,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,7 +39,7 @@ QJsonObject json(const CtlRun &r)
 // pimctl run in `dir`, where its dump and trace files land.
 CtlRun pimctlIn(const QString &dir, const QStringList &args)
 {
-    return pimctl(args, 60000, dir);
+    return pimctl(args, dir);
 }
 
 QString lastLine(const QString &err)
@@ -60,6 +63,34 @@ QStringList repliesTo(const QString &transcript, int code)
             replies << bytes.join(QLatin1Char(' '));
     }
     return replies;
+}
+
+// Reads a running pimctl's stderr until `marker` shows; what came so far.
+QByteArray stderrUntil(QProcess &p, const QByteArray &marker)
+{
+    QByteArray err;
+    p.setReadChannel(QProcess::StandardError);
+    while (!err.contains(marker) && p.waitForReadyRead(30000))
+        err += p.readAllStandardError();
+    return err;
+}
+
+// The request codes a pimsim transcript holds, in order.
+QList<int> requestCodes(const QString &transcript)
+{
+    QFile f(transcript);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<int> codes;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        const int at = int(line.indexOf(QStringLiteral(" > ")));
+        if (at < 0)
+            continue;
+        const QStringList bytes = line.mid(at + 3).trimmed().split(QLatin1Char(' '));
+        if (bytes.size() > 4)
+            codes << bytes[4].toInt(nullptr, 16);
+    }
+    return codes;
 }
 
 QStringList strings(const QJsonValue &v)
@@ -148,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(Served, E2eCtlType,
 TEST(E2eCtl, RussianTextWithoutJson)
 {
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 4660));
+    ASSERT_TRUE(sim.start(229, 4660)) << qPrintable(sim.error());
     QTemporaryDir dir;
     CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "identify"});
     EXPECT_EQ(r.code, 0);
@@ -167,14 +198,18 @@ TEST(E2eCtl, RussianTextWithoutJson)
 
 TEST(E2eCtl, ArchiveJsonFileAndCsv)
 {
+    // The device and pimctl on one fixed day, so "today" cannot pass
+    // midnight between the read and the checks.
+    const QDate today(2025, 6, 15);
     Sim sim;
-    ASSERT_TRUE(sim.start(238, 77));
+    ASSERT_TRUE(sim.start(238, 77, {"--clock", "2025-06-15 10:30"})) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.path() + "/a.Arh", csv = dir.path() + "/a.csv";
-    const QDate today = QDate::currentDate();
-    CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--diff", "--system",
-                                     "2", "--from", today.addDays(-3).toString(Qt::ISODate), "--to",
-                                     today.toString(Qt::ISODate), "--out", arh, "--csv", csv});
+    CtlRun r = pimtest::pimctlAt("2025-06-15 10:30:00",
+                                 {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--diff", "--system",
+                                  "2", "--from", today.addDays(-3).toString(Qt::ISODate), "--to",
+                                  today.toString(Qt::ISODate), "--out", arh, "--csv", csv},
+                                 dir.path());
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QJsonObject o = json(r);
     EXPECT_EQ(o["type"].toInt(), 238);
@@ -185,6 +220,8 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     const QJsonArray rows = o["rows"].toArray();
     ASSERT_EQ(rows.size(), 4); // three differences and the totals
     EXPECT_EQ(rows.last().toArray()[0].toString(), "ИТОГО(3):");
+    EXPECT_EQ(o["gap"].toArray(), QJsonArray({false, false, false, false}));
+    EXPECT_FALSE(o["partial"].toBool());
     EXPECT_EQ(o["missing"].toInt(), 0);
     EXPECT_EQ(o["misordered"].toInt(), 0);
     EXPECT_TRUE(o["status"].toString().startsWith("архив прочитан от "));
@@ -198,22 +235,26 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     EXPECT_TRUE(csvBytes.endsWith("\r\n"));
     const QStringList lines = pim::fromCp1251(csvBytes).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 4);
-    EXPECT_TRUE(lines[0].startsWith("ДАТА дд.мм.гггг;"));
+    EXPECT_TRUE(lines[0].startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(lines[0]);
+    EXPECT_TRUE(lines[0].endsWith(";разрыв"));
     EXPECT_EQ(lines[0].count(';'), lines[1].count(';'));
+    EXPECT_TRUE(lines[1].endsWith(";0"));
     EXPECT_TRUE(lines[1].startsWith(today.toString(Qt::ISODate) + ";")) << qPrintable(lines[1]);
     EXPECT_TRUE(lines[3].startsWith(today.addDays(-2).toString(Qt::ISODate) + ";")) << qPrintable(lines[3]);
     EXPECT_TRUE(lines[4].startsWith("ИТОГО(3):;"));
     f.close();
 
-    // A range without records: the grid's "нет данных" row in the JSON, a
-    // CSV of the header alone, and no failure.
+    // A range without records: the grid's "нет данных" row in the JSON; the
+    // CSV asked for is not written over the one before, and that is a
+    // failure that says why.
     r = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "hourly", "--from", "2001-01-01",
                               "--to", "2001-01-02", "--csv", csv});
-    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    ASSERT_EQ(r.code, 1) << qPrintable(r.err);
     ASSERT_EQ(json(r)["rows"].toArray().size(), 1);
     EXPECT_EQ(json(r)["rows"].toArray()[0].toArray()[0].toString(), "нет данных");
+    EXPECT_TRUE(lastLine(r.err).contains("ничего не записано")) << qPrintable(r.err);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts).size(), 1);
+    EXPECT_EQ(f.readAll(), csvBytes);
 }
 
 TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
@@ -221,7 +262,7 @@ TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
     // Requests 1..3 are the identity, the current numbers and the begin of
     // the read; from request 8 on all four attempts stay unanswered.
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 9, {"--fault", "silence@8,9,10,11"}));
+    ASSERT_TRUE(sim.start(229, 9, {"--fault", "silence@8,9,10,11"})) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.path() + "/lost.Arh";
     const CtlRun r = pimctlIn(dir.path(), {"--port", sim.port(), "--timeout", "100", "--json", "archive", "--kind",
@@ -238,30 +279,90 @@ TEST(E2eCtl, LinkLostMidReadKeepsWhatWasRead)
 TEST(E2eCtl, InterruptIsStop)
 {
     // Ctrl+C during a long read ends it between two requests: what was read
-    // is printed and saved, and the read counts as done.
+    // is printed and saved, the read says it was cut short, and the exit
+    // status says the run was stopped.
     Sim sim;
-    ASSERT_TRUE(sim.start(238, 5));
+    ASSERT_TRUE(sim.start(238, 5)) << qPrintable(sim.error());
     QTemporaryDir dir;
     const QString arh = dir.filePath("stop.Arh");
     QProcess p;
     p.setWorkingDirectory(dir.path());
     p.start(binDir() + "/pimctl", {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--out", arh});
     ASSERT_TRUE(p.waitForStarted(5000));
-    p.setReadChannel(QProcess::StandardError);
-    QByteArray err;
-    while (!err.contains("чтение архива. Ждите") && p.waitForReadyRead(10000))
-        err += p.readAllStandardError();
+    // The first progress line comes with the first record read.
+    QByteArray err = stderrUntil(p, "архив: ");
     ASSERT_TRUE(err.contains("чтение архива. Ждите")) << err.constData();
+    ASSERT_TRUE(err.contains("архив: ")) << err.constData();
     ::kill(pid_t(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(10000));
+    ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
     const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    EXPECT_EQ(o["error"].toString(), "чтение прервано");
     const int rows = int(o["rows"].toArray().size());
     EXPECT_GE(rows, 1);
     EXPECT_LT(rows, pim::typeInfo(238)->dailyEntries);
-    EXPECT_TRUE(o["status"].toString().startsWith("архив прочитан от ")) << qPrintable(o["status"].toString());
+    // Not "архив прочитан": the range asked for was not read.
+    EXPECT_TRUE(o["status"].toString().startsWith("чтение прервано: прочитано ")) << qPrintable(o["status"].toString());
+    EXPECT_TRUE(o["partial"].toBool());
     EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
+}
+
+TEST(E2eCtl, SignalEndsAnyWait)
+{
+    // SIGTERM while the identity waits for a device that never answers,
+    // with a time-out far longer than the test's own: the wait ends at once.
+    Sim silent;
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    QTemporaryDir dir;
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(binDir() + "/pimctl", {"--port", silent.port(), "--timeout", "600000", "--json", "state"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err = stderrUntil(p, "определение");
+    ASSERT_TRUE(err.contains("определение")) << err.constData();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 143) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    EXPECT_EQ(o["error"].toString(), "чтение прервано");
+    EXPECT_TRUE(o.contains("status"));
+}
+
+TEST(E2eCtl, InterruptDuringARecordWaitClosesTheRead)
+{
+    // A record request stays unanswered under a long time-out; Ctrl+C ends
+    // its wait, the read is closed on the device with Q_ArhEnd and what was
+    // read before is saved.
+    QTemporaryDir dir;
+    const QString transcript = dir.filePath("t.txt"), arh = dir.filePath("part.Arh");
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 12, {"--fault", "silence@9", "--transcript", transcript}));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(binDir() + "/pimctl",
+            {"--port", sim.port(), "--timeout", "600000", "--json", "archive", "--kind", "daily", "--out", arh});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray err = stderrUntil(p, "архив: ");
+    ASSERT_TRUE(err.contains("архив: ")) << err.constData();
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 130) << err.constData();
+    EXPECT_EQ(lastLine(QString::fromUtf8(err)), "чтение прервано");
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const int rows = int(o["rows"].toArray().size());
+    EXPECT_GE(rows, 1);
+    EXPECT_EQ(QFileInfo(arh).size(), rows * pim::typeInfo(238)->arhRecordSize / 2);
+    sim.stop();
+    const QList<int> codes = requestCodes(transcript);
+    ASSERT_FALSE(codes.isEmpty());
+    EXPECT_EQ(codes.last(), pim::Q_ArhEnd);
 }
 
 TEST(E2eCtl, ExitStatus)
@@ -305,6 +406,16 @@ TEST(E2eCtl, ExitStatus)
         {"load", "a.Arh"},
         {"load", "--type", "128", "a.Arh"}, // no archives
         {"load", "--type", "229"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--from", "2026-01-02", "--to", "2026-01-01"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--from", "2026-01-01", "--to", "2999-01-01"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", "x.Arh", "--csv", "x.Arh"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", "x.Arh", "--csv", "./x.txt"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--out", ""},
+        {"--imitation", "229", "archive", "--kind", "daily", "--csv", ""},
+        {"--imitation", "128", "archive", "--kind", "daily"},                     // no archives
+        {"--type", "128", "--number", "5", "--port", "/dev/null", "archive", "--kind", "daily"},
+        {"--imitation", "229", "state", "--baud", "fast"},                        // a global option after the command
+        {"frame", "--type", "229", "--number", "70000", "--code", "1"},
     };
     for (const QStringList &args : usage) {
         const CtlRun r = pimctl(args);
@@ -326,7 +437,7 @@ TEST(E2eCtl, ExitStatus)
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(lastLine(r.err), "НЕТ СВЯЗИ") << qPrintable(r.err);
     Sim silent;
-    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"})) << qPrintable(silent.error());
     for (const char *command : {"identify", "state", "config"}) {
         r = pimctl({"--port", silent.port(), "--timeout", "50", command});
         EXPECT_EQ(r.code, 1) << command;
@@ -334,14 +445,26 @@ TEST(E2eCtl, ExitStatus)
     }
     r = pimctl({"load", "--type", "229", "/nonexistent/a.Arh"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(lastLine(r.err).startsWith("файл /nonexistent/a.Arh: ")) << qPrintable(r.err);
+    EXPECT_TRUE(lastLine(r.err).startsWith("файл /nonexistent/a.Arh ")) << qPrintable(r.err);
+    // What is no archive is refused unread; a file without a whole record
+    // has no data. Neither is "прочитан".
+    QTemporaryDir files;
+    ASSERT_TRUE(pim::writeFileAtomic(files.path() + "/short.Arh", QByteArray(100, 0)));
+    for (const QString &path : {QString("/dev/zero"), files.path(), files.path() + "/short.Arh"}) {
+        r = pimctl({"load", "--type", "229", path});
+        EXPECT_EQ(r.code, 1) << qPrintable(path);
+        EXPECT_FALSE(r.err.contains(" - прочитан")) << qPrintable(r.err);
+        EXPECT_TRUE(lastLine(r.err).contains(path)) << qPrintable(r.err);
+    }
+    EXPECT_TRUE(lastLine(r.err).endsWith(" - нет данных (100 байт, а запись прибора 176 байт)")) << qPrintable(r.err);
+    // A type without archives is a usage error that names the type.
     r = pimctl({"--imitation", "128", "archive", "--kind", "daily"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(lastLine(r.err), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128")) << qPrintable(r.err);
 
     // Replies for another device, twenty times.
     Sim foreign;
-    ASSERT_TRUE(foreign.start(229, 5, {"--fault", "wrong-number"}));
+    ASSERT_TRUE(foreign.start(229, 5, {"--fault", "wrong-number"})) << qPrintable(foreign.error());
     for (const char *command : {"state", "config"}) {
         r = pimctl({"--port", foreign.port(), "--timeout", "50", "--type", "229", "--number", "5", command});
         EXPECT_EQ(r.code, 1) << command;
@@ -387,14 +510,14 @@ TEST(E2eCtl, DecodeGivesWhatTheReadGave)
     QTemporaryDir dir;
     const QString transcript = dir.filePath("t.txt");
     Sim sim;
-    ASSERT_TRUE(sim.start(229, 77, {"--transcript", transcript}));
+    ASSERT_TRUE(sim.start(229, 77, {"--transcript", transcript})) << qPrintable(sim.error());
     const CtlRun state = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "state"});
     ASSERT_EQ(state.code, 0) << qPrintable(state.err);
     const CtlRun config = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "config"});
     ASSERT_EQ(config.code, 0) << qPrintable(config.err);
     const CtlRun arh = pimctlIn(dir.path(), {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--range", "day"});
     ASSERT_EQ(arh.code, 0) << qPrintable(arh.err);
-    sim.kill();
+    sim.stop();
 
     const QStringList stateReplies = repliesTo(transcript, 1), configReplies = repliesTo(transcript, 5),
                       arhReplies = repliesTo(transcript, 3);
@@ -440,11 +563,125 @@ TEST(E2eCtl, ImitationAndUdp)
     EXPECT_EQ(json(r)["kind"].toInt(), 2);
 
     Sim sim;
-    ASSERT_TRUE(sim.start(225, 31, {"--udp", "0"}));
+    ASSERT_TRUE(sim.start(225, 31, {"--udp", "0"})) << qPrintable(sim.error());
     r = pimctl({"--udp", sim.port(), "--json", "state"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(json(r)["number"].toInt(), 31);
     r = pimctl({"--udp", sim.port(), "--json", "archive", "--kind", "daily", "--range", "day"});
     EXPECT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(json(r)["rows"].toArray().size(), 2);
+}
+
+TEST(E2eCtl, CommandLineForms)
+{
+    // The version, and each command's own help beside the whole list.
+    CtlRun r = pimctl({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("pimctl ")) << r.out.constData();
+    r = pimctl({"archive", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("usage: pimctl [global options] archive --kind")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("--csv FILE"));
+    EXPECT_TRUE(r.out.contains("--port PATH"));
+    r = pimctl({"state", "-h"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("usage: pimctl [global options] state\n")) << r.out.constData();
+
+    // Global options after the command, or on both sides of it.
+    r = pimctl({"state", "--imitation", "229", "--json"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["type"].toInt(), 229);
+    r = pimctl({"--json", "archive", "--kind", "daily", "--imitation", "234", "--range", "day"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["type"].toInt(), 234);
+
+    // Hex bytes as people type them: either case, with or without the
+    // leading zero, a 0x, or one run of pairs.
+    for (const QStringList &bytes : {QStringList{"06", "E5", "34", "12", "00", "CF"}, {"6", "e5", "34", "12", "0", "cf"},
+                                     {"0x06", "0xE5", "0x34", "0x12", "0x0", "0xcf"}, {"06e5341200CF"}, {"06,E5,34,12,0,CF"}}) {
+        r = pimctl(QStringList{"--json", "decode", "identity"} + bytes);
+        EXPECT_EQ(r.code, 0) << qPrintable(bytes.join(' ')) << qPrintable(r.err);
+        EXPECT_EQ(json(r)["type"].toInt(), 229) << qPrintable(bytes.join(' '));
+        EXPECT_EQ(json(r)["number"].toInt(), 0x1234) << qPrintable(bytes.join(' '));
+    }
+    r = pimctl({"frame", "--type", "238", "--number", "4660", "--code", "3", "--data", "5", "80"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.trimmed(), "08 EE 34 12 03 05 80 3C");
+    for (const char *bad : {"6E5", "0x", "1G"}) {
+        r = pimctl({"decode", "identity", "06", bad});
+        EXPECT_EQ(r.code, 2) << bad;
+    }
+
+    // Progress lines on stderr, none with --quiet; the status texts stay.
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 8));
+    QTemporaryDir dir;
+    for (bool quiet : {false, true}) {
+        QStringList args = {"--port", sim.port(), "archive", "--kind", "hourly", "--range", "day"};
+        if (quiet)
+            args << "--quiet";
+        r = pimctlIn(dir.path(), args);
+        EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+        EXPECT_EQ(r.err.contains(QRegularExpression("\\nархив: 1 из 48 записей, прошло \\d+:\\d\\d")), !quiet)
+            << qPrintable(r.err);
+        EXPECT_TRUE(lastLine(r.err).startsWith("архив прочитан от ")) << qPrintable(r.err);
+    }
+}
+
+TEST(E2eCtl, FailuresInJsonAndOnStderr)
+{
+    // A port that cannot be opened is named as the program names it; with
+    // --json the failure is on stdout too.
+    CtlRun r = pimctl({"--port", "/dev/pim-no-such-port", "--json", "state"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("/dev/pim-no-such-port занят (отсутсвует)")) << qPrintable(r.err);
+    EXPECT_EQ(lastLine(r.err), "НЕТ СВЯЗИ");
+    EXPECT_EQ(json(r)["error"].toString(), "/dev/pim-no-such-port занят (отсутсвует)");
+    EXPECT_EQ(json(r)["status"].toString(), "НЕТ СВЯЗИ");
+
+    Sim silent;
+    ASSERT_TRUE(silent.start(229, 5, {"--fault", "silence"}));
+    r = pimctl({"--port", silent.port(), "--timeout", "50", "--json", "config"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(json(r)["error"].toString(), "НЕТ СВЯЗИ");
+    EXPECT_EQ(json(r)["status"].toString(), "НЕТ СВЯЗИ");
+
+    // A converter name that does not resolve is named.
+    r = pimctl({"--udp", "pim-no-such-host.invalid:5001", "--json", "state"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("pim-no-such-host.invalid")) << qPrintable(r.err);
+    EXPECT_TRUE(json(r)["error"].toString().contains("pim-no-such-host.invalid"));
+
+    // A result that cannot be written is a failure, not a success.
+    for (const QStringList &args : {QStringList{"--json", "--imitation", "229", "state"},
+                                    QStringList{"frame", "--type", "229", "--number", "1", "--code", "1"},
+                                    QStringList{"--help"}}) {
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(binDir() + "/pimctl", args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(p.readAllStandardError().contains("stdout")) << qPrintable(args.join(' '));
+    }
+}
+
+TEST(E2eCtl, IdentifyAsksTheDeviceAndChecksTheGivenIdentity)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 4660));
+    CtlRun r = pimctl({"--port", sim.port(), "--type", "229", "--number", "4660", "--json", "identify"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(json(r)["number"].toInt(), 4660);
+    struct Case {
+        const char *type, *number, *text;
+    } cases[] = {
+        {"238", "4660", "ответило устройство ПИМ-229 № 4660, а задано ПИМ-238 № 4660"},
+        {"229", "5", "ответило устройство ПИМ-229 № 4660, а задано ПИМ-229 № 5"},
+    };
+    for (const Case &c : cases) {
+        r = pimctl({"--port", sim.port(), "--type", c.type, "--number", c.number, "identify"});
+        EXPECT_EQ(r.code, 1) << c.type << " " << c.number;
+        EXPECT_EQ(lastLine(r.err), QString::fromUtf8(c.text)) << qPrintable(r.err);
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }

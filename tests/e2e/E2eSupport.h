@@ -8,7 +8,8 @@
 #include "workflows/StatusLine.h"
 #include "workflows/WorkflowUi.h"
 
-#include <QProcess>
+#include "support/PimSim.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,26 +18,11 @@
 
 namespace e2e {
 
-QString binDir();
-
-// One simulator process, stopped when the object goes.
-class Sim {
-public:
-    ~Sim();
-    // Starts `pimsim --type T --number N extra...`; false (with error())
-    // when it did not print its port.
-    bool start(int type, int number, const QStringList &extra = {});
-    void kill();
-    QString port() const { return m_port; }  // pty path, or "127.0.0.1:PORT" for --udp
-    bool udp() const { return m_udp; }
-    QString error() const { return m_error; }
-
-private:
-    std::unique_ptr<QProcess> m_proc;
-    QString m_port;
-    QString m_error;
-    bool m_udp = false;
-};
+// The simulator, pimctl and their folder come from the shared launcher.
+using Sim = pimtest::PimSim;
+using pimtest::binDir;
+using pimtest::CtlRun;
+using pimtest::pimctl;
 
 // What a workflow showed.
 class RecordingUi : public pim::WorkflowUi {
@@ -72,13 +58,5 @@ public:
     std::unique_ptr<pim::LinkRoad> road;
     bool portChecked = false; // the serial port opened before the identity
 };
-
-// Runs pimctl (in `dir` when given); stdout, stderr and the exit code.
-struct CtlRun {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
-CtlRun pimctl(const QStringList &args, int timeoutMs = 60000, const QString &dir = QString());
 
 } // namespace e2e

@@ -3,6 +3,7 @@
 // (refused current numbers, dates off by a day, a ring with its newest
 // record in slot 0); the state attempts; the identity set by hand.
 
+#include "support/OneDay.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
@@ -13,6 +14,8 @@
 #include "protocol/Imitation.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
+#include "workflows/ArchiveView.h"
+#include "workflows/DumpLines.h"
 #include "workflows/DeviceRoad.h"
 #include "workflows/IdentityCheck.h"
 #include "workflows/StateReading.h"
@@ -23,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 using namespace pim;
@@ -99,9 +103,9 @@ struct Bench {
         moduleFor(type)->arh()->readRecords(ArhDaily).clear();
         moduleFor(type)->arh()->readRecords(ArhHourly).clear();
     }
-    ArchiveReading::Result read(int kind, int item)
+    ArchiveReading::Result read(int kind, int item, const QDate &today = QDate::currentDate())
     {
-        range.choose(item, QDate::currentDate(), kind, CurrentType());
+        range.choose(item, today, kind, CurrentType());
         ArchiveReading reader(road, ui, range);
         reader.setTraceFolder(dir.path());
         return reader.read(kind);
@@ -127,22 +131,26 @@ TEST(ReaderScript, NewestInSlotZeroAndAllRecords)
     };
     const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::AllRecords);
     // Identity request, current numbers, begin, 62 records, end.
-    ASSERT_EQ(b.road.requests.size(), 3 + 62 + 1);
+    const int ask = ArchiveReading::kRecordAttempts;
+    ASSERT_EQ(b.road.requests.size(), 3 + 62 * ask + 1);
     EXPECT_EQ(b.road.codes().mid(0, 3), (QList<int>{Q_NoTu, Q_ArhNo, Q_ArhBegin}));
     EXPECT_EQ(b.road.codes().last(), Q_ArhEnd);
     QList<int> slotOrder;
-    for (int i = 3; i < 3 + 62; ++i) {
+    for (int i = 3; i < 3 + 62 * ask; i += ask) {
         EXPECT_EQ(b.road.requests[i][6], 0x80) << i; // daily: high byte + 128
+        EXPECT_EQ(b.road.requests[i + ask - 1], b.road.requests[i]) << i;
         slotOrder << b.road.requests[i][5];
     }
     QList<int> expected{0};
     for (int s = 61; s >= 1; --s)
         expected << s;
     EXPECT_EQ(slotOrder, expected);
-    // Refused records are kept as empty records of 30 December 1899.
+    // Each refused record is asked for as often as the exchange asks, then
+    // kept as an empty record of 30 December 1899, and counted missing.
     EXPECT_EQ(r.records, 62);
     EXPECT_EQ(moduleFor(229)->arh()->day(moduleFor(229)->arh()->readRecords(ArhDaily).first()), kArhNoDay);
-    EXPECT_EQ(r.status, "архив прочитан");
+    EXPECT_EQ(r.missing, 62);
+    EXPECT_EQ(r.status, "архив прочитан... 62 записей отсутствует");
     EXPECT_TRUE(b.ui.memo.contains("архив есть, но устройство его не отдает"));
 }
 
@@ -238,35 +246,207 @@ TEST(ReaderScript, CurrentNumbersOf225TakeTenAttempts)
 
 TEST(ReaderScript, DatesOffByADay)
 {
-    // Every record carries tomorrow's date.
-    const int tomorrow = dateToDayNumber(QDate::currentDate()) + 1;
-    auto answer = [tomorrow](const Tab &req, Tab &reply) {
-        if (req[4] == Q_ArhNo)
-            reply = arhNo(5, 30, false);
-        else if (req[4] == Q_Arhiv)
-            reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
-        else
-            reply = frame(6, req[4]);
-        return true;
+    pimtest::onOneDay([](const QDate &today) {
+        // Every record carries tomorrow's date (the read plans its days from
+        // the computer's clock).
+        const int tomorrow = dateToDayNumber(today) + 1;
+        auto answer = [tomorrow](const Tab &req, Tab &reply) {
+            if (req[4] == Q_ArhNo)
+                reply = arhNo(5, 30, false);
+            else if (req[4] == Q_Arhiv)
+                reply = frame(166, Q_Arhiv, [&](Tab &t) { PutW(tomorrow, t, 161); });
+            else
+                reply = frame(6, req[4]);
+            return true;
+        };
+        // The 229 family asks again; five bad dates in a row end the read.
+        {
+            Bench b(229);
+            b.road.answer = answer;
+            const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
+            EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
+            EXPECT_TRUE(r.endedEarly);
+            EXPECT_EQ(r.missing, 8); // the week asked for, none read
+            EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
+            // The archive holds records, a day ahead of the computer: the
+            // device clock is named, not an empty archive.
+            EXPECT_TRUE(r.clockOff);
+            EXPECT_TRUE(r.failed);
+            EXPECT_TRUE(r.status.contains("часы прибора (по его последней записи " + shortDateText(today.addDays(1)) + ")"))
+                << qPrintable(r.status);
+            EXPECT_TRUE(r.status.contains("часами компьютера (" + shortDateText(today)));
+        }
+        // The older readers count it as missing and go on.
+        {
+            Bench b(228);
+            b.road.answer = answer;
+            const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+            EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
+            EXPECT_EQ(r.missing, 8);
+            EXPECT_TRUE(r.clockOff);
+            EXPECT_TRUE(b.ui.memo.isEmpty());
+        }
+    });
+}
+
+namespace {
+
+// A sound daily record of type 229 for a request, dated as the plan
+// expects the slot asked for.
+Tab plannedRecord(const Tab &req)
+{
+    for (const ArhPlanEntry &e : moduleFor(CurrentType())->arh()->plan())
+        if (e.lo == req[5] && e.hi == req[6])
+            return frame(166, Q_Arhiv, [&](Tab &t) {
+                PutW(e.day, t, 161);
+                t.set(160, e.hour);
+            });
+    return Tab();
+}
+
+} // namespace
+
+TEST(ReaderScript, RefusedRecordsAreAskedAgainThenMissing)
+{
+    // A week of the daily archive of 229 (eight records); the replies to
+    // some record requests fail their checks (a checksum here).
+    struct Case {
+        const char *what;
+        std::function<bool(int entry, int attempt)> refuse;
+        int records, missing;
+        bool early;
     };
-    // The 229 family asks again; five bad dates in a row end the read.
-    {
+    const int ask = ArchiveReading::kRecordAttempts;
+    const Case cases[] = {
+        {"refused all but the last time", [&](int, int a) { return a < ask; }, 8, 0, false},
+        {"the third always refused", [](int e, int) { return e == 2; }, 7, 1, false},
+        // Five records in a row refused end the read: the rest of the week
+        // is missing too, and nothing says it was read.
+        {"five in a row", [](int e, int) { return e >= 1 && e <= 5; }, 1, 7, true},
+    };
+    for (const Case &c : cases) pimtest::onOneDay([&](const QDate &today) {
         Bench b(229);
-        b.road.answer = answer;
-        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 5);
-        EXPECT_TRUE(b.ui.memo.contains("паленые даты 24"));
-        EXPECT_EQ(r.status, "в архиве нет ни одной записи");
-        EXPECT_FALSE(b.road.codes().contains(Q_ArhEnd));
-    }
-    // The older readers count it as missing and go on.
-    {
-        Bench b(228);
-        b.road.answer = answer;
-        b.read(ArhDaily, ArchiveRange::Week);
-        EXPECT_EQ(b.road.codes().count(Q_Arhiv), 8);
-        EXPECT_TRUE(b.ui.memo.isEmpty());
-    }
+        QMap<int, int> attempts; // slot -> requests so far
+        QList<int> entryOfSlot;
+        b.road.answer = [&](const Tab &req, Tab &reply) {
+            switch (req[4]) {
+            case Q_ArhNo: reply = arhNo(5, 30, false); return true;
+            case Q_Arhiv: {
+                if (!entryOfSlot.contains(req[5]))
+                    entryOfSlot << req[5];
+                const int a = ++attempts[req[5]];
+                reply = plannedRecord(req);
+                if (c.refuse(int(entryOfSlot.indexOf(req[5])), a))
+                    reply.set(165, reply[165] + 1);
+                return true;
+            }
+            default: reply = frame(6, req[4]); return true;
+            }
+        };
+        const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::Week, today);
+        EXPECT_EQ(r.records, c.records) << c.what;
+        EXPECT_EQ(r.missing, c.missing) << c.what;
+        EXPECT_EQ(r.endedEarly, c.early) << c.what;
+        EXPECT_EQ(r.partial(), c.missing > 0) << c.what;
+        EXPECT_EQ(b.road.codes().last(), Q_ArhEnd) << c.what;
+        for (auto it = attempts.cbegin(); it != attempts.cend(); ++it)
+            EXPECT_LE(it.value(), ask) << c.what;
+        if (c.early) {
+            EXPECT_TRUE(r.failed) << c.what;
+            EXPECT_TRUE(r.status.startsWith("чтение архива закончено досрочно")) << qPrintable(r.status);
+            EXPECT_TRUE(r.status.endsWith("... 7 записей отсутствует")) << qPrintable(r.status);
+        } else {
+            EXPECT_FALSE(r.failed) << c.what;
+            EXPECT_TRUE(r.status.startsWith("архив прочитан от ")) << qPrintable(r.status);
+            EXPECT_EQ(r.status.contains("1 записей отсутствует"), c.missing == 1) << qPrintable(r.status);
+        }
+    });
+}
+
+TEST(ReaderScript, DifferenceAcrossAMissingRecordIsMarked)
+{
+    // The hourly archive of 229 over a day, one hour always refused: the
+    // difference that spans it covers two hours and is marked, and no other.
+    pimtest::onOneDay([](const QDate &today) {
+        Bench b(229);
+        b.road.answer = [&](const Tab &req, Tab &reply) {
+            switch (req[4]) {
+            case Q_ArhNo: reply = arhNo(300, 30, false); return true;
+            case Q_Arhiv:
+                reply = plannedRecord(req);
+                if ((req[5] | (req[6] << 8)) == 290)
+                    reply = frame(6, Q_Arhiv);
+                return true;
+            default: reply = frame(6, req[4]); return true;
+            }
+        };
+        const ArchiveReading::Result r = b.read(ArhHourlyDiff, ArchiveRange::Day, today);
+        ASSERT_EQ(r.missing, 1);
+        ArchiveView view(b.ui, b.range);
+        auto tabOf = [](int kind) {
+            for (int t = 0; t < typeInfo(229)->arhTabs.size(); ++t)
+                if (typeInfo(229)->arhTabs[t].kind == kind)
+                    return t;
+            return -1;
+        };
+        const ArchiveView::Grid g = view.build(229, tabOf(ArhHourlyDiff));
+        ASSERT_TRUE(g.ok);
+        QList<int> marked;
+        for (int row = 2; row < g.cells.size(); ++row)
+            if (g.gap(row))
+                marked << row;
+        // Slots 299 (row 2) down to 291 (row 10), then 289: the row of 291 spans
+        // the hour of 290.
+        EXPECT_EQ(marked, QList<int>{10});
+        const QStringList csv = ArchiveView::csvLines(229, g);
+        EXPECT_TRUE(csv.first().endsWith(";разрыв"));
+        EXPECT_TRUE(csv.first().startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(csv.first());
+        EXPECT_TRUE(csv[10 - 1].endsWith(";1")) << qPrintable(csv[9]);
+        EXPECT_TRUE(csv[2 - 1].endsWith(";0"));
+        // The cumulative view has no differences to mark.
+        const ArchiveView::Grid cum = view.build(229, tabOf(ArhHourly));
+        EXPECT_FALSE(cum.gaps.contains(true));
+    });
+}
+
+TEST(ReaderScript, TimeLeftFollowsTheMeasuredRate)
+{
+    // Type 238 over its whole daily archive: 4401 records asked for (the
+    // ring, all inside the range); each request takes 100 ms. The time
+    // left comes from the rate measured so far, never from the length of
+    // the range in days taken as seconds.
+    Bench b(238);
+    b.road.answer = [&](const Tab &req, Tab &reply) {
+        switch (req[4]) {
+        case Q_ArhNo: reply = arhNo(5, 4401, true); return true;
+        case Q_Arhiv:
+            b.road.clock.advance(99);
+            reply = frame(6, Q_Arhiv); // refused: cheap to script, same timing
+            return true;
+        default: reply = frame(6, req[4]); return true;
+        }
+    };
+    struct Progress : Ui {
+        void archiveProgress(int read, int asked, qint64 ms, qint64 left) override
+        {
+            calls << std::array<qint64, 4>{read, asked, ms, left};
+        }
+        QList<std::array<qint64, 4>> calls;
+    } ui;
+    b.range.choose(ArchiveRange::AllRecords, QDate::currentDate(), ArhDaily, 238);
+    ArchiveReading reader(b.road, ui, b.range);
+    reader.setTraceFolder(b.dir.path());
+    reader.read(ArhDaily);
+    ASSERT_EQ(ui.calls.size(), 4401);
+    // After the first record: 4400 records left at 4 × 100 ms each.
+    EXPECT_EQ(ui.calls.first()[1], 4401);
+    EXPECT_EQ(ui.calls.first()[3], 1760);
+    EXPECT_EQ(ui.calls[2200][3], 880);
+    EXPECT_EQ(ui.calls.last()[3], 0);
+    EXPECT_EQ(ui.calls.last()[2], 4401 * 4 * 100);
+    EXPECT_FALSE(ui.statuses.contains(DumpLines::remainingText(4400)));
+    EXPECT_TRUE(ui.statuses.contains(DumpLines::remainingText(1760)));
 }
 
 TEST(ReaderScript, TypeWithoutArchive)
@@ -353,7 +533,10 @@ TEST(ReaderScript, OlderReadersKeepAByteTraceOfAllRecords)
             return true;
         };
         const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::AllRecords);
-        EXPECT_EQ(r.status, "архив прочитан") << type;
+        // Every record refused: each keeps its place and is missing.
+        const int ring = moduleFor(type)->arh()->highestNumber(ArhDaily) + 1;
+        EXPECT_EQ(r.missing, ring) << type;
+        EXPECT_EQ(r.status, "архив прочитан... " + QString::number(ring) + " записей отсутствует") << type;
         // 228 opens and closes the read; 227 knows neither command.
         EXPECT_EQ(b.road.codes().contains(Q_ArhBegin), type == 228);
         EXPECT_EQ(b.road.codes().contains(Q_ArhEnd), type == 228);

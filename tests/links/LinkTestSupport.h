@@ -4,6 +4,7 @@
 // line.
 
 #include "links/StatusSink.h"
+#include "links/Waiter.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -61,6 +62,17 @@ public:
             ::close(m_fd);
     }
     QString slavePath() const { return m_slave; }
+    // The far end goes away (an adapter pulled, the simulator stopped):
+    // both ends the peer holds are closed.
+    void vanish()
+    {
+        m_notifier.reset();
+        if (m_slaveFd >= 0)
+            ::close(m_slaveFd);
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_slaveFd = m_fd = -1;
+    }
     bool ok() const { return m_fd >= 0 && !m_slave.isEmpty(); }
 
     void write(const QByteArray &b)
@@ -96,6 +108,43 @@ private:
     QString m_slave;
     QByteArray m_pending;
     std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+// A fake clock that moves in steps of at most 20 ms and handles events
+// between them, and runs what the test scheduled (a peer's late answer) once
+// the clock passes its time: bytes sent "at 400 ms" arrive inside the wait
+// that spans it, and no real time decides anything.
+class SteppingClock : public pim::FakeWaiter {
+public:
+    SteppingClock()
+    {
+        onAdvance = [this](qint64 t) { runDue(t); };
+    }
+    void after(qint64 ms, std::function<void()> f) { m_due.append({now() + ms, std::move(f)}); }
+
+protected:
+    bool doWait(int ms) override
+    {
+        for (int left = ms; left > 0; left -= 20)
+            if (FakeWaiter::doWait(qMin(left, 20)))
+                return true;
+        return false;
+    }
+
+private:
+    void runDue(qint64 t)
+    {
+        for (qsizetype i = 0; i < m_due.size();) {
+            if (m_due[i].first <= t) {
+                const std::function<void()> f = std::move(m_due[i].second);
+                m_due.removeAt(i);
+                f();
+            } else {
+                ++i;
+            }
+        }
+    }
+    QList<std::pair<qint64, std::function<void()>>> m_due;
 };
 
 // Records every status call as "KIND LABEL text".

@@ -5,7 +5,6 @@
 #include "LinkTestSupport.h"
 #include "links/CommPortDriver.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -97,33 +96,35 @@ TEST(CommPort, ReadTimesOutAfterLastByte)
 {
     PtyPeer peer;
     ASSERT_TRUE(peer.ok());
+    pimtest::SteppingClock clock;
     TCommPortDriver p;
+    p.setWaiter(&clock);
     p.setPortName(peer.slavePath());
     p.setInputTimeout(200);
     ASSERT_TRUE(p.OpenPort());
 
     // 4 of 10 bytes, nothing more: the 4 after the input time-out.
     peer.write(QByteArray("\x01\x02\x03\x04", 4));
-    QElapsedTimer t;
-    t.start();
+    qint64 start = clock.now();
     EXPECT_EQ(p.ReadBytes(10), QByteArray("\x01\x02\x03\x04", 4));
-    EXPECT_GE(t.elapsed(), 190);
-    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_GE(clock.now() - start, 200);
+    EXPECT_LT(clock.now() - start, 300);
 
-    // Bytes that keep coming restart the time-out: 2 now, 2 after 150 ms.
+    // Bytes that keep coming restart the time-out: 2 now, 2 after 140 ms.
     peer.write(QByteArray("\x05\x06", 2));
-    QTimer::singleShot(150, [&] { peer.write(QByteArray("\x07\x08", 2)); });
-    t.restart();
+    start = clock.now();
+    clock.after(140, [&] { peer.write(QByteArray("\x07\x08", 2)); });
     EXPECT_EQ(p.ReadBytes(10).size(), 4);
-    EXPECT_GE(t.elapsed(), 330);
+    EXPECT_GE(clock.now() - start, 340);
+    EXPECT_LT(clock.now() - start, 440);
 
     // A full read returns as soon as its last byte is in, long before the
     // time-out.
     p.setInputTimeout(5000);
     peer.write(QByteArray(5, 'x'));
-    t.restart();
+    start = clock.now();
     EXPECT_EQ(p.ReadBytes(5).size(), 5);
-    EXPECT_LT(t.elapsed(), 2500);
+    EXPECT_LT(clock.now() - start, 5000);
 }
 
 TEST(CommPort, ReceiveEventHeldOffDuringRead)
@@ -132,14 +133,15 @@ TEST(CommPort, ReceiveEventHeldOffDuringRead)
     ASSERT_TRUE(peer.ok());
     TCommPortDriver p;
     p.setPortName(peer.slavePath());
-    p.setInputTimeout(300);
+    p.setInputTimeout(10000);
     p.setPollingDelay(5);
     QByteArray delivered;
     p.setOnReceiveData([&](const QByteArray &d) { delivered += d; });
     ASSERT_TRUE(p.OpenPort());
 
     // Bytes arriving while ReadBytes waits are the read's, not the event's,
-    // although the 5 ms poll ticks many times meanwhile.
+    // although the 5 ms poll ticks many times meanwhile. (The poll is a real
+    // timer, so the wait is real too; the time-out is far beyond it.)
     QTimer::singleShot(100, [&] { peer.write("abc"); });
     EXPECT_EQ(p.ReadBytes(3), QByteArray("abc"));
     EXPECT_TRUE(delivered.isEmpty());

@@ -26,6 +26,15 @@ QByteArray hex(const char *h)
     return Tab::fromHex(QString::fromLatin1(h)).bytes();
 }
 
+// A whole state reply of type 229, number 0x1234 (105 bytes) whose first
+// data byte is `mark`.
+QByteArray state229(int mark)
+{
+    Tab data(99);
+    data.set(0, mark);
+    return SQ(Identity{229, 0x1234}, Q_State, data).bytes();
+}
+
 // Type 229, number 0x1234: the state request is 06 E5 34 12 01 CE.
 struct Device229 {
     Device229() { SetCurrentIdentity(229, 0x1234); }
@@ -102,15 +111,48 @@ TEST_F(SerialFixture, ReplyAfterJunkIsFoundAndListed)
     EXPECT_TRUE(trace().endsWith(QStringLiteral("ЕСТЬ 006|229|052|018|001|206")));
 }
 
-TEST_F(SerialFixture, WholeFrameIsReturnedUnchecked)
+TEST_F(SerialFixture, WholeFrameOfAnotherShapeIsSearched)
 {
+    // 08 00 06 E5 34 12 01 CE: the noise byte 08 taken for a length gives
+    // a whole frame whose code is not the request's; the reply inside it
+    // is found.
     Device229 dev;
     peer.answer = [](const QByteArray &, int) { return hex("08 00 06 E5 34 12 01 CE"); };
     Tab io = SQ(Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
-    EXPECT_EQ(io.toHex(), QStringLiteral("08 00 06 E5 34 12 01 CE"));
-    EXPECT_FALSE(TestAnswer(io, 105, Q_State).isEmpty());
-    EXPECT_FALSE(trace().contains(QStringLiteral("ЕСТЬ")));
+    EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    EXPECT_TRUE(trace().contains(QStringLiteral("length(r)=8;")));
+    EXPECT_TRUE(trace().endsWith(QStringLiteral("ЕСТЬ 006|229|052|018|001|206")));
+}
+
+TEST_F(SerialFixture, FrameThatAnswersSomethingElseIsPassedOver)
+{
+    // Whole frames that do not fit the request come before its reply: a
+    // late identity reply (from an exchange that gave up), a state reply
+    // of another type's length. They are passed over, the wait goes on,
+    // and the request is written once.
+    const QByteArray state105 = SQ(Identity{229, 0x1234}, Q_State, Tab(99)).bytes();
+    const QByteArray arhNo = SQ(Identity{229, 0x1234}, Q_ArhNo, Tab{1, 2, 3, 4}).bytes();
+    struct Case {
+        const char *name;
+        int code;
+        QByteArray before;
+        QByteArray reply;
+    } cases[] = {
+        {"identity reply before the current numbers", Q_ArhNo, hex("06 E5 34 12 00 CF"), arhNo},
+        {"state reply of the wrong length", Q_State, SQ(Identity{229, 0x1234}, Q_State, Tab(91)).bytes(), state105},
+        {"current numbers before the state", Q_State, arhNo, state105},
+    };
+    Device229 dev;
+    for (const Case &c : cases) {
+        peer.requests.clear();
+        peer.answer = [&](const QByteArray &, int) { return c.before + c.reply; };
+        Tab io = SQ(c.code);
+        ASSERT_TRUE(engine.Exchange(io, io)) << c.name;
+        EXPECT_EQ(io.bytes(), c.reply) << c.name;
+        EXPECT_EQ(peer.requests.size(), 1) << c.name;
+    }
 }
 
 TEST_F(SerialFixture, EchoedTemplateIsNeverAReply)
@@ -200,7 +242,9 @@ TEST_F(SerialFixture, OneExchangeAtATime)
     QString nestedError;
     bool commandRefused = false;
     engine.port().setPollingDelay(5);
-    QTimer::singleShot(2, [&] {
+    // Runs at the first event the exchange handles, which is inside its
+    // wait for the reply.
+    QTimer::singleShot(0, [&] {
         Tab other = SQ(Q_State);
         nestedResult = engine.Exchange(other, other);
         nestedError = engine.lastError();
@@ -242,7 +286,7 @@ TEST(TerminalMemo, CapDropsTheOldestLines)
 TEST_F(SerialFixture, EchoedRequestIsSkippedForTheReplyBehindIt)
 {
     Device229 dev;
-    const QByteArray reply = hex("07 E5 34 12 01 55 78");
+    const QByteArray reply = state229(0x55);
     // An echoing line: the request comes back, then the reply.
     peer.answer = [&](const QByteArray &req, int) { return req + reply; };
     for (int i = 0; i < 3; ++i) {
@@ -265,7 +309,7 @@ TEST_F(SerialFixture, LeftoverOfAnEarlierExchangeIsNotTheNextReply)
     // The first reply is followed by a stray copy of itself; the second
     // request must get its own reply, not the copy.
     peer.answer = [](const QByteArray &, int i) {
-        const QByteArray r = i == 0 ? hex("07 E5 34 12 01 01 CC") : hex("07 E5 34 12 01 02 CB");
+        const QByteArray r = state229(i == 0 ? 1 : 2);
         return i == 0 ? r + r : r;
     };
     Tab a = SQ(Q_State);
@@ -304,12 +348,14 @@ TEST(TerminalMemo, SavedInWindows1251AndReset)
 TEST_F(SerialFixture, EchoFollowedByASlowReply)
 {
     Device229 dev;
+    pimtest::SteppingClock clock;
+    engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
-    const QByteArray reply = hex("07 E5 34 12 01 55 78");
+    const QByteArray reply = state229(0x55);
     // The echo comes at once, the device takes 400 ms to answer: the echo
     // of a request whose reply carries data is never that reply.
     peer.answer = [&](const QByteArray &req, int) {
-        QTimer::singleShot(400, [&] { peer.write(reply); });
+        clock.after(400, [&] { peer.write(reply); });
         return req;
     };
     Tab io = SQ(Q_State);
@@ -341,6 +387,8 @@ TEST_F(SerialFixture, ReplyRepeatingTheRequestCostsNoExtraWait)
 TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
 {
     Device229 dev;
+    pimtest::SteppingClock clock;
+    engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
     // Every request comes back at once; the device answers 50 ms later. The
     // answer to Q_ArhBegin repeats the request, so echo and reply look the
@@ -349,8 +397,8 @@ TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
     peer.answer = [&](const QByteArray &req, int) {
         QByteArray reply = req;
         if (quint8(req[4]) == Q_State)
-            reply = hex("07 E5 34 12 01 55 78");
-        QTimer::singleShot(50, [this, reply] { peer.write(reply); });
+            reply = state229(0x55);
+        clock.after(50, [this, reply] { peer.write(reply); });
         return req;
     };
     Tab io = SQ(Q_State);
@@ -361,7 +409,7 @@ TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
     EXPECT_EQ(io, SQ(Q_ArhBegin));
     io = SQ(Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
-    EXPECT_EQ(io.bytes(), hex("07 E5 34 12 01 55 78"));
+    EXPECT_EQ(io.bytes(), state229(0x55));
     // Learnt for this opening of the port only.
     engine.port().ClosePort();
     ASSERT_TRUE(engine.port().OpenPort());
@@ -379,12 +427,50 @@ TEST_F(SerialFixture, NoiseBehindEveryReplyCostsNoInputTimeout)
     engine.port().setInputTimeout(1000);
     // A stray byte after every reply: it is thrown away before the next
     // request after a short silence, not after a whole input time-out.
-    peer.answer = [](const QByteArray &, int) { return hex("07 E5 34 12 01 55 78 FF"); };
+    peer.answer = [](const QByteArray &, int) { return state229(0x55) + hex("FF"); };
     for (int i = 0; i < 3; ++i) {
         const qint64 start = clock.now();
         Tab io = SQ(Q_State);
         ASSERT_TRUE(engine.Exchange(io, io)) << i;
-        EXPECT_EQ(io.bytes(), hex("07 E5 34 12 01 55 78")) << i;
+        EXPECT_EQ(io.bytes(), state229(0x55)) << i;
         EXPECT_LT(clock.now() - start, 200) << i;
     }
+}
+
+TEST_F(SerialFixture, PortThatVanishesIsClosedAndSaidSo)
+{
+    // The line works, then its far end goes away while the port is open.
+    Device229 dev;
+    pimtest::RecordingStatus status;
+    engine.setStatus(&status);
+    peer.answer = [](const QByteArray &, int) { return state229(1); };
+    Tab io = SQ(Q_State);
+    ASSERT_TRUE(engine.Exchange(io, io));
+    ASSERT_TRUE(engine.port().IsOpen());
+    peer.vanish();
+    // The event loop runs a while with nothing asked: a dead descriptor
+    // must not keep it busy.
+    int spins = 0;
+    QElapsedTimer t;
+    t.start();
+    defaultWaiter().processPending();
+    io = SQ(Q_State);
+    EXPECT_FALSE(engine.Exchange(io, io));
+    EXPECT_FALSE(engine.port().IsOpen());
+    EXPECT_TRUE(engine.port().lost());
+    EXPECT_LE(engine.lastAttempts(), 1);
+    const QString name = peer.slavePath();
+    EXPECT_EQ(engine.port().lastError(), name + QStringLiteral(" занят (отсутсвует)"));
+    EXPECT_EQ(status.texts[int(StatusLabel::LuState)], name + QStringLiteral(" занят (отсутсвует)"));
+    EXPECT_EQ(status.texts[int(StatusLabel::LPState)], QStringLiteral("занят (отсутсвует)"));
+    EXPECT_EQ(status.kinds[int(StatusLabel::LPState)], StatusKind::Fail);
+    // Nothing is written any more: the next exchange finds no port to open.
+    const quint64 writes = engine.port().writeCalls();
+    for (int i = 0; i < 3; ++i) {
+        defaultWaiter().processPending();
+        io = SQ(Q_State);
+        EXPECT_FALSE(engine.Exchange(io, io));
+    }
+    EXPECT_EQ(engine.port().writeCalls(), writes);
+    (void)spins;
 }

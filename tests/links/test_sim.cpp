@@ -3,20 +3,19 @@
 
 #include "LinkTestSupport.h"
 #include "devices/Registry.h"
-#include "SimProcess.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
+#include "support/PimSim.h"
+
+#include <QTimer>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
 using namespace pim;
-using pimtest::SimProcess;
+using pimtest::PimSim;
 
 namespace {
-
-#define REQUIRE_SIM()                                                  \
-    if (!SimProcess::available())                                      \
-    GTEST_SKIP() << "pimsim not built in " << qPrintable(SimProcess::binary())
 
 // Identifies the device; true when type and number came back.
 bool identify(ExchangeEngine &e, int &type, int &number)
@@ -44,10 +43,9 @@ bool readState(ExchangeEngine &e, int type)
 
 TEST(Sim, SerialIdentityAndState)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("4660")}));
+    PimSim sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("4660")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(300);
@@ -65,16 +63,15 @@ TEST(Sim, SerialIdentityAndState)
 
 TEST(Sim, NoisyLineTwoHundredStateReads)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     const QStringList args{QStringLiteral("--type"), QStringLiteral("236"), QStringLiteral("--number"), QStringLiteral("77"),
                      QStringLiteral("--seed"), QStringLiteral("7"),
                      QStringLiteral("--fault"), QStringLiteral("junk=0.2"),
                      QStringLiteral("--fault"), QStringLiteral("echo=0.1"),
                      QStringLiteral("--fault"), QStringLiteral("split=0.2"),
                      QStringLiteral("--split-gap"), QStringLiteral("20")};
-    ASSERT_TRUE(sim.start(args));
+    ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(100);
@@ -94,11 +91,10 @@ TEST(Sim, NoisyLineTwoHundredStateReads)
 
 TEST(Sim, UdpIdentityAndState)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("228"), QStringLiteral("--number"), QStringLiteral("321"),
-                           QStringLiteral("--udp"), QStringLiteral("0")}));
+                           QStringLiteral("--udp"), QStringLiteral("0")})) << qPrintable(sim.error());
     ASSERT_GT(sim.udpPort(), 0) << qPrintable(sim.firstLine());
     ExchangeEngine engine;
     engine.setNetworkActive(true);
@@ -118,11 +114,10 @@ TEST(Sim, UdpIdentityAndState)
 
 TEST(Sim, SilentReplyIsRetried)
 {
-    REQUIRE_SIM();
     pimtest::app();
-    SimProcess sim;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("5"),
-                           QStringLiteral("--fault"), QStringLiteral("silence@1,2")}));
+                           QStringLiteral("--fault"), QStringLiteral("silence@1,2")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(100);
@@ -135,4 +130,62 @@ TEST(Sim, SilentReplyIsRetried)
     int type = -1, number = -1;
     EXPECT_EQ(DecNoTu(io, number, type), QString());
     EXPECT_EQ(number, 5);
+}
+
+TEST(Sim, UdpReadIsTheSameWithStrayDatagrams)
+{
+    // A read of daily records over UDP, once on a quiet network and once
+    // while another socket on this host sprays the client with junk, the
+    // device's identity reply and records of other days. The strays come
+    // from another port: they change nothing.
+    pimtest::app();
+    PimSim sim;
+    // The device clock stands still: every record reads the same each time.
+    ASSERT_TRUE(sim.start(238, 4242, {QStringLiteral("--clock"), QStringLiteral("2026-06-15 12:00"), QStringLiteral("--clock-stopped"),
+                                      QStringLiteral("--udp"), QStringLiteral("0")}))
+        << qPrintable(sim.error());
+    const Identity id{238, 4242};
+    ExchangeEngine engine;
+    engine.setNetworkActive(true);
+    engine.setNetworkAddress(QStringLiteral("127.0.0.1"), sim.udpPort());
+    auto record = [&](int slot) {
+        Tab io = SQ(id, Q_Arhiv, Tab{quint8(slot & 0xFF), quint8(0x80 | (slot >> 8))});
+        return engine.Exchange(io, io) ? io.bytes() : QByteArray();
+    };
+    auto read = [&] {
+        QList<QByteArray> archive;
+        Tab io = SQ(id, Q_ArhBegin);
+        EXPECT_TRUE(engine.Exchange(io, io));
+        for (int slot = 0; slot < 40; ++slot)
+            archive.append(record(slot));
+        io = SQ(id, Q_ArhEnd);
+        EXPECT_TRUE(engine.Exchange(io, io));
+        return archive;
+    };
+    const QList<QByteArray> quiet = read();
+    for (const QByteArray &r : quiet)
+        ASSERT_EQ(TestAnswer(Tab::fromBytes(r), 222, Q_Arhiv, id), QString());
+
+    QUdpSocket sprayer;
+    ASSERT_TRUE(sprayer.bind(QHostAddress::LocalHost, 0));
+    const QList<QByteArray> strays{
+        QByteArray("\x00\xFF\x13\x37", 4),
+        SQ(id, Q_NoTu).bytes(),                            // an identity reply
+        record(100), record(200),                          // records of other days
+        quiet.at(0).left(100),                             // a record cut short
+    };
+    int sent = 0;
+    QTimer spray;
+    QObject::connect(&spray, &QTimer::timeout, [&] {
+        for (const QByteArray &d : strays)
+            sprayer.writeDatagram(d, engine.udp().localAddress(), engine.udp().localPort());
+        sent += int(strays.size());
+    });
+    spray.start(1);
+    const QList<QByteArray> noisy = read();
+    spray.stop();
+    EXPECT_GT(sent, 0);
+    EXPECT_GT(engine.udp().droppedForeign(), 0);
+    EXPECT_EQ(noisy.size(), quiet.size());
+    EXPECT_TRUE(noisy == quiet);
 }

@@ -13,57 +13,6 @@
 
 namespace simtest {
 
-QString pimsimPath()
-{
-    const QByteArray dir = qgetenv("PIM_BIN_DIR");
-    if (!dir.isEmpty())
-        return QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("pimsim"));
-    // Every executable of a build tree lands in one folder, this test too.
-    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).dir().filePath(QStringLiteral("pimsim"));
-}
-
-quint16 udpPortOf(const QString &line)
-{
-    const QString prefix = QStringLiteral("udp 127.0.0.1:");
-    if (!line.startsWith(prefix))
-        return 0;
-    return quint16(line.mid(prefix.size()).toUInt());
-}
-
-SimProcess::~SimProcess()
-{
-    stop();
-}
-
-bool SimProcess::start(const QStringList &args, QString *error)
-{
-    m_proc.setProcessChannelMode(QProcess::SeparateChannels);
-    m_proc.start(pimsimPath(), args);
-    if (!m_proc.waitForStarted(5000)) {
-        *error = m_proc.errorString();
-        return false;
-    }
-    while (!m_proc.canReadLine()) {
-        if (!m_proc.waitForReadyRead(5000)) {
-            *error = QStringLiteral("no first line; stderr: ") + QString::fromLocal8Bit(m_proc.readAllStandardError());
-            return false;
-        }
-    }
-    m_firstLine = QString::fromLocal8Bit(m_proc.readLine()).trimmed();
-    return true;
-}
-
-void SimProcess::stop()
-{
-    if (m_proc.state() == QProcess::NotRunning)
-        return;
-    m_proc.terminate();
-    if (!m_proc.waitForFinished(5000)) {
-        m_proc.kill();
-        m_proc.waitForFinished(2000);
-    }
-}
-
 bool PtyClient::open(const QString &path)
 {
     close();
@@ -127,6 +76,24 @@ QByteArray PtyClient::readAllQuiet(int quietMs, int totalMs)
     for (const Arrival &a : readUntilQuiet(quietMs, totalMs))
         all.append(a.bytes);
     return all;
+}
+
+QByteArray PtyClient::readThrough(const QByteArray &tail, int limitMs)
+{
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (!got.contains(tail) && clock.elapsed() < limitMs) {
+        pollfd pfd{m_fd, POLLIN, 0};
+        if (::poll(&pfd, 1, int(limitMs - clock.elapsed())) <= 0)
+            break;
+        // One byte at a time, so nothing after the tail is taken.
+        char c;
+        if (::read(m_fd, &c, 1) != 1)
+            break;
+        got.append(c);
+    }
+    return got;
 }
 
 pim::Tab PtyClient::readFrame(int timeoutMs)

@@ -1,7 +1,7 @@
 #pragma once
-// A small host for the simulator tests: starts the real pimsim binary and
-// talks to it over its pseudo-terminal or UDP, with frames built and checked
-// by the protocol layer only.
+// A small host for the simulator tests: talks to the real pimsim binary
+// (started by the shared launcher) over its pseudo-terminal or UDP, with
+// frames built and checked by the protocol layer only.
 
 #include "protocol/Frame.h"
 #include "protocol/Tab.h"
@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QUdpSocket>
@@ -17,20 +16,6 @@
 #include <memory>
 
 namespace simtest {
-
-// The pimsim process; its first output line is kept.
-class SimProcess {
-public:
-    ~SimProcess();
-    bool start(const QStringList &args, QString *error);
-    QString firstLine() const { return m_firstLine; }
-    void stop(); // SIGTERM and wait
-    QProcess &process() { return m_proc; }
-
-private:
-    QProcess m_proc;
-    QString m_firstLine;
-};
 
 // Bytes with their arrival times (ms since the read began).
 struct Arrival {
@@ -49,6 +34,10 @@ public:
     // `totalMs` in all).
     QList<Arrival> readUntilQuiet(int quietMs, int totalMs = 5000);
     QByteArray readAllQuiet(int quietMs, int totalMs = 5000);
+    // Everything up to and including the first `tail`: a wait for a known
+    // answer that a slow machine cannot outrun (`limitMs` only ends a wait
+    // for an answer that never comes).
+    QByteArray readThrough(const QByteArray &tail, int limitMs = 20000);
     // One frame taken by its length byte, or empty after `timeoutMs`.
     pim::Tab readFrame(int timeoutMs = 2000);
     pim::Tab exchange(const pim::Tab &request, int timeoutMs = 2000);
@@ -70,8 +59,5 @@ private:
     quint16 m_port = 0;
 };
 
-QString pimsimPath();
-// "udp 127.0.0.1:PORT" -> PORT, 0 when the line is not that.
-quint16 udpPortOf(const QString &firstLine);
 
 } // namespace simtest

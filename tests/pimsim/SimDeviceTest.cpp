@@ -496,7 +496,7 @@ TEST(Faults, RejectsFaultsItCannotHonour)
 TEST(Modem, DialledNumberChoosesTheOutcome)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"T123", "connect"}, {"T9W8W495566", "busy"}, {"P77", "no-carrier"}, {"T1288", "no-dialtone"}, {"99", "none"}};
+        {"T123", "connect"}, {"T9W8W495566", "busy"}, {"P77", "no-carrier"}, {"T1288", "no-dialtone"}, {"99", "no-answer"}};
     for (const auto &[dial, outcome] : cases)
         EXPECT_EQ(Modem::outcomeFor(QString::fromLatin1(dial)), QString::fromLatin1(outcome)) << dial;
 }

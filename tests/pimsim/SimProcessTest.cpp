@@ -3,6 +3,7 @@
 // layer only.
 
 #include "SimClient.h"
+#include "support/PimSim.h"
 
 #include "devices/Registry.h"
 #include "base/Dates.h"
@@ -11,6 +12,7 @@
 #include "protocol/Frame.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace simtest;
+using pimtest::PimSim;
 using pim::Tab;
 
 namespace {
@@ -36,12 +39,11 @@ protected:
     void start(const QStringList &args)
     {
         ensureApp();
-        QString error;
-        ASSERT_TRUE(sim.start(args, &error)) << error.toStdString();
+        ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
         ASSERT_TRUE(sim.firstLine().startsWith(QLatin1Char('/'))) << sim.firstLine().toStdString();
         ASSERT_TRUE(port.open(sim.firstLine())) << sim.firstLine().toStdString();
     }
-    SimProcess sim;
+    PimSim sim;
     PtyClient port;
 };
 
@@ -84,13 +86,11 @@ TEST(SimOnUdp, EveryTypeAnswersAStateReplyThatPassesTheCheck)
     ensureApp();
     for (int type : pim::ServedTypes()) {
         SCOPED_TRACE(type);
-        SimProcess sim;
-        QString error;
+        PimSim sim;
         ASSERT_TRUE(sim.start({QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--type"),
-                               QString::number(type), QStringLiteral("--number"), QStringLiteral("7")},
-                              &error))
-            << error.toStdString();
-        const quint16 udpPort = udpPortOf(sim.firstLine());
+                               QString::number(type), QStringLiteral("--number"), QStringLiteral("7")}))
+            << qPrintable(sim.error());
+        const quint16 udpPort = sim.udpPort();
         ASSERT_NE(udpPort, 0) << sim.firstLine().toStdString();
         UdpClient client;
         ASSERT_TRUE(client.open(udpPort));
@@ -105,7 +105,8 @@ TEST(SimOnUdp, EveryTypeAnswersAStateReplyThatPassesTheCheck)
 
 TEST_F(SimOnPty, FullDailyRingReadStepsBackOneDayPerSlotAndWraps)
 {
-    start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("1")});
+    start({QStringLiteral("--type"), QStringLiteral("229"), QStringLiteral("--number"), QStringLiteral("1"),
+           QStringLiteral("--clock"), QStringLiteral("2025-06-15 10:30")});
     const pim::Identity id{229, 1};
     ASSERT_EQ(port.exchange(pim::SQ(id, pim::Q_NoTu)), kIdentityReply229);
     const Tab no = port.exchange(pim::SQ(id, pim::Q_ArhNo));
@@ -117,7 +118,7 @@ TEST_F(SimOnPty, FullDailyRingReadStepsBackOneDayPerSlotAndWraps)
     ASSERT_EQ(port.exchange(pim::SQ(id, pim::Q_ArhBegin)).size(), 6);
 
     // Newest first: current, current-1 .. 0, then 61 down to current+1.
-    const int today = pim::dateToDayNumber(QDate::currentDate());
+    const int today = pim::dateToDayNumber(QDate(2025, 6, 15));
     QList<int> order;
     for (int k = 0; k < 62; ++k) {
         const int slot = current - k >= 0 ? current - k : current - k + 62;
@@ -218,16 +219,14 @@ TEST(SimFaults, EachFaultKindAppearsWhenAskedFor)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
-        SimProcess sim;
-        QString error;
+        PimSim sim;
         ASSERT_TRUE(sim.start({QStringLiteral("--fault"), QStringLiteral("%1@2").arg(QLatin1String(c.kind)),
-                               QStringLiteral("--split-gap"), QStringLiteral("120")},
-                              &error))
-            << error.toStdString();
+                               QStringLiteral("--split-gap"), QStringLiteral("120")}))
+            << qPrintable(sim.error());
         PtyClient port;
         ASSERT_TRUE(port.open(sim.firstLine()));
         port.write(request.bytes());
-        EXPECT_EQ(port.readAllQuiet(300), clean.bytes()); // request 1 is clean
+        EXPECT_EQ(port.readThrough(clean.bytes()), clean.bytes()); // request 1 is clean
         port.write(request.bytes());
         const QList<Arrival> arrivals = port.readUntilQuiet(400);
         QByteArray all;
@@ -240,21 +239,19 @@ TEST(SimFaults, EachFaultKindAppearsWhenAskedFor)
 TEST(SimFaults, ProbabilityStrikesSomeRepliesAndDelayHoldsEveryReply)
 {
     ensureApp();
-    SimProcess sim;
-    QString error;
+    PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--seed"), QStringLiteral("3"),
-                           QStringLiteral("--fault"), QStringLiteral("bad-checksum=0.5")},
-                          &error));
+                           QStringLiteral("--fault"), QStringLiteral("bad-checksum=0.5")})) << qPrintable(sim.error());
     UdpClient client;
-    ASSERT_TRUE(client.open(udpPortOf(sim.firstLine())));
+    ASSERT_TRUE(client.open(sim.udpPort()));
     int bad = 0;
     for (int k = 0; k < 40; ++k)
         bad += pim::TestCS(client.exchange(pim::IdentityTemplate())) ? 0 : 1;
     EXPECT_GT(bad, 5);
     EXPECT_LT(bad, 35);
 
-    SimProcess slow;
-    ASSERT_TRUE(slow.start({QStringLiteral("--delay"), QStringLiteral("300")}, &error));
+    PimSim slow;
+    ASSERT_TRUE(slow.start({QStringLiteral("--delay"), QStringLiteral("300")})) << qPrintable(slow.error());
     PtyClient port;
     ASSERT_TRUE(port.open(slow.firstLine()));
     QElapsedTimer t;
@@ -275,17 +272,20 @@ TEST_F(SimOnPty, PacesRepliesAtTheLineRate)
 
 TEST_F(SimOnPty, RequestsSplitOrAfterNoiseAreAssembledAndAPausedOneIsGivenUp)
 {
-    start({QStringLiteral("--frame-gap"), QStringLiteral("200")});
+    // Pieces a few milliseconds apart are far inside the default gap of a
+    // second however slow the machine; a quiet spell longer than the gap is
+    // sure to exceed it.
+    start({});
     const QByteArray req = pim::SQ(pim::Identity{229, 1}, pim::Q_NoTu).bytes();
     port.write(QByteArray::fromHex("00ff03") + req.left(2));
-    QThread::msleep(50);
+    QThread::msleep(20);
     port.write(req.mid(2, 2));
-    QThread::msleep(50);
+    QThread::msleep(20);
     port.write(req.mid(4));
     EXPECT_EQ(port.readFrame(), kIdentityReply229);
 
     port.write(req.left(3));
-    EXPECT_TRUE(port.readAllQuiet(400).isEmpty()); // the gap abandons the half frame
+    EXPECT_TRUE(port.readAllQuiet(1300).isEmpty()); // the gap abandons the half frame
     port.write(req);
     EXPECT_EQ(port.readFrame(), kIdentityReply229);
 }
@@ -308,6 +308,65 @@ TEST_F(SimOnPty, TranscriptListsRequestsAndRepliesInHex)
     EXPECT_TRUE(lines.mid(3).join(QLatin1Char('\n')).contains(QStringLiteral("silence")));
 }
 
+TEST(SimTranscript, ReplyLinesCarryTheTimeTheReplyWentOut)
+{
+    // With a delay before every reply, the reply's line is stamped when it
+    // was sent, the delay after its request's line: on the pseudo-terminal
+    // and over UDP.
+    ensureApp();
+    for (const bool udp : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        PimSim sim;
+        QStringList args{QStringLiteral("--transcript"), path, QStringLiteral("--delay"), QStringLiteral("250")};
+        if (udp)
+            args << QStringLiteral("--udp") << QStringLiteral("0");
+        ASSERT_TRUE(sim.start(args)) << qPrintable(sim.error());
+        if (udp) {
+            UdpClient client;
+            ASSERT_TRUE(client.open(sim.udpPort()));
+            EXPECT_EQ(client.exchange(pim::IdentityTemplate(), 3000), kIdentityReply229);
+        } else {
+            PtyClient port;
+            ASSERT_TRUE(port.open(sim.firstLine()));
+            EXPECT_EQ(port.exchange(pim::IdentityTemplate(), 3000), kIdentityReply229);
+        }
+        sim.stop();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << udp;
+        auto stamp = [](const QString &line) {
+            return QDateTime::fromString(line.left(23), QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+        };
+        ASSERT_TRUE(stamp(lines[0]).isValid()) << lines[0].toStdString();
+        ASSERT_TRUE(lines[1].mid(23).startsWith(QStringLiteral(" < "))) << lines[1].toStdString();
+        EXPECT_GE(stamp(lines[0]).msecsTo(stamp(lines[1])), 250) << udp;
+    }
+}
+
+TEST_F(SimOnPty, UnansweredCallEndsWithNoAnswerAfterTheAnswerTime)
+{
+    start({QStringLiteral("--modem"), QStringLiteral("--modem-dial-ms"), QStringLiteral("20"),
+           QStringLiteral("--modem-answer-ms"), QStringLiteral("400")});
+    QElapsedTimer t;
+    t.start();
+    port.write("ATDT12399\r");
+    QByteArray got;
+    qint64 resultAt = -1;
+    while (t.elapsed() < 5000 && resultAt < 0) {
+        for (const Arrival &a : port.readUntilQuiet(100, 100))
+            got.append(a.bytes);
+        if (got.contains("NO ANSWER"))
+            resultAt = t.elapsed();
+    }
+    EXPECT_EQ(got, QByteArray("ATDT12399\r\r\nNO ANSWER\r\n"));
+    EXPECT_GE(resultAt, 400); // rang for the answer time, not the dial time
+    // The modem takes commands again.
+    port.write("AT\r");
+    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n"));
+}
+
 TEST_F(SimOnPty, ModemConnectsPassesFramesAndHangsUp)
 {
     start({QStringLiteral("--modem"), QStringLiteral("--modem-dial-ms"), QStringLiteral("50"),
@@ -315,62 +374,65 @@ TEST_F(SimOnPty, ModemConnectsPassesFramesAndHangsUp)
     const Tab ident = pim::IdentityTemplate();
 
     port.write("AT\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n")); // echo, then the result
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("AT\r\r\nOK\r\n")); // echo, then the result
     port.write(ident.bytes());
-    EXPECT_EQ(port.readAllQuiet(200), ident.bytes()); // off line: echoed, not answered
+    EXPECT_EQ(port.readThrough(ident.bytes()), ident.bytes()); // off line: echoed,
+    EXPECT_TRUE(port.readAllQuiet(200).isEmpty());                 // not answered
 
     for (const auto &[number, result] : {std::pair{"ATDT5566\r", "BUSY"}, std::pair{"ATDP77\r", "NO CARRIER"},
                                          std::pair{"ATDT88\r", "NO DIALTONE"}}) {
         port.write(number);
-        EXPECT_EQ(port.readAllQuiet(300), QByteArray(number) + "\r\n" + result + "\r\n");
+        EXPECT_EQ(port.readThrough(QByteArray(result) + "\r\n"), QByteArray(number) + "\r\n" + result + "\r\n");
     }
 
     port.write("ATDT9W8W495123\r");
-    EXPECT_TRUE(port.readAllQuiet(300).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     EXPECT_EQ(port.exchange(ident), kIdentityReply229);
 
     QThread::msleep(150);
     port.write("+++");
-    EXPECT_EQ(port.readAllQuiet(400), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("\r\nOK\r\n"), QByteArray("\r\nOK\r\n"));
     port.write(ident.bytes());
-    EXPECT_EQ(port.readAllQuiet(300), ident.bytes()); // command mode: echoed, not answered
+    EXPECT_EQ(port.readThrough(ident.bytes()), ident.bytes()); // command mode: echoed,
+    EXPECT_TRUE(port.readAllQuiet(200).isEmpty());                 // not answered
     port.write("ATO\r");
-    EXPECT_TRUE(port.readAllQuiet(200).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     EXPECT_EQ(port.exchange(ident), kIdentityReply229);
     QThread::msleep(150);
     port.write("+++");
-    EXPECT_EQ(port.readAllQuiet(400), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("\r\nOK\r\n"), QByteArray("\r\nOK\r\n"));
     port.write("ATH\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("ATH\r\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("ATH\r\r\nOK\r\n"));
     port.write("ATO\r");
-    EXPECT_TRUE(port.readAllQuiet(200).endsWith("\r\nNO CARRIER\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nNO CARRIER\r\n").endsWith("\r\nNO CARRIER\r\n"));
 
     // Closing the port drops a call.
     port.write("ATD1\r");
-    EXPECT_TRUE(port.readAllQuiet(300).endsWith("\r\nCONNECT 9600\r\n"));
+    EXPECT_TRUE(port.readThrough("\r\nCONNECT 9600\r\n").endsWith("\r\nCONNECT 9600\r\n"));
     port.close();
     QThread::msleep(100);
     ASSERT_TRUE(port.open(sim.firstLine()));
     port.write("AT\r");
-    EXPECT_EQ(port.readAllQuiet(200), QByteArray("AT\r\r\nOK\r\n"));
+    EXPECT_EQ(port.readThrough("OK\r\n"), QByteArray("AT\r\r\nOK\r\n"));
 }
 
 TEST(SimCommandLine, HelpDocumentsTheOptionsAndBadOptionsAreRefused)
 {
     ensureApp();
     QProcess help;
-    help.start(pimsimPath(), {QStringLiteral("--help")});
+    help.start(PimSim::binary(), {QStringLiteral("--help")});
     ASSERT_TRUE(help.waitForFinished(5000));
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
     for (const char *word : {"--type", "--number", "--udp", "--modem", "--baud", "--seed", "--state", "--transcript",
-                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number"})
+                             "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number",
+                             "--modem-answer-ms", "NO ANSWER", "--clock", "--clock-stopped"})
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 
     for (const QStringList &bad : {QStringList{QStringLiteral("--type"), QStringLiteral("226")},
                                    QStringList{QStringLiteral("--number"), QStringLiteral("0")},
                                    QStringList{QStringLiteral("--fault"), QStringLiteral("gremlins")}}) {
         QProcess p;
-        p.start(pimsimPath(), bad);
+        p.start(PimSim::binary(), bad);
         ASSERT_TRUE(p.waitForFinished(5000));
         EXPECT_NE(p.exitCode(), 0) << bad.join(QLatin1Char(' ')).toStdString();
         EXPECT_FALSE(p.readAllStandardError().isEmpty());

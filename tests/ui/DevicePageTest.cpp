@@ -111,7 +111,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
 {
     uitest::UiEnv env;
     uitest::PimSim sim;
-    ASSERT_TRUE(sim.start(238, 1234));
+    ASSERT_TRUE(sim.start(238, 1234)) << qPrintable(sim.error());
     auto w = uitest::preparedWindow();
     uitest::choosePort(*w, sim.port());
     w->findChild<QCheckBox *>("CBgt")->click(); // the terminal memo shows the trace

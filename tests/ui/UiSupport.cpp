@@ -57,34 +57,6 @@ QString UiEnv::settingsPath() const
     return SettingsFile::defaultPath();
 }
 
-PimSim::~PimSim()
-{
-    if (m_p.state() != QProcess::NotRunning) {
-        m_p.terminate();
-        if (!m_p.waitForFinished(3000))
-            m_p.kill();
-        m_p.waitForFinished(1000);
-    }
-}
-
-bool PimSim::start(int type, int number, const QStringList &extra)
-{
-    // Every executable of the build lands in one folder; PIM_BIN_DIR names
-    // it when the test runner passes it on.
-    QString dir = qEnvironmentVariable("PIM_BIN_DIR");
-    if (dir.isEmpty())
-        dir = QCoreApplication::applicationDirPath();
-    const QString bin = dir + "/pimsim";
-    m_p.start(bin, QStringList{"--type", QString::number(type), "--number", QString::number(number)} + extra);
-    if (!m_p.waitForStarted(5000))
-        return false;
-    while (!m_p.canReadLine())
-        if (!m_p.waitForReadyRead(5000))
-            return false;
-    m_port = QString::fromLocal8Bit(m_p.readLine()).trimmed();
-    return m_port.startsWith('/');
-}
-
 std::unique_ptr<ui::MainWindow> preparedWindow()
 {
     auto w = std::make_unique<ui::MainWindow>();

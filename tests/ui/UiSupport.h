@@ -2,7 +2,8 @@
 // What the window tests share: the application object, a program folder
 // of their own, a running pimsim on a pseudo-terminal, and a prepared window.
 
-#include <QProcess>
+#include "support/PimSim.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -29,17 +30,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-// pimsim from $PIM_BIN_DIR serving a pseudo-terminal.
-class PimSim {
-public:
-    ~PimSim();
-    bool start(int type, int number, const QStringList &extra = {});
-    QString port() const { return m_port; }
-
-private:
-    QProcess m_p;
-    QString m_port;
-};
+// pimsim from the shared launcher.
+using PimSim = pimtest::PimSim;
 
 // A window whose preparation has run (messages recorded, not shown).
 std::unique_ptr<ui::MainWindow> preparedWindow();

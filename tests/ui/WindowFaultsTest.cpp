@@ -1,11 +1,13 @@
 // Faults found by using the window: menus that never opened, a refused
 // click that put the state toggle out of step, an empty configuration page,
 // a clipped polling panel, a window too wide for a small screen, and files
-// that could not be written without the operator learning which.
+// that could not be written without the operator learning which, and a
+// serial port that went away under the window.
 
 #include "UiSupport.h"
 
 #include "devices/Registry.h"
+#include "links/CommPortDriver.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/ArchivePage.h"
@@ -187,4 +189,52 @@ TEST(WindowFiles, ASettingsFileThatCannotBeWrittenIsNamed)
     EXPECT_FALSE(w->SaveSettings());
     EXPECT_TRUE(w->lastMessage().startsWith("НЕ МОГУ СОЗДАТЬ ДИР")) << w->lastMessage().toStdString();
     EXPECT_TRUE(w->lastMessage().contains(blocker)) << w->lastMessage().toStdString();
+}
+
+TEST(WindowFiles, AStateDumpThatCannotBeWrittenIsNamedAndTheReadingStands)
+{
+    uitest::UiEnv env;
+    const QString was = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.folder()));
+    ASSERT_TRUE(QDir(env.folder()).mkdir("байты состояния"));
+    {
+        auto w = uitest::preparedWindow();
+        w->commands().action("Aimit")->trigger();
+        w->commands().action("Areadstate")->trigger();
+        EXPECT_FALSE(w->devicePage()->valueFields().isEmpty());
+        EXPECT_TRUE(w->lastMessage().contains("байты состояния")) << w->lastMessage().toStdString();
+    }
+    QDir::setCurrent(was);
+}
+
+TEST(WindowPort, APortThatVanishesIsClosedSaidSoAndLeftAlone)
+{
+    uitest::UiEnv env;
+    auto sim = std::make_unique<uitest::PimSim>();
+    ASSERT_TRUE(sim->start(238, 1234));
+    auto w = uitest::preparedWindow();
+    const QString port = sim->port();
+    uitest::choosePort(*w, port);
+    w->commands().action("AreadNoTu")->trigger();
+    ASSERT_EQ(CurrentNumber(), 1234);
+    // The simulator ends: the far end of the pseudo-terminal is gone.
+    sim->stop();
+    QAction *state = w->commands().action("Areadstate");
+    state->trigger();
+    TCommPortDriver &driver = w->engine().port();
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_TRUE(driver.lost());
+    EXPECT_EQ(w->findChild<QLabel *>("LPState")->text(), "занят (отсутсвует)");
+    EXPECT_EQ(w->statusLine().label(StatusLabel::LPState).kind, StatusKind::Fail);
+    EXPECT_EQ(w->statusLine().label(StatusLabel::LuState).kind, StatusKind::Fail);
+    // Nothing keeps writing to the dead port: neither the idle window nor
+    // the next command.
+    const quint64 writes = driver.writeCalls();
+    QApplication::processEvents();
+    state->trigger(); // off
+    state->trigger(); // on again
+    w->commands().action("AreadNoTu")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(driver.writeCalls(), writes);
+    EXPECT_FALSE(driver.IsOpen());
 }

@@ -2,6 +2,7 @@
 // date pickers, and the ways the window ends.
 
 #include "UiSupport.h"
+#include "support/OneDay.h"
 
 #include "devices/Registry.h"
 #include "base/Dates.h"
@@ -121,78 +122,83 @@ TEST(WindowSettings, TheStoredControlsAreTheWindowsNamedOnesOfTheStoredClasses)
 
 TEST(WindowSettings, DamagedValuesComeBackHarmless)
 {
-    uitest::UiEnv env;
-    const int tomorrow = dateToScale(QDate::currentDate().addDays(1));
-    writeSettings({{"CBPortSet", "0"},
-                   {"CBgt", "1"},
-                   {"CBstinf", "abc"},
-                   {"cbs", "7"},
-                   {"SEfire", "0"},
-                   {"sed", "0"},
-                   {"SEprec", "-5"},
-                   {"SEno", "999999"},
-                   {"DTPb", QString::number(tomorrow)},
-                   {"DTPe", "not a day"},
-                   {"EFst", "прошлый.txt"},
-                   {"cbd", "1"},
-                   {"PCcon", "3"}});
-    {
-        QFile f(SettingsFile::defaultPath());
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("line without equals\r\nUnknownControl=1\r\n");
-    }
-    auto w = uitest::preparedWindow();
-    EXPECT_TRUE(find<QCheckBox>(*w, "CBPortSet")->isChecked());
-    EXPECT_FALSE(find<QComboBox>(*w, "cbBaudRate")->isHidden()); // its click handler ran
-    EXPECT_FALSE(find<QComboBox>(*w, "cbC")->isEnabled());
-    EXPECT_FALSE(find<QCheckBox>(*w, "CBgt")->isChecked());
-    EXPECT_TRUE(find<QCheckBox>(*w, "CBstinf")->isChecked());
-    EXPECT_EQ(find<QComboBox>(*w, "cbs")->currentIndex(), -1);
-    EXPECT_EQ(find<QSpinBox>(*w, "SEfire")->value(), 1);
-    EXPECT_EQ(find<QSpinBox>(*w, "sed")->value(), 1000);
-    EXPECT_EQ(find<QSpinBox>(*w, "SEprec")->value(), 2);
-    EXPECT_EQ(find<QSpinBox>(*w, "SEno")->value(), 65535);
-    EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), QDate::currentDate());
-    EXPECT_LE(find<QDateEdit>(*w, "DTPe")->date(), QDate::currentDate());
-    // The state-file name is set at start before the settings come back.
-    EXPECT_EQ(find<QLineEdit>(*w, "EFst")->text(), "прошлый.txt");
-    EXPECT_EQ(CurrentType(), -1);
+    // The window takes "today" from the computer's clock.
+    pimtest::onOneDay([](const QDate &today) {
+        uitest::UiEnv env;
+        const int tomorrow = dateToScale(today.addDays(1));
+        writeSettings({{"CBPortSet", "0"},
+                       {"CBgt", "1"},
+                       {"CBstinf", "abc"},
+                       {"cbs", "7"},
+                       {"SEfire", "0"},
+                       {"sed", "0"},
+                       {"SEprec", "-5"},
+                       {"SEno", "999999"},
+                       {"DTPb", QString::number(tomorrow)},
+                       {"DTPe", "not a day"},
+                       {"EFst", "прошлый.txt"},
+                       {"cbd", "1"},
+                       {"PCcon", "3"}});
+        {
+            QFile f(SettingsFile::defaultPath());
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write("line without equals\r\nUnknownControl=1\r\n");
+        }
+        auto w = uitest::preparedWindow();
+        EXPECT_TRUE(find<QCheckBox>(*w, "CBPortSet")->isChecked());
+        EXPECT_FALSE(find<QComboBox>(*w, "cbBaudRate")->isHidden()); // its click handler ran
+        EXPECT_FALSE(find<QComboBox>(*w, "cbC")->isEnabled());
+        EXPECT_FALSE(find<QCheckBox>(*w, "CBgt")->isChecked());
+        EXPECT_TRUE(find<QCheckBox>(*w, "CBstinf")->isChecked());
+        EXPECT_EQ(find<QComboBox>(*w, "cbs")->currentIndex(), -1);
+        EXPECT_EQ(find<QSpinBox>(*w, "SEfire")->value(), 1);
+        EXPECT_EQ(find<QSpinBox>(*w, "sed")->value(), 1000);
+        EXPECT_EQ(find<QSpinBox>(*w, "SEprec")->value(), 2);
+        EXPECT_EQ(find<QSpinBox>(*w, "SEno")->value(), 65535);
+        EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), today);
+        EXPECT_LE(find<QDateEdit>(*w, "DTPe")->date(), today);
+        // The state-file name is set at start before the settings come back.
+        EXPECT_EQ(find<QLineEdit>(*w, "EFst")->text(), "прошлый.txt");
+        EXPECT_EQ(CurrentType(), -1);
+    });
 }
 
 TEST(WindowSettings, TheRangeChoiceKeepsRestoredDatesWhereItLeavesThem)
 {
-    const QDate today = QDate::currentDate();
-    const QString tenDaysAgo = QString::number(dateToScale(today.addDays(-10)));
-    const QString fiveDaysAgo = QString::number(dateToScale(today.addDays(-5)));
-    struct Case {
-        const char *item;
-        QDate begin, end;
-        const char *message;
-    };
-    const Case cases[] = {
-        // "все записи" moves only the end to today.
-        {"7", today.addDays(-10), today, ""},
-        // No item: the end becomes today, the begin stays, and it is said.
-        {"-3", today.addDays(-10), today, "TFpim.RGdtpClick:RGdtp.ItemIndex erundec: -1"},
-        // "день": the choice decides.
-        {"0", today.addDays(-1), today, ""},
-    };
-    for (const Case &c : cases) {
-        uitest::UiEnv env;
-        writeSettings({{"DTPb", tenDaysAgo}, {"DTPe", fiveDaysAgo}, {"RGdtp", c.item}});
-        auto w = uitest::preparedWindow();
-        EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), c.begin) << c.item;
-        EXPECT_EQ(find<QDateEdit>(*w, "DTPe")->date(), c.end) << c.item;
-        if (*c.message)
-            EXPECT_EQ(w->lastMessage(), c.message);
-    }
+    // The window takes "today" from the computer's clock.
+    pimtest::onOneDay([](const QDate &today) {
+        const QString tenDaysAgo = QString::number(dateToScale(today.addDays(-10)));
+        const QString fiveDaysAgo = QString::number(dateToScale(today.addDays(-5)));
+        struct Case {
+            const char *item;
+            QDate begin, end;
+            const char *message;
+        };
+        const Case cases[] = {
+            // "все записи" moves only the end to today.
+            {"7", today.addDays(-10), today, ""},
+            // No item: the end becomes today, the begin stays, and it is said.
+            {"-3", today.addDays(-10), today, "TFpim.RGdtpClick:RGdtp.ItemIndex erundec: -1"},
+            // "день": the choice decides.
+            {"0", today.addDays(-1), today, ""},
+        };
+        for (const Case &c : cases) {
+            uitest::UiEnv env;
+            writeSettings({{"DTPb", tenDaysAgo}, {"DTPe", fiveDaysAgo}, {"RGdtp", c.item}});
+            auto w = uitest::preparedWindow();
+            EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), c.begin) << c.item;
+            EXPECT_EQ(find<QDateEdit>(*w, "DTPe")->date(), c.end) << c.item;
+            if (*c.message)
+                EXPECT_EQ(w->lastMessage(), c.message);
+        }
+    });
 }
 
 TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
 {
     uitest::UiEnv env;
     uitest::PimSim sim;
-    ASSERT_TRUE(sim.start(238, 1234));
+    ASSERT_TRUE(sim.start(238, 1234)) << qPrintable(sim.error());
     int portIndex = -1;
     {
         auto w = uitest::preparedWindow();

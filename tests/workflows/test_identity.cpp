@@ -3,7 +3,7 @@
 
 #include "../links/LinkTestSupport.h"
 #include "devices/Registry.h"
-#include "../links/SimProcess.h"
+#include "support/PimSim.h"
 #include "links/ExchangeEngine.h"
 #include "workflows/Identity.h"
 #include "workflows/StatusLine.h"
@@ -181,12 +181,10 @@ TEST_F(IdentityFixture, RefusedWhileAnotherCommandWaits)
 
 TEST(IdentitySim, OverThePseudoTerminal)
 {
-    if (!pimtest::SimProcess::available())
-        GTEST_SKIP() << "pimsim not built";
     pimtest::app();
     ResetIdentity();
-    pimtest::SimProcess sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("237"), QStringLiteral("--number"), QStringLiteral("31000")}));
+    pimtest::PimSim sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("237"), QStringLiteral("--number"), QStringLiteral("31000")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
     StatusLine status;

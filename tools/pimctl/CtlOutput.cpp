@@ -1,5 +1,7 @@
 #include "CtlOutput.h"
 
+#include "CtlProgress.h"
+
 #include "workflows/StatusLine.h"
 
 #include <cstdio>
@@ -11,16 +13,103 @@ CtlUi::CtlUi() : m_err(stderr) {}
 void CtlUi::show(const QString &text)
 {
     m_last = text;
-    if (m_quiet || text == m_shown)
+    if (text == m_shown)
         return;
+    // The reader repeats its time-left estimate before every record: the
+    // first says the read has begun, the progress line does the rest.
+    if (m_inArchive && text.startsWith(QStringLiteral("чтение архива. Ждите..."))) {
+        if (m_remainingShown)
+            return;
+        m_remainingShown = true;
+    }
     m_shown = text;
-    m_err << terminalText(text) << Qt::endl;
+    write(text);
 }
 
 void CtlUi::note(const QString &text)
 {
     m_shown = text;
+    write(text);
+}
+
+void CtlUi::write(const QString &text)
+{
+    clearProgressLine();
     m_err << terminalText(text) << Qt::endl;
+}
+
+// ------------------------------------------------------------- progress
+
+void CtlUi::setProgress(bool enabled, bool terminal)
+{
+    m_progress = enabled;
+    m_terminal = terminal;
+}
+
+void CtlUi::archiveBegin(int asked)
+{
+    m_inArchive = true;
+    m_remainingShown = false;
+    m_asked = asked;
+    m_done = 0;
+    m_lastDrawn = -1;
+    m_clock.invalidate();
+}
+
+void CtlUi::progressShow(int maximum)
+{
+    // The reader's bar spans the ring: no more records can be asked for.
+    if (m_inArchive && maximum > 0)
+        m_asked = qMin(m_asked, maximum + 1);
+}
+
+void CtlUi::archiveRequest()
+{
+    if (m_inArchive && !m_clock.isValid())
+        m_clock.start();
+}
+
+void CtlUi::archiveRecord()
+{
+    if (!m_inArchive)
+        return;
+    ++m_done;
+    drawProgress();
+}
+
+void CtlUi::archiveEnd()
+{
+    clearProgressLine();
+    m_inArchive = false;
+}
+
+void CtlUi::drawProgress()
+{
+    if (!m_progress || !m_clock.isValid())
+        return;
+    const qint64 now = m_clock.elapsed();
+    if (!CtlProgress::due(m_terminal, now, m_lastDrawn))
+        return;
+    m_lastDrawn = now;
+    const QString line = CtlProgress::line(m_done, m_asked, now);
+    if (!m_terminal) {
+        m_err << line << Qt::endl;
+        return;
+    }
+    // Drawn over the last one; a shorter line blanks what the longer left.
+    m_err << '\r' << line.leftJustified(m_lineWidth, QLatin1Char(' '));
+    m_err.flush();
+    m_lineWidth = int(line.size());
+}
+
+void CtlUi::clearProgressLine()
+{
+    if (m_lineWidth == 0)
+        return;
+    // The line stays with the count as it is now; the next text goes below.
+    const QString line = CtlProgress::line(m_done, m_asked, m_clock.elapsed());
+    m_err << '\r' << line.leftJustified(m_lineWidth, QLatin1Char(' ')) << Qt::endl;
+    m_lineWidth = 0;
 }
 
 QString CtlUi::terminalText(const QString &text)

@@ -1,10 +1,12 @@
 #pragma once
 // What pimctl shows while a workflow runs: every status text on stderr as
-// it comes (a repeated text once), and the last failure for the exit.
+// it comes (a repeated text once), the progress of an archive read, and the
+// last failure for the exit.
 
 #include "links/StatusSink.h"
 #include "workflows/WorkflowUi.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QTextStream>
 
@@ -22,12 +24,23 @@ public:
     QString lastStatus() const { return m_last; }
     bool lastFailed() const { return m_failed; }
     QString lastFailure() const { return m_failure; }
-    void quiet(bool q) { m_quiet = q; }
 
     // A line of pimctl's own on stderr ("записан ..."); and the line
     // stderr ended with, so that a failure text is the last one written.
     void note(const QString &text);
     QString lastLine() const { return m_shown; }
+
+    // The progress of an archive read: `asked` records are wanted; each
+    // record request and each reply that came is reported. Off with
+    // --quiet; on a terminal one line drawn over itself, elsewhere a line
+    // every few seconds.
+    void setProgress(bool enabled, bool terminal);
+    void archiveBegin(int asked);
+    void archiveRequest();
+    void archiveRecord();
+    void archiveEnd();
+    void progressShow(int maximum) override;
+    int recordsRead() const { return m_done; }
 
     // A text made for one line of a status label: the decoders join their
     // faults with carriage returns, which a terminal would print over each
@@ -36,13 +49,24 @@ public:
 
 private:
     void show(const QString &text);
+    void write(const QString &text);
+    void drawProgress();
+    void clearProgressLine();
 
     QTextStream m_err;
     QString m_last;
     QString m_shown;
     QString m_failure;
     bool m_failed = false;
-    bool m_quiet = false;
+    bool m_progress = false;
+    bool m_terminal = false;
+    bool m_inArchive = false;
+    bool m_remainingShown = false; // the reader's own time-left text, once
+    int m_asked = 0;
+    int m_done = 0;
+    QElapsedTimer m_clock;         // from the first record request
+    qint64 m_lastDrawn = -1;
+    int m_lineWidth = 0;           // the progress line now on the terminal
 };
 
 } // namespace pimctl

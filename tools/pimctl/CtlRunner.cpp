@@ -19,19 +19,26 @@
 #include "workflows/LinkRoad.h"
 #include "workflows/StateReading.h"
 
+#include <CLI/CLI.hpp>
+
 #include <QDate>
-#include <QDateTime>
-#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTextStream>
+#include <QRegularExpression>
 
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <limits>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <sstream>
 #include <unistd.h>
+
+#ifndef PIM_VERSION
+#define PIM_VERSION "unknown"
+#endif
 
 using namespace pim;
 
@@ -39,32 +46,12 @@ namespace pimctl {
 
 namespace {
 
-const char *const kUsage =
-    "usage: pimctl [global options] COMMAND [command options]\n"
-    "global options:\n"
-    "  --port PATH            serial device\n"
-    "  --baud N               line rate (9600)\n"
-    "  --parity none|odd|even|mark|space\n"
-    "  --data-bits 5..8       (8)\n"
-    "  --stop-bits 1|1.5|2    (1)\n"
-    "  --timeout MS           reply time-out (2000)\n"
-    "  --udp HOST:PORT        a UDP line converter instead of --port\n"
-    "  --imitation TYPE       the built-in imitation, no link\n"
-    "  --type T --number N    system mode: the identity set by hand\n"
-    "  --json                 JSON on stdout\n"
-    "  --help                 this text\n"
-    "commands:\n"
-    "  identify\n"
-    "  state\n"
-    "  config\n"
-    "  archive --kind daily|hourly [--diff] [--system 1|2]\n"
-    "          [--range day|week|workweek|decade|month|prevmonth|all|records]\n"
-    "          [--from YYYY-MM-DD --to YYYY-MM-DD] [--out FILE.Arh] [--csv FILE]\n"
-    "  decode identity|state|config|archive --type T --number N HEX...\n"
-    "  frame --type T --number N --code C [--data HEX...]\n"
-    "  load --type T FILE.Arh\n"
-    "exit status: 0 done, 1 the device or the link failed (the status text\n"
-    "on stderr), 2 a usage error\n";
+const char *const kFooter =
+    "exit status: 0 done; 1 the device, the link or a file failed (the status\n"
+    "text is the last line on stderr; with --json {\"error\", \"status\"} on stdout\n"
+    "too); 2 a usage error; 130 / 143 stopped by SIGINT / SIGTERM (\"чтение\n"
+    "прервано\"; an archive read closes the read on the device and keeps what\n"
+    "it read)\n";
 
 bool toInt(const QString &s, int &v, int lo, int hi)
 {
@@ -158,50 +145,151 @@ QString systemsText(const QList<QStringList> &labels, const QList<QStringList> &
     return t;
 }
 
-// Ctrl+C during an archive read is "стоп": the signal only writes a byte,
-// the event loop that runs every wait hands it to the reader.
-int g_stopPipe[2] = {-1, -1};
-
-void onStopSignal(int)
+// Reply or data bytes as typed: hex digits in either case, one or two to a
+// byte (an optional 0x), separated by blanks or commas; a longer group is a
+// run of two-digit bytes.
+bool parseBytes(const std::vector<std::string> &items, Tab &out)
 {
-    const char b = 1;
-    if (g_stopPipe[1] >= 0)
-        (void)!::write(g_stopPipe[1], &b, 1);
+    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
+    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]+$"));
+    Tab bytes;
+    for (const std::string &item : items) {
+        for (QString token : QString::fromStdString(item).split(separators, Qt::SkipEmptyParts)) {
+            if (token.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+                token = token.mid(2);
+            if (!hex.match(token).hasMatch())
+                return false;
+            if (token.size() <= 2) {
+                bytes.append(token.toInt(nullptr, 16));
+                continue;
+            }
+            Tab run;
+            if (token.size() % 2 != 0 || !Tab::fromHex(token, run))
+                return false;
+            bytes.append(run);
+        }
+    }
+    out = bytes;
+    return true;
 }
 
-class StopOnSignal {
+// Two names of one file: the same path once made absolute, or the same
+// file reached through a link.
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.absoluteFilePath() == fb.absoluteFilePath())
+        return true;
+    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
+}
+
+// The help of pimctl and of each command: its usage line, description and
+// options, then the global options and the list of commands.
+class CtlHelp : public CLI::Formatter {
 public:
-    explicit StopOnSignal(ArchiveReading &reader)
+    std::map<std::string, std::string> synopsis;
+
+    CtlHelp() { column_width(26); }
+
+    std::string make_option_opts(const CLI::Option *opt) const override
     {
-        if (::pipe(g_stopPipe) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(g_stopPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [&reader](QSocketDescriptor fd) {
-            char b;
-            (void)!::read(int(fd), &b, 1);
-            reader.stop();
-        });
-        m_old = std::signal(SIGINT, onStopSignal);
+        return opt->get_type_size() != 0 && !opt->get_type_name().empty() ? " " + opt->get_type_name() : std::string();
     }
-    ~StopOnSignal()
+
+    std::string make_help(const CLI::App *app, std::string, CLI::AppFormatMode) const override
     {
-        if (!m_notifier)
-            return;
-        std::signal(SIGINT, m_old);
-        m_notifier.reset();
-        ::close(g_stopPipe[0]);
-        ::close(g_stopPipe[1]);
-        g_stopPipe[0] = g_stopPipe[1] = -1;
+        const CLI::App *root = app;
+        while (root->get_parent())
+            root = root->get_parent();
+        const bool command = app != root;
+        std::ostringstream out;
+        out << "usage: pimctl [global options] "
+            << (command ? synopsis.at(app->get_name()) : std::string("COMMAND [command options]")) << "\n";
+        out << app->get_description() << "\n";
+        const auto named = [](const CLI::Option *o) { return !o->get_positional(); };
+        if (command) {
+            const auto opts = app->get_options([&](const CLI::Option *o) { return named(o) && o != app->get_help_ptr(); });
+            if (!opts.empty()) {
+                out << "options:\n";
+                for (const CLI::Option *o : opts)
+                    out << make_option(o, false);
+            }
+        }
+        out << "global options (before or after the command):\n";
+        for (const CLI::Option *o : root->get_options(named))
+            out << make_option(o, false);
+        out << "commands (pimctl COMMAND --help tells more):\n";
+        for (const CLI::App *sub : root->get_subcommands({}))
+            out << "  " << synopsis.at(sub->get_name()) << "\n";
+        out << root->get_footer();
+        return out.str();
+    }
+};
+
+// The road to the device, counting the record requests of an archive
+// read for the progress line.
+class CountingRoad : public LinkRoad {
+public:
+    CountingRoad(ExchangeEngine &engine, std::function<void()> identify, CtlUi &ui)
+        : LinkRoad(engine, std::move(identify)), m_ui(ui)
+    {
+    }
+    bool exchange(Tab &io) override
+    {
+        const bool record = io.size() > 4 && io.at(4) == Q_Arhiv;
+        if (record)
+            m_ui.archiveRequest();
+        const bool ok = LinkRoad::exchange(io);
+        if (record && ok)
+            m_ui.archiveRecord();
+        return ok;
     }
 
 private:
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    void (*m_old)(int) = SIG_DFL;
+    CtlUi &m_ui;
 };
 
-bool parseHex(const QStringList &items, Tab &out)
+// An integer option, decimal only (08 is eight, not a fault of octal).
+CLI::Option *intOption(CLI::App *app, const std::string &name, int &target, int lo, int hi, const std::string &type,
+                       const std::string &help, bool *set = nullptr)
 {
-    return Tab::fromHex(items.join(QLatin1Char(' ')), out);
+    return app
+        ->add_option_function<std::string>(
+            name,
+            [&target, set, name, lo, hi](const std::string &v) {
+                if (!toInt(QString::fromStdString(v), target, lo, hi))
+                    throw CLI::ValidationError(name, "bad value " + v);
+                if (set)
+                    *set = true;
+            },
+            help)
+        ->type_name(type);
+}
+
+// One of a list of words; the index in `target`.
+CLI::Option *choiceOption(CLI::App *app, const std::string &name, const QStringList &words, int &target,
+                          const std::string &help)
+{
+    return app
+        ->add_option_function<std::string>(
+            name,
+            [&target, words, name](const std::string &v) {
+                target = int(words.indexOf(QString::fromStdString(v)));
+                if (target < 0)
+                    throw CLI::ValidationError(name, "bad value " + v + " (" + words.join('|').toStdString() + ")");
+            },
+            help)
+        ->type_name(words.join('|').toStdString());
+}
+
+CLI::Validator isoDate()
+{
+    return CLI::Validator(
+        [](std::string &v) {
+            return QDate::fromString(QString::fromStdString(v), Qt::ISODate).isValid() ? std::string()
+                                                                                        : "bad date " + v;
+        },
+        "");
 }
 
 } // namespace
@@ -209,100 +297,245 @@ bool parseHex(const QStringList &items, Tab &out)
 CtlRunner::CtlRunner() = default;
 CtlRunner::~CtlRunner() = default;
 
+// ------------------------------------------------------------- command line
+
+void CtlRunner::addGlobalOptions(CLI::App &app)
+{
+    app.add_option_function<std::string>(
+           "--port", [this](const std::string &v) { m_port = QString::fromStdString(v); },
+           "serial device (a pimsim pseudo-terminal too)")
+        ->type_name("PATH");
+    intOption(&app, "--baud", m_baud, 1, 4000000, "N", "line rate (9600)");
+    choiceOption(&app, "--parity", {"none", "odd", "even", "mark", "space"}, m_parity, "(none)");
+    intOption(&app, "--data-bits", m_dataBits, 5, 8, "5..8", "(8)");
+    choiceOption(&app, "--stop-bits", {"1", "1.5", "2"}, m_stopBits, "(1)");
+    intOption(&app, "--timeout", m_timeout, 1, 600000, "MS",
+              "reply time-out (2000); over UDP the wait for the reply after each send, "
+              "which is sent again when it runs out");
+    app.add_option_function<std::string>(
+           "--udp",
+           [this](const std::string &v) {
+               const QString s = QString::fromStdString(v);
+               const int colon = int(s.lastIndexOf(QLatin1Char(':')));
+               m_udpHost = s.left(colon).trimmed();
+               if (colon <= 0 || m_udpHost.isEmpty() || !toInt(s.mid(colon + 1), m_udpPort, 1, 65535))
+                   throw CLI::ValidationError("--udp", "HOST:PORT is needed, not " + v);
+           },
+           "a UDP line converter instead of --port")
+        ->type_name("HOST:PORT");
+    app.add_option_function<std::string>(
+           "--imitation",
+           [this](const std::string &v) {
+               // Only a served type: the imitation of any other would answer
+               // with an identity no command can serve.
+               if (!toInt(QString::fromStdString(v), m_imitation, kMinTypeCode, kMaxTypeCode) || !typeInfo(m_imitation))
+                   throw CLI::ValidationError("--imitation", "not a served type: " + v);
+           },
+           "the built-in imitation of a served type, no link")
+        ->type_name("TYPE");
+    intOption(&app, "--type", m_type, 0, 255, "T", "system mode: the identity set by hand (with --number)", &m_typeSet);
+    // Any integer: system mode answers an impossible number with its own
+    // text, as the window does.
+    intOption(&app, "--number", m_number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), "N",
+              "the device number of system mode", &m_numberSet);
+    app.add_flag("--json", m_json, "JSON on stdout");
+    app.add_flag("--quiet", m_quiet, "no progress lines (status texts and errors still on stderr)");
+}
+
+CtlRunner::Command &CtlRunner::addCommand(CLI::App &app, Command c)
+{
+    auto command = std::make_unique<Command>(std::move(c));
+    command->app = app.add_subcommand(command->name, command->description);
+    static_cast<CtlHelp *>(app.get_formatter().get())->synopsis[command->name] = command->synopsis;
+    m_commands.push_back(std::move(command));
+    return *m_commands.back();
+}
+
+void CtlRunner::addCommands(CLI::App &app)
+{
+    addCommand(app, {"identify", "identify", "the device's type and number; with --type and --number checked against them",
+                     true, [this] { return cmdIdentify(); }});
+    addCommand(app, {"state", "state", "the current state, one entry per heating system", true,
+                     [this] { return cmdState(); }});
+    addCommand(app, {"config", "config", "the configuration, one entry per heating system", true,
+                     [this] { return cmdConfig(); }});
+
+    CLI::App *a = addCommand(app, {"archive",
+                                   "archive --kind daily|hourly [--diff] [--system 1|2]\n"
+                                   "          [--range day|week|workweek|decade|month|prevmonth|all|records]\n"
+                                   "          [--from YYYY-MM-DD --to YYYY-MM-DD] [--out FILE.Arh] [--csv FILE]",
+                                   "reads an archive as the window shows it; Ctrl+C stops the read and keeps what "
+                                   "was read",
+                                   true, [this] { return cmdArchive(); }})
+                      .app;
+    a->add_option("--kind", m_kind, "daily or hourly")
+        ->type_name("daily|hourly")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string &v) { return v == "daily" || v == "hourly" ? std::string() : "bad value " + v; }, ""));
+    a->add_flag("--diff", m_diff, "differences and totals instead of the cumulative values");
+    intOption(a, "--system", m_system, 1, 2, "1|2", "heating system (1)");
+    a->add_option("--range", m_range, "the range choice of the archive page (all)")
+        ->type_name("day|week|workweek|decade|month|prevmonth|all|records")
+        ->check(CLI::Validator(
+            [](std::string &v) {
+                return ArchiveRange::itemByName(QString::fromStdString(v)) >= 0 ? std::string() : "unknown range " + v;
+            },
+            ""));
+    a->add_option("--from", m_from, "first day, not after --to")->type_name("YYYY-MM-DD")->check(isoDate());
+    a->add_option("--to", m_to, "last day, not after today")->type_name("YYYY-MM-DD")->check(isoDate());
+    a->add_option("--out", m_out, "an archive file, with its companion .txt beside it")->type_name("FILE.Arh");
+    a->add_option("--csv", m_csv, "the grid as Windows-1251 CSV with ISO dates")->type_name("FILE");
+
+    CLI::App *d = addCommand(app, {"decode", "decode identity|state|config|archive --type T --number N HEX...",
+                                   "one reply decoded without a link (hex bytes in either case, 6 or 06)", false,
+                                   [this] { return cmdDecode(); }})
+                      .app;
+    d->add_option("what", m_what, "identity, state, config or archive")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string &v) {
+                return v == "identity" || v == "state" || v == "config" || v == "archive"
+                    ? std::string()
+                    : "decode identity|state|config|archive, not " + v;
+            },
+            ""));
+    d->add_option("hex", m_hex, "the reply bytes");
+
+    CLI::App *f = addCommand(app, {"frame", "frame --type T --number N --code C [--data HEX...]",
+                                   "the request frame as upper-case hex bytes", false, [this] { return cmdFrame(); }})
+                      .app;
+    intOption(f, "--code", m_code, 0, 255, "C", "command code");
+    f->add_option("--data", m_data, "data bytes")->type_name("HEX...")->expected(0, -1);
+
+    CLI::App *l = addCommand(app, {"load", "load --type T FILE.Arh", "an archive file read back as the window loads it",
+                                   false, [this] { return cmdLoad(); }})
+                      .app;
+    l->add_option("file", m_file, "the archive file")->required();
+}
+
+int CtlRunner::run(const QStringList &args)
+{
+    CLI::App app("Reads a ПИМ calculator: identity, state, configuration and archives; status texts and progress "
+                 "on stderr, results on stdout.",
+                 "pimctl");
+    m_app = &app;
+    app.formatter(std::make_shared<CtlHelp>());
+    app.footer(kFooter);
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.set_help_flag("-h,--help", "this text");
+    app.set_version_flag("--version", std::string("pimctl ") + PIM_VERSION, "the version");
+    // Set before the commands are added, so that each inherits it: global
+    // options are taken after the command too.
+    app.fallthrough();
+    app.require_subcommand(1);
+    addGlobalOptions(app);
+    addCommands(app);
+
+    std::vector<std::string> argv;
+    for (auto it = args.crbegin(); it != args.crend(); ++it)
+        argv.push_back(it->toStdString());
+    try {
+        app.parse(argv);
+    } catch (const CLI::CallForHelp &) {
+        return writeStdout(QByteArray::fromStdString(app.help())) ? Done : Failed;
+    } catch (const CLI::CallForVersion &e) {
+        return writeStdout(QByteArray(e.what()) + '\n') ? Done : Failed;
+    } catch (const CLI::ParseError &e) {
+        return usage(QString::fromStdString(e.what()));
+    }
+    m_outSet = app.get_subcommand("archive")->count("--out") > 0;
+    m_csvSet = app.get_subcommand("archive")->count("--csv") > 0;
+
+    m_ui.setProgress(!m_quiet, ::isatty(STDERR_FILENO) == 1);
+    m_signals.onSignal = [this](int signal) { onSignal(signal); };
+    for (const auto &c : m_commands) {
+        if (!c->app->parsed())
+            continue;
+        const int code = c->run();
+        if (CtlSignals::received() && code != Usage)
+            return interrupted();
+        return code;
+    }
+    return usage(QStringLiteral("no command"));
+}
+
+// ------------------------------------------------------------- exits
+
 int CtlRunner::usage(const QString &why)
 {
     QTextStream err(stderr);
     if (!why.isEmpty())
         err << "pimctl: " << why << Qt::endl;
-    err << kUsage;
+    err << QString::fromStdString(m_app ? m_app->help() : std::string());
     return Usage;
 }
 
-int CtlRunner::help()
+int CtlRunner::fail(const QString &text, bool jsonToo)
 {
-    QTextStream(stdout) << kUsage;
-    return Done;
-}
-
-int CtlRunner::fail(const QString &text)
-{
+    if (CtlSignals::received())
+        return interrupted();
     // The failure is the last line on stderr, where a script looks for it;
     // printed once when the status line has just shown it.
     if (text != m_ui.lastLine())
         m_ui.note(text);
+    if (m_json && jsonToo && !m_stdoutUsed) {
+        QJsonObject o;
+        o[QStringLiteral("error")] = m_linkError.isEmpty() ? text : m_linkError;
+        o[QStringLiteral("status")] = m_ui.lastStatus().isEmpty() ? text : m_ui.lastStatus();
+        print(o, QString());
+    }
     return Failed;
 }
 
-void CtlRunner::print(const QJsonObject &json, const QString &text)
+int CtlRunner::interrupted()
 {
-    QTextStream out(stdout);
-    if (m_json)
-        out << QJsonDocument(json).toJson(QJsonDocument::Indented);
-    else
-        out << text;
-    out.flush();
+    const QString text = interruptedText();
+    if (m_json && !m_stdoutUsed) {
+        QJsonObject o;
+        o[QStringLiteral("error")] = text;
+        o[QStringLiteral("status")] = m_ui.lastStatus().isEmpty() ? text : m_ui.lastStatus();
+        print(o, QString());
+    }
+    if (m_ui.lastLine() != text)
+        m_ui.note(text);
+    return CtlSignals::exitCode();
 }
 
-bool CtlRunner::parseGlobal(const QStringList &args, int &i, QString &why)
+// Inside a wait: the reader stops before its next request, the exchange in
+// progress ends now. Outside any command (a host name being looked up) the
+// wait itself is interrupted.
+void CtlRunner::onSignal(int signal)
 {
-    auto value = [&](QString &v) {
-        if (i + 1 >= args.size()) {
-            why = args[i] + QStringLiteral(" needs a value");
-            return false;
-        }
-        v = args[++i];
-        return true;
-    };
-    for (; i < args.size() && args[i].startsWith(QLatin1String("--")); ++i) {
-        const QString o = args[i];
-        QString v;
-        if (o == QLatin1String("--json")) {
-            m_json = true;
-            continue;
-        }
-        if (!value(v))
-            return false;
-        bool ok = true;
-        if (o == QLatin1String("--port"))
-            m_port = v;
-        else if (o == QLatin1String("--baud"))
-            ok = toInt(v, m_baud, 1, 4000000);
-        else if (o == QLatin1String("--parity")) {
-            const QStringList names = {"none", "odd", "even", "mark", "space"};
-            m_parity = int(names.indexOf(v));
-            ok = m_parity >= 0;
-        } else if (o == QLatin1String("--data-bits"))
-            ok = toInt(v, m_dataBits, 5, 8);
-        else if (o == QLatin1String("--stop-bits")) {
-            m_stopBits = v == QLatin1String("1") ? 0 : v == QLatin1String("1.5") ? 1 : v == QLatin1String("2") ? 2 : -1;
-            ok = m_stopBits >= 0;
-        } else if (o == QLatin1String("--timeout"))
-            ok = toInt(v, m_timeout, 1, 600000);
-        else if (o == QLatin1String("--udp")) {
-            const int colon = int(v.lastIndexOf(QLatin1Char(':')));
-            m_udpHost = v.left(colon);
-            ok = colon > 0 && toInt(v.mid(colon + 1), m_udpPort, 1, 65535);
-        } else if (o == QLatin1String("--imitation"))
-            // Only a served type: the imitation of any other would answer
-            // with an identity no command can serve.
-            ok = toInt(v, m_imitation, kMinTypeCode, kMaxTypeCode) && typeInfo(m_imitation);
-        else if (o == QLatin1String("--type"))
-            ok = m_typeSet = toInt(v, m_type, 0, 255);
-        else if (o == QLatin1String("--number"))
-            // Any integer: system mode answers an impossible number with its
-            // own text, as the window does.
-            ok = m_numberSet = toInt(v, m_number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-        else {
-            why = QStringLiteral("unknown option ") + o;
-            return false;
-        }
-        if (!ok) {
-            why = QStringLiteral("bad value for ") + o + QStringLiteral(": ") + v;
-            return false;
-        }
-    }
-    return true;
+    Q_UNUSED(signal);
+    if (m_reader)
+        m_reader->stop();
+    if (m_engine && (m_engine->exchanging() || m_engine->commandRunning()))
+        m_engine->abort();
+    else
+        m_waiter.interrupt();
 }
+
+bool CtlRunner::print(const QJsonObject &json, const QString &text)
+{
+    return writeStdout(m_json ? QJsonDocument(json).toJson(QJsonDocument::Indented) : text.toUtf8());
+}
+
+bool CtlRunner::writeStdout(const QByteArray &bytes)
+{
+    m_stdoutUsed = true;
+    errno = 0;
+    const bool ok = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!ok) {
+        const int e = errno;
+        m_ui.note(QStringLiteral("результат не записан в stdout: ")
+                  + (e ? QString::fromLocal8Bit(std::strerror(e)) : QStringLiteral("ошибка записи")));
+    }
+    return ok;
+}
+
+// ------------------------------------------------------------- the link
 
 bool CtlRunner::setupLink(QString &why)
 {
@@ -311,8 +544,16 @@ bool CtlRunner::setupLink(QString &why)
         why = QStringLiteral("--port, --udp and --imitation exclude each other");
         return false;
     }
+    if (m_imitation < 0 && m_udpHost.isEmpty() && m_port.isEmpty()) {
+        why = QStringLiteral("one of --port, --udp or --imitation is needed");
+        return false;
+    }
+    if (!checkHandIdentity(why))
+        return false;
     m_engine = std::make_unique<ExchangeEngine>();
-    m_road = std::make_unique<LinkRoad>(*m_engine, [this] { identify(); });
+    m_engine->setStatus(&m_ui);
+    m_engine->setWaiter(&m_waiter);
+    m_road = std::make_unique<CountingRoad>(*m_engine, [this] { identify(); }, m_ui);
     registerImitationGenerators();
     TCommPortDriver &port = m_engine->port();
     port.setInputTimeout(quint32(m_timeout));
@@ -322,7 +563,9 @@ bool CtlRunner::setupLink(QString &why)
     } else if (!m_udpHost.isEmpty()) {
         m_engine->setNetworkActive(true);
         m_engine->setNetworkAddress(m_udpHost, m_udpPort);
-    } else if (!m_port.isEmpty()) {
+        if (!resolveConverter())
+            return false;
+    } else {
         port.setPortName(m_port);
         port.setBaudRate(brCustom);
         port.setBaudRateValue(quint32(m_baud));
@@ -331,30 +574,58 @@ bool CtlRunner::setupLink(QString &why)
         port.setStopBits(TStopBits(m_stopBits));
         // The port check of the window: the identity command needs it.
         if (!port.OpenPort()) {
-            m_ui.note(m_port + QStringLiteral(": ") + port.lastError());
+            m_linkError = m_port + QStringLiteral(" занят (отсутсвует)");
+            m_ui.note(m_linkError);
             m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
-            why = QStringLiteral("НЕТ СВЯЗИ");
             m_linkFailed = true;
             return false;
         }
         m_portChecked = true;
-    } else {
-        why = QStringLiteral("one of --port, --udp or --imitation is needed");
+    }
+    if (m_typeSet)
+        m_ui.statusOk(QStringLiteral("номер правильный"));
+    return true;
+}
+
+// System mode: the identity given by hand, checked as the window's type
+// list and number field check it.
+bool CtlRunner::checkHandIdentity(QString &why)
+{
+    if (!m_typeSet && !m_numberSet)
+        return true;
+    if (!m_typeSet || !m_numberSet) {
+        why = QStringLiteral("--type and --number go together");
         return false;
     }
-    if (m_typeSet || m_numberSet) {
-        if (!m_typeSet || !m_numberSet) {
-            why = QStringLiteral("--type and --number go together");
-            return false;
-        }
-        const IdentityCheck::Hand h = IdentityCheck::setByHand(m_number, ModelName(m_type));
-        if (!h.ok || CurrentType() != m_type) {
-            why = h.ok ? QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") : h.status;
-            return false;
-        }
-        m_ui.statusOk(h.status);
+    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_number, ModelName(m_type));
+    if (!h.ok || CurrentType() != m_type) {
+        why = h.ok ? QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") : h.status;
+        return false;
     }
     return true;
+}
+
+// A converter given by name: a name that does not resolve is said with the
+// name, not as a bare "НЕТ СВЯЗИ".
+bool CtlRunner::resolveConverter()
+{
+    if (!QHostAddress(m_udpHost).isNull())
+        return true;
+    UdpChannel &udp = m_engine->udp();
+    udp.setHost(m_udpHost);
+    udp.setPort(quint16(m_udpPort));
+    if (udp.resolve())
+        return true;
+    m_linkError = QStringLiteral("преобразователь ") + m_udpHost + QStringLiteral(": имя не найдено");
+    m_ui.note(m_linkError);
+    m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
+    m_linkFailed = true;
+    return false;
+}
+
+int CtlRunner::linkFailure()
+{
+    return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
 }
 
 // The identity command of the window, on the command line's status.
@@ -372,63 +643,54 @@ bool CtlRunner::identityKnown()
     return IdentityCheck::ensure(*m_road);
 }
 
-int CtlRunner::run(const QStringList &args)
+// ------------------------------------------------------------- commands
+
+// -1 when the link is ready; otherwise the exit status.
+int CtlRunner::openLink()
 {
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))
-        return help();
-    int i = 0;
     QString why;
-    if (!parseGlobal(args, i, why))
-        return usage(why);
-    if (i >= args.size())
-        return usage(QStringLiteral("no command"));
-    const QString cmd = args[i++];
-    const QStringList rest = args.mid(i);
-    if (cmd == QLatin1String("decode"))
-        return cmdDecode(rest);
-    if (cmd == QLatin1String("frame"))
-        return cmdFrame(rest);
-    if (cmd == QLatin1String("load"))
-        return cmdLoad(rest);
-    if (cmd != QLatin1String("identify") && cmd != QLatin1String("state") && cmd != QLatin1String("config")
-        && cmd != QLatin1String("archive"))
-        return usage(QStringLiteral("unknown command ") + cmd);
-    if (cmd != QLatin1String("archive") && !rest.isEmpty())
-        return usage(QStringLiteral("unexpected ") + rest.first());
-    if (!setupLink(why))
-        return m_linkFailed ? fail(why) : usage(why);
-    if (cmd == QLatin1String("identify"))
-        return cmdIdentify();
-    if (cmd == QLatin1String("state"))
-        return cmdState();
-    if (cmd == QLatin1String("config"))
-        return cmdConfig();
-    return cmdArchive(rest);
+    if (setupLink(why))
+        return -1;
+    return m_linkFailed ? fail(QStringLiteral("НЕТ СВЯЗИ")) : usage(why);
 }
 
 int CtlRunner::cmdIdentify()
 {
-    // System mode sets the identity by hand and asks the device nothing.
-    if (!m_typeSet)
-        identify();
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
+    // The device is always asked; an identity given by hand is what its
+    // answer is checked against.
+    const bool check = m_typeSet;
+    if (check)
+        ResetIdentity();
+    identify();
     if (CurrentType() < 0 || CurrentNumber() < 0)
-        return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
+        return linkFailure();
+    if (check && (CurrentType() != m_type || CurrentNumber() != m_number))
+        return fail(QStringLiteral("ответило устройство %1 № %2, а задано %3 № %4")
+                        .arg(ModelName(CurrentType()))
+                        .arg(CurrentNumber())
+                        .arg(ModelName(m_type))
+                        .arg(m_number));
     QJsonObject o;
     o[QStringLiteral("type")] = CurrentType();
     o[QStringLiteral("number")] = CurrentNumber();
     o[QStringLiteral("model")] = ModelName(CurrentType());
-    print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(CurrentType()).arg(ModelName(CurrentType())).arg(CurrentNumber()));
+    if (!print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(CurrentType()).arg(ModelName(CurrentType())).arg(CurrentNumber())))
+        return Failed;
     return Done;
 }
 
 int CtlRunner::cmdState()
 {
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
     if (!identityKnown())
-        return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
+        return linkFailure();
     StateReading reading(*m_road, m_ui);
     const StateReading::Result r = reading.read(0);
     if (!r.ok)
-        return fail(m_ui.lastFailure());
+        return linkFailure();
     const TypeInfo *info = typeInfo(CurrentType());
     const StateCodec &codec = moduleFor(CurrentType())->state();
     QList<QStringList> values, labels;
@@ -436,161 +698,181 @@ int CtlRunner::cmdState()
         values << codec.SLfromState(tab.system);
         labels << stateLabels(codec, int(values.last().size()));
     }
-    print(systemsJson(labels, values), systemsText(labels, values));
-    return Done;
+    return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
 }
 
 int CtlRunner::cmdConfig()
 {
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
     if (!identityKnown())
-        return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
+        return linkFailure();
     ConfigReading reading(*m_road, m_ui);
     const ConfigReading::Result r = reading.read();
     if (!r.ok)
-        return fail(m_ui.lastFailure());
+        return linkFailure();
     const ParamCodec &codec = moduleFor(CurrentType())->param();
     QList<QStringList> labels;
     for (const QStringList &v : r.systems)
         labels << paramLabels(codec, int(v.size()));
-    print(systemsJson(labels, r.systems), systemsText(labels, r.systems));
-    return Done;
+    return print(systemsJson(labels, r.systems), systemsText(labels, r.systems)) ? Done : Failed;
 }
 
-int CtlRunner::cmdArchive(const QStringList &args)
+namespace {
+
+bool hasArchive(int type)
 {
-    QString kindName, rangeName = QStringLiteral("all"), out, csv;
-    QDate from, to;
-    bool diff = false;
-    int system = 1;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString o = args[i];
-        if (o == QLatin1String("--diff")) {
-            diff = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return usage(o + QStringLiteral(" needs a value"));
-        const QString v = args[++i];
-        if (o == QLatin1String("--kind"))
-            kindName = v;
-        else if (o == QLatin1String("--system")) {
-            if (!toInt(v, system, 1, 2))
-                return usage(QStringLiteral("--system is 1 or 2"));
-        } else if (o == QLatin1String("--range"))
-            rangeName = v;
-        else if (o == QLatin1String("--from"))
-            from = QDate::fromString(v, Qt::ISODate);
-        else if (o == QLatin1String("--to"))
-            to = QDate::fromString(v, Qt::ISODate);
-        else if (o == QLatin1String("--out"))
-            out = v;
-        else if (o == QLatin1String("--csv"))
-            csv = v;
-        else
-            return usage(QStringLiteral("unknown option ") + o);
-        if ((o == QLatin1String("--from") && !from.isValid()) || (o == QLatin1String("--to") && !to.isValid()))
-            return usage(QStringLiteral("bad date ") + v);
-    }
-    if (kindName != QLatin1String("daily") && kindName != QLatin1String("hourly"))
-        return usage(QStringLiteral("--kind daily|hourly is needed"));
+    const TypeInfo *info = typeInfo(type);
+    return info && info->hasArchive();
+}
+
+QString noArchiveText(int type)
+{
+    return QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ") + QString::number(type);
+}
+
+} // namespace
+
+int CtlRunner::cmdArchive()
+{
+    const QString rangeName = QString::fromStdString(m_range);
     const int item = ArchiveRange::itemByName(rangeName);
-    if (item < 0)
-        return usage(QStringLiteral("unknown range ") + rangeName);
+    const int kind = (m_kind == "daily" ? 0 : 2) + (m_diff ? 1 : 0);
+    const QDate from = QDate::fromString(QString::fromStdString(m_from), Qt::ISODate);
+    const QDate to = QDate::fromString(QString::fromStdString(m_to), Qt::ISODate);
+    const QString out = QString::fromStdString(m_out), csv = QString::fromStdString(m_csv);
+    const QDate today = QDate::currentDate();
     if (from.isValid() != to.isValid())
         return usage(QStringLiteral("--from and --to go together"));
-    const int kind = (kindName == QLatin1String("daily") ? 0 : 2) + (diff ? 1 : 0);
+    if (from.isValid() && from > to)
+        return usage(QStringLiteral("--from %1 is after --to %2").arg(m_from.c_str(), m_to.c_str()));
+    // A day to come has no record yet: a range reaching into it is a typing
+    // mistake, not a one-day read.
+    if (to.isValid() && to > today)
+        return usage(QStringLiteral("--to %1 is after today, %2").arg(m_to.c_str(), today.toString(Qt::ISODate)));
+    if ((m_outSet && out.trimmed().isEmpty()) || (m_csvSet && csv.trimmed().isEmpty()))
+        return usage(QStringLiteral("an empty file name"));
+    if (!out.isEmpty() && !csv.isEmpty()
+        && (sameFile(out, csv) || sameFile(ArchiveFiles::companionName(out), csv)))
+        return usage(QStringLiteral("--csv %1 is a file --out writes already").arg(csv));
+    // The type is known before the link when it is given.
+    const int givenType = m_imitation >= 0 ? m_imitation : m_typeSet ? m_type : -1;
+    if (givenType >= 0 && !hasArchive(givenType))
+        return usage(noArchiveText(givenType));
 
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
     if (!identityKnown())
-        return fail(m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_ui.lastFailure());
+        return linkFailure();
     const int type = CurrentType();
     const TypeInfo *info = typeInfo(type);
-    if (!info || !info->hasArchive())
-        return fail(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ") + QString::number(type));
+    if (!hasArchive(type))
+        return usage(noArchiveText(type));
     int tabIndex = -1;
     for (int t = 0; t < info->arhTabs.size(); ++t)
-        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == system)
+        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == m_system)
             tabIndex = t;
     // A single-system type has no system 2: its system 1 under the name of
     // system 2 would be a wrong answer.
     if (tabIndex < 0)
-        return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(system));
+        return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(m_system));
 
     ArchiveRange range;
-    const QDate today = QDate::currentDate();
     const ArchiveRange::Outcome o = range.choose(item, today, kind, type);
     if (!o.statusFail.isEmpty())
         return fail(o.statusFail);
     if (from.isValid()) {
-        // The pickers: never after today.
-        range.setBegin(qMin(from, today));
-        range.setEnd(qMin(to, today));
+        range.setBegin(from);
+        range.setEnd(to);
     }
     ArchiveReading reader(*m_road, m_ui, range);
-    ArchiveReading::Result r;
-    {
-        StopOnSignal stop(reader);
-        r = reader.read(kind);
-    }
+    const qint64 days = range.begin().daysTo(range.end()) + 1;
+    const qint64 asked = range.allRecords() ? std::numeric_limits<int>::max()
+                                            : qMax<qint64>(1, arhKindIsDaily(kind) ? days : days * 24);
+    m_ui.archiveBegin(int(qMin<qint64>(asked, std::numeric_limits<int>::max())));
+    m_reader = &reader;
+    const ArchiveReading::Result r = reader.read(kind);
+    m_reader = nullptr;
+    m_ui.archiveEnd();
     ArchiveView view(m_ui, range);
     const ArchiveView::Grid g = view.build(type, tabIndex);
 
+    // A read without a record replaces no file; one that did not read the
+    // whole range (stopped, the link gone, records missing) saves what it
+    // read and says so: the files say what the JSON says.
     QString saveError;
+    const QString partial = r.partial() ? QStringLiteral(" (архив неполный: ") + r.status + QLatin1Char(')') : QString();
+    const QString nothing = QStringLiteral(": ничего не записано, в архиве нет ни одной записи за выбранные дни (")
+        + r.status + QLatin1Char(')');
     if (!out.isEmpty() && g.ok) {
         const ArchiveView::Saved s = view.save(type, CurrentNumber(), tabIndex, out);
-        if (!s.ok)
+        if (s.nothing)
+            saveError = QStringLiteral("файл ") + out + nothing;
+        else if (!s.ok)
             saveError = QStringLiteral("файл ") + out + QStringLiteral(": ") + s.error;
         else
-            m_ui.note(QStringLiteral("записан ") + out);
+            m_ui.note(QStringLiteral("записан ") + out + partial);
     }
     if (!csv.isEmpty() && g.ok) {
-        const QString err = ArchiveView::saveCsv(type, g, csv);
-        if (!err.isEmpty())
+        const QString err = g.records == 0 ? QString() : ArchiveView::saveCsv(type, g, csv);
+        if (g.records == 0)
+            saveError = QStringLiteral("файл ") + csv + nothing;
+        else if (!err.isEmpty())
             saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + err;
+        else
+            m_ui.note(QStringLiteral("записан ") + csv + partial);
     }
+
+    QString failure;
+    if (CtlSignals::received())
+        failure = interruptedText();
+    else if (!r.ran)
+        failure = m_ui.lastFailure().isEmpty() ? r.status : m_ui.lastFailure();
+    else if (r.linkLost || r.failed)
+        failure = r.status;
+    else
+        failure = saveError;
 
     QJsonObject j;
     j[QStringLiteral("type")] = type;
     j[QStringLiteral("number")] = CurrentNumber();
     j[QStringLiteral("kind")] = kind;
     j[QStringLiteral("system")] = g.system;
-    QJsonArray header, rows;
+    QJsonArray header, rows, gaps;
     QString text = ModelName(type) + QStringLiteral(" № ") + QString::number(CurrentNumber()) + QStringLiteral(", ")
         + info->arhTabs[tabIndex].caption + QLatin1Char('\n');
     for (int row = 0; row < g.cells.size(); ++row) {
         (row < 2 ? header : rows).append(jsonList(g.cells[row]));
+        if (row >= 2)
+            gaps.append(g.gap(row));
         text += g.cells[row].join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     j[QStringLiteral("header")] = header;
     j[QStringLiteral("rows")] = rows;
+    // One flag per row: a difference taken across missing records.
+    j[QStringLiteral("gap")] = gaps;
+    j[QStringLiteral("partial")] = r.partial();
     j[QStringLiteral("missing")] = r.missing;
     j[QStringLiteral("misordered")] = r.misordered;
     j[QStringLiteral("status")] = r.status;
+    if (!failure.isEmpty())
+        j[QStringLiteral("error")] = failure;
     text += r.status + QLatin1Char('\n');
-    print(j, text);
-    if (!r.ran)
-        return fail(m_ui.lastFailure().isEmpty() ? r.status : m_ui.lastFailure());
-    if (r.linkLost || r.failed)
-        return fail(r.status);
-    if (!saveError.isEmpty())
-        return fail(saveError);
-    return Done;
+    const bool printed = print(j, text);
+    if (!saveError.isEmpty() && failure != saveError)
+        m_ui.note(saveError); // the read's own failure stays the last line
+    if (CtlSignals::received())
+        return interrupted();
+    if (!failure.isEmpty())
+        return fail(failure, false);
+    return printed ? Done : Failed;
 }
 
-int CtlRunner::cmdDecode(const QStringList &args)
+int CtlRunner::cmdDecode()
 {
-    if (args.isEmpty())
-        return usage(QStringLiteral("decode what?"));
-    const QString what = args.first();
-    int i = 1;
-    QString why;
-    QStringList rest = args.mid(1);
-    int k = 0;
-    if (!parseGlobal(rest, k, why))
-        return usage(why);
-    rest = rest.mid(k);
-    Q_UNUSED(i);
+    const QString what = QString::fromStdString(m_what);
     Tab reply;
-    if (rest.isEmpty() || !parseHex(rest, reply) || reply.isEmpty())
+    if (m_hex.empty() || !parseBytes(m_hex, reply) || reply.isEmpty())
         return usage(QStringLiteral("reply bytes as hex are needed"));
     // A refusal: the decoder's exact text as JSON on stdout, or as the
     // failure text on stderr.
@@ -612,8 +894,8 @@ int CtlRunner::cmdDecode(const QStringList &args)
         o[QStringLiteral("type")] = type;
         o[QStringLiteral("number")] = number;
         o[QStringLiteral("model")] = ModelName(type);
-        print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(type).arg(ModelName(type)).arg(number));
-        return Done;
+        return print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(type).arg(ModelName(type)).arg(number)) ? Done
+                                                                                                               : Failed;
     }
     if (!m_typeSet || !m_numberSet)
         return usage(QStringLiteral("--type and --number are needed"));
@@ -634,8 +916,7 @@ int CtlRunner::cmdDecode(const QStringList &args)
             values << module->state().SLfromState(tab.system);
             labels << stateLabels(module->state(), int(values.last().size()));
         }
-        print(systemsJson(labels, values), systemsText(labels, values));
-        return Done;
+        return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
     }
     if (what == QLatin1String("config")) {
         const QString err = module->param().DecParam(reply, id);
@@ -646,91 +927,55 @@ int CtlRunner::cmdDecode(const QStringList &args)
             values << module->param().SLfromParam(s);
             labels << paramLabels(module->param(), int(values.last().size()));
         }
-        print(systemsJson(labels, values), systemsText(labels, values));
-        return Done;
+        return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
     }
-    if (what == QLatin1String("archive")) {
-        ArhCodec *codec = module->arh();
-        if (!codec)
-            return refuse(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
-        ArhRec rec;
-        const QString err = codec->DecArh(reply, rec, id);
-        if (!err.isEmpty())
-            return refuse(err);
-        QJsonArray systems;
-        QString text;
-        for (int s = 0; s < qMax(1, info->systems); ++s) {
-            const QStringList cells = codec->ArhDateCell(rec, s);
-            QJsonObject o;
-            o[QStringLiteral("cells")] = jsonList(cells);
-            systems.append(o);
-            text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
-        }
+    ArhCodec *codec = module->arh();
+    if (!codec)
+        return refuse(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+    ArhRec rec;
+    const QString err = codec->DecArh(reply, rec, id);
+    if (!err.isEmpty())
+        return refuse(err);
+    QJsonArray systems;
+    QString text;
+    for (int s = 0; s < qMax(1, info->systems); ++s) {
+        const QStringList cells = codec->ArhDateCell(rec, s);
         QJsonObject o;
-        o[QStringLiteral("error")] = QString();
-        o[QStringLiteral("systems")] = systems;
-        print(o, text);
-        return Done;
+        o[QStringLiteral("cells")] = jsonList(cells);
+        systems.append(o);
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
-    return usage(QStringLiteral("decode identity|state|config|archive"));
+    QJsonObject o;
+    o[QStringLiteral("error")] = QString();
+    o[QStringLiteral("systems")] = systems;
+    return print(o, text) ? Done : Failed;
 }
 
-int CtlRunner::cmdFrame(const QStringList &args)
+int CtlRunner::cmdFrame()
 {
-    int type = -1, number = -1, code = -1;
-    Tab data;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString o = args[i];
-        if (o == QLatin1String("--data")) {
-            QStringList hex;
-            while (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--")))
-                hex << args[++i];
-            if (!parseHex(hex, data))
-                return usage(QStringLiteral("bad hex data"));
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return usage(o + QStringLiteral(" needs a value"));
-        const QString v = args[++i];
-        bool ok = false;
-        if (o == QLatin1String("--type"))
-            ok = toInt(v, type, 0, 255);
-        else if (o == QLatin1String("--number"))
-            ok = toInt(v, number, 0, 65535);
-        else if (o == QLatin1String("--code"))
-            ok = toInt(v, code, 0, 255);
-        else
-            return usage(QStringLiteral("unknown option ") + o);
-        if (!ok)
-            return usage(QStringLiteral("bad value for ") + o);
-    }
-    if (type < 0 || number < 0 || code < 0)
+    if (!m_typeSet || !m_numberSet || m_code < 0)
         return usage(QStringLiteral("--type, --number and --code are needed"));
+    if (m_number < 0 || m_number > 65535)
+        return usage(QStringLiteral("bad value for --number: ") + QString::number(m_number));
+    Tab data;
+    if (!parseBytes(m_data, data))
+        return usage(QStringLiteral("bad hex data"));
     if (data.size() > kMaxRequestData)
-        return usage(QStringLiteral("at most 249 data bytes"));
-    const Tab frame = SQ(Identity{type, number}, code, data);
-    QTextStream(stdout) << frame.toHex() << Qt::endl;
-    return Done;
+        return usage(QStringLiteral("at most %1 data bytes").arg(kMaxRequestData));
+    const Tab frame = SQ(Identity{m_type, m_number}, m_code, data);
+    return writeStdout(frame.toHex().toUtf8() + '\n') ? Done : Failed;
 }
 
 // An archive file read back as the window's "чтение архива" shows it: the
 // records of system 1 with the hourly column map.
-int CtlRunner::cmdLoad(const QStringList &args)
+int CtlRunner::cmdLoad()
 {
-    QStringList rest = args;
-    int k = 0;
-    QString why;
-    if (!parseGlobal(rest, k, why))
-        return usage(why);
-    rest = rest.mid(k);
-    if (rest.size() != 1)
-        return usage(QStringLiteral("load --type T FILE.Arh"));
-    if (!m_typeSet || !typeInfo(m_type) || !typeInfo(m_type)->hasArchive())
+    if (!m_typeSet || !hasArchive(m_type))
         return usage(QStringLiteral("--type of a type with archives is needed"));
-    const QString path = rest.first();
+    const QString path = QString::fromStdString(m_file);
     const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
     if (!file.ok())
-        return fail(QStringLiteral("файл ") + path + QStringLiteral(": ") + file.error);
+        return fail(file.error); // it names the file
     ArchiveRange range;
     ArchiveView view(m_ui, range);
     const ArchiveView::Grid g = view.load(m_type, path);
@@ -747,8 +992,7 @@ int CtlRunner::cmdLoad(const QStringList &args)
     j[QStringLiteral("header")] = header;
     j[QStringLiteral("rows")] = rows;
     j[QStringLiteral("status")] = m_ui.lastStatus();
-    print(j, text);
-    return Done;
+    return print(j, text) ? Done : Failed;
 }
 
 } // namespace pimctl

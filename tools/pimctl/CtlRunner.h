@@ -1,16 +1,29 @@
 #pragma once
-// The command line of pimctl: global options, then one command with its
-// own options. Each command runs the same workflows as the window.
+// The command line of pimctl: global options (before or after the
+// command), then one command with its own options and help. Each command
+// runs the same workflows as the window. A new command is one entry in
+// addCommands() and its run function.
 
 #include "CtlOutput.h"
+#include "CtlSignals.h"
+
+#include "links/Waiter.h"
 
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace pim {
+class ArchiveReading;
 class ExchangeEngine;
 class LinkRoad;
 } // namespace pim
@@ -19,6 +32,7 @@ namespace pimctl {
 
 class CtlRunner {
 public:
+    // 130 and 143 are 128 + SIGINT / SIGTERM: a run stopped by the signal.
     enum Exit { Done = 0, Failed = 1, Usage = 2 };
 
     CtlRunner();
@@ -26,24 +40,44 @@ public:
 
     int run(const QStringList &args);
 
+    // The text pimctl prints when a signal ended the run.
+    static QString interruptedText() { return QStringLiteral("чтение прервано"); }
+
 private:
+    struct Command {
+        std::string name;
+        std::string synopsis;    // after "pimctl [global options] "
+        std::string description;
+        bool link = false;       // reaches the device (--port, --udp or --imitation)
+        std::function<int()> run;
+        CLI::App *app = nullptr;
+    };
+
+    void addGlobalOptions(CLI::App &app);
+    void addCommands(CLI::App &app);
+    Command &addCommand(CLI::App &app, Command c);
+
     int usage(const QString &why);
-    int help();
-    int fail(const QString &text);
-    bool parseGlobal(const QStringList &args, int &i, QString &why);
+    int fail(const QString &text, bool jsonToo = true);
+    int interrupted();
+    void onSignal(int signal);
+    bool print(const QJsonObject &json, const QString &text);
+    bool writeStdout(const QByteArray &bytes);
     bool setupLink(QString &why);
+    bool resolveConverter();
     bool identityKnown();
     void identify();
+    bool checkHandIdentity(QString &why);
+    int linkFailure();
+    int openLink();
 
     int cmdIdentify();
     int cmdState();
     int cmdConfig();
-    int cmdArchive(const QStringList &args);
-    int cmdDecode(const QStringList &args);
-    int cmdFrame(const QStringList &args);
-    int cmdLoad(const QStringList &args);
-
-    void print(const QJsonObject &json, const QString &text);
+    int cmdArchive();
+    int cmdDecode();
+    int cmdFrame();
+    int cmdLoad();
 
     // Global options.
     QString m_port;
@@ -60,12 +94,32 @@ private:
     bool m_typeSet = false;
     bool m_numberSet = false;
     bool m_json = false;
+    bool m_quiet = false;
+
+    // Command options.
+    std::string m_kind, m_range = "all", m_from, m_to, m_out, m_csv;
+    bool m_outSet = false, m_csvSet = false;
+    bool m_diff = false;
+    int m_system = 1;
+    std::string m_what;
+    std::vector<std::string> m_hex;
+    int m_code = -1;
+    std::vector<std::string> m_data;
+    std::string m_file;
+
+    std::vector<std::unique_ptr<Command>> m_commands;
+    CLI::App *m_app = nullptr;
     bool m_linkFailed = false;
+    QString m_linkError;
+    bool m_stdoutUsed = false;
     bool m_portChecked = false; // --port opened: the identity command may ask the line
 
     CtlUi m_ui;
+    CtlSignals m_signals;
+    pim::EventLoopWaiter m_waiter;
     std::unique_ptr<pim::ExchangeEngine> m_engine;
     std::unique_ptr<pim::LinkRoad> m_road;
+    pim::ArchiveReading *m_reader = nullptr;
 };
 
 } // namespace pimctl

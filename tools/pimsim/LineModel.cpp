@@ -225,68 +225,87 @@ Pacer::Pacer(Sink sink, int baud, bool whole, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Pacer::pump);
+    m_clock.start();
 }
 
-void Pacer::send(const QList<Piece> &pieces)
+double Pacer::nowMs() const
 {
-    for (const Piece &p : pieces)
-        m_queue.append({p, false, false});
-    if (!m_timer.isActive())
-        pump();
+    return double(m_clock.nsecsElapsed()) / 1e6;
+}
+
+void Pacer::send(const QList<Piece> &pieces, int requestBytes, Sink to)
+{
+    const double now = nowMs();
+    const double mpb = msPerByte();
+    // The device hears the request's last byte only after the request has
+    // been on the line, and answers once its previous reply is through.
+    double t = qMax(now + requestBytes * mpb, m_lineFreeMs);
+    for (const Piece &p : pieces) {
+        t += p.gapMs;
+        m_queue.append({p, to, t, 0});
+        t += p.bytes.size() * mpb;
+    }
+    m_lineFreeMs = qMax(m_lineFreeMs, t);
+    pump();
 }
 
 void Pacer::clear()
 {
     m_queue.clear();
     m_timer.stop();
-    m_debtMs = 0;
+    m_lineFreeMs = 0;
 }
 
 void Pacer::pump()
 {
+    m_timer.stop();
+    const double mpb = msPerByte();
     while (!m_queue.isEmpty()) {
+        const double now = nowMs();
         Item &it = m_queue.front();
-        if (!it.gapDone) {
-            it.gapDone = true;
-            if (it.piece.gapMs > 0) {
-                m_timer.start(it.piece.gapMs);
-                return;
+        const int n = int(it.piece.bytes.size());
+        // How many of the piece's bytes are through by now.
+        int due = 0;
+        double next = 0; // when the next byte is through
+        if (now >= it.startMs) {
+            if (mpb <= 0) {
+                due = n;
+            } else if (m_whole) {
+                next = it.startMs + n * mpb;
+                due = now >= next ? n : 0;
+            } else {
+                due = qMin(n, int(std::floor((now - it.startMs) / mpb + 1e-9)));
+                next = it.startMs + (due + 1) * mpb;
             }
+        } else {
+            next = it.startMs + (m_whole || mpb <= 0 ? n * mpb : mpb);
         }
-        if (m_baud <= 0 || it.piece.bytes.isEmpty()) {
-            const QByteArray b = it.piece.bytes;
-            m_queue.removeFirst();
+        if (due > it.done || (n == 0 && now >= it.startMs)) {
+            if (it.done == 0 && it.piece.onSent)
+                it.piece.onSent();
+            const QByteArray b = it.piece.bytes.mid(it.done, due - it.done);
+            it.done = due;
+            const Sink &sink = it.to ? it.to : m_sink;
+            const bool last = it.done >= n;
+            if (last) {
+                const Sink keep = sink;
+                m_queue.removeFirst();
+                if (!b.isEmpty())
+                    keep(b);
+                continue;
+            }
             if (!b.isEmpty())
-                m_sink(b);
+                sink(b);
+        }
+        if (it.done >= n) {
+            m_queue.removeFirst();
             continue;
         }
-        const double msPerByte = 10000.0 / m_baud;
-        if (m_whole) {
-            if (!it.waited) {
-                it.waited = true;
-                m_timer.start(int(std::ceil(it.piece.bytes.size() * msPerByte)));
-                return;
-            }
-            const QByteArray b = it.piece.bytes;
-            m_queue.removeFirst();
-            m_sink(b);
-            continue;
-        }
-        // About 10 ms worth of bytes per write, the remainder of the
-        // rounding carried to the next interval so the rate holds.
-        const int chunk = qMin(int(it.piece.bytes.size()), qMax(1, m_baud / 1000));
-        const QByteArray b = it.piece.bytes.left(chunk);
-        it.piece.bytes.remove(0, chunk);
-        if (it.piece.bytes.isEmpty())
-            m_queue.removeFirst();
-        m_sink(b);
-        const double interval = chunk * msPerByte + m_debtMs;
-        const int ms = int(std::floor(interval));
-        m_debtMs = interval - ms;
-        m_timer.start(ms);
+        m_timer.start(int(qMax(0.0, std::ceil(next - nowMs()))));
         return;
     }
-    m_debtMs = 0;
+    if (m_queue.isEmpty() && m_lineFreeMs < nowMs())
+        m_lineFreeMs = 0;
 }
 
 } // namespace pimsim

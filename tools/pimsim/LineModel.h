@@ -39,6 +39,9 @@ enum class FaultKind { Junk, Echo, Truncate, Silence, WrongNumber, BadChecksum, 
 struct Piece {
     QByteArray bytes;
     int gapMs = 0; // silence on the line before these bytes
+    // Called when the first byte of the piece goes on the line (a datagram:
+    // when it is sent).
+    std::function<void()> onSent = {};
 };
 
 // Faults chosen on the command line: "KIND" (every reply), "KIND=P"
@@ -66,7 +69,9 @@ private:
     int m_splitGapMs = 60;
 };
 
-// Every request and reply as a hex line with a time stamp:
+// Every request and reply as a hex line with a time stamp: a request when
+// it was taken from the line, a reply when it went out (its first byte; a
+// datagram when it was sent), after any delay, pause or pacing.
 //   2026-12-10 12:00:00.123 > 06 E5 34 12 01 CE
 //   2026-12-10 12:00:00.125 < 06 E5 34 12 01 CE
 // A line "# ..." names the faults applied to the reply that follows.
@@ -85,31 +90,41 @@ private:
 
 QString hexBytes(const QByteArray &bytes);
 
-// Puts pieces on the line: each after its gap, and byte by byte at the line
-// rate (10 bits per byte) when a rate is set. With `whole` a piece goes out
-// in one write once its transmission time has passed (one datagram).
+// Puts pieces on the line as a line at `baud` bit/s (10 bits a byte) would:
+// each after its gap, every byte when its last bit is in, on a schedule
+// kept against one clock so that timer delays never add up. The reply to a
+// request starts no earlier than the request itself has taken on the line
+// (the pseudo-terminal or the socket delivers it at once). With `whole` a
+// piece goes out in one write once its last byte is due (one datagram).
+// Without a rate the bytes go at once, after their gaps.
 class Pacer : public QObject {
     Q_OBJECT
 public:
     using Sink = std::function<void(const QByteArray &)>;
     Pacer(Sink sink, int baud, bool whole, QObject *parent = nullptr);
-    void send(const QList<Piece> &pieces);
+    // `requestBytes`: the size of the request these pieces answer. `to`
+    // replaces the sink for these pieces (a datagram's sender).
+    void send(const QList<Piece> &pieces, int requestBytes = 0, Sink to = {});
     void clear();
     bool busy() const { return !m_queue.isEmpty(); }
 
 private:
     void pump();
+    double nowMs() const;
+    double msPerByte() const { return m_baud > 0 ? 10000.0 / m_baud : 0.0; }
     struct Item {
         Piece piece;
-        bool gapDone = false;
-        bool waited = false;
+        Sink to;
+        double startMs = 0; // when its first bit goes on the line
+        int done = 0;       // bytes written so far
     };
     Sink m_sink;
     int m_baud;
     bool m_whole;
     QList<Item> m_queue;
     QTimer m_timer;
-    double m_debtMs = 0;
+    QElapsedTimer m_clock;
+    double m_lineFreeMs = 0; // when the last byte scheduled is through
 };
 
 } // namespace pimsim

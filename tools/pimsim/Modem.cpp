@@ -24,7 +24,7 @@ QString Modem::outcomeFor(const QString &dialString)
     if (digits.endsWith(QLatin1String("88")))
         return QStringLiteral("no-dialtone");
     if (digits.endsWith(QLatin1String("99")))
-        return QStringLiteral("none");
+        return QStringLiteral("no-answer");
     return QStringLiteral("connect");
 }
 
@@ -159,7 +159,10 @@ void Modem::runLine(const QString &text)
             const QString dial = line.mid(i);
             m_pendingOutcome = m_opt.result.isEmpty() ? outcomeFor(dial) : m_opt.result;
             m_mode = Mode::Dialing;
-            m_dialTimer.start(m_opt.dialMs);
+            // Nobody lifts the receiver: the call rings for the modem's
+            // answer time before it gives up.
+            const bool rings = m_pendingOutcome == QLatin1String("no-answer");
+            m_dialTimer.start(rings && m_opt.answerMs >= 0 ? m_opt.answerMs : m_opt.dialMs);
             return;
         }
         default:
@@ -189,6 +192,8 @@ void Modem::dialDone()
         result(QStringLiteral("NO CARRIER"));
     else if (o == QLatin1String("no-dialtone"))
         result(QStringLiteral("NO DIALTONE"));
+    else if (o == QLatin1String("no-answer"))
+        result(QStringLiteral("NO ANSWER"));
     // "none": no answer at all
 }
 

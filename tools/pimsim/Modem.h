@@ -17,9 +17,12 @@ namespace pimsim {
 
 struct ModemOptions {
     // Forced outcome of every call: "connect", "busy", "no-carrier",
-    // "no-dialtone", "none" (no result at all); empty = by the number.
+    // "no-dialtone", "no-answer", "none" (no result at all); empty = by
+    // the number.
     QString result;
     int dialMs = 300;   // from ATD to the result
+    // How long an unanswered call rings before "NO ANSWER" (< 0: dialMs).
+    int answerMs = -1;
     int guardMs = 100;  // silence around "+++"
     QString connectText = QStringLiteral("CONNECT 9600");
 };
@@ -41,8 +44,8 @@ public:
     bool online() const { return m_mode == Mode::Online; }
 
     // The outcome a dialled number gets without a forced result: numbers
-    // ending in 66 are busy, 77 give no carrier, 88 no dial tone, 99 no
-    // answer at all; every other number connects.
+    // ending in 66 are busy, 77 give no carrier, 88 no dial tone, 99 ring
+    // unanswered until "NO ANSWER"; every other number connects.
     static QString outcomeFor(const QString &dialString);
 
 private:

@@ -23,10 +23,14 @@ QList<Piece> SimServer::respond(const QByteArray &frame)
         QByteArray sent;
         for (const Piece &p : pieces)
             sent.append(p.bytes);
-        if (!sent.isEmpty())
-            m_transcript->reply(sent);
-        else
+        if (!sent.isEmpty()) {
+            // The reply's line is written when it goes out, after the
+            // delay and any pacing, so its time stamp is the line's.
+            Transcript *t = m_transcript;
+            pieces.front().onSent = [t, sent] { t->reply(sent); };
+        } else {
             m_transcript->note(QStringLiteral("request %1: no reply").arg(m_requests));
+        }
     }
     return pieces;
 }

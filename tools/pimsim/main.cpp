@@ -20,6 +20,7 @@
 #include <QUdpSocket>
 
 #include <csignal>
+#include <functional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -76,13 +77,16 @@ silent instead.
 
 Modem: AT commands with echo and verbal results (OK, ERROR, CONNECT 9600,
 NO CARRIER, BUSY, NO DIALTONE). Without --modem-result the dialled number
-decides: ending in 66 busy, 77 no carrier, 88 no dial tone, 99 no answer,
-anything else connects. Frames pass only while on line; "+++" between guard
+decides: ending in 66 busy, 77 no carrier, 88 no dial tone, 99 rings
+unanswered and ends with NO ANSWER after the answer time
+(--modem-answer-ms), anything else connects. Frames pass only while on line; "+++" between guard
 times returns to command mode (ATO resumes, ATH hangs up); closing the port
 drops the call.
 
-Transcript lines: "yyyy-MM-dd hh:mm:ss.zzz > HEX" for a request, "... < HEX"
-for what went back (faults included), "# ..." naming the faults applied.
+Transcript lines: "yyyy-MM-dd hh:mm:ss.zzz > HEX" for a request when it was
+taken from the line, "... < HEX" for what went back (faults included) at the
+time it was sent (its first byte, after --delay and pacing), "# ..." naming
+the faults applied.
 
 SIGINT and SIGTERM end it cleanly.)";
 
@@ -107,6 +111,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption optDays(QStringLiteral("archive-days"), QStringLiteral("Days of archive history up to today (default: the daily ring + 10, so the ring has wrapped)."), QStringLiteral("D"));
     const QCommandLineOption optStart(QStringLiteral("archive-start"), QStringLiteral("First archive day, YYYY-MM-DD (instead of --archive-days)."), QStringLiteral("DATE"));
     const QCommandLineOption optClock(QStringLiteral("clock"), QStringLiteral("Device clock at start, \"YYYY-MM-DD hh:mm[:ss]\" (default: the computer's)."), QStringLiteral("TIME"));
+    const QCommandLineOption optClockStopped(QStringLiteral("clock-stopped"), QStringLiteral("The device clock stands still at --clock (or at the start) instead of running, so every reading repeats exactly."));
     const QCommandLineOption optJumper(QStringLiteral("jumper"), QStringLiteral("Service jumper: closed (default) or open."), QStringLiteral("STATE"), QStringLiteral("closed"));
     const QCommandLineOption optPassword(QStringLiteral("password-mismatch"), QStringLiteral("Refuse writes as with a wrong password (status 2)."));
     const QCommandLineOption optFault(QStringLiteral("fault"), QStringLiteral("Inject a line fault (see above); repeatable."), QStringLiteral("FAULT"));
@@ -116,13 +121,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption optCalFault(QStringLiteral("cal-fault"), QStringLiteral("Calibration channel 2..5 that measures 1.7 off its set-point."), QStringLiteral("CH"), QStringLiteral("0"));
     const QCommandLineOption optDevErr(QStringLiteral("device-error"), QStringLiteral("Device error code shown in state and archives (default 0)."), QStringLiteral("CODE"), QStringLiteral("0"));
     const QCommandLineOption optSysErr(QStringLiteral("system-error"), QStringLiteral("System error code shown in state and archives (default 0); with a code other than 0 the archives also count time and heat under error (types 225 and 227: with a device error code)."), QStringLiteral("CODE"), QStringLiteral("0"));
-    const QCommandLineOption optModemResult(QStringLiteral("modem-result"), QStringLiteral("Outcome of every call: connect, busy, no-carrier, no-dialtone or none."), QStringLiteral("R"));
+    const QCommandLineOption optModemResult(QStringLiteral("modem-result"), QStringLiteral("Outcome of every call: connect, busy, no-carrier, no-dialtone, no-answer or none (no result at all)."), QStringLiteral("R"));
     const QCommandLineOption optDialMs(QStringLiteral("modem-dial-ms"), QStringLiteral("Time from ATD to its result, ms (default 300)."), QStringLiteral("MS"), QStringLiteral("300"));
+    const QCommandLineOption optAnswerMs(QStringLiteral("modem-answer-ms"), QStringLiteral("Time an unanswered call rings before NO ANSWER, ms (default 30000)."), QStringLiteral("MS"), QStringLiteral("30000"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
     for (const auto *o : {&optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
-                          &optDays, &optStart, &optClock, &optJumper, &optPassword, &optFault, &optSplitGap,
+                          &optDays, &optStart, &optClock, &optClockStopped, &optJumper, &optPassword, &optFault, &optSplitGap,
                           &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult,
-                          &optDialMs, &optGuardMs})
+                          &optDialMs, &optAnswerMs, &optGuardMs})
         p.addOption(*o);
     p.process(app);
 
@@ -151,6 +157,7 @@ int main(int argc, char *argv[])
         if (!dopt.archiveStart.isValid())
             die(QStringLiteral("--archive-start must be YYYY-MM-DD"));
     }
+    QDateTime clockAt = QDateTime::currentDateTime();
     if (p.isSet(optClock)) {
         QDateTime t = QDateTime::fromString(p.value(optClock), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         if (!t.isValid())
@@ -158,6 +165,14 @@ int main(int argc, char *argv[])
         if (!t.isValid())
             die(QStringLiteral("--clock must be \"YYYY-MM-DD hh:mm[:ss]\""));
         dopt.clockOffsetSecs = QDateTime::currentDateTime().secsTo(t);
+        clockAt = t;
+    }
+    // A stopped clock is the computer's clock standing at the device time,
+    // so no sub-second remainder of the start creeps into the readings.
+    std::function<QDateTime()> systemNow;
+    if (p.isSet(optClockStopped)) {
+        dopt.clockOffsetSecs = 0;
+        systemNow = [clockAt] { return clockAt; };
     }
     const QString jumper = p.value(optJumper).toLower();
     if (jumper != QLatin1String("open") && jumper != QLatin1String("closed"))
@@ -181,18 +196,19 @@ int main(int argc, char *argv[])
 
     ModemOptions mopt;
     mopt.dialMs = intValue(optDialMs, 0, 600000);
+    mopt.answerMs = intValue(optAnswerMs, 0, 600000);
     mopt.guardMs = intValue(optGuardMs, 1, 60000);
     if (p.isSet(optModemResult)) {
         mopt.result = p.value(optModemResult).toLower();
         static const QStringList results{QStringLiteral("connect"), QStringLiteral("busy"), QStringLiteral("no-carrier"),
-                                         QStringLiteral("no-dialtone"), QStringLiteral("none")};
+                                         QStringLiteral("no-dialtone"), QStringLiteral("no-answer"), QStringLiteral("none")};
         if (!results.contains(mopt.result))
             die(QStringLiteral("--modem-result is one of %1").arg(results.join(QStringLiteral(", "))));
     }
     if (baud > 0)
         mopt.connectText = QStringLiteral("CONNECT %1").arg(baud);
 
-    SimDevice device(dopt);
+    SimDevice device(dopt, systemNow);
 
     const QString statePath = p.value(optState);
     if (!statePath.isEmpty()) {
@@ -248,6 +264,9 @@ int main(int argc, char *argv[])
             die(QStringLiteral("cannot bind 127.0.0.1:%1: %2").arg(port).arg(socket.errorString()));
         std::printf("udp 127.0.0.1:%d\n", int(socket.localPort()));
         std::fflush(stdout);
+        // The converter's serial line: one reply after the other, each
+        // piece one datagram to whoever asked.
+        Pacer line([](const QByteArray &) {}, baud, true);
         QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
             while (socket.hasPendingDatagrams()) {
                 const QNetworkDatagram d = socket.receiveDatagram();
@@ -257,18 +276,9 @@ int main(int argc, char *argv[])
                 FrameAssembler assembler;
                 const QHostAddress to = d.senderAddress();
                 const quint16 toPort = quint16(d.senderPort());
-                for (const QByteArray &frame : assembler.feed(d.data())) {
-                    double at = 0;
-                    for (const Piece &piece : server.respond(frame)) {
-                        at += piece.gapMs;
-                        if (baud > 0)
-                            at += piece.bytes.size() * 10000.0 / baud;
-                        const QByteArray bytes = piece.bytes;
-                        QTimer::singleShot(int(at), &socket, [&socket, bytes, to, toPort] {
-                            socket.writeDatagram(bytes, to, toPort);
-                        });
-                    }
-                }
+                auto sendTo = [&socket, to, toPort](const QByteArray &bytes) { socket.writeDatagram(bytes, to, toPort); };
+                for (const QByteArray &frame : assembler.feed(d.data()))
+                    line.send(server.respond(frame), int(frame.size()), sendTo);
             }
         });
         rc = app.exec();
@@ -288,7 +298,7 @@ int main(int argc, char *argv[])
             for (const QByteArray &frame : assembler.feed(bytes)) {
                 const QList<Piece> pieces = server.respond(frame);
                 if (!modem || modem->online())
-                    pacer.send(pieces);
+                    pacer.send(pieces, int(frame.size()));
             }
             if (assembler.pending())
                 gapTimer.start(frameGapMs);
