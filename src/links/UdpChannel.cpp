@@ -163,14 +163,22 @@ bool UdpChannel::resolve(int lookupTimeoutMs)
     return true;
 }
 
+bool UdpChannel::isFromConverter(const QNetworkDatagram &d) const
+{
+    return d.senderPort() == int(m_port) && d.senderAddress().isEqual(m_address, QHostAddress::ConvertV4MappedToIPv4);
+}
+
 int UdpChannel::discardPending()
 {
     if (!m_socket)
         return 0;
     int n = 0;
     while (m_socket->hasPendingDatagrams()) {
-        m_socket->receiveDatagram(0);
-        ++n;
+        const QNetworkDatagram d = m_socket->receiveDatagram();
+        if (isFromConverter(d))
+            ++n;
+        else
+            ++m_droppedForeign;
     }
     return n;
 }
@@ -194,10 +202,7 @@ bool UdpChannel::takeOne(QByteArray &payload)
 {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram d = m_socket->receiveDatagram();
-        const QHostAddress sender = d.senderAddress();
-        const bool fromConverter = d.senderPort() == int(m_port)
-            && sender.isEqual(m_address, QHostAddress::ConvertV4MappedToIPv4);
-        if (!fromConverter) {
+        if (!isFromConverter(d)) {
             ++m_droppedForeign;
             continue;
         }

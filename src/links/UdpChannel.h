@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QNetworkDatagram>
 #include <QObject>
 #include <QString>
 
@@ -47,7 +48,8 @@ public:
     QHostAddress localAddress() const;
     quint16 localPort() const;
 
-    // Throws away every datagram waiting in the socket; returns how many.
+    // Throws away every datagram waiting in the socket; returns how many came
+    // from the converter (the others count as dropped foreign ones).
     int discardPending();
     // Sends one datagram to the converter; false (lastError) on a send error.
     bool send(const QByteArray &payload);
@@ -64,6 +66,7 @@ public:
 private:
     bool ensureSocket();
     bool takeOne(QByteArray &payload);
+    bool isFromConverter(const QNetworkDatagram &d) const;
 
     QUdpSocket *m_socket = nullptr;
     Waiter *m_waiter = nullptr;

@@ -188,8 +188,9 @@ TEST(WindowSettings, TheRangeChoiceKeepsRestoredDatesWhereItLeavesThem)
             auto w = uitest::preparedWindow();
             EXPECT_EQ(find<QDateEdit>(*w, "DTPb")->date(), c.begin) << c.item;
             EXPECT_EQ(find<QDateEdit>(*w, "DTPe")->date(), c.end) << c.item;
-            if (*c.message)
+            if (*c.message) {
                 EXPECT_EQ(w->lastMessage(), c.message);
+            }
         }
     });
 }
