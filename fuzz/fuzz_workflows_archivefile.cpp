@@ -6,6 +6,7 @@
 // written out again as the companion text.
 
 #include "base/TextFile.h"
+#include "devices/DeviceSession.h"
 #include "devices/ArhCodec.h"
 #include "devices/Registry.h"
 #include "workflows/ArchiveFiles.h"
@@ -35,10 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     WorkflowUi ui;
     ArchiveRange range;
-    ArchiveView view(ui, range);
-    ArchiveView::setPrecision(2 + data[0] / 32);
+    DeviceSession session;
+    ArchiveView view(ui, range, session);
+    view.setPrecision(2 + data[0] / 32);
     for (int type = 128; type <= 239; ++type) {
-        DeviceModule *m = moduleFor(type);
+        DeviceModule *m = session.moduleFor(type);
         ArhCodec *codec = m ? m->arh() : nullptr;
         if (!codec)
             continue;

@@ -495,9 +495,9 @@ QString ArhCodec::cellText(const ArhRec &r, int sys, int cell, bool totals) cons
     case ArhCellKind::Int:
         return Format(u"%d", {toI32(v)});
     case ArhCellKind::Real:
-        return ValueFormat::text(v);
+        return valueFormat().text(v);
     case ArhCellKind::Temp100:
-        return ValueFormat::text(v / 100.0);
+        return valueFormat().text(v / 100.0);
     case ArhCellKind::HhMm: {
         const qint64 m = toI32(v);
         if (totals)

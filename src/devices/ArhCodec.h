@@ -8,6 +8,7 @@
 // the last differential build.
 
 #include "devices/DeviceModule.h"
+#include "devices/ValueFormat.h"
 #include "protocol/Frame.h"
 #include "protocol/Tab.h"
 
@@ -170,7 +171,10 @@ public:
     // ---- one reply of command 3. Empty text = accepted and `rec` filled;
     // otherwise `rec` is untouched.
     QString DecArh(const Tab &reply, ArhRec &rec, const Identity &id) const;
-    QString DecArh(const Tab &reply, ArhRec &rec) const { return DecArh(reply, rec, CurrentIdentity()); }
+
+    // The format of real values in the cells (the session's view setting).
+    void setValueFormat(const ValueFormat *f) { m_format = f ? f : &defaultValueFormat(); }
+    const ValueFormat &valueFormat() const { return *m_format; }
 
     // ---- newest first by the day of system 1, stably; returns the number of
     // exchanges the classic pass-by-pass exchange sort makes on that input.
@@ -247,6 +251,7 @@ private:
     QList<ArhRec> m_hourly;
     QList<ArhRec> m_displayed;
     QList<bool> m_gaps;
+    const ValueFormat *m_format = &defaultValueFormat();
     std::array<std::array<double, 3>, 2> m_avg{};
 };
 

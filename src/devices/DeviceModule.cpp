@@ -20,9 +20,13 @@ QString moduleName(ModuleId id)
     return QString();
 }
 
-DeviceModule::DeviceModule(ModuleId id)
+DeviceModule::DeviceModule(ModuleId id, const ValueFormat *format)
     : m_id(id), m_state(makeStateCodec(id)), m_param(makeParamCodec(id)), m_arh(makeArhCodec(id))
 {
+    m_state->setValueFormat(format);
+    m_param->setValueFormat(format);
+    if (m_arh)
+        m_arh->setValueFormat(format);
 }
 
 DeviceModule::~DeviceModule() = default;

@@ -3,9 +3,10 @@
 // facade: the state codec (state records, decoding, value lists, state
 // view, imitation), the configuration codec (records, decoding, form model,
 // checks, encoding) and the archive codec (records, request plan, decoding,
-// ordering, tables, record images). Each codec keeps its own records for the
-// whole run; the two-system modules share one implementation per codec,
-// parameterised by their tables.
+// ordering, tables, record images). A module object belongs to one device
+// session (devices/DeviceSession.h), which keeps its records; the
+// two-system modules share one implementation per codec, parameterised by
+// their tables.
 
 #include <QString>
 
@@ -14,10 +15,12 @@
 namespace pim {
 
 enum class ModuleId { U128, U25, U27, U28, U29, U34, U38 };
+inline constexpr int kModuleCount = 7;
 
 class StateCodec; // devices/StateCodec.h
 class ParamCodec; // devices/ParamCodec.h
 class ArhCodec;   // devices/ArhCodec.h
+class ValueFormat; // devices/ValueFormat.h
 
 std::unique_ptr<StateCodec> makeStateCodec(ModuleId id);
 std::unique_ptr<ParamCodec> makeParamCodec(ModuleId id);
@@ -27,7 +30,8 @@ QString moduleName(ModuleId id); // "U29"
 
 class DeviceModule {
 public:
-    explicit DeviceModule(ModuleId id);
+    // The codecs list real values in `format` (the session's; "%f" when null).
+    explicit DeviceModule(ModuleId id, const ValueFormat *format = nullptr);
     ~DeviceModule();
     DeviceModule(const DeviceModule &) = delete;
     DeviceModule &operator=(const DeviceModule &) = delete;

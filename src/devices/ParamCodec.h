@@ -15,6 +15,7 @@
 #include "devices/DeviceModule.h"
 #include "devices/ParamForm.h"
 #include "devices/ParamStatus.h"
+#include "devices/ValueFormat.h"
 #include "protocol/Frame.h"
 #include "protocol/Tab.h"
 
@@ -70,7 +71,10 @@ public:
     // carries its configuration). Error text, empty when accepted; a
     // rejected reply leaves the record as it was.
     virtual QString DecParam(const Tab &reply, const Identity &id) = 0;
-    QString DecParam(const Tab &reply) { return DecParam(reply, CurrentIdentity()); }
+
+    // The format of real values in the lists (the session's view setting).
+    void setValueFormat(const ValueFormat *f) { m_format = f ? f : &defaultValueFormat(); }
+    const ValueFormat &valueFormat() const { return *m_format; }
 
     // Value texts of one system (index 0/1; single-system modules ignore it).
     virtual QStringList SLfromParam(int system) const = 0;
@@ -152,6 +156,7 @@ private:
     bool m_checkFailed = false;
     QString m_checkText;
     std::function<QDate()> m_today;
+    const ValueFormat *m_format = &defaultValueFormat();
 };
 
 } // namespace pim

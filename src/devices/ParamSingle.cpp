@@ -74,7 +74,7 @@ QStringList ParamCodec25::SLfromParam(int) const
 {
     QStringList l;
     for (double w : m_rec.weight)
-        l << ValueFormat::text(w);
+        l << valueFormat().text(w);
     l << integer(m_rec.electricWeight) << integer(m_rec.twoTariffs) << integer(m_rec.tariffStart1)
       << integer(m_rec.tariffStart2) << integer(m_rec.type) << integer(m_rec.coldTemp) << integer(m_rec.useLimit)
       << integer(m_rec.limit);
@@ -278,7 +278,7 @@ QStringList ParamCodec27::SLfromParam(int) const
 {
     QStringList l;
     for (double w : m_rec.weight)
-        l << ValueFormat::text(w);
+        l << valueFormat().text(w);
     l << integer(m_rec.type) << integer(m_rec.coldTemp);
     return l;
 }

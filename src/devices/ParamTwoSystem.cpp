@@ -146,14 +146,14 @@ QStringList ParamCodecTwo::SLfromParam(int system) const
     const ParamHalf &h = m_rec.sys[system == 1 ? 1 : 0];
     QStringList l;
     for (double w : h.weight)
-        l << ValueFormat::text(w);
+        l << valueFormat().text(w);
     l << integer(h.type) << integer(h.coldTemp1) << integer(h.coldTemp2) << integer(h.startDay)
-      << integer(h.startMonth) << integer(h.endDay) << integer(h.endMonth) << ValueFormat::text(h.minFlow)
-      << ValueFormat::text(h.maxFlow);
+      << integer(h.startMonth) << integer(h.endDay) << integer(h.endMonth) << valueFormat().text(h.minFlow)
+      << valueFormat().text(h.maxFlow);
     if (m_layout.contractual) {
         l << integer(h.flags);
         for (double v : h.contract)
-            l << ValueFormat::text(v);
+            l << valueFormat().text(v);
     }
     l << integer(h.reportDay) << integer(h.sumFlag) << integer(h.useSecond);
     return l;

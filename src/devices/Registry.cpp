@@ -6,7 +6,6 @@
 #include "protocol/Fields.h"
 #include "protocol/Imitation.h"
 
-#include <array>
 #include <memory>
 
 namespace pim {
@@ -254,21 +253,6 @@ int replyLength(int type, int code)
     }
 }
 
-DeviceModule &module(ModuleId id)
-{
-    static std::array<std::unique_ptr<DeviceModule>, 7> modules;
-    auto &m = modules[size_t(id)];
-    if (!m)
-        m = std::make_unique<DeviceModule>(id);
-    return *m;
-}
-
-DeviceModule *moduleFor(int type)
-{
-    const TypeInfo *t = typeInfo(type);
-    return t ? &module(t->module) : nullptr;
-}
-
 void registerImitationGenerators()
 {
     registerImitationGenerators(imitator());
@@ -281,11 +265,15 @@ void registerImitationGenerators(Imitator &imitator)
         return t ? t->imitation : ImitationProfile{};
     });
     imitator.setStateGenerator([](int type, const Tab &request, Tab &reply, Imitator &im) {
-        DeviceModule *m = moduleFor(type);
-        if (!m || !m->state().hasImitation())
+        // The generators read no record: a codec of their own serves.
+        const TypeInfo *t = typeInfo(type);
+        if (!t)
+            return false;
+        const std::unique_ptr<StateCodec> codec = makeStateCodec(t->module);
+        if (!codec->hasImitation())
             return false;
         Tab r;
-        if (!m->state().ImitState(request, im, r).isEmpty())
+        if (!codec->ImitState(request, im, r).isEmpty())
             return false;
         // Header from the request, then the checksum: what the imitation's
         // frame coding does too, so the reply is whole either way.

@@ -106,10 +106,6 @@ int typeByModelName(const QString &name);
 // Byte 0 of a correct reply to code 1, 5 or 3 for a type; 0 where the type
 // does not use the command.
 int replyLength(int type, int code);
-// The module of a code (one object per module for the whole run), null
-// when the code has none.
-DeviceModule *moduleFor(int type);
-DeviceModule &module(ModuleId id);
 
 // The 1-tab and the 2-tab state sets, the 4-tab and 8-tab archive sets.
 QList<StateTab> stateTabs(int systems);

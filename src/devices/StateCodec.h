@@ -8,6 +8,7 @@
 // refused leaves it exactly as it was.
 
 #include "devices/DeviceModule.h"
+#include "devices/ValueFormat.h"
 #include "protocol/Frame.h"
 #include "protocol/Tab.h"
 
@@ -124,8 +125,11 @@ public:
 
     // Checks the reply against the device `id` and, when the error text
     // is empty, fills the record.
-    QString DecState(const Tab &reply) { return decode(reply, CurrentIdentity()); }
     QString DecState(const Tab &reply, const Identity &id) { return decode(reply, id); }
+
+    // The format of real values in the lists (the session's view setting).
+    void setValueFormat(const ValueFormat *f) { m_format = f ? f : &defaultValueFormat(); }
+    const ValueFormat &valueFormat() const { return *m_format; }
 
     // Value texts in display order for system 0 or 1 (single-system
     // modules ignore the index).
@@ -161,6 +165,9 @@ protected:
     // The check of the two-system family: a fixed text for a wrong format,
     // then the checksum, type and number appends; never reads past the reply.
     static QString moduleCheck(const Tab &reply, int length, const QString &erundec, const Identity &id);
+
+private:
+    const ValueFormat *m_format = &defaultValueFormat();
 };
 
 // ---------------------------------------------------------------- modules
@@ -181,7 +188,7 @@ public:
     // The decoding itself, for the configuration of type 128 (read with the
     // state command): fills `rec` only when the text is empty.
     static QString decode128(const Tab &reply, const Identity &id, StateRec128 &rec);
-    static QStringList list128(const StateRec128 &rec);
+    static QStringList list128(const StateRec128 &rec, const ValueFormat &format);
 
 protected:
     QString decode(const Tab &reply, const Identity &id) override;

@@ -54,7 +54,7 @@ QString StateCodec128::decode(const Tab &reply, const Identity &id)
     return decode128(reply, id, m_rec);
 }
 
-QStringList StateCodec128::list128(const StateRec128 &rec)
+QStringList StateCodec128::list128(const StateRec128 &rec, const ValueFormat &format)
 {
     QStringList l;
     l << integer(rec.modification);
@@ -65,13 +65,13 @@ QStringList StateCodec128::list128(const StateRec128 &rec)
     for (const auto &ch : rec.ch)
         l << integer(ch.weight);
     for (const auto &ch : rec.ch)
-        l << ValueFormat::text(ch.total);
+        l << format.text(ch.total);
     return l;
 }
 
 QStringList StateCodec128::SLfromState(int) const
 {
-    return list128(m_rec);
+    return list128(m_rec, valueFormat());
 }
 
 const StateView &StateCodec128::view() const

@@ -145,7 +145,7 @@ QStringList StateCodec2::SLfromState(int system) const
     const StateHalf &h = m_rec.sys[system];
     for (const Field &f : m_layout->fields) {
         if (f.enc == Field::F32)
-            l << ValueFormat::text(h.*f.real);
+            l << valueFormat().text(h.*f.real);
         else
             l << Format(u"%d", {h.*f.integer});
     }

@@ -45,13 +45,13 @@ QString decodeSingle(const QList<SingleField<Rec>> &fields, const Tab &reply, in
 }
 
 template <class Rec>
-QStringList listSingle(const QList<SingleField<Rec>> &fields, const Rec &r)
+QStringList listSingle(const QList<SingleField<Rec>> &fields, const Rec &r, const ValueFormat &format)
 {
     QStringList l;
     for (const auto &f : fields) {
         switch (f.enc) {
-        case Enc::F32: l << ValueFormat::text(r.*f.real); break;
-        case Enc::U16Centi: l << ValueFormat::text(r.*f.integer / 100.0); break;
+        case Enc::F32: l << format.text(r.*f.real); break;
+        case Enc::U16Centi: l << format.text(r.*f.integer / 100.0); break;
         case Enc::U8: l << Format(u"%d", {r.*f.integer}); break;
         }
     }
@@ -114,7 +114,7 @@ QString StateCodecSingle<Rec>::decode(const Tab &reply, const Identity &id)
 template <class Rec>
 QStringList StateCodecSingle<Rec>::SLfromState(int) const
 {
-    return state::listSingle(*m_fields, m_rec);
+    return state::listSingle(*m_fields, m_rec, valueFormat());
 }
 
 template <class Rec>

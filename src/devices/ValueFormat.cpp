@@ -3,32 +3,26 @@
 #include "base/Format.h"
 
 namespace pim {
-namespace {
-QString &current()
-{
-    static QString f = QStringLiteral("%f");
-    return f;
-}
-} // namespace
-
-QString ValueFormat::real()
-{
-    return current();
-}
 
 void ValueFormat::setPrecision(int n)
 {
-    current() = Format(u"%s.%df", {QStringLiteral("%"), qBound(0, n, 18)});
+    m_real = Format(u"%s.%df", {QStringLiteral("%"), qBound(0, n, 18)});
 }
 
 void ValueFormat::reset()
 {
-    current() = QStringLiteral("%f");
+    m_real = QStringLiteral("%f");
 }
 
-QString ValueFormat::text(double v)
+QString ValueFormat::text(double v) const
 {
-    return Format(current(), {v});
+    return Format(m_real, {v});
+}
+
+const ValueFormat &defaultValueFormat()
+{
+    static const ValueFormat format;
+    return format;
 }
 
 } // namespace pim

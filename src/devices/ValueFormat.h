@@ -1,7 +1,7 @@
 #pragma once
 // The format of real values in lists and grids: "%f" (two decimals) at start,
-// "%.Nf" once the operator has chosen a precision N. One setting of the
-// running program that every module reads.
+// "%.Nf" once the operator has chosen a precision N. A view setting of one
+// device session; the codecs of that session read it.
 
 #include <QString>
 
@@ -9,10 +9,16 @@ namespace pim {
 
 class ValueFormat {
 public:
-    static QString real();            // "%f" or "%.Nf"
-    static void setPrecision(int n);  // builds "%.Nf" ("%s.%df" from "%" and N)
-    static void reset();              // back to "%f"
-    static QString text(double v);    // v through real()
+    QString real() const { return m_real; } // "%f" or "%.Nf"
+    void setPrecision(int n);               // builds "%.Nf" ("%s.%df" from "%" and N)
+    void reset();                           // back to "%f"
+    QString text(double v) const;           // v through real()
+
+private:
+    QString m_real = QStringLiteral("%f");
 };
+
+// "%f": the format of a codec that belongs to no session.
+const ValueFormat &defaultValueFormat();
 
 } // namespace pim

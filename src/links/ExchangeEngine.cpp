@@ -150,7 +150,7 @@ bool ExchangeEngine::route(const Tab &request, Tab &reply)
     }
     if (m_imitation) {
         Imitator &im = m_imitator ? *m_imitator : imitator();
-        const Imitator::Result res = im.ImitReply(request);
+        const Imitator::Result res = im.ImitReply(request, addressee(request));
         if (res.pauseMs > 0)
             Pause(res.pauseMs);
         reply = res.reply;
@@ -195,11 +195,6 @@ bool ExchangeEngine::ReadFrame(QByteArray &r, int *received, bool *started, int 
     if (received)
         *received = 1 + got;
     return got == want;
-}
-
-QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c)
-{
-    return ScanJunk(s, c, CurrentIdentity());
 }
 
 QByteArray ExchangeEngine::ScanJunk(const QByteArray &s, int c, const Identity &id)
@@ -330,7 +325,7 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
     const int code = request.at(4);
     // The identity the request is addressed to: a frame recovered from
     // noise must name the same device.
-    const Identity addressed{request.at(1), request.at(2) + 256 * request.at(3)};
+    const Identity addressed = addressee(request);
     const ReplyShape shape = expectedReply(request);
     // A frame equal to the request is an echo of the line when the reply
     // must differ from it, or when the line is known to echo: the reply

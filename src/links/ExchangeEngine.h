@@ -98,9 +98,9 @@ public:
     // firstByteTimeoutMs (when >= 0) bounds the wait for the length byte.
     bool ReadFrame(QByteArray &r, int *received = nullptr, bool *started = nullptr,
                    int firstByteTimeoutMs = -1);
-    // The first complete frame inside s: addressed to the current device with
-    // command code c, or (c = 0) an identity reply. Empty when none.
-    static QByteArray ScanJunk(const QByteArray &s, int c);
+    // The first complete frame inside s: from the device `id` (the one the
+    // request was addressed to) with command code c, or (c = 0) an identity
+    // reply. Empty when none.
     static QByteArray ScanJunk(const QByteArray &s, int c, const Identity &id);
 
     // What a reply to a request must look like: its command code and, where

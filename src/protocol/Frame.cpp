@@ -13,10 +13,9 @@ const QString kNumberMismatch = QStringLiteral("НЕСОВПАДЕНИЕ НОМ�
 
 } // namespace
 
-Identity &CurrentIdentity()
+Identity addressee(const Tab &request)
 {
-    static Identity identity;
-    return identity;
+    return Identity{request.inside(1) ? request.at(1) : 0, request.inside(2, 2) ? int(GetW(request, 2)) : 0};
 }
 
 Tab IdentityTemplate()
@@ -54,14 +53,8 @@ Tab SQ(const Identity &id, int code, const Tab &data)
     return frame;
 }
 
-Tab SQ(int code, const Tab &data)
+Tab SQNoTu(const Identity &id)
 {
-    return SQ(CurrentIdentity(), code, data);
-}
-
-Tab SQNoTu()
-{
-    const Identity &id = CurrentIdentity();
     if (id.number > 0 && id.type > 0)
         return SQ(id, Q_NoTu);
     return IdentityTemplate();
@@ -78,11 +71,6 @@ Tab SQ128(const Identity &id, int code, int value5, int value6)
         PutW(int((qint64(value5) + 256 * qint64(value6)) & 0xFFFF), frame, 5);
     frame.append(CalcCS(frame));
     return frame;
-}
-
-Tab SQ128(int code, int value5, int value6)
-{
-    return SQ128(CurrentIdentity(), code, value5, value6);
 }
 
 bool TestNoTu(int number, int type)
@@ -123,11 +111,6 @@ QString TestAnswer(const Tab &reply, int expectedLength, int code, const Identit
     if (!reply.inside(2, 2) || GetW(reply, 2) != id.number)
         err += QLatin1Char('\r') + kNumberMismatch;
     return err;
-}
-
-QString TestAnswer(const Tab &reply, int expectedLength, int code)
-{
-    return TestAnswer(reply, expectedLength, code, CurrentIdentity());
 }
 
 } // namespace pim

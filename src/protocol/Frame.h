@@ -36,21 +36,20 @@ inline constexpr int kMaxRequestData = 249;
 inline constexpr int kMinTypeCode = 128;
 inline constexpr int kMaxTypeCode = 239;
 
-// The identity of the device being served; -1 = unknown. One object for the
-// whole program: every request built by SQ carries it and every reply is
-// checked against it.
+// The identity of a device; -1 = unknown. Every request built by SQ carries
+// it and every reply is checked against it. The device session keeps the
+// identity of the device it serves.
 struct Identity {
     int type = -1;
     int number = -1;
     bool known() const { return type >= 0 && number >= 0; }
     void reset() { type = -1; number = -1; }
+    friend bool operator==(const Identity &a, const Identity &b) { return a.type == b.type && a.number == b.number; }
 };
 
-Identity &CurrentIdentity();
-inline int CurrentType() { return CurrentIdentity().type; }
-inline int CurrentNumber() { return CurrentIdentity().number; }
-inline void SetCurrentIdentity(int type, int number) { CurrentIdentity() = Identity{type, number}; }
-inline void ResetIdentity() { CurrentIdentity().reset(); }
+// The device a request is addressed to: its type byte and number word
+// (0 where the request is too short to hold them).
+Identity addressee(const Tab &request);
 
 // 06 00 00 00 00 FA: asks whatever device is on the line for its identity.
 Tab IdentityTemplate();
@@ -61,16 +60,13 @@ bool TestCS(const Tab &frame);
 // A request for the given device; data is cut to 249 bytes, type and number
 // to their byte and word.
 Tab SQ(const Identity &id, int code, const Tab &data = Tab());
-// A request for the current device.
-Tab SQ(int code, const Tab &data = Tab());
 // The identity request: addressed when the device is known, else the template.
-Tab SQNoTu();
+Tab SQNoTu(const Identity &id);
 // The fixed 8-byte request of type 128. Bytes 5-6 carry value5 + 256 *
 // value6, little-endian, for code 2 (the new number, given whole as value5
 // or as its low and high byte) and code 255 (value5 = modification, value6 =
 // n1 + 4*n2 + 16*n3 + 64*n4); other codes carry zeros.
-Tab SQ128(const Identity &id, int code, int value5, int value6);
-Tab SQ128(int code, int value5 = 0, int value6 = 0);
+Tab SQ128(const Identity &id, int code, int value5 = 0, int value6 = 0);
 
 bool TestNoTu(int number, int type);
 
@@ -81,6 +77,5 @@ QString DecNoTu(const Tab &reply, int &number, int &type);
 // The check of every reply: format, checksum, type, number, all four always
 // run, messages joined by carriage returns.
 QString TestAnswer(const Tab &reply, int expectedLength, int code, const Identity &id);
-QString TestAnswer(const Tab &reply, int expectedLength, int code);
 
 } // namespace pim

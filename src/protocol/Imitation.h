@@ -63,9 +63,8 @@ public:
         Tab reply;
         int pauseMs = 0; // the exchange waits this long before returning
     };
-    // The reply to a request of the device `id` (normally the current one).
+    // The reply to a request of the device `id` (the device it is addressed to).
     Result ImitReply(const Tab &request, const Identity &id);
-    Result ImitReply(const Tab &request) { return ImitReply(request, CurrentIdentity()); }
 
     // The generators behind ImitReply, public for the modules' tests.
     Tab stateReplyTwoSystem(const ImitationProfile &p, const Tab &request);

@@ -1,6 +1,6 @@
 #include "ui/ArchivePage.h"
 
-#include "devices/ValueFormat.h"
+#include "devices/DeviceSession.h"
 #include "protocol/Frame.h"
 #include "ui/CommandMap.h"
 #include "ui/PageKit.h"
@@ -23,8 +23,8 @@
 
 namespace pim::ui {
 
-ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, QWidget *parent)
-    : QWidget(parent), m_events(events), m_ui(ui)
+ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, QWidget *parent)
+    : QWidget(parent), m_events(events), m_ui(ui), m_session(session)
 {
     setObjectName(QStringLiteral("TSa"));
     auto *lot = kit::label("Lot", "ОТ", "Дв.Щелк- весь архив", this);
@@ -82,7 +82,7 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, Q
     connect(m_rgdtp, &RadioGroup::clicked, this, &ArchivePage::rangeChoice);
     connect(m_prec, &QSpinBox::valueChanged, this, [this](int n) {
         if (m_events.on())
-            ValueFormat::setPrecision(n);
+            m_session.valueFormat().setPrecision(n);
     });
     connect(m_begin, &QDateEdit::dateChanged, this, [this](QDate d) {
         if (m_events.on())
@@ -100,7 +100,7 @@ void ArchivePage::rangeChoice()
     // held off: "все записи" and an unselected choice keep what they show.
     m_range.setDates(m_begin->date(), m_end->date());
     const int item = m_rgdtp->itemIndex();
-    const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), 0, CurrentType());
+    const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), 0, m_session.type());
     {
         EventsOff off(m_events);
         m_begin->setDate(m_range.begin());
@@ -159,7 +159,7 @@ void ArchivePage::limitToToday()
 void ArchivePage::takePrecision()
 {
     if (m_prec->value() != 2)
-        ValueFormat::setPrecision(m_prec->value());
+        m_session.valueFormat().setPrecision(m_prec->value());
 }
 
 } // namespace pim::ui

@@ -16,6 +16,7 @@ class QTabBar;
 class QTableWidget;
 
 namespace pim {
+class DeviceSession;
 class WorkflowUi;
 }
 
@@ -28,7 +29,7 @@ class RadioGroup;
 class ArchivePage : public QWidget {
     Q_OBJECT
 public:
-    ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, QWidget *parent = nullptr);
+    ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, QWidget *parent = nullptr);
 
     // Range choice (also run at start and when the setting is restored).
     void rangeChoice();
@@ -50,6 +51,7 @@ public:
 private:
     Events &m_events;
     WorkflowUi &m_ui;
+    DeviceSession &m_session;
     QMenu *m_pma;
     ArchiveRange m_range;
     QDateEdit *m_begin;

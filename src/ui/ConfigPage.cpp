@@ -1,9 +1,9 @@
 #include "ui/ConfigPage.h"
 
+#include "devices/DeviceSession.h"
 #include "links/StatusSink.h"
 #include "ui/CommandMap.h"
 #include "ui/PageKit.h"
-#include "workflows/ConfigReading.h"
 
 #include <QAction>
 #include <QMenu>
@@ -11,8 +11,8 @@
 
 namespace pim::ui {
 
-ConfigPage::ConfigPage(CommandMap &commands, StatusSink &status, QWidget *parent)
-    : QWidget(parent), m_commands(commands), m_status(status)
+ConfigPage::ConfigPage(CommandMap &commands, StatusSink &status, const DeviceSession &session, QWidget *parent)
+    : QWidget(parent), m_commands(commands), m_status(status), m_session(session)
 {
     setObjectName(QStringLiteral("TSwr"));
     auto *ppar = new QWidget(this);
@@ -24,7 +24,7 @@ ConfigPage::ConfigPage(CommandMap &commands, StatusSink &status, QWidget *parent
 
 void ConfigPage::pageShown()
 {
-    const bool read = ConfigReading::configRead();
+    const bool read = m_session.configRead;
     for (const char *name : {"ASetPar", "ASaveDateTime"})
         if (QAction *a = m_commands.action(QString::fromUtf8(name)))
             a->setEnabled(read);

@@ -7,6 +7,7 @@
 class QMenu;
 
 namespace pim {
+class DeviceSession;
 class StatusSink;
 }
 
@@ -17,7 +18,7 @@ class CommandMap;
 class ConfigPage : public QWidget {
     Q_OBJECT
 public:
-    ConfigPage(CommandMap &commands, StatusSink &status, QWidget *parent = nullptr);
+    ConfigPage(CommandMap &commands, StatusSink &status, const DeviceSession &session, QWidget *parent = nullptr);
 
     // The page was shown: the page, "запись конфигурации" and "Уст
     // дату/время" are enabled exactly when a configuration was read; before
@@ -29,6 +30,7 @@ public:
 private:
     CommandMap &m_commands;
     StatusSink &m_status;
+    const DeviceSession &m_session;
     QMenu *m_pms;
 };
 

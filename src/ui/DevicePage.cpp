@@ -1,5 +1,6 @@
 #include "ui/DevicePage.h"
 
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -52,9 +53,9 @@ void DevicePage::setMessagesShown(bool on)
     messagesShown() = on;
 }
 
-DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, LinkPages *links,
+DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, LinkPages *links,
                        QWidget *parent)
-    : QWidget(parent), m_events(events), m_commands(commands), m_road(road), m_ui(ui), m_links(links)
+    : QWidget(parent), m_events(events), m_commands(commands), m_road(road), m_ui(ui), m_session(session), m_links(links)
 {
     setObjectName(QStringLiteral("TSW"));
     m_links->setParent(this);
@@ -252,7 +253,7 @@ void DevicePage::handIdentity()
     if (!m_events.on())
         return;
     const QString model = m_cbtu->currentIndex() >= 0 ? m_cbtu->currentText() : QString();
-    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_seno->value(), model);
+    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_session, m_seno->value(), model);
     m_eno->setText(h.eno);
     if (h.typeChosen) {
         m_etype->setText(h.etype);
@@ -270,7 +271,7 @@ void DevicePage::handIdentity()
 
 void DevicePage::clearIdentity()
 {
-    ResetIdentity();
+    m_session.resetIdentity();
     m_eno->clear();
     m_etype->clear();
     if (m_enok)
@@ -299,7 +300,7 @@ void DevicePage::resetTabs()
 
 void DevicePage::buildTabs()
 {
-    const TypeInfo *info = typeInfo(CurrentType());
+    const TypeInfo *info = typeInfo(m_session.type());
     if (!info) {
         showMessage(QStringLiteral("TFpim.AreadstateExecute.GetTab: Неправильный тип прибора"));
         return;
@@ -368,12 +369,12 @@ void DevicePage::AreadstateExecute(bool on)
             a->setChecked(false);
         }
     emit showRequested();
-    if (!IdentityCheck::ensure(m_road))
+    if (!IdentityCheck::ensure(m_road, m_session))
         return;
     buildTabs();
-    if (!typeInfo(CurrentType()))
+    if (!typeInfo(m_session.type()))
         return;
-    StateReading reading(m_road, m_ui);
+    StateReading reading(m_road, m_ui, m_session);
     const StateReading::Result r = reading.read(selectedSystem());
     if (!r.ok)
         return;
@@ -386,11 +387,11 @@ void DevicePage::AreadstateExecute(bool on)
 
 void DevicePage::stateDisplay()
 {
-    if (!m_events.on() || m_tcsp->currentIndex() < 0 || CurrentNumber() < 0 || !StateReading::stateRead())
+    if (!m_events.on() || m_tcsp->currentIndex() < 0 || m_session.number() < 0 || !m_session.stateRead)
         return;
-    DeviceModule *module = moduleFor(CurrentType());
+    DeviceModule *module = m_session.module();
     if (!module) {
-        showMessage(QStringLiteral("TFpim.TCSPChange: неправильный тип прибора: ") + QString::number(CurrentType()));
+        showMessage(QStringLiteral("TFpim.TCSPChange: неправильный тип прибора: ") + QString::number(m_session.type()));
         return;
     }
     const StateCodec &codec = module->state();
@@ -496,8 +497,7 @@ void DevicePage::AErrDecExecute(int tag)
 {
     if (tag != ErrorDecoder::Device && tag != ErrorDecoder::System)
         return;
-    const DeviceModule *m = moduleFor(CurrentType());
-    showMessage(ErrorDecoder::decode(CurrentType(), tag, m ? &m->state() : nullptr, selectedSystem()));
+    showMessage(ErrorDecoder::decode(m_session, tag, selectedSystem()));
 }
 
 void DevicePage::gridDoubleClick(int row, int column)
@@ -511,12 +511,12 @@ void DevicePage::gridDoubleClick(int row, int column)
         return;
     // The code is the clicked cell's; the state record stays as it was read.
     const QTableWidgetItem *cell = m_sgsp->item(row, column);
-    showMessage(ErrorDecoder::decodeCell(CurrentType(), tag, cell ? cell->text() : QString()));
+    showMessage(ErrorDecoder::decodeCell(m_session, tag, cell ? cell->text() : QString()));
 }
 
 void DevicePage::pageShown()
 {
-    const int type = CurrentType(), number = CurrentNumber();
+    const int type = m_session.type(), number = m_session.number();
     if (number >= 1 && number <= 65535 && type >= kMinTypeCode && type <= kMaxTypeCode)
         m_ui.statusOk(QStringLiteral("НА СВЯЗИ!"));
     else

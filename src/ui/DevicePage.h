@@ -20,6 +20,7 @@ class QTableWidget;
 
 namespace pim {
 class DeviceRoad;
+class DeviceSession;
 class WorkflowUi;
 }
 
@@ -33,7 +34,7 @@ class DevicePage : public QWidget {
     Q_OBJECT
 public:
     // The page takes `links` (the link pages) into its layout.
-    DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, LinkPages *links,
+    DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, LinkPages *links,
                QWidget *parent = nullptr);
 
     LinkPages *linkPages() const { return m_links; }
@@ -109,6 +110,7 @@ private:
     CommandMap &m_commands;
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
+    DeviceSession &m_session;
     LinkPages *m_links;
     QLineEdit *m_enok = nullptr;
     int m_imitType = 128;

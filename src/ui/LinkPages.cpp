@@ -21,12 +21,12 @@
 
 namespace pim::ui {
 
-LinkPages::LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, QWidget *parent)
+LinkPages::LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, DeviceSession &session, QWidget *parent)
     : QTabWidget(parent), m_events(events), m_ui(ui)
 {
     setObjectName(QStringLiteral("PCcon"));
     setToolTip(QString());
-    m_port = new PortPage(events, port, ui, this);
+    m_port = new PortPage(events, port, ui, session, this);
     addTab(m_port, QStringLiteral("COM-порт"));
     addTab(buildModem(), QStringLiteral("МОДЕМ"));
     addTab(buildNetwork(), QStringLiteral("СЕТЬ"));

@@ -16,6 +16,10 @@ class TerminalMemo;
 class WorkflowUi;
 }
 
+namespace pim {
+class DeviceSession;
+}
+
 namespace pim::ui {
 
 class Events;
@@ -26,7 +30,7 @@ class LinkPages : public QTabWidget {
 public:
     enum Page { Com = 0, Modem = 1, Network = 2, Terminal = 3 };
 
-    LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, QWidget *parent = nullptr);
+    LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, DeviceSession &session, QWidget *parent = nullptr);
 
     PortPage *portPage() const { return m_port; }
     // The trace of the exchanges, shown in "Ma" while "CBgt" is ticked.

@@ -3,7 +3,6 @@
 #include "base/DataPath.h"
 #include "base/Dates.h"
 #include "devices/Registry.h"
-#include "devices/ValueFormat.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "protocol/Imitation.h"
@@ -84,10 +83,11 @@ MainWindow::MainWindow(QWidget *parent)
     // A port that goes away while open, a converter name that does not
     // resolve: the link says so on the status line.
     m_engine->setStatus(m_statusLine);
+    m_statusLine->setSession(&m_session);
     m_engine->port().setPortName(comPortName(2));
     m_engine->port().setInputTimeout(1000);
     m_engine->port().setOutputTimeout(1000);
-    m_identity = std::make_unique<IdentityCommand>(*m_engine, *m_statusLine);
+    m_identity = std::make_unique<IdentityCommand>(*m_engine, *m_statusLine, m_session);
     m_road = std::make_unique<LinkRoad>(*m_engine, [this] { AreadNoTuExecute(); });
     m_statusLine->setWaiter(&m_engine->waiter());
     // A port that goes away while open is closed and said so on the line.
@@ -136,10 +136,10 @@ void MainWindow::buildPages()
 {
     m_pcw = new QTabWidget(this);
     m_pcw->setObjectName(QStringLiteral("PCW"));
-    auto *links = new LinkPages(*m_events, m_engine->port(), *this);
-    m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, links);
-    m_archive = new ArchivePage(*m_events, *m_commands, *this);
-    m_config = new ConfigPage(*m_commands, *this);
+    auto *links = new LinkPages(*m_events, m_engine->port(), *this, m_session);
+    m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, m_session, links);
+    m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session);
+    m_config = new ConfigPage(*m_commands, *this, m_session);
     m_calibration = new CalibrationPage(*m_commands);
     auto *debug = new DebugPage;
     m_pcw->addTab(scrolled(m_device), QStringLiteral("УСТРОЙСТВО"));
@@ -269,7 +269,7 @@ void MainWindow::AcreateExecute()
         const QString eno = m_device->enoText(), etype = m_device->etypeText(), enok = m_device->enokText();
         m_device->deviceGroupMode();
         m_device->setIdentityTexts(eno, etype, enok);
-        ResetIdentity();
+        m_session.resetIdentity();
     }
     // The restored precision is the one the values are shown with; its
     // change handler was held off while it came back.

@@ -8,6 +8,8 @@
 #include "links/StatusSink.h"
 #include "workflows/WorkflowUi.h"
 
+#include "devices/DeviceSession.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -63,6 +65,8 @@ public:
     ExchangeEngine &engine() { return *m_engine; }
     CommandMap &commands() { return *m_commands; }
     StatusLine &statusLine() { return *m_statusLine; }
+    // The device the window serves.
+    DeviceSession &session() { return m_session; }
     DevicePage *devicePage() const { return m_device; }
     ArchivePage *archivePage() const { return m_archive; }
     ConfigPage *configPage() const { return m_config; }
@@ -90,6 +94,8 @@ private:
     void bindCommands();
     void reportRefused();
 
+    // Declared first: the pages and workflows below refer to it.
+    DeviceSession m_session;
     std::unique_ptr<Events> m_events;
     StatusLine *m_statusLine;
     ExchangeEngine *m_engine;

@@ -1,5 +1,7 @@
 #include "ui/PortPage.h"
 
+#include "devices/DeviceSession.h"
+
 #include "base/SimulatorPorts.h"
 #include "links/CommPortDriver.h"
 #include "protocol/Frame.h"
@@ -35,8 +37,8 @@ QComboBox *list(const char *name, const char *hint, QWidget *parent)
 }
 } // namespace
 
-PortPage::PortPage(Events &events, TCommPortDriver &port, StatusSink &status, QWidget *parent)
-    : QWidget(parent), m_events(events), m_port(port), m_status(status)
+PortPage::PortPage(Events &events, TCommPortDriver &port, StatusSink &status, DeviceSession &session, QWidget *parent)
+    : QWidget(parent), m_events(events), m_port(port), m_status(status), m_session(session)
 {
     setObjectName(QStringLiteral("TScom"));
     m_cbC = list("cbC", "COM-порт", this);
@@ -148,7 +150,7 @@ bool PortPage::PortCheck(QComboBox *sender)
 {
     if (!sender)
         sender = m_cbC;
-    ResetIdentity();
+    m_session.resetIdentity();
     if (!m_events.on())
         return m_free;
     emit identityLost();

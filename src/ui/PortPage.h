@@ -13,6 +13,7 @@ class QSpinBox;
 class QToolButton;
 
 namespace pim {
+class DeviceSession;
 class StatusSink;
 class TCommPortDriver;
 }
@@ -24,7 +25,7 @@ class Events;
 class PortPage : public QWidget {
     Q_OBJECT
 public:
-    PortPage(Events &events, TCommPortDriver &port, StatusSink &status, QWidget *parent = nullptr);
+    PortPage(Events &events, TCommPortDriver &port, StatusSink &status, DeviceSession &session, QWidget *parent = nullptr);
 
     // The serial devices of the machine and the ports running simulators
     // publish.
@@ -69,6 +70,7 @@ private:
     Events &m_events;
     TCommPortDriver &m_port;
     StatusSink &m_status;
+    DeviceSession &m_session;
     QString m_portNameOverride;
     QComboBox *m_cbC;
     QComboBox *m_rate;

@@ -5,6 +5,7 @@
 #include "base/Format.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "links/Waiter.h"
 #include "protocol/Fields.h"
@@ -52,15 +53,15 @@ QString endedEarlyText(const ArchiveReading::Result &r, int read, const QString 
 
 } // namespace
 
-ArchiveReading::ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range)
-    : m_road(road), m_ui(ui), m_range(range)
+ArchiveReading::ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range, DeviceSession &session)
+    : m_road(road), m_ui(ui), m_range(range), m_session(session)
 {
 }
 
-bool ArchiveReading::arhNoReplyOk(const Tab &reply, int minLength)
+bool ArchiveReading::arhNoReplyOk(const Tab &reply, int minLength, const Identity &id)
 {
     // Any length from the shortest sound one up, checked like every reply.
-    return reply.size() >= minLength && TestAnswer(reply, reply.size(), Q_ArhNo).isEmpty();
+    return reply.size() >= minLength && TestAnswer(reply, reply.size(), Q_ArhNo, id).isEmpty();
 }
 
 // ------------------------------------------------------------- status
@@ -144,19 +145,19 @@ ArchiveReading::Result ArchiveReading::read(int kind)
         none.failed = true;
         return none;
     }
-    if (!IdentityCheck::ensure(m_road))
+    if (!IdentityCheck::ensure(m_road, m_session))
         return none;
     m_road.waiter().Pause(1);
-    if (CurrentType() < 0 || CurrentNumber() < 0)
+    if (!m_session.identified())
         return none;
     m_range.normalise();
 
-    const TypeInfo *info = typeInfo(CurrentType());
-    DeviceModule *module = moduleFor(CurrentType());
+    const TypeInfo *info = typeInfo(m_session.type());
+    DeviceModule *module = m_session.module();
     ArhCodec *codec = module ? module->arh() : nullptr;
     if (!info || info->reader.kind == Reader::None || !codec) {
         m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: ")
-                     + QString::number(CurrentType()));
+                     + QString::number(m_session.type()));
         return none;
     }
     const ReaderTraits &traits = info->reader;
@@ -172,14 +173,14 @@ ArchiveReading::Result ArchiveReading::read(int kind)
     m_ui.progressShow(0);
     if (traits.family) {
         busy(run, QStringLiteral("Подготовка к чтению архивов. Ждите..."));
-        Tab id = SQNoTu();
+        Tab id = SQNoTu(m_session.identity());
         m_road.exchange(id); // only wakes the device; the outcome does not matter
     }
     if (m_reading && currentNumbers(traits, run)) {
         const bool daily = arhKindIsDaily(kind);
         bool go = true;
         if (traits.beginEnd) {
-            Tab begin = SQ(Q_ArhBegin);
+            Tab begin = SQ(m_session.identity(), Q_ArhBegin);
             if (!m_road.exchange(begin) && !m_road.imitation()) {
                 fail(run, kNoLink);
                 run.result.linkLost = true;
@@ -200,7 +201,7 @@ ArchiveReading::Result ArchiveReading::read(int kind)
             } else if (run.result.stopped && traits.beginEnd) {
                 // Stopped before any record came: the read opened on the
                 // device is closed all the same.
-                Tab end = SQ(Q_ArhEnd);
+                Tab end = SQ(m_session.identity(), Q_ArhEnd);
                 m_road.exchange(end);
             }
         }
@@ -229,14 +230,14 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
             bool ok = false;
             for (int n = 1; n <= kArhNoAttempts && !ok; ++n) {
                 busy(run, QStringLiteral(" Определение текущих номеров записей... Попытка № ") + QString::number(n));
-                reply = SQ(Q_ArhNo);
+                reply = SQ(m_session.identity(), Q_ArhNo);
                 if (!m_road.exchange(reply)) {
                     fail(run, kNoLink);
                     run.result.linkLost = true;
                     m_ui.progressRemove();
                     return false;
                 }
-                ok = reply.size() == 9 && arhNoReplyOk(reply, 9);
+                ok = reply.size() == 9 && arhNoReplyOk(reply, 9, m_session.identity());
             }
             if (!ok) {
                 fail(run, Format(QStringLiteral("%d:Ошибка чтения текущих номеров записей. Повторите..."),
@@ -250,9 +251,9 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
         // (noise, an echo, another device) is never read on and ends the
         // read like a lost link. The imitation answers this request with
         // an echo, so there the numbers are drawn instead.
-        reply = SQ(Q_ArhNo);
+        reply = SQ(m_session.identity(), Q_ArhNo);
         const bool sent = m_road.exchange(reply);
-        const bool ok = sent && arhNoReplyOk(reply, traits.arhNoLength);
+        const bool ok = sent && arhNoReplyOk(reply, traits.arhNoLength, m_session.identity());
         if (!ok && m_road.imitation()) {
             run.hourly = random(run.codec->highestNumber(ArhHourly) - 1);
             run.daily = random(run.codec->highestNumber(ArhDaily) - 1);
@@ -319,7 +320,7 @@ bool ArchiveReading::askRecord(const ReaderTraits &traits, Run &run, const ArhPl
     const int attempts = m_road.imitation() ? 1 : kRecordAttempts;
     for (int attempt = 1; attempt <= attempts && refused; ++attempt) {
         m_road.waiter().Pause(1);
-        io = SQ(Q_Arhiv, data);
+        io = SQ(m_session.identity(), Q_Arhiv, data);
         if (traits.family)
             trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
         if (!m_road.exchange(io))
@@ -331,7 +332,7 @@ bool ArchiveReading::askRecord(const ReaderTraits &traits, Run &run, const ArhPl
                                                             int(GetW(data, 0)), QStringLiteral("\t")}),
                                             io));
         }
-        refused = !codec.DecArh(io, rec).isEmpty();
+        refused = !codec.DecArh(io, rec, m_session.identity()).isEmpty();
     }
     if (refused)
         rec = codec.missingRecord();
@@ -549,7 +550,7 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
 
     bool endOk = true;
     if (traits.beginEnd) {
-        Tab end = SQ(Q_ArhEnd);
+        Tab end = SQ(m_session.identity(), Q_ArhEnd);
         endOk = m_road.exchange(end);
         if (!endOk) {
             fail(run, kNoLink);

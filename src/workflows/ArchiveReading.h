@@ -21,6 +21,7 @@ class ArhCodec;
 class ArhRec;
 struct ArhPlanEntry;
 class DeviceRoad;
+class DeviceSession;
 class WorkflowUi;
 
 class ArchiveReading {
@@ -38,7 +39,8 @@ public:
     // refused or misdated before the read ends early.
     static constexpr int kBadInARow = 5;
 
-    ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range);
+    // Reads into the archive records of `session`'s module.
+    ArchiveReading(DeviceRoad &road, WorkflowUi &ui, ArchiveRange &range, DeviceSession &session);
 
     // Where trace files go; the current directory unless set.
     void setTraceFolder(const QString &folder) { m_traceFolder = folder; }
@@ -76,7 +78,7 @@ public:
 
     // The reply to Q_ArhNo checked like any reply: length byte and real
     // length (at least `minLength`), command 21, checksum, type and number.
-    static bool arhNoReplyOk(const Tab &reply, int minLength);
+    static bool arhNoReplyOk(const Tab &reply, int minLength, const Identity &id);
 
 private:
     struct Run;
@@ -100,6 +102,7 @@ private:
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
     ArchiveRange &m_range;
+    DeviceSession &m_session;
     QString m_traceFolder;
     std::function<double()> m_random;
     bool m_reading = false;

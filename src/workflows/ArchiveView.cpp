@@ -3,8 +3,8 @@
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
-#include "devices/ValueFormat.h"
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/WorkflowUi.h"
@@ -15,12 +15,6 @@
 namespace pim {
 
 namespace {
-ArhCodec *codecOf(int type)
-{
-    DeviceModule *m = moduleFor(type);
-    return m ? m->arh() : nullptr;
-}
-
 const ArhTab *tabOf(int type, int tabIndex)
 {
     const TypeInfo *info = typeInfo(type);
@@ -47,7 +41,10 @@ bool printable(const QList<QStringList> &cells)
 }
 } // namespace
 
-ArchiveView::ArchiveView(WorkflowUi &ui, ArchiveRange &range) : m_ui(ui), m_range(range) {}
+ArchiveView::ArchiveView(WorkflowUi &ui, ArchiveRange &range, DeviceSession &session)
+    : m_ui(ui), m_range(range), m_session(session)
+{
+}
 
 QList<QStringList> ArchiveView::pick(const QStringList &rows, const QList<int> &columns)
 {
@@ -105,7 +102,13 @@ bool ArchiveView::wholeArchive(int type, int tabIndex)
 
 void ArchiveView::setPrecision(int digits)
 {
-    ValueFormat::setPrecision(qBound(2, digits, 9));
+    m_session.valueFormat().setPrecision(qBound(2, digits, 9));
+}
+
+ArhCodec *ArchiveView::codecOf(int type) const
+{
+    DeviceModule *m = m_session.moduleFor(type);
+    return m ? m->arh() : nullptr;
 }
 
 QString ArchiveView::proposedPath(int type, int number, int tabIndex, const QDateTime &now) const
@@ -140,7 +143,7 @@ ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const Q
     return s;
 }
 
-QStringList ArchiveView::csvLines(int type, const Grid &g)
+QStringList ArchiveView::csvLines(int type, const Grid &g) const
 {
     QStringList lines;
     ArhCodec *codec = codecOf(type);
@@ -175,7 +178,7 @@ QStringList ArchiveView::csvLines(int type, const Grid &g)
     return lines;
 }
 
-QString ArchiveView::saveCsv(int type, const Grid &g, const QString &path)
+QString ArchiveView::saveCsv(int type, const Grid &g, const QString &path) const
 {
     if (!g.ok || g.records == 0)
         return kNothingSaved;

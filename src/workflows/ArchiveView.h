@@ -11,11 +11,14 @@
 namespace pim {
 
 class ArchiveRange;
+class DeviceSession;
 class WorkflowUi;
+class ArhCodec;
 
 class ArchiveView {
 public:
-    ArchiveView(WorkflowUi &ui, ArchiveRange &range);
+    // The records shown are the session's.
+    ArchiveView(WorkflowUi &ui, ArchiveRange &range, DeviceSession &session);
 
     struct Grid {
         bool ok = false;
@@ -42,7 +45,7 @@ public:
     bool wholeArchive(int type, int tabIndex);
 
     // Digits after the decimal point, 2..9 ("SEprec").
-    static void setPrecision(int digits);
+    void setPrecision(int digits);
 
     // The proposed path of the save dialog, in the device folder.
     QString proposedPath(int type, int number, int tabIndex, const QDateTime &now) const;
@@ -65,8 +68,8 @@ public:
     // CR LF like every file of the program. Returns a file error, or why
     // nothing was written (a view without a record never replaces a file);
     // empty when written.
-    static QStringList csvLines(int type, const Grid &g);
-    static QString saveCsv(int type, const Grid &g, const QString &path);
+    QStringList csvLines(int type, const Grid &g) const;
+    QString saveCsv(int type, const Grid &g, const QString &path) const;
 
     // "чтение архива": loads a file into the displayed archive of the type
     // and returns its grid (system 1, hourly column map). A file refused by
@@ -80,8 +83,11 @@ public:
     static QList<QStringList> pick(const QStringList &rows, const QList<int> &columns);
 
 private:
+    ArhCodec *codecOf(int type) const;
+
     WorkflowUi &m_ui;
     ArchiveRange &m_range;
+    DeviceSession &m_session;
 };
 
 } // namespace pim

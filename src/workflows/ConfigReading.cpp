@@ -1,6 +1,7 @@
 #include "workflows/ConfigReading.h"
 
 #include "base/TextFile.h"
+#include "devices/DeviceSession.h"
 #include "devices/ParamCodec.h"
 #include "devices/Registry.h"
 #include "protocol/Frame.h"
@@ -14,25 +15,10 @@
 
 namespace pim {
 
-namespace {
-bool &configReadFlag()
+ConfigReading::ConfigReading(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session)
+    : m_road(road), m_ui(ui), m_session(session)
 {
-    static bool flag = false;
-    return flag;
 }
-} // namespace
-
-bool ConfigReading::configRead()
-{
-    return configReadFlag();
-}
-
-void ConfigReading::resetFlags()
-{
-    configReadFlag() = false;
-}
-
-ConfigReading::ConfigReading(DeviceRoad &road, WorkflowUi &ui) : m_road(road), m_ui(ui) {}
 
 ConfigReading::Result ConfigReading::read()
 {
@@ -42,21 +28,22 @@ ConfigReading::Result ConfigReading::read()
         m_ui.statusFail(m_road.busyText());
         return r;
     }
-    if (!IdentityCheck::ensure(m_road))
+    if (!IdentityCheck::ensure(m_road, m_session))
         return r;
-    const TypeInfo *info = typeInfo(CurrentType());
-    DeviceModule *module = moduleFor(CurrentType());
+    const TypeInfo *info = typeInfo(m_session.type());
+    DeviceModule *module = m_session.module();
     if (!info || !module) {
         m_ui.message(QStringLiteral("TFpim.AreadParamExecute: Неправильный тип прибора"));
         return r;
     }
     Tab reply;
-    const auto decode = [&](const Tab &t) { return module->param().DecParam(t); };
-    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение конфигурации. Ждите... попытка № "),
+    const Identity id = m_session.identity();
+    const auto decode = [&](const Tab &t) { return module->param().DecParam(t, id); };
+    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение конфигурации. Ждите... попытка № "), id,
                          info->configCommand(), kAttempts, decode, reply)
         != ReadOutcome::Accepted)
         return r;
-    configReadFlag() = true;
+    m_session.configRead = true;
     r.ok = true;
     r.reply = reply;
     const int systems = qMax(1, info->systems);

@@ -11,13 +11,15 @@
 namespace pim {
 
 class DeviceRoad;
+class DeviceSession;
 class WorkflowUi;
 
 class ConfigReading {
 public:
     static constexpr int kAttempts = 20;
 
-    ConfigReading(DeviceRoad &road, WorkflowUi &ui);
+    // Decodes into the records of `session`, whose flag configRead it sets.
+    ConfigReading(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session);
     void setDumpFolder(const QString &folder) { m_dumpFolder = folder; }
 
     struct Result {
@@ -28,13 +30,10 @@ public:
     };
     Result read();
 
-    // Set when a configuration reply was decoded; never cleared.
-    static bool configRead();
-    static void resetFlags(); // tests
-
 private:
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
+    DeviceSession &m_session;
     QString m_dumpFolder;
 };
 

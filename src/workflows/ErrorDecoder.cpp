@@ -1,6 +1,6 @@
 #include "workflows/ErrorDecoder.h"
 
-#include "devices/Registry.h"
+#include "devices/DeviceSession.h"
 #include "devices/StateCodec.h"
 #include "protocol/Fields.h"
 
@@ -10,9 +10,9 @@ namespace {
 const QString kMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
 
 // The module's tables; the pulse counter has none.
-const StateCodec *codecWithTables(int type)
+const StateCodec *codecWithTables(DeviceSession &session)
 {
-    DeviceModule *m = moduleFor(type);
+    const DeviceModule *m = session.module();
     if (!m || m->id() == ModuleId::U128)
         return nullptr;
     return &m->state();
@@ -35,25 +35,26 @@ const Column kColumns[] = {
 };
 } // namespace
 
-QString ErrorDecoder::decodeCode(int type, int tag, int code)
+QString ErrorDecoder::decodeCode(DeviceSession &session, int tag, int code)
 {
     if (tag != Device && tag != System)
         return {};
-    const StateCodec *c = codecWithTables(type);
+    const StateCodec *c = codecWithTables(session);
     if (!c)
         return kMismatch;
     return ErrText(code, c->errorTexts(tag));
 }
 
-QString ErrorDecoder::decode(int type, int tag, const StateCodec *state, int system)
+QString ErrorDecoder::decode(DeviceSession &session, int tag, int system)
 {
     if (tag != Device && tag != System)
         return {};
-    if (!codecWithTables(type) || !state)
+    const StateCodec *state = codecWithTables(session);
+    if (!state)
         return kMismatch;
     const int halves = state->halves();
     const int s = halves > 1 ? qBound(0, system, halves - 1) : 0;
-    return decodeCode(type, tag, state->errorCode(tag, s));
+    return decodeCode(session, tag, state->errorCode(tag, s));
 }
 
 int ErrorDecoder::columnTag(const QString &header1, const QString &header2)
@@ -67,13 +68,13 @@ int ErrorDecoder::columnTag(const QString &header1, const QString &header2)
     return None;
 }
 
-QString ErrorDecoder::decodeCell(int type, int tag, const QString &cellText)
+QString ErrorDecoder::decodeCell(DeviceSession &session, int tag, const QString &cellText)
 {
     bool ok = false;
     int code = cellText.trimmed().toInt(&ok);
     if (!ok)
         code = -1;
-    return decodeCode(type, tag, code);
+    return decodeCode(session, tag, code);
 }
 
 } // namespace pim

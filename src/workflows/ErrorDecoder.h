@@ -7,19 +7,18 @@
 
 namespace pim {
 
-class StateCodec;
+class DeviceSession;
 
 class ErrorDecoder {
 public:
     enum Tag { None = 0, Device = 1, System = 2 };
 
-    // The text of `code` with the type's table for `tag`;
+    // The text of `code` with the table for `tag` of the session's type;
     // "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА" for a type without error tables. Empty
     // for a tag other than 1 and 2 (nothing to show).
-    static QString decodeCode(int type, int tag, int code);
-    // The code held in a decoded state record for `system` (0 or 1); a type
-    // without a module (no record) gives the mismatch text.
-    static QString decode(int type, int tag, const StateCodec *state, int system);
+    static QString decodeCode(DeviceSession &session, int tag, int code);
+    // The code held in the session's state record for `system` (0 or 1).
+    static QString decode(DeviceSession &session, int tag, int system);
 
     // A grid column by its two header lines: the error columns of the state
     // grid ("код ош" over "уст-ва" / "сист", "код" over "ошиб") and of the
@@ -28,7 +27,7 @@ public:
     static int columnTag(const QString &header1, const QString &header2);
     // A clicked cell: its text as the code (-1 when it is not a number),
     // decoded without touching any record.
-    static QString decodeCell(int type, int tag, const QString &cellText);
+    static QString decodeCell(DeviceSession &session, int tag, const QString &cellText);
 };
 
 } // namespace pim

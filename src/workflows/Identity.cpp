@@ -2,13 +2,14 @@
 
 #include "links/ExchangeEngine.h"
 #include "links/StatusSink.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "protocol/Frame.h"
 
 namespace pim {
 
-IdentityCommand::IdentityCommand(ExchangeEngine &engine, StatusSink &status)
-    : m_engine(engine), m_status(status)
+IdentityCommand::IdentityCommand(ExchangeEngine &engine, StatusSink &status, DeviceSession &session)
+    : m_engine(engine), m_status(status), m_session(session)
 {
 }
 
@@ -33,9 +34,9 @@ void IdentityCommand::changed()
 
 void IdentityCommand::showIdentity()
 {
-    m_view.ENo = QString::number(CurrentNumber());
+    m_view.ENo = QString::number(m_session.number());
     m_view.Enok = m_view.ENo;
-    m_view.Etype = typeText(CurrentType());
+    m_view.Etype = typeText(m_session.type());
     changed();
 }
 
@@ -58,10 +59,10 @@ bool IdentityCommand::AreadNoTuExecute(int activePage)
     }
 
     if (m_engine.imitation()) {
-        SetCurrentIdentity(ImitType, kImitNumber);
+        m_session.setIdentity(ImitType, kImitNumber);
         showIdentity();
         m_status.StatusOk(StatusLabel::LuState, QStringLiteral("НА СВЯЗИ!"));
-        m_view.changeLogEnabled = changeLogType(CurrentType());
+        m_view.changeLogEnabled = changeLogType(m_session.type());
         changed();
         return true;
     }
@@ -76,7 +77,8 @@ bool IdentityCommand::AreadNoTuExecute(int activePage)
     changed();
     m_status.StatusBusy(StatusLabel::LuState, QStringLiteral("определение"));
 
-    Tab io = TestNoTu(CurrentNumber(), CurrentType()) ? SQ(Q_NoTu) : SQNoTu();
+    const Identity &known = m_session.identity();
+    Tab io = TestNoTu(known.number, known.type) ? SQ(known, Q_NoTu) : SQNoTu(known);
     if (!m_engine.Exchange(io, io)) {
         m_status.StatusFail(StatusLabel::LuState, QStringLiteral("НЕТ СВЯЗИ"));
         return false;
@@ -95,9 +97,9 @@ bool IdentityCommand::AreadNoTuExecute(int activePage)
         // refuses it; the network link takes datagrams whole).
         accepted = DecNoTu(io, number, type).isEmpty() && io != IdentityTemplate();
     }
-    SetCurrentIdentity(accepted ? type : -1, accepted ? number : -1);
+    m_session.setIdentity(accepted ? type : -1, accepted ? number : -1);
     showIdentity();
-    m_view.changeLogEnabled = changeLogType(CurrentType());
+    m_view.changeLogEnabled = changeLogType(m_session.type());
     changed();
     if (!accepted) {
         m_status.StatusFail(StatusLabel::LuState, QStringLiteral("НЕТ СВЯЗИ"));

@@ -10,6 +10,7 @@
 
 namespace pim {
 
+class DeviceSession;
 class ExchangeEngine;
 class StatusSink;
 
@@ -27,7 +28,8 @@ class IdentityCommand {
 public:
     static constexpr int kImitNumber = 20560;
 
-    IdentityCommand(ExchangeEngine &engine, StatusSink &status);
+    // Sets the identity of `session`.
+    IdentityCommand(ExchangeEngine &engine, StatusSink &status, DeviceSession &session);
 
     // The imitation's type: 128 at start, set by the device-group controls.
     int ImitType = 128;
@@ -60,6 +62,7 @@ private:
 
     ExchangeEngine &m_engine;
     StatusSink &m_status;
+    DeviceSession &m_session;
     IdentityView m_view;
     std::function<void()> m_onChange;
 };

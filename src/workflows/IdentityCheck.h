@@ -7,13 +7,14 @@
 namespace pim {
 
 class DeviceRoad;
+class DeviceSession;
 
 class IdentityCheck {
 public:
     // Runs the identity command when the type or the number is unknown;
     // true when both are known afterwards. A false answer needs no message:
     // the identity command has shown one.
-    static bool ensure(DeviceRoad &road);
+    static bool ensure(DeviceRoad &road, const DeviceSession &session);
 
     struct Hand {
         QString eno;          // text of "ENo"
@@ -25,8 +26,8 @@ public:
         bool changeLog = false; // "ЖУИ" enabled
     };
     // System mode: the number of "SEno" and the model name chosen in "CBTu"
-    // (empty when none is chosen). Sets the current identity.
-    static Hand setByHand(int number, const QString &modelName);
+    // (empty when none is chosen). Sets the session's identity.
+    static Hand setByHand(DeviceSession &session, int number, const QString &modelName);
 
     // The types whose change log can be read.
     static bool changeLogType(int type);

@@ -16,12 +16,12 @@ enum class ReadOutcome { Accepted, NoLink, Refused };
 
 // `decode` returns the decoder's error text (empty = accepted).
 template <class Decode>
-ReadOutcome readWithAttempts(DeviceRoad &road, WorkflowUi &ui, const QString &busyText, int code, int attempts,
-                             Decode decode, Tab &reply)
+ReadOutcome readWithAttempts(DeviceRoad &road, WorkflowUi &ui, const QString &busyText, const Identity &id, int code,
+                             int attempts, Decode decode, Tab &reply)
 {
     for (int n = 1; n <= attempts; ++n) {
         ui.statusBusy(busyText + QString::number(n));
-        reply = SQ(code);
+        reply = SQ(id, code);
         if (!road.exchange(reply)) {
             ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
             return ReadOutcome::NoLink;

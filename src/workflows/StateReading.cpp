@@ -1,6 +1,7 @@
 #include "workflows/StateReading.h"
 
 #include "base/TextFile.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -14,25 +15,10 @@
 
 namespace pim {
 
-namespace {
-bool &stateReadFlag()
+StateReading::StateReading(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session)
+    : m_road(road), m_ui(ui), m_session(session)
 {
-    static bool flag = false;
-    return flag;
 }
-} // namespace
-
-bool StateReading::stateRead()
-{
-    return stateReadFlag();
-}
-
-void StateReading::resetFlags()
-{
-    stateReadFlag() = false;
-}
-
-StateReading::StateReading(DeviceRoad &road, WorkflowUi &ui) : m_road(road), m_ui(ui) {}
 
 StateReading::Result StateReading::read(int system)
 {
@@ -42,16 +28,17 @@ StateReading::Result StateReading::read(int system)
         m_ui.statusFail(m_road.busyText());
         return r;
     }
-    if (!IdentityCheck::ensure(m_road))
+    if (!IdentityCheck::ensure(m_road, m_session))
         return r;
-    DeviceModule *module = moduleFor(CurrentType());
+    DeviceModule *module = m_session.module();
     if (!module) {
         m_ui.message(QStringLiteral("TFpim.AreadstateExecute.GetTab: Неправильный тип прибора"));
         return r;
     }
     Tab reply;
-    const auto decode = [&](const Tab &t) { return module->state().DecState(t); };
-    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение состояния. Ждите... попытка № "), Q_State, kAttempts,
+    const Identity id = m_session.identity();
+    const auto decode = [&](const Tab &t) { return module->state().DecState(t, id); };
+    if (readWithAttempts(m_road, m_ui, QStringLiteral("Чтение состояния. Ждите... попытка № "), id, Q_State, kAttempts,
                          decode, reply)
         != ReadOutcome::Accepted)
         return r;
@@ -59,7 +46,7 @@ StateReading::Result StateReading::read(int system)
     r.reply = reply;
     r.values = module->state().SLfromState(system);
     m_ui.statusOk(QStringLiteral("Cостояние прочитано успешно")); // the first letter is a Latin C, kept letter for letter
-    stateReadFlag() = true;
+    m_session.stateRead = true;
 
     r.dump = DumpLines::stateDump(r.values, reply);
     if (m_ui.memoVisible())

@@ -10,13 +10,15 @@
 namespace pim {
 
 class DeviceRoad;
+class DeviceSession;
 class WorkflowUi;
 
 class StateReading {
 public:
     static constexpr int kAttempts = 20;
 
-    StateReading(DeviceRoad &road, WorkflowUi &ui);
+    // Decodes into the records of `session`, whose flag stateRead it sets.
+    StateReading(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session);
 
     // Where the dump file goes; the current directory unless set.
     void setDumpFolder(const QString &folder) { m_dumpFolder = folder; }
@@ -31,13 +33,10 @@ public:
     // Reads the state and lists the values of `system` (0 or 1).
     Result read(int system = 0);
 
-    // Set after the first reading that succeeded; never cleared.
-    static bool stateRead();
-    static void resetFlags(); // tests
-
 private:
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
+    DeviceSession &m_session;
     QString m_dumpFolder;
 };
 

@@ -1,5 +1,6 @@
 #include "workflows/StatusLine.h"
 
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "base/Dates.h"
 #include "base/Format.h"
@@ -35,12 +36,12 @@ QString StatusLine::labelName(StatusLabel l)
     return QString();
 }
 
-QString StatusLine::withDevicePrefix(const QString &message)
+QString StatusLine::withDevicePrefix(const Identity &id, const QString &message)
 {
-    const int type = CurrentType();
+    const int type = id.type;
     if (type < kMinTypeCode || type > kMaxTypeCode)
         return message;
-    return Format(QStringLiteral("%s № %d: %S"), {ModelName(type), CurrentNumber(), message});
+    return Format(QStringLiteral("%s № %d: %S"), {ModelName(type), id.number, message});
 }
 
 void StatusLine::set(StatusLabel l, const QString &text, StatusKind kind)
@@ -61,7 +62,7 @@ void StatusLine::report(StatusLabel label, StatusKind kind, const QString &messa
 {
     switch (kind) {
     case StatusKind::Busy:
-        set(label, withDevicePrefix(message), kind);
+        set(label, m_session ? withDevicePrefix(m_session->identity(), message) : message, kind);
         m_lampKind = StatusKind::Busy;
         setLamp(LampState::Off, false);
         flash();
@@ -69,7 +70,7 @@ void StatusLine::report(StatusLabel label, StatusKind kind, const QString &messa
         (m_waiter ? *m_waiter : defaultWaiter()).Pause(1);
         return;
     case StatusKind::Ok:
-        set(label, withDevicePrefix(message), kind);
+        set(label, m_session ? withDevicePrefix(m_session->identity(), message) : message, kind);
         m_lampKind = StatusKind::Ok;
         flash();
         return;

@@ -16,7 +16,9 @@ class QTimer;
 
 namespace pim {
 
+class DeviceSession;
 class Waiter;
+struct Identity;
 
 class StatusLine : public QObject, public StatusSink {
     Q_OBJECT
@@ -35,6 +37,8 @@ public:
 
     // The waiter of StatusBusy's 1 ms pause (the program's when not set).
     void setWaiter(Waiter *w) { m_waiter = w; }
+    // The session whose identity prefixes the busy and ok texts (none: no prefix).
+    void setSession(const DeviceSession *s) { m_session = s; }
 
     // ---- status kinds
     // Busy, Ok and Fail set the lamp's kind and flash it as the flash mode
@@ -49,8 +53,8 @@ public:
     static QString labelName(StatusLabel l);
 
     // The text a busy or ok status shows: with the device prefix
-    // "%s № %d: %S" while the current type is 128..239.
-    static QString withDevicePrefix(const QString &message);
+    // "%s № %d: %S" while the device's type is 128..239.
+    static QString withDevicePrefix(const Identity &id, const QString &message);
 
     // ---- lamp "Lblink": shows the kind of the last report (busy, ok or fail)
     StatusKind lampKind() const { return m_lampKind; }
@@ -87,6 +91,7 @@ private:
     void setLamp(LampState s, bool lit);
 
     std::array<Label, 5> m_labels;
+    const DeviceSession *m_session = nullptr;
     Waiter *m_waiter = nullptr;
     StatusKind m_lampKind = StatusKind::Ok;
     LampState m_lampState = LampState::Off;

@@ -194,12 +194,12 @@ TEST_F(ArhDecode, EveryModuleFillsItsRecordImageByteForByte)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);
-        SetCurrentIdentity(c.type, 0x1234);
+        m_dev = Identity{c.type, 0x1234};
         auto codec = makeArhCodec(c.id);
         ASSERT_TRUE(codec);
         ASSERT_EQ(c.reply.size(), codec->replyLength());
         ArhRec rec;
-        EXPECT_EQ(codec->DecArh(c.reply, rec), QString());
+        EXPECT_EQ(codec->DecArh(c.reply, rec, m_dev), QString());
         EXPECT_EQ(rec.size(), codec->recordSize());
         EXPECT_EQ(rec.bytes().toHex(' '), c.image.toHex(' '));
     }
@@ -210,7 +210,7 @@ TEST_F(ArhDecode, CellTextsOfBothSystems)
 {
     auto codec = makeArhCodec(ModuleId::U38);
     ArhRec rec;
-    ASSERT_EQ(codec->DecArh(reply238(), rec), QString());
+    ASSERT_EQ(codec->DecArh(reply238(), rec, m_dev), QString());
     const QString day = QString::number(kDay);
     EXPECT_EQ(codec->ArhDateCell(rec, 0),
               QStringList({"05 января 2024г.", "13", "123.50", "10.50", "20.25", "3.00", "70.50", "40.25",
@@ -222,15 +222,15 @@ TEST_F(ArhDecode, CellTextsOfBothSystems)
                            "5.00", "6.00", "02:10", "3", "5", "7", "1.50", "3.50", "5.50"}));
 
     auto u25 = makeArhCodec(ModuleId::U25);
-    SetCurrentIdentity(225, 0x1234);
-    ASSERT_EQ(u25->DecArh(reply225(), rec), QString());
+    m_dev = Identity{225, 0x1234};
+    ASSERT_EQ(u25->DecArh(reply225(), rec, m_dev), QString());
     EXPECT_EQ(u25->ArhDateCell(rec, 0),
               QStringList({"05 января 2024г.", "22", "12.50", "1.50", "2.50", "3.50", "0.75", "65.43", "40.12",
                            "55.00", "100.25", "50.50", "5", "500", "3", "7", day}));
 
     auto u27 = makeArhCodec(ModuleId::U27);
-    SetCurrentIdentity(227, 0x1234);
-    ASSERT_EQ(u27->DecArh(Tab::fromHex(QString::fromLatin1(kReply227)), rec), QString());
+    m_dev = Identity{227, 0x1234};
+    ASSERT_EQ(u27->DecArh(Tab::fromHex(QString::fromLatin1(kReply227)), rec, m_dev), QString());
     EXPECT_EQ(u27->ArhDateCell(rec, 0),
               QStringList({"05 января 2024г.", "14", "12.50", "1.50", "2.50", "0.75", "3.50", "65.43", "40.12",
                            "55.00", "500", "5", "3", "7", day}));
@@ -275,33 +275,33 @@ TEST_F(ArhDecode, RejectedRepliesOfTheTwoSystemModules)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ArhRec rec = before;
-        EXPECT_EQ(codec->DecArh(c.reply, rec), c.text);
+        EXPECT_EQ(codec->DecArh(c.reply, rec, m_dev), c.text);
         EXPECT_EQ(rec, before);
     }
     // The archive check of these modules does not test the type byte.
     ArhRec rec;
-    EXPECT_EQ(codec->DecArh(resum(bad([](Tab &t) { t.set(1, 229); })), rec), QString());
+    EXPECT_EQ(codec->DecArh(resum(bad([](Tab &t) { t.set(1, 229); })), rec, m_dev), QString());
 }
 
 TEST_F(ArhDecode, GenericCheckOfU25AndU27TestsTheTypeToo)
 {
-    SetCurrentIdentity(225, 0x1234);
+    m_dev = Identity{225, 0x1234};
     auto codec = makeArhCodec(ModuleId::U25);
     ArhRec rec = codec->missingRecord();
     const ArhRec before = rec;
-    EXPECT_EQ(codec->DecArh(reply225(227), rec), QStringLiteral("\rНЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+    EXPECT_EQ(codec->DecArh(reply225(227), rec, m_dev), QStringLiteral("\rНЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
     EXPECT_EQ(rec, before);
 
     ArhFrame wrongCode(49, 225, 0x1234, 1);
-    EXPECT_EQ(codec->DecArh(wrongCode.tab(), rec), QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 3"));
-    EXPECT_TRUE(codec->DecArh(Tab{49}, rec).startsWith(QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 3")));
+    EXPECT_EQ(codec->DecArh(wrongCode.tab(), rec, m_dev), QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 3"));
+    EXPECT_TRUE(codec->DecArh(Tab{49}, rec, m_dev).startsWith(QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 3")));
     EXPECT_EQ(rec, before);
 
-    SetCurrentIdentity(227, 0x1234);
+    m_dev = Identity{227, 0x1234};
     auto u27 = makeArhCodec(ModuleId::U27);
     Tab r = Tab::fromHex(QString::fromLatin1(kReply227));
     r.set(40, r.at(40) ^ 1);
-    EXPECT_EQ(u27->DecArh(r, rec), QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ"));
+    EXPECT_EQ(u27->DecArh(r, rec, m_dev), QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ"));
 }
 
 // The volume-weighted temperature rounds halves to the even neighbour, and a

@@ -2,6 +2,7 @@
 // ordering of read records.
 
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "devices/support/ArhFixture.h"
 
@@ -179,7 +180,8 @@ TEST_F(ArhPlan, CodecConstantsAgreeWithTheRegistry)
 {
     for (const TypeInfo &t : typeList()) {
         SCOPED_TRACE(t.type);
-        DeviceModule *m = moduleFor(t.type);
+        DeviceSession session;
+        DeviceModule *m = session.moduleFor(t.type);
         ASSERT_NE(m, nullptr);
         ArhCodec *codec = m->arh();
         if (!t.hasArchive()) {

@@ -90,7 +90,9 @@ TEST_F(ArhView, RealsFollowTheDisplayPrecision)
     m.f64(0, 8, 123.456789).i32(0, 172, kDay);
     r.setHalf(0, m.half(0));
     EXPECT_EQ(codec->ArhDateCell(r, 0)[2], "123.46");
-    ValueFormat::setPrecision(4);
+    ValueFormat format;
+    format.setPrecision(4);
+    codec->setValueFormat(&format);
     EXPECT_EQ(codec->ArhDateCell(r, 0)[2], "123.4568");
 }
 
@@ -161,12 +163,12 @@ TEST_F(ArhFile, DecodedRecordImageIsTheFileRecord)
 {
     // Type 229 reply with heat 12.5 and day 8771 in system 2: the file
     // record of system 2 carries them at offsets 8 and 172.
-    SetCurrentIdentity(229, 0x1234);
+    m_dev = Identity{229, 0x1234};
     ArhFrame f(166, 229, 0x1234);
     f.f32(15, 12.5f).u16(161, kDay).u8(160, 5);
     auto codec = makeArhCodec(ModuleId::U29);
     ArhRec rec;
-    ASSERT_EQ(codec->DecArh(f.tab(), rec), QString());
+    ASSERT_EQ(codec->DecArh(f.tab(), rec, m_dev), QString());
     codec->displayed() = {rec};
     ArhImage expected(176);
     expected.f64(0, 8, 12.5).i32(0, 168, 5).i32(0, 172, kDay);

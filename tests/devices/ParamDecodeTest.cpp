@@ -64,7 +64,7 @@ TEST_F(ParamDecode, CheckTextsOfBothCheckForms)
     };
     for (const auto &c : cases) {
         auto p = codec(c.id, c.type);
-        EXPECT_EQ(p->DecParam(c.reply), c.expected) << c.what;
+        EXPECT_EQ(p->DecParam(c.reply, m_dev), c.expected) << c.what;
         EXPECT_EQ(p->isSet(), c.expected.isEmpty()) << c.what;
     }
 }
@@ -72,11 +72,11 @@ TEST_F(ParamDecode, CheckTextsOfBothCheckForms)
 TEST_F(ParamDecode, RejectedReplyLeavesTheRecord)
 {
     auto p = codec(ModuleId::U34, 234);
-    ASSERT_EQ(p->DecParam(reply34()), QString());
+    ASSERT_EQ(p->DecParam(reply34(), m_dev), QString());
     const QStringList before = p->SLfromParam(1);
     Tab bad = reply34();
     bad.set(11, 0x77); // checksum now wrong
-    EXPECT_EQ(p->DecParam(bad), kCs);
+    EXPECT_EQ(p->DecParam(bad, m_dev), kCs);
     EXPECT_EQ(p->SLfromParam(1), before);
 }
 
@@ -107,13 +107,13 @@ TEST_F(ParamDecode, ValueListsInTheirOrder)
     };
     for (const auto &c : cases) {
         auto p = codec(c.id, c.type);
-        ASSERT_EQ(p->DecParam(c.reply), QString()) << moduleName(c.id).toStdString();
+        ASSERT_EQ(p->DecParam(c.reply, m_dev), QString()) << moduleName(c.id).toStdString();
         EXPECT_EQ(p->SLfromParam(c.system), c.expected) << moduleName(c.id).toStdString();
     }
     // The operator's precision reaches the reals.
     auto p = codec(ModuleId::U34, 234);
-    p->DecParam(reply34());
-    ValueFormat::setPrecision(3);
+    p->DecParam(reply34(), m_dev);
+    m_format.setPrecision(3);
     EXPECT_EQ(p->SLfromParam(1).at(10), "123.456");
 }
 
@@ -174,7 +174,7 @@ TEST_F(ParamDecode, DefaultsOfEveryModule)
     }
     // A read record goes back to the defaults in both systems.
     auto p = codec(ModuleId::U38, 238);
-    p->DecParam(reply34(238));
+    p->DecParam(reply34(238), m_dev);
     p->loadDefaults();
     EXPECT_EQ(p->SLfromParam(0), p->SLfromParam(1));
     EXPECT_EQ(p->SLfromParam(0).at(21), "0");
@@ -184,7 +184,7 @@ TEST_F(ParamDecode, UndefinedSystemTypeIsShownAndKept)
 {
     auto p = codec(ModuleId::U29, 229);
     Tab r = withByte(reply29(), 17, 6);
-    ASSERT_EQ(p->DecParam(r), QString());
+    ASSERT_EQ(p->DecParam(r, m_dev), QString());
     EXPECT_EQ(p->SLfromParam(0).at(3), "7");
     p->ShowParam(229);
     const ParamControl *type = p->form().find(paramname::kType);

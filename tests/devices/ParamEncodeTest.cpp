@@ -33,7 +33,7 @@ TEST_F(ParamEncode, UnchangedConfigurationGivesBackTheReadBytes)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.type);
         auto p = codec(c.id, c.type);
-        ASSERT_EQ(p->DecParam(c.reply), QString());
+        ASSERT_EQ(p->DecParam(c.reply, m_dev), QString());
         // Every system through the page: build, check without edits, next.
         for (int s = 0; s < p->recordSystems(); ++s) {
             p->form().setIndex(ParamCodec::kSystemChoice, s);
@@ -55,7 +55,7 @@ TEST_F(ParamEncode, UnchangedConfigurationGivesBackTheReadBytes)
 TEST_F(ParamEncode, U128WritesItsFixedRequest)
 {
     auto p = codec(ModuleId::U128, 128);
-    ASSERT_EQ(p->DecParam(reply128()), QString());
+    ASSERT_EQ(p->DecParam(reply128(), m_dev), QString());
     p->ShowParam(128);
     ASSERT_TRUE(p->CheckParam(status));
     Tab request;
@@ -102,7 +102,7 @@ TEST_F(ParamEncode, SharedFieldsThatDifferRefuseTheWrite)
     for (ModuleId id : {ModuleId::U34, ModuleId::U29}) {
         for (const auto &c : cases) {
             auto p = codec(id, 234);
-            p->DecParam(id == ModuleId::U34 ? reply34() : reply29(234));
+            p->DecParam(id == ModuleId::U34 ? reply34() : reply29(234), m_dev);
             c.change(two(*p).rec().sys[1]);
             Tab data, request;
             QString diff;
@@ -124,7 +124,7 @@ TEST_F(ParamEncode, Byte44AndTheUnshownWords)
     // U34/U38: byte 44 is the second byte of system 1's contractual supply
     // temperature and goes out whole; U28/U29 send 0 there.
     auto p = codec(ModuleId::U34, 234);
-    p->DecParam(reply34());
+    p->DecParam(reply34(), m_dev);
     two(*p).rec().sys[0].contract[0] = 91.25;
     Tab data;
     QString diff;
@@ -142,7 +142,7 @@ TEST_F(ParamEncode, Byte44AndTheUnshownWords)
     for (int i = 0; i < 45; ++i)
         sum += r.at(i);
     r.set(45, (256 - sum % 256) % 256);
-    ASSERT_EQ(q->DecParam(r), QString());
+    ASSERT_EQ(q->DecParam(r, m_dev), QString());
     ASSERT_EQ(q->EncParam(data, diff), QString());
     EXPECT_EQ(data.size(), 40);
     EXPECT_EQ(data.at(44 - 5), 0);
@@ -162,7 +162,7 @@ TEST_F(ParamEncode, Byte44AndTheUnshownWords)
 TEST_F(ParamEncode, AFailedCheckRefusesTheWriteUntilCorrected)
 {
     auto p = codec(ModuleId::U34, 234);
-    p->DecParam(reply34());
+    p->DecParam(reply34(), m_dev);
     p->ShowParam(234);
     p->form().setText(N::kReportDay, "0");
     EXPECT_FALSE(p->CheckParam(status));
@@ -187,7 +187,7 @@ TEST_F(ParamEncode, AFailedCheckRefusesTheWriteUntilCorrected)
 TEST_F(ParamEncode, ARedValueLeftInTheOtherSystemStillRefusesTheWrite)
 {
     auto p = codec(ModuleId::U34, 234);
-    p->DecParam(reply34());
+    p->DecParam(reply34(), m_dev);
     p->ShowParam(234);
     auto select = [&](int s) {
         p->form().setIndex(ParamCodec::kSystemChoice, s);
@@ -214,7 +214,7 @@ TEST_F(ParamEncode, ARedValueLeftInTheOtherSystemStillRefusesTheWrite)
 
     // A negative weight left on system 2 of U28 (weak check texts).
     auto q = codec(ModuleId::U28, 228);
-    q->DecParam(reply28());
+    q->DecParam(reply28(), m_dev);
     q->ShowParam(228);
     q->form().setIndex(ParamCodec::kSystemChoice, 1);
     q->ShowParam(228);

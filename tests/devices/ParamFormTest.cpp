@@ -27,7 +27,7 @@ protected:
     std::unique_ptr<ParamCodec> read(ModuleId id, int type, const Tab &reply)
     {
         auto p = codec(id, type);
-        EXPECT_EQ(p->DecParam(reply), QString());
+        EXPECT_EQ(p->DecParam(reply, m_dev), QString());
         p->ShowParam(type);
         return p;
     }
@@ -286,7 +286,7 @@ TEST_F(ParamForm34, DatesOfTheCurrentYear)
     };
     for (const auto &c : cases) {
         auto p = codec(ModuleId::U34, 234);
-        p->DecParam(ParamFrame(100, 234, kNumber).u8(21, c.day).u8(22, c.month).u8(95, 1).tab());
+        p->DecParam(ParamFrame(100, 234, kNumber).u8(21, c.day).u8(22, c.month).u8(95, 1).tab(), m_dev);
         p->ShowParam(234);
         EXPECT_EQ(ctl(*p, N::kStart).date, c.shown) << c.day << "." << c.month;
         // Left alone, the stored day and month survive a check.
@@ -599,7 +599,7 @@ TEST_F(ParamFormSingle, U128PageAndCheck)
         for (int i = 0; i < 30; ++i)
             sum += r.at(i);
         r.set(30, (256 - sum % 256) % 256);
-        ASSERT_EQ(q->DecParam(r), QString());
+        ASSERT_EQ(q->DecParam(r, m_dev), QString());
         q->ShowParam(128);
         EXPECT_FALSE(ctl(*q, N::channel(4)).visible);
         EXPECT_TRUE(q->CheckParam(status));

@@ -1,6 +1,7 @@
 // The type registry: which code has which module and constants, the tab
 // sets, and the rejection of a list that names a code twice.
 
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -26,9 +27,10 @@ TEST(Registry, TheListNamesEveryCodeOnce)
 
 TEST(Registry, CodesWithoutModule)
 {
+    DeviceSession session;
     for (int type : {-1, 0, 127, 129, 224, 226, 231, 232, 233, 240, 255, 256}) {
         EXPECT_EQ(typeInfo(type), nullptr) << type;
-        EXPECT_EQ(moduleFor(type), nullptr) << type;
+        EXPECT_EQ(session.moduleFor(type), nullptr) << type;
     }
     for (int type : {226, 231, 232, 233})
         EXPECT_EQ(ModelName(type), QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")) << type;
@@ -40,8 +42,9 @@ TEST(Registry, ModulesAgreeWithTheirRows)
     for (const TypeInfo &t : typeList())
         codes << t.type;
     EXPECT_EQ(codes, ServedTypes());
+    DeviceSession session;
     for (const TypeInfo &t : typeList()) {
-        EXPECT_EQ(moduleFor(t.type)->state().stateLength(), t.stateLength) << t.type;
+        EXPECT_EQ(session.moduleFor(t.type)->state().stateLength(), t.stateLength) << t.type;
         // What the imitation generates is what the decoders take.
         const ImitationProfile &p = t.imitation;
         if (p.stateSums > 0)
@@ -117,12 +120,13 @@ TEST(Registry, PerTypeConstants)
         {238, "U38", 2, 2, 8, "U38", 34, 41, 464, 4400, 3600, true},
         {239, "U38", 1, 1, 4, "U39", 30, 24, 464, 4400, 3600, true},
     };
+    DeviceSession session;
     for (const Row &r : rows) {
         SCOPED_TRACE(r.type);
         const TypeInfo *t = typeInfo(r.type);
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(moduleName(t->module), QString::fromLatin1(r.module));
-        EXPECT_EQ(moduleFor(r.type)->name(), QString::fromLatin1(r.module));
+        EXPECT_EQ(session.moduleFor(r.type)->name(), QString::fromLatin1(r.module));
         EXPECT_EQ(t->systems, r.systems);
         EXPECT_EQ(t->stateTabs.size(), r.stateTabs);
         EXPECT_EQ(t->arhTabs.size(), r.arhTabs);
@@ -137,19 +141,24 @@ TEST(Registry, PerTypeConstants)
         EXPECT_EQ(t->changeLog, r.changeLog);
         EXPECT_EQ(t->hasDefaultConfig(), r.type != 128);
         EXPECT_EQ(t->configCommand(), r.type == 128 ? 1 : 5);
-        EXPECT_EQ(moduleFor(r.type)->arh() == nullptr, r.type == 128);
+        EXPECT_EQ(session.moduleFor(r.type)->arh() == nullptr, r.type == 128);
     }
 }
 
-TEST(Registry, OneModuleObjectPerModule)
+TEST(Registry, OneModuleObjectPerModuleInEachSession)
 {
-    EXPECT_EQ(moduleFor(234), moduleFor(235));
-    EXPECT_EQ(moduleFor(234), moduleFor(237));
-    EXPECT_EQ(moduleFor(229), moduleFor(230));
-    EXPECT_EQ(moduleFor(238), &module(ModuleId::U38));
-    EXPECT_NE(moduleFor(234), moduleFor(238));
-    EXPECT_EQ(moduleFor(238)->state().halves(), 2);
-    EXPECT_EQ(moduleFor(239)->state().halves(), 2); // a one-system type uses system 1 of the record
+    DeviceSession s, other;
+    EXPECT_EQ(s.moduleFor(234), s.moduleFor(235));
+    EXPECT_EQ(s.moduleFor(234), s.moduleFor(237));
+    EXPECT_EQ(s.moduleFor(229), s.moduleFor(230));
+    EXPECT_NE(s.moduleFor(234), s.moduleFor(238));
+    EXPECT_NE(s.moduleFor(238), other.moduleFor(238));
+    EXPECT_EQ(s.moduleFor(238)->state().halves(), 2);
+    EXPECT_EQ(s.moduleFor(239)->state().halves(), 2); // a one-system type uses system 1 of the record
+    // Without an identified type there is no module.
+    EXPECT_EQ(s.module(), nullptr);
+    s.setIdentity(235, 1);
+    EXPECT_EQ(s.module(), s.moduleFor(234));
 }
 
 TEST(Registry, StateTabSets)

@@ -100,11 +100,10 @@ TEST_F(StateImitation, ImitatedRepliesPassTheirOwnDecoder)
     registerImitationGenerators();
     for (int type : {128, 225, 227}) {
         identify(type);
-        DeviceModule *m = moduleFor(type);
-        ASSERT_NE(m, nullptr);
+        const auto m = std::make_unique<DeviceModule>(typeInfo(type)->module);
         for (int i = 0; i < 20; ++i) {
-            const Tab reply = imitator().ImitReply(StateFrame(6, type, 0x1234, 1).tab()).reply;
-            EXPECT_EQ(m->state().DecState(reply), QString()) << type;
+            const Tab reply = imitator().ImitReply(StateFrame(6, type, 0x1234, 1).tab(), m_dev).reply;
+            EXPECT_EQ(m->state().DecState(reply, m_dev), QString()) << type;
         }
     }
 }

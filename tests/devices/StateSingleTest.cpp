@@ -33,7 +33,7 @@ TEST_F(StateSingle, U25DecodesEveryValueInDisplayOrder)
 {
     identify(225);
     StateCodec25 c;
-    ASSERT_EQ(c.DecState(hexTab(k225)), QString());
+    ASSERT_EQ(c.DecState(hexTab(k225), m_dev), QString());
     // 6543 hundredths of a degree show as 65.43.
     EXPECT_EQ(c.SLfromState(), QStringList({"123.50", "65.43", "40.10", "55.00", "1.00", "2.50", "1000.00", "0.50",
                                             "70000.00", "-2.00", "17"}));
@@ -45,7 +45,7 @@ TEST_F(StateSingle, U27DecodesHotWaterVolumeBeforeVolume3)
 {
     identify(227);
     StateCodec27 c;
-    ASSERT_EQ(c.DecState(hexTab(k227)), QString());
+    ASSERT_EQ(c.DecState(hexTab(k227), m_dev), QString());
     EXPECT_EQ(c.SLfromState(),
               QStringList({"10.00", "20.00", "0.00", "655.35", "1.00", "2.00", "3.00", "4.00", "255"}));
 }
@@ -54,12 +54,14 @@ TEST_F(StateSingle, TemperatureFollowsDecimalSeparatorAndPrecision)
 {
     identify(225);
     StateCodec25 c;
-    ASSERT_EQ(c.DecState(hexTab(k225)), QString());
+    ASSERT_EQ(c.DecState(hexTab(k225), m_dev), QString());
     FormatSettings s = formatSettings();
     s.decimalSeparator = QLatin1Char(',');
     setFormatSettings(s);
     EXPECT_EQ(c.SLfromState().at(1), "65,43");
-    ValueFormat::setPrecision(3);
+    ValueFormat format;
+    format.setPrecision(3);
+    c.setValueFormat(&format);
     EXPECT_EQ(c.SLfromState().at(1), "65,430");
     EXPECT_EQ(c.SLfromState().at(10), "17"); // integers keep "%d"
 }
@@ -68,7 +70,7 @@ TEST_F(StateSingle, U128WeightsAndSixtyFourBitTotals)
 {
     identify(128);
     StateCodec128 c;
-    ASSERT_EQ(c.DecState(hexTab(k128)), QString());
+    ASSERT_EQ(c.DecState(hexTab(k128), m_dev), QString());
     // Weight numbers 1, 3, 4, 0 give weights 100, 1, 0, 1000; the last total
     // does not fit 32 bits.
     EXPECT_EQ(c.SLfromState(), QStringList({"4", "100", "7", "5", "2147483647", "1", "3", "4", "0", "100", "1", "0",
@@ -88,7 +90,7 @@ TEST_F(StateSingle, U128NegativePulsesKeepTheirSign)
     identify(128);
     StateCodec128 c;
     const Tab t = StateFrame(31, 128, 0x1234).i32(7, -3).u8(23, 0).u8(27, 1).tab();
-    ASSERT_EQ(c.DecState(t), QString());
+    ASSERT_EQ(c.DecState(t, m_dev), QString());
     EXPECT_EQ(c.rec().ch[0].total, -3000.0);
     EXPECT_EQ(c.SLfromState().at(13), "-3000.00");
 }
@@ -97,7 +99,7 @@ TEST_F(StateSingle, U128ShowsTheChannelsOfItsModification)
 {
     identify(128);
     StateCodec128 c;
-    ASSERT_EQ(c.DecState(StateFrame(31, 128, 0x1234).u8(27, 2).tab()), QString());
+    ASSERT_EQ(c.DecState(StateFrame(31, 128, 0x1234).u8(27, 2).tab(), m_dev), QString());
     QList<int> shown;
     for (int i = -1; i <= 17; ++i)
         if (c.valueShown(i))
@@ -135,10 +137,10 @@ TEST_F(StateSingle, GenericCheckTexts)
     };
     identify(225);
     StateCodec25 c;
-    ASSERT_EQ(c.DecState(hexTab(k225)), QString());
+    ASSERT_EQ(c.DecState(hexTab(k225), m_dev), QString());
     const QStringList before = c.SLfromState();
     for (const Case &k : cases) {
-        EXPECT_EQ(c.DecState(k.reply), k.text) << k.name;
+        EXPECT_EQ(c.DecState(k.reply, m_dev), k.text) << k.name;
         EXPECT_EQ(c.SLfromState(), before) << k.name;
     }
 }
@@ -147,7 +149,7 @@ TEST_F(StateSingle, U128AndU27UseTheGenericCheck)
 {
     identify(128);
     StateCodec128 c128;
-    EXPECT_EQ(c128.DecState(StateFrame(31, 128, 0x1234, 255).tab()), QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 1"));
+    EXPECT_EQ(c128.DecState(StateFrame(31, 128, 0x1234, 255).tab(), m_dev), QStringLiteral("НЕСООТВЕТСТВИЕ ФОРМАТА ОТВЕТА 1"));
     identify(227);
     StateCodec27 c27;
     EXPECT_EQ(c27.DecState(hexTab(k227), Identity{227, 7}), QStringLiteral("\rНЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА"));

@@ -69,7 +69,7 @@ TEST_F(StateTwoSystem, EveryModuleDecodesBothSystems)
         identify(m.type);
         StateCodec2 c(m.id);
         ASSERT_EQ(c.stateLength(), m.length);
-        ASSERT_EQ(c.DecState(fixture(m)), QString());
+        ASSERT_EQ(c.DecState(fixture(m), m_dev), QString());
         EXPECT_EQ(c.SLfromState(0), m.sys1);
         EXPECT_EQ(c.SLfromState(1), m.sys2);
         EXPECT_EQ(c.errorCode(1, 0), 5);
@@ -89,7 +89,7 @@ TEST_F(StateTwoSystem, SingleSystemCodesDecodeLikeTheirModule)
     for (int off : m.f32Offsets)
         f.f32(off, float(off + 0.25));
     f.u8(77, 3).u8(78, 4).u8(79, 5);
-    ASSERT_EQ(c.DecState(f.tab()), QString());
+    ASSERT_EQ(c.DecState(f.tab(), m_dev), QString());
     EXPECT_EQ(c.SLfromState(0), m.sys1);
 }
 
@@ -102,10 +102,10 @@ TEST_F(StateTwoSystem, U38TailIsNotDecoded)
     for (int off : m.f32Offsets)
         f.f32(off, float(off + 0.25));
     f.u8(77, 3).u8(78, 4).u8(79, 5);
-    ASSERT_EQ(zero.DecState(f.tab()), QString());
+    ASSERT_EQ(zero.DecState(f.tab(), m_dev), QString());
     for (int i = 128; i <= 159; ++i)
         f.u8(i, 0xA5 ^ i);
-    ASSERT_EQ(junk.DecState(f.tab()), QString());
+    ASSERT_EQ(junk.DecState(f.tab(), m_dev), QString());
     EXPECT_EQ(junk.SLfromState(0), zero.SLfromState(0));
     EXPECT_EQ(junk.SLfromState(1), zero.SLfromState(1));
 }
@@ -145,8 +145,8 @@ TEST_F(StateTwoSystem, ModuleCheckTexts)
         StateCodec2 c(k.id);
         StateFrame good(l.length, k.type, 0x1234);
         good.f32(5, 7.5f).u8(79, 9);
-        ASSERT_EQ(c.DecState(good.tab()), QString());
-        EXPECT_EQ(c.DecState(k.reply), k.text);
+        ASSERT_EQ(c.DecState(good.tab(), m_dev), QString());
+        EXPECT_EQ(c.DecState(k.reply, m_dev), k.text);
         EXPECT_EQ(c.SLfromState(0).at(0), "7.50");
         EXPECT_EQ(c.errorCode(1, 1), 9);
     }
@@ -160,7 +160,7 @@ TEST_F(StateTwoSystem, ShortRepliesAreRefusedWithoutReadingPastThem)
     StateCodec2 c(ModuleId::U28);
     const Tab full = StateFrame(97, 228, 0x1234).tab();
     for (int n = 0; n < 97; ++n) {
-        const QString text = c.DecState(full.mid(0, n));
+        const QString text = c.DecState(full.mid(0, n), m_dev);
         EXPECT_TRUE(text.startsWith(e)) << n;
         EXPECT_EQ(text.contains(QStringLiteral("ТИПА")), n < 2) << n;
         EXPECT_EQ(text.contains(QStringLiteral("НОМЕРА")), n < 4) << n;

@@ -4,6 +4,7 @@
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
@@ -257,7 +258,8 @@ TEST(ArchiveFiles, ShortFilesHaveNoDataAndTailsAreCounted)
     QTemporaryDir dir;
     Recorder ui;
     ArchiveRange range;
-    ArchiveView view(ui, range);
+    DeviceSession session;
+    ArchiveView view(ui, range, session);
     struct Case { int bytes; bool ok; int leftover; const char *says; };
     const Case cases[] = {
         {0, false, 0, " - нет данных (0 байт, а запись прибора 232 байт)"},
@@ -298,18 +300,18 @@ TEST(ArchiveFiles, NoRecordNeverReplacesAFile)
     // nor a spreadsheet file.
     setProgramFolder(dir.path());
     for (int type : {225, 238}) {
-        moduleFor(type)->arh()->readRecords(ArhDaily).clear();
+        DeviceSession session;
         Recorder ui;
         ArchiveRange range;
         range.setDates(QDate(2020, 1, 1), QDate(2020, 1, 31));
-        ArchiveView view(ui, range);
+        ArchiveView view(ui, range, session);
         for (int tab : {0, 1}) {
             const ArchiveView::Saved s = view.save(type, 7, tab, path);
             EXPECT_FALSE(s.ok);
             EXPECT_TRUE(s.nothing);
             const QString csv = dir.path() + "/a.csv";
             ASSERT_TRUE(writeFileAtomic(csv, "old"));
-            EXPECT_FALSE(ArchiveView::saveCsv(type, view.build(type, tab), csv).isEmpty());
+            EXPECT_FALSE(view.saveCsv(type, view.build(type, tab), csv).isEmpty());
             ASSERT_TRUE(readFileBytes(csv, data));
             EXPECT_EQ(data, "old");
         }

@@ -37,10 +37,10 @@ int tabOf(int type, int kind)
 }
 
 // Hours since day 1 of the records read, newest first.
-QList<qint64> hours(int type)
+QList<qint64> hours(DeviceSession &session)
 {
     QList<qint64> h;
-    const ArhCodec &c = *moduleFor(type)->arh();
+    const ArhCodec &c = *session.module()->arh();
     for (const ArhRec &r : c.readRecords(ArhHourly))
         h << qint64(c.day(r)) * 24 + c.hour(r);
     return h;
@@ -71,12 +71,12 @@ TEST(E2eArchiveFaults, SpoiltRecordRepliesAreAskedAgain)
             QTemporaryDir dir;
             ArchiveRange range;
             range.choose(ArchiveRange::Day, today, ArhHourlyDiff, 229);
-            ArchiveReading reader(*b.road, b.ui, range);
+            ArchiveReading reader(*b.road, b.ui, range, b.session);
             reader.setTraceFolder(dir.path());
             const ArchiveReading::Result r = reader.read(ArhHourlyDiff);
             EXPECT_FALSE(r.linkLost) << what;
             EXPECT_EQ(r.missing, c.missing) << what << qPrintable(r.status);
-            const QList<qint64> h = hours(229);
+            const QList<qint64> h = hours(b.session);
             ASSERT_GT(h.size(), 3) << what;
             // Consecutive hours but where a record is missing.
             EXPECT_EQ(h[0] - h[1], 1 + c.missing) << what;
@@ -86,7 +86,7 @@ TEST(E2eArchiveFaults, SpoiltRecordRepliesAreAskedAgain)
             EXPECT_EQ(r.status.contains("... 1 записей отсутствует"), c.missing == 1) << qPrintable(r.status);
 
             // The difference of the newest record spans the missing hour.
-            ArchiveView view(b.ui, range);
+            ArchiveView view(b.ui, range, b.session);
             const ArchiveView::Grid g = view.build(229, tabOf(229, ArhHourlyDiff));
             ASSERT_TRUE(g.ok);
             EXPECT_EQ(g.gap(2), c.missing == 1) << what;
@@ -107,7 +107,7 @@ TEST(E2eArchiveFaults, DeviceClockFarOffIsNamed)
     QTemporaryDir dir;
     ArchiveRange range;
     range.choose(ArchiveRange::Week, QDate::currentDate(), ArhDaily, 229);
-    ArchiveReading reader(*b.road, b.ui, range);
+    ArchiveReading reader(*b.road, b.ui, range, b.session);
     reader.setTraceFolder(dir.path());
     const ArchiveReading::Result r = reader.read(ArhDaily);
     EXPECT_EQ(r.records, 0);

@@ -531,7 +531,8 @@ TEST(E2eCtl, DecodeGivesWhatTheReadGave)
     EXPECT_EQ(json(r), json(state));
     pim::Tab reply;
     ASSERT_TRUE(pim::Tab::fromHex(stateReplies.last(), reply));
-    pim::StateCodec &codec = pim::moduleFor(229)->state();
+    pim::DeviceSession session;
+    pim::StateCodec &codec = session.moduleFor(229)->state();
     ASSERT_TRUE(codec.DecState(reply, pim::Identity{229, 77}).isEmpty());
     const QJsonArray systems = json(r)["systems"].toArray();
     ASSERT_EQ(systems.size(), 2);

@@ -11,7 +11,7 @@
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
 #include "devices/Registry.h"
-#include "devices/ValueFormat.h"
+#include "devices/StateCodec.h"
 #include "protocol/Frame.h"
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
@@ -32,9 +32,9 @@ using namespace e2e;
 
 namespace {
 
-ArhCodec &codecOf(int type)
+ArhCodec &codecOf(Bench &b, int type)
 {
-    return *moduleFor(type)->arh();
+    return *b.session.moduleFor(type)->arh();
 }
 
 int tabOf(int type, int kind, int system = 1)
@@ -47,11 +47,11 @@ int tabOf(int type, int kind, int system = 1)
 }
 
 // The day numbers of the records read, newest first.
-QList<int> days(int type, int kind)
+QList<int> days(Bench &b, int type, int kind)
 {
     QList<int> d;
-    for (const ArhRec &r : codecOf(type).readRecords(kind))
-        d << codecOf(type).day(r);
+    for (const ArhRec &r : codecOf(b, type).readRecords(kind))
+        d << codecOf(b, type).day(r);
     return d;
 }
 
@@ -65,8 +65,8 @@ struct Read {
 Read readArchive(Bench &b, int kind, int item, QTemporaryDir &traces, const QDate &today = QDate::currentDate())
 {
     Read r;
-    r.range.choose(item, today, kind, CurrentType());
-    ArchiveReading reader(*b.road, b.ui, r.range);
+    r.range.choose(item, today, kind, b.session.type());
+    ArchiveReading reader(*b.road, b.ui, r.range, b.session);
     reader.setTraceFolder(traces.path());
     r.result = reader.read(kind);
     return r;
@@ -86,16 +86,16 @@ TEST_P(EveryType, StateAndConfiguration)
     Bench b(sim);
     QTemporaryDir dumps;
 
-    StateReading state(*b.road, b.ui);
+    StateReading state(*b.road, b.ui, b.session);
     state.setDumpFolder(dumps.path());
     const StateReading::Result s = state.read(0);
     ASSERT_TRUE(s.ok) << qPrintable(b.ui.statuses.join(" | "));
-    EXPECT_EQ(CurrentType(), type);
-    EXPECT_EQ(CurrentNumber(), 4660);
+    EXPECT_EQ(b.session.type(), type);
+    EXPECT_EQ(b.session.number(), 4660);
     EXPECT_TRUE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 1"));
     EXPECT_EQ(b.ui.statuses.last(), "Cостояние прочитано успешно");
     EXPECT_FALSE(s.values.isEmpty());
-    EXPECT_TRUE(StateReading::stateRead());
+    EXPECT_TRUE(b.session.stateRead);
     // The dump: values, one line per reply byte, then the checksum 0.
     QStringList dump;
     ASSERT_TRUE(readLines(dumps.path() + "/байты состояния", dump));
@@ -104,7 +104,7 @@ TEST_P(EveryType, StateAndConfiguration)
     EXPECT_EQ(dump.last(), "0");
     EXPECT_EQ(dump[s.values.size()], QString("000=%1 hex=%2").arg(s.reply[0]).arg(QString::number(s.reply[0], 16).toUpper()));
 
-    ConfigReading config(*b.road, b.ui);
+    ConfigReading config(*b.road, b.ui, b.session);
     config.setDumpFolder(dumps.path());
     const ConfigReading::Result c = config.read();
     ASSERT_TRUE(c.ok) << qPrintable(b.ui.statuses.join(" | "));
@@ -124,13 +124,42 @@ TEST_P(EveryType, StateAndConfiguration)
 
 INSTANTIATE_TEST_SUITE_P(Served, EveryType, ::testing::Values(128, 225, 227, 228, 229, 230, 234, 235, 236, 237, 238, 239));
 
+// Two devices on two links in one process: each session keeps its own
+// identity and records, and each read goes to its own device.
+TEST(E2eState, TwoSessionsOnTwoLinks)
+{
+    Sim simA, simB;
+    ASSERT_TRUE(simA.start(229, 4660)) << qPrintable(simA.error());
+    ASSERT_TRUE(simB.start(225, 77)) << qPrintable(simB.error());
+    Bench a(simA), b(simB);
+    QTemporaryDir dumps;
+    StateReading readA(*a.road, a.ui, a.session), readB(*b.road, b.ui, b.session);
+    readA.setDumpFolder(dumps.path());
+    readB.setDumpFolder(dumps.path());
+
+    ASSERT_TRUE(readA.read(0).ok) << qPrintable(a.ui.statuses.join(" | "));
+    const QStringList shownA = a.session.module()->state().SLfromState(0);
+    ASSERT_TRUE(readB.read(0).ok) << qPrintable(b.ui.statuses.join(" | "));
+    EXPECT_EQ(a.session.identity(), (Identity{229, 4660}));
+    EXPECT_EQ(b.session.identity(), (Identity{225, 77}));
+    EXPECT_EQ(a.status.text(), ModelName(229) + " № 4660: НА СВЯЗИ!");
+    EXPECT_EQ(b.status.text(), ModelName(225) + " № 77: НА СВЯЗИ!");
+    // B's read left A's record alone, and A reads again without identifying.
+    EXPECT_EQ(a.session.module()->state().SLfromState(0), shownA);
+    const int before = int(a.ui.statuses.size());
+    ASSERT_TRUE(readA.read(0).ok);
+    EXPECT_EQ(a.ui.statuses.value(before), "Чтение состояния. Ждите... попытка № 1");
+    EXPECT_TRUE(a.session.stateRead);
+    EXPECT_TRUE(b.session.stateRead);
+}
+
 TEST(E2eState, SilentDeviceIsNoLink)
 {
     Sim sim;
     ASSERT_TRUE(sim.start(229, 7, {"--fault", "silence"})) << qPrintable(sim.error());
     Bench b(sim, 50);
-    SetCurrentIdentity(229, 7); // known: no identity exchange first
-    StateReading state(*b.road, b.ui);
+    b.session.setIdentity(229, 7); // known: no identity exchange first
+    StateReading state(*b.road, b.ui, b.session);
     EXPECT_FALSE(state.read().ok);
     EXPECT_EQ(b.ui.fails.last(), "НЕТ СВЯЗИ");
 }
@@ -140,8 +169,8 @@ TEST(E2eState, ForeignRepliesTwentyTimesIsLinkError)
     Sim sim;
     ASSERT_TRUE(sim.start(229, 7, {"--fault", "wrong-number"})) << qPrintable(sim.error());
     Bench b(sim, 50);
-    SetCurrentIdentity(229, 7);
-    StateReading state(*b.road, b.ui);
+    b.session.setIdentity(229, 7);
+    StateReading state(*b.road, b.ui, b.session);
     EXPECT_FALSE(state.read().ok);
     EXPECT_TRUE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 20"));
     EXPECT_FALSE(b.ui.statuses.contains("Чтение состояния. Ждите... попытка № 21"));
@@ -168,7 +197,7 @@ TEST_P(Family, DailyWeek)
         QList<int> expected;
         for (int d = 0; d <= 7; ++d)
             expected << day - d;
-        EXPECT_EQ(days(type, ArhDaily), expected);
+        EXPECT_EQ(days(b, type, ArhDaily), expected);
         EXPECT_EQ(r.result.missing, 0);
         EXPECT_EQ(r.result.misordered, 0);
         EXPECT_EQ(r.result.status, QString("архив прочитан от %1 г. до %2 г.")
@@ -202,12 +231,12 @@ TEST_P(Family, HourlyDay)
         const int hourAfter = QTime::currentTime().hour();
         EXPECT_FALSE(r.result.linkLost) << qPrintable(b.ui.statuses.join(" | "));
         // Yesterday's 24 hours and today's up to now, one per hour, newest first.
-        const QList<ArhRec> &recs = codecOf(type).readRecords(ArhHourly);
+        const QList<ArhRec> &recs = codecOf(b, type).readRecords(ArhHourly);
         const int n = int(recs.size());
         EXPECT_TRUE(n == hourBefore + 25 || n == hourAfter + 25) << n;
         for (int i = 1; i < n; ++i) {
-            const qint64 a = qint64(codecOf(type).day(recs[i - 1])) * 24 + codecOf(type).hour(recs[i - 1]);
-            const qint64 c = qint64(codecOf(type).day(recs[i])) * 24 + codecOf(type).hour(recs[i]);
+            const qint64 a = qint64(codecOf(b, type).day(recs[i - 1])) * 24 + codecOf(b, type).hour(recs[i - 1]);
+            const qint64 c = qint64(codecOf(b, type).day(recs[i])) * 24 + codecOf(b, type).hour(recs[i]);
             ASSERT_EQ(a - c, 1) << "record " << i;
         }
         EXPECT_EQ(r.result.missing, 0);
@@ -225,8 +254,8 @@ TEST(E2eArchive, DifferentialViewWithTotals)
     ASSERT_TRUE(b.identify());
     QTemporaryDir traces;
     Read r = readArchive(b, ArhDailyDiff, ArchiveRange::Week, traces);
-    ASSERT_EQ(codecOf(229).readRecords(ArhDaily).size(), 8);
-    ArchiveView view(b.ui, r.range);
+    ASSERT_EQ(codecOf(b, 229).readRecords(ArhDaily).size(), 8);
+    ArchiveView view(b.ui, r.range, b.session);
 
     const ArchiveView::Grid cum = view.build(229, tabOf(229, ArhDaily, 2));
     const ArchiveView::Grid diff = view.build(229, tabOf(229, ArhDailyDiff, 2));
@@ -248,9 +277,8 @@ TEST(E2eArchive, DifferentialViewWithTotals)
     EXPECT_NEAR(sum, cum.cells[2][2].toDouble() - cum.cells[9][2].toDouble(), 0.05);
 
     // Precision 4 reformats the grid at the next build.
-    ArchiveView::setPrecision(4);
+    view.setPrecision(4);
     const ArchiveView::Grid fine = view.build(229, tabOf(229, ArhDailyDiff, 2));
-    ValueFormat::reset();
     EXPECT_EQ(fine.cells[2][2].section('.', 1).size(), 4) << qPrintable(fine.cells[2][2]);
     EXPECT_EQ(diff.cells[2][2].section('.', 1).size(), 2);
 }
@@ -264,11 +292,11 @@ TEST(E2eArchive, AllRecordsKeepsEverySlotInReadingOrder)
     QTemporaryDir traces;
     const Read r = readArchive(b, ArhDaily, ArchiveRange::AllRecords, traces);
     EXPECT_EQ(r.result.status, "архив прочитан");
-    EXPECT_EQ(codecOf(229).readRecords(ArhDaily).size(), 62);
+    EXPECT_EQ(codecOf(b, 229).readRecords(ArhDaily).size(), 62);
     EXPECT_EQ(r.result.misordered, 0);
     EXPECT_EQ(r.range.tolerance(), ArchiveRange::kAllRecordsTolerance);
     // The view shows every record whatever the pickers say.
-    ArchiveView view(b.ui, const_cast<ArchiveRange &>(r.range));
+    ArchiveView view(b.ui, const_cast<ArchiveRange &>(r.range), b.session);
     EXPECT_EQ(view.build(229, 0).cells.size(), 2 + 62);
 }
 
@@ -282,7 +310,7 @@ TEST(E2eArchive, StopKeepsWhatWasReadAndEndsTheRead)
     ASSERT_TRUE(b.identify());
     ArchiveRange range;
     range.choose(ArchiveRange::Week, QDate::currentDate(), ArhHourly, 229);
-    ArchiveReading reader(*b.road, b.ui, range);
+    ArchiveReading reader(*b.road, b.ui, range, b.session);
     reader.setTraceFolder(dir.path());
     b.ui.onGrown = [&](int) {
         if (b.ui.grown == 10)
@@ -291,7 +319,7 @@ TEST(E2eArchive, StopKeepsWhatWasReadAndEndsTheRead)
     const ArchiveReading::Result r = reader.read(ArhHourly);
     EXPECT_TRUE(r.stopped);
     EXPECT_FALSE(reader.reading());
-    EXPECT_EQ(codecOf(229).readRecords(ArhHourly).size(), 10);
+    EXPECT_EQ(codecOf(b, 229).readRecords(ArhHourly).size(), 10);
     // Not "архив прочитан": the range was not read.
     EXPECT_TRUE(r.status.startsWith("чтение прервано: прочитано 10 записей от ")) << qPrintable(r.status);
     EXPECT_TRUE(r.partial());
@@ -314,7 +342,7 @@ TEST(E2eArchive, LinkLossKeepsWhatWasRead)
     ASSERT_TRUE(b.identify());
     ArchiveRange range;
     range.choose(ArchiveRange::Week, QDate::currentDate(), ArhHourly, 238);
-    ArchiveReading reader(*b.road, b.ui, range);
+    ArchiveReading reader(*b.road, b.ui, range, b.session);
     QTemporaryDir dir;
     reader.setTraceFolder(dir.path());
     b.ui.onGrown = [&](int) {
@@ -325,7 +353,7 @@ TEST(E2eArchive, LinkLossKeepsWhatWasRead)
     EXPECT_TRUE(r.linkLost);
     EXPECT_EQ(r.status, "НЕТ СВЯЗИ");
     EXPECT_EQ(b.ui.fails.last(), "НЕТ СВЯЗИ");
-    EXPECT_EQ(codecOf(238).readRecords(ArhHourly).size(), 5);
+    EXPECT_EQ(codecOf(b, 238).readRecords(ArhHourly).size(), 5);
     EXPECT_EQ(r.records, 5);
 }
 
@@ -345,12 +373,12 @@ TEST(E2eArchive, NoisyLineGivesTheSameArchive)
             // Closed days only: today's record grows while the test runs.
             range.setBegin(today.addDays(-10));
             range.setEnd(today.addDays(-1));
-            ArchiveReading reader(*b.road, b.ui, range);
+            ArchiveReading reader(*b.road, b.ui, range, b.session);
             reader.setTraceFolder(dir.path());
             const ArchiveReading::Result r = reader.read(ArhDaily);
             EXPECT_FALSE(r.linkLost);
             EXPECT_EQ(r.records, 10) << qPrintable(b.ui.statuses.join(" | "));
-            ArchiveView view(b.ui, range);
+            ArchiveView view(b.ui, range, b.session);
             grids << ArchiveFiles::gridLines(view.build(234, 0).cells);
         }
         ASSERT_EQ(grids[0].size(), grids[1].size());
@@ -369,7 +397,7 @@ TEST(E2eArchive, UdpLink)
         QTemporaryDir traces;
         const Read r = readArchive(b, ArhDaily, ArchiveRange::Day, traces, today);
         EXPECT_EQ(r.result.records, 2);
-        EXPECT_EQ(days(238, ArhDaily).first(), dateToDayNumber(today));
+        EXPECT_EQ(days(b, 238, ArhDaily).first(), dateToDayNumber(today));
     });
 }
 
@@ -382,7 +410,7 @@ TEST(E2eArchive, FileSavedAndLoadedBackToTheSameGrid)
     QTemporaryDir dir;
     setProgramFolder(dir.path());
     Read r = readArchive(b, ArhDaily, ArchiveRange::Week, dir);
-    ArchiveView view(b.ui, r.range);
+    ArchiveView view(b.ui, r.range, b.session);
 
     // The differential tab of system 2, totals included.
     const int tab = tabOf(238, ArhDailyDiff, 2);
@@ -422,13 +450,13 @@ TEST(E2eArchive, WholeReadArchiveIsTheRangeOfTheRecords)
         ASSERT_TRUE(b.identify());
         QTemporaryDir traces;
         Read r = readArchive(b, ArhDaily, ArchiveRange::Decade, traces, today);
-        ArchiveView view(b.ui, r.range);
+        ArchiveView view(b.ui, r.range, b.session);
         r.range.setDates(QDate(2020, 1, 1), QDate(2020, 1, 2));
         ASSERT_TRUE(view.wholeArchive(238, 0));
         EXPECT_EQ(r.range.begin(), today.addDays(-10));
         EXPECT_EQ(r.range.end(), today);
         // No hourly record read: the range stays.
-        codecOf(238).readRecords(ArhHourly).clear();
+        codecOf(b, 238).readRecords(ArhHourly).clear();
         EXPECT_FALSE(view.wholeArchive(238, tabOf(238, ArhHourly)));
         EXPECT_EQ(r.range.begin(), today.addDays(-10));
     });

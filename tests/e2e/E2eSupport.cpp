@@ -14,7 +14,7 @@ namespace e2e {
 Bench::Bench(const Sim &sim, int timeoutMs)
 {
     pim::registerImitationGenerators();
-    pim::ResetIdentity();
+    status.setSession(&session);
     engine.port().setInputTimeout(quint32(timeoutMs));
     if (sim.udp()) {
         const int colon = int(sim.port().lastIndexOf(QLatin1Char(':')));
@@ -27,7 +27,7 @@ Bench::Bench(const Sim &sim, int timeoutMs)
         portChecked = engine.port().OpenPort();
     }
     road = std::make_unique<pim::LinkRoad>(engine, [this] {
-        pim::IdentityCommand cmd(engine, status);
+        pim::IdentityCommand cmd(engine, status, session);
         cmd.portChecked = portChecked;
         cmd.AreadNoTuExecute(0);
     });
@@ -35,9 +35,9 @@ Bench::Bench(const Sim &sim, int timeoutMs)
 
 bool Bench::identify()
 {
-    pim::ResetIdentity();
+    session.resetIdentity();
     road->identify();
-    return pim::CurrentType() >= 0 && pim::CurrentNumber() >= 0;
+    return session.identified();
 }
 
 } // namespace e2e

@@ -5,6 +5,7 @@
 
 #include "links/ExchangeEngine.h"
 #include "workflows/LinkRoad.h"
+#include "devices/DeviceSession.h"
 #include "workflows/StatusLine.h"
 #include "workflows/WorkflowUi.h"
 
@@ -52,6 +53,7 @@ public:
     explicit Bench(const Sim &sim, int timeoutMs = 300);
     bool identify();
 
+    pim::DeviceSession session;
     pim::ExchangeEngine engine;
     pim::StatusLine status;
     RecordingUi ui;

@@ -7,6 +7,7 @@
 #include "base/Dates.h"
 #include "base/TextFile.h"
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "links/Waiter.h"
 #include "protocol/Fields.h"
@@ -71,13 +72,20 @@ public:
     QString memo;
 };
 
-// A reply frame of the current device: header, data, checksum.
+// The scripted device, whose identity the replies carry; each bench sets it.
+Identity &scriptDevice()
+{
+    static Identity device;
+    return device;
+}
+
+// A reply frame of the scripted device: header, data, checksum.
 Tab frame(int length, int code, const std::function<void(Tab &)> &fill = {})
 {
     Tab t(length);
     t.set(0, length);
-    t.set(1, CurrentType());
-    PutW(CurrentNumber(), t, 2);
+    t.set(1, scriptDevice().type);
+    PutW(scriptDevice().number, t, 2);
     t.set(4, code);
     if (fill)
         fill(t);
@@ -99,17 +107,17 @@ Tab arhNo(int hourly, int daily, bool dailyWord, int length = 10)
 struct Bench {
     explicit Bench(int type)
     {
-        SetCurrentIdentity(type, 0x1234);
-        moduleFor(type)->arh()->readRecords(ArhDaily).clear();
-        moduleFor(type)->arh()->readRecords(ArhHourly).clear();
+        session.setIdentity(type, 0x1234);
+        scriptDevice() = session.identity();
     }
     ArchiveReading::Result read(int kind, int item, const QDate &today = QDate::currentDate())
     {
-        range.choose(item, today, kind, CurrentType());
-        ArchiveReading reader(road, ui, range);
+        range.choose(item, today, kind, session.type());
+        ArchiveReading reader(road, ui, range, session);
         reader.setTraceFolder(dir.path());
         return reader.read(kind);
     }
+    DeviceSession session;
     ScriptRoad road;
     Ui ui;
     ArchiveRange range;
@@ -148,7 +156,8 @@ TEST(ReaderScript, NewestInSlotZeroAndAllRecords)
     // Each refused record is asked for as often as the exchange asks, then
     // kept as an empty record of 30 December 1899, and counted missing.
     EXPECT_EQ(r.records, 62);
-    EXPECT_EQ(moduleFor(229)->arh()->day(moduleFor(229)->arh()->readRecords(ArhDaily).first()), kArhNoDay);
+    const ArhCodec &codec = *b.session.module()->arh();
+    EXPECT_EQ(codec.day(codec.readRecords(ArhDaily).first()), kArhNoDay);
     EXPECT_EQ(r.missing, 62);
     EXPECT_EQ(r.status, "архив прочитан... 62 записей отсутствует");
     EXPECT_TRUE(b.ui.memo.contains("архив есть, но устройство его не отдает"));
@@ -196,12 +205,12 @@ TEST(ReaderScript, ImitationDrawsTheCurrentNumbers)
             return true;
         };
         b.range.choose(ArchiveRange::AllRecords, QDate::currentDate(), ArhDaily, type);
-        ArchiveReading reader(b.road, b.ui, b.range);
+        ArchiveReading reader(b.road, b.ui, b.range, b.session);
         reader.setTraceFolder(b.dir.path());
         reader.setRandom([] { return 0.9999999; });
         reader.read(ArhDaily);
         EXPECT_EQ(b.road.codes().count(Q_ArhNo), 1) << type;
-        const int ring = moduleFor(type)->arh()->highestNumber(ArhDaily) + 1;
+        const int ring = b.session.module()->arh()->highestNumber(ArhDaily) + 1;
         ASSERT_EQ(b.road.codes().count(Q_Arhiv), ring) << type;
         const Tab first = b.road.requests[b.road.codes().indexOf(Q_Arhiv)];
         // The newest record is drawn in the top slot but one.
@@ -294,9 +303,9 @@ namespace {
 
 // A sound daily record of type 229 for a request, dated as the plan
 // expects the slot asked for.
-Tab plannedRecord(const Tab &req)
+Tab plannedRecord(const DeviceSession &session, const Tab &req)
 {
-    for (const ArhPlanEntry &e : moduleFor(CurrentType())->arh()->plan())
+    for (const ArhPlanEntry &e : const_cast<DeviceSession &>(session).module()->arh()->plan())
         if (e.lo == req[5] && e.hi == req[6])
             return frame(166, Q_Arhiv, [&](Tab &t) {
                 PutW(e.day, t, 161);
@@ -336,7 +345,7 @@ TEST(ReaderScript, RefusedRecordsAreAskedAgainThenMissing)
                 if (!entryOfSlot.contains(req[5]))
                     entryOfSlot << req[5];
                 const int a = ++attempts[req[5]];
-                reply = plannedRecord(req);
+                reply = plannedRecord(b.session, req);
                 if (c.refuse(int(entryOfSlot.indexOf(req[5])), a))
                     reply.set(165, reply[165] + 1);
                 return true;
@@ -374,7 +383,7 @@ TEST(ReaderScript, DifferenceAcrossAMissingRecordIsMarked)
             switch (req[4]) {
             case Q_ArhNo: reply = arhNo(300, 30, false); return true;
             case Q_Arhiv:
-                reply = plannedRecord(req);
+                reply = plannedRecord(b.session, req);
                 if ((req[5] | (req[6] << 8)) == 290)
                     reply = frame(6, Q_Arhiv);
                 return true;
@@ -383,7 +392,7 @@ TEST(ReaderScript, DifferenceAcrossAMissingRecordIsMarked)
         };
         const ArchiveReading::Result r = b.read(ArhHourlyDiff, ArchiveRange::Day, today);
         ASSERT_EQ(r.missing, 1);
-        ArchiveView view(b.ui, b.range);
+        ArchiveView view(b.ui, b.range, b.session);
         auto tabOf = [](int kind) {
             for (int t = 0; t < typeInfo(229)->arhTabs.size(); ++t)
                 if (typeInfo(229)->arhTabs[t].kind == kind)
@@ -399,7 +408,7 @@ TEST(ReaderScript, DifferenceAcrossAMissingRecordIsMarked)
         // Slots 299 (row 2) down to 291 (row 10), then 289: the row of 291 spans
         // the hour of 290.
         EXPECT_EQ(marked, QList<int>{10});
-        const QStringList csv = ArchiveView::csvLines(229, g);
+        const QStringList csv = view.csvLines(229, g);
         EXPECT_TRUE(csv.first().endsWith(";разрыв"));
         EXPECT_TRUE(csv.first().startsWith("ДАТА ГГГГ-ММ-ДД;")) << qPrintable(csv.first());
         EXPECT_TRUE(csv[10 - 1].endsWith(";1")) << qPrintable(csv[9]);
@@ -435,7 +444,7 @@ TEST(ReaderScript, TimeLeftFollowsTheMeasuredRate)
         QList<std::array<qint64, 4>> calls;
     } ui;
     b.range.choose(ArchiveRange::AllRecords, QDate::currentDate(), ArhDaily, 238);
-    ArchiveReading reader(b.road, ui, b.range);
+    ArchiveReading reader(b.road, ui, b.range, b.session);
     reader.setTraceFolder(b.dir.path());
     reader.read(ArhDaily);
     ASSERT_EQ(ui.calls.size(), 4401);
@@ -451,14 +460,15 @@ TEST(ReaderScript, TimeLeftFollowsTheMeasuredRate)
 
 TEST(ReaderScript, TypeWithoutArchive)
 {
-    SetCurrentIdentity(128, 5);
+    DeviceSession session;
+    session.setIdentity(128, 5);
     ScriptRoad road;
     struct : WorkflowUi {
         void message(const QString &t) override { text = t; }
         QString text;
     } ui;
     ArchiveRange range;
-    ArchiveReading reader(road, ui, range);
+    ArchiveReading reader(road, ui, range, session);
     EXPECT_FALSE(reader.read(ArhDaily).ran);
     EXPECT_EQ(ui.text, "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AreadArhExecute: 128");
     EXPECT_TRUE(road.requests.isEmpty());
@@ -470,8 +480,8 @@ TEST(StateScript, TwentyAttemptsAtMost)
 {
     // A sound state reply of type 229 from the imitation, and a foreign one.
     registerImitationGenerators();
-    SetCurrentIdentity(229, 0x1234);
-    const Tab good = imitator().ImitReply(SQ(Q_State)).reply;
+    const Identity dev{229, 0x1234};
+    const Tab good = imitator().ImitReply(SQ(dev, Q_State), dev).reply;
     Tab foreign = good;
     foreign.set(2, 0x35);
     foreign.set(foreign.size() - 1, CalcCS(foreign.mid(0, foreign.size() - 1)));
@@ -484,7 +494,9 @@ TEST(StateScript, TwentyAttemptsAtMost)
         };
         Ui ui;
         QTemporaryDir dir;
-        StateReading reading(road, ui);
+        DeviceSession session;
+        session.setIdentity(dev.type, dev.number);
+        StateReading reading(road, ui, session);
         reading.setDumpFolder(dir.path());
         const StateReading::Result r = reading.read(1);
         EXPECT_EQ(road.requests.size(), 20) << goodAt;
@@ -496,31 +508,31 @@ TEST(StateScript, TwentyAttemptsAtMost)
 
 TEST(IdentityByHand, NumberAndType)
 {
-    ResetIdentity();
+    DeviceSession session;
     // No type chosen and none known: the number is refused.
-    IdentityCheck::Hand h = IdentityCheck::setByHand(5, QString());
+    IdentityCheck::Hand h = IdentityCheck::setByHand(session, 5, QString());
     EXPECT_FALSE(h.ok);
     EXPECT_EQ(h.status, "номер должен быть от 1 до 65535");
-    EXPECT_EQ(CurrentNumber(), -1);
+    EXPECT_EQ(session.number(), -1);
     // A model name sets the type too.
-    h = IdentityCheck::setByHand(5, ModelName(234));
+    h = IdentityCheck::setByHand(session, 5, ModelName(234));
     EXPECT_TRUE(h.ok);
     EXPECT_EQ(h.status, "номер правильный");
-    EXPECT_EQ(CurrentType(), 234);
-    EXPECT_EQ(CurrentNumber(), 5);
+    EXPECT_EQ(session.type(), 234);
+    EXPECT_EQ(session.number(), 5);
     EXPECT_EQ(h.imitationType, 234);
     EXPECT_TRUE(h.changeLog);
     // Only the number changes when no type is chosen.
-    h = IdentityCheck::setByHand(65535, QString());
+    h = IdentityCheck::setByHand(session, 65535, QString());
     EXPECT_TRUE(h.ok);
-    EXPECT_EQ(CurrentType(), 234);
+    EXPECT_EQ(session.type(), 234);
     EXPECT_EQ(h.eno, "65535");
     for (int bad : {0, 65536}) {
-        h = IdentityCheck::setByHand(bad, QString());
+        h = IdentityCheck::setByHand(session, bad, QString());
         EXPECT_FALSE(h.ok) << bad;
-        EXPECT_EQ(CurrentNumber(), -1);
+        EXPECT_EQ(session.number(), -1);
     }
-    h = IdentityCheck::setByHand(7, ModelName(228));
+    h = IdentityCheck::setByHand(session, 7, ModelName(228));
     EXPECT_FALSE(h.changeLog);
 }
 
@@ -534,7 +546,7 @@ TEST(ReaderScript, OlderReadersKeepAByteTraceOfAllRecords)
         };
         const ArchiveReading::Result r = b.read(ArhDaily, ArchiveRange::AllRecords);
         // Every record refused: each keeps its place and is missing.
-        const int ring = moduleFor(type)->arh()->highestNumber(ArhDaily) + 1;
+        const int ring = b.session.module()->arh()->highestNumber(ArhDaily) + 1;
         EXPECT_EQ(r.missing, ring) << type;
         EXPECT_EQ(r.status, "архив прочитан... " + QString::number(ring) + " записей отсутствует") << type;
         // 228 opens and closes the read; 227 knows neither command.

@@ -36,10 +36,7 @@ QByteArray state229(int mark)
 }
 
 // Type 229, number 0x1234: the state request is 06 E5 34 12 01 CE.
-struct Device229 {
-    Device229() { SetCurrentIdentity(229, 0x1234); }
-    ~Device229() { ResetIdentity(); }
-};
+const Identity kDev229{229, 0x1234};
 
 struct SerialFixture : ::testing::Test {
     PtyPeer peer;
@@ -83,11 +80,10 @@ TEST(ScanJunk, FindsTheFirstCompleteFrame)
 
 TEST_F(SerialFixture, LengthByteThreeFailsTheFirstAttempt)
 {
-    Device229 dev;
     peer.answer = [](const QByteArray &, int i) {
         return i == 0 ? hex("03") : hex("06 E5 34 12 01 CE");
     };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
     EXPECT_EQ(engine.lastAttempts(), 2);
@@ -101,9 +97,8 @@ TEST_F(SerialFixture, LengthByteThreeFailsTheFirstAttempt)
 
 TEST_F(SerialFixture, ReplyAfterJunkIsFoundAndListed)
 {
-    Device229 dev;
     peer.answer = [](const QByteArray &, int) { return hex("0A 06 E5 34 12 01 CE"); };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
     EXPECT_EQ(engine.lastAttempts(), 1);
@@ -116,9 +111,8 @@ TEST_F(SerialFixture, WholeFrameOfAnotherShapeIsSearched)
     // 08 00 06 E5 34 12 01 CE: the noise byte 08 taken for a length gives
     // a whole frame whose code is not the request's; the reply inside it
     // is found.
-    Device229 dev;
     peer.answer = [](const QByteArray &, int) { return hex("08 00 06 E5 34 12 01 CE"); };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.toHex(), QStringLiteral("06 E5 34 12 01 CE"));
     EXPECT_EQ(engine.lastAttempts(), 1);
@@ -144,11 +138,10 @@ TEST_F(SerialFixture, FrameThatAnswersSomethingElseIsPassedOver)
         {"state reply of the wrong length", Q_State, SQ(Identity{229, 0x1234}, Q_State, Tab(91)).bytes(), state105},
         {"current numbers before the state", Q_State, arhNo, state105},
     };
-    Device229 dev;
     for (const Case &c : cases) {
         peer.requests.clear();
         peer.answer = [&](const QByteArray &, int) { return c.before + c.reply; };
-        Tab io = SQ(c.code);
+        Tab io = SQ(kDev229, c.code);
         ASSERT_TRUE(engine.Exchange(io, io)) << c.name;
         EXPECT_EQ(io.bytes(), c.reply) << c.name;
         EXPECT_EQ(peer.requests.size(), 1) << c.name;
@@ -157,9 +150,8 @@ TEST_F(SerialFixture, FrameThatAnswersSomethingElseIsPassedOver)
 
 TEST_F(SerialFixture, EchoedTemplateIsNeverAReply)
 {
-    ResetIdentity();
     peer.answer = [](const QByteArray &req, int) { return req; };
-    Tab io = SQNoTu();
+    Tab io = SQNoTu(Identity{});
     const Tab before = io;
     EXPECT_FALSE(engine.Exchange(io, io));
     EXPECT_EQ(io, before);
@@ -169,11 +161,10 @@ TEST_F(SerialFixture, EchoedTemplateIsNeverAReply)
 
 TEST_F(SerialFixture, TruncatedFrameIsNotCompletedWithZeros)
 {
-    Device229 dev;
     // 08 E5 34 12 01 CC and then nothing: with the two missing bytes read
     // as zeros the frame would pass its checksum.
     peer.answer = [](const QByteArray &, int) { return hex("08 E5 34 12 01 CC"); };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     EXPECT_FALSE(engine.Exchange(io, io));
     EXPECT_EQ(engine.lastAttempts(), 4);
     EXPECT_TRUE(trace().contains(QStringLiteral("length(r)=8;")));
@@ -181,12 +172,11 @@ TEST_F(SerialFixture, TruncatedFrameIsNotCompletedWithZeros)
 
 TEST_F(SerialFixture, HiddenMemoKeepsOnlyTheLengthLines)
 {
-    Device229 dev;
     engine.memo().setVisible(false);
     peer.answer = [](const QByteArray &, int) { return hex("06 E5 34 12 01 CE"); };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
-    io = SQ(Q_State);
+    io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(engine.memo().lines(), QStringList({QStringLiteral("Гипертерминал"), QStringLiteral("length(r)=6;length(r)=6;")}));
 }
@@ -197,7 +187,7 @@ TEST(Exchange, MissingPortFailsAtOnceWithoutTrace)
     ExchangeEngine engine;
     engine.memo().setVisible(true);
     engine.port().setPortName(QStringLiteral("/dev/pim-no-such-port"));
-    Tab io = SQNoTu();
+    Tab io = SQNoTu(Identity{});
     const Tab before = io;
     EXPECT_FALSE(engine.Exchange(io, io));
     EXPECT_EQ(io, before);
@@ -207,7 +197,6 @@ TEST(Exchange, MissingPortFailsAtOnceWithoutTrace)
 TEST(Exchange, RouteOrderReplayImitationThenLinks)
 {
     pimtest::app();
-    SetCurrentIdentity(229, 0x1234);
     ExchangeEngine engine;
     engine.port().setPortName(QStringLiteral("/dev/pim-no-such-port"));
     Imitator im([] { return 0.25; });
@@ -215,7 +204,7 @@ TEST(Exchange, RouteOrderReplayImitationThenLinks)
     int replays = 0;
     engine.setReplayHandler([&](const Tab &, Tab &r) { ++replays; r = Tab{6, 1, 2, 3, 4, 5}; return true; });
 
-    const Tab setTime = SQ(Q_SetTime, Tab{0, 0, 1, 1, 26});
+    const Tab setTime = SQ(kDev229, Q_SetTime, Tab{0, 0, 1, 1, 26});
     Tab io = setTime;
     engine.setReplayMode(true);
     engine.setImitation(true);
@@ -230,12 +219,10 @@ TEST(Exchange, RouteOrderReplayImitationThenLinks)
 
     engine.setImitation(false);
     EXPECT_FALSE(engine.Exchange(io, io)); // the serial port does not exist
-    ResetIdentity();
 }
 
 TEST_F(SerialFixture, OneExchangeAtATime)
 {
-    Device229 dev;
     peer.answer = [&](const QByteArray &, int) { return hex("06 E5 34 12 01 CE"); };
     // A second exchange started by an event while the first one waits.
     bool nestedResult = true;
@@ -245,7 +232,7 @@ TEST_F(SerialFixture, OneExchangeAtATime)
     // Runs at the first event the exchange handles, which is inside its
     // wait for the reply.
     QTimer::singleShot(0, [&] {
-        Tab other = SQ(Q_State);
+        Tab other = SQ(kDev229, Q_State);
         nestedResult = engine.Exchange(other, other);
         nestedError = engine.lastError();
         LinkCommand second(engine);
@@ -257,7 +244,7 @@ TEST_F(SerialFixture, OneExchangeAtATime)
         LinkCommand nested(engine); // the same command going on: allowed
         EXPECT_TRUE(nested);
     }
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_FALSE(nestedResult);
     EXPECT_EQ(nestedError, linkBusyText());
@@ -285,19 +272,18 @@ TEST(TerminalMemo, CapDropsTheOldestLines)
 
 TEST_F(SerialFixture, EchoedRequestIsSkippedForTheReplyBehindIt)
 {
-    Device229 dev;
     const QByteArray reply = state229(0x55);
     // An echoing line: the request comes back, then the reply.
     peer.answer = [&](const QByteArray &req, int) { return req + reply; };
     for (int i = 0; i < 3; ++i) {
-        Tab io = SQ(Q_State);
+        Tab io = SQ(kDev229, Q_State);
         ASSERT_TRUE(engine.Exchange(io, io)) << i;
         EXPECT_EQ(io.bytes(), reply) << i;
         EXPECT_EQ(engine.lastAttempts(), 1);
     }
     // A device whose reply repeats the request: taken once nothing follows.
     peer.answer = [](const QByteArray &req, int) { return req; };
-    Tab io = SQ(Q_ArhBegin);
+    Tab io = SQ(kDev229, Q_ArhBegin);
     const Tab request = io;
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io, request);
@@ -305,17 +291,16 @@ TEST_F(SerialFixture, EchoedRequestIsSkippedForTheReplyBehindIt)
 
 TEST_F(SerialFixture, LeftoverOfAnEarlierExchangeIsNotTheNextReply)
 {
-    Device229 dev;
     // The first reply is followed by a stray copy of itself; the second
     // request must get its own reply, not the copy.
     peer.answer = [](const QByteArray &, int i) {
         const QByteArray r = state229(i == 0 ? 1 : 2);
         return i == 0 ? r + r : r;
     };
-    Tab a = SQ(Q_State);
+    Tab a = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(a, a));
     EXPECT_EQ(a.at(5), 1);
-    Tab b = SQ(Q_State);
+    Tab b = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(b, b));
     EXPECT_EQ(b.at(5), 2);
 }
@@ -347,7 +332,6 @@ TEST(TerminalMemo, SavedInWindows1251AndReset)
 
 TEST_F(SerialFixture, EchoFollowedByASlowReply)
 {
-    Device229 dev;
     pimtest::SteppingClock clock;
     engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
@@ -358,7 +342,7 @@ TEST_F(SerialFixture, EchoFollowedByASlowReply)
         clock.after(400, [&] { peer.write(reply); });
         return req;
     };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.bytes(), reply);
     EXPECT_EQ(engine.lastAttempts(), 1);
@@ -367,14 +351,13 @@ TEST_F(SerialFixture, EchoFollowedByASlowReply)
 
 TEST_F(SerialFixture, ReplyRepeatingTheRequestCostsNoExtraWait)
 {
-    Device229 dev;
     FakeWaiter clock;
     engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
     peer.answer = [](const QByteArray &req, int) { return req; };
     for (const int code : {int(Q_ArhBegin), int(Q_NoTu), int(Q_ArhEnd)}) {
         const qint64 start = clock.now();
-        Tab io = SQ(code);
+        Tab io = SQ(kDev229, code);
         const Tab request = io;
         ASSERT_TRUE(engine.Exchange(io, io)) << code;
         EXPECT_EQ(io, request) << code;
@@ -386,7 +369,6 @@ TEST_F(SerialFixture, ReplyRepeatingTheRequestCostsNoExtraWait)
 
 TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
 {
-    Device229 dev;
     pimtest::SteppingClock clock;
     engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
@@ -401,27 +383,26 @@ TEST_F(SerialFixture, EchoingLineRepeatedReplyIsNotLeftForTheNextRequest)
         clock.after(50, [this, reply] { peer.write(reply); });
         return req;
     };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     ASSERT_TRUE(engine.lineEchoes());
-    io = SQ(Q_ArhBegin);
+    io = SQ(kDev229, Q_ArhBegin);
     ASSERT_TRUE(engine.Exchange(io, io));
-    EXPECT_EQ(io, SQ(Q_ArhBegin));
-    io = SQ(Q_State);
+    EXPECT_EQ(io, SQ(kDev229, Q_ArhBegin));
+    io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(io.bytes(), state229(0x55));
     // Learnt for this opening of the port only.
     engine.port().ClosePort();
     ASSERT_TRUE(engine.port().OpenPort());
     peer.answer = [](const QByteArray &req, int) { return req; };
-    io = SQ(Q_ArhEnd);
+    io = SQ(kDev229, Q_ArhEnd);
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_FALSE(engine.lineEchoes());
 }
 
 TEST_F(SerialFixture, NoiseBehindEveryReplyCostsNoInputTimeout)
 {
-    Device229 dev;
     FakeWaiter clock;
     engine.setWaiter(&clock);
     engine.port().setInputTimeout(1000);
@@ -430,7 +411,7 @@ TEST_F(SerialFixture, NoiseBehindEveryReplyCostsNoInputTimeout)
     peer.answer = [](const QByteArray &, int) { return state229(0x55) + hex("FF"); };
     for (int i = 0; i < 3; ++i) {
         const qint64 start = clock.now();
-        Tab io = SQ(Q_State);
+        Tab io = SQ(kDev229, Q_State);
         ASSERT_TRUE(engine.Exchange(io, io)) << i;
         EXPECT_EQ(io.bytes(), state229(0x55)) << i;
         EXPECT_LT(clock.now() - start, 200) << i;
@@ -440,11 +421,10 @@ TEST_F(SerialFixture, NoiseBehindEveryReplyCostsNoInputTimeout)
 TEST_F(SerialFixture, PortThatVanishesIsClosedAndSaidSo)
 {
     // The line works, then its far end goes away while the port is open.
-    Device229 dev;
     pimtest::RecordingStatus status;
     engine.setStatus(&status);
     peer.answer = [](const QByteArray &, int) { return state229(1); };
-    Tab io = SQ(Q_State);
+    Tab io = SQ(kDev229, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
     ASSERT_TRUE(engine.port().IsOpen());
     peer.vanish();
@@ -454,7 +434,7 @@ TEST_F(SerialFixture, PortThatVanishesIsClosedAndSaidSo)
     QElapsedTimer t;
     t.start();
     defaultWaiter().processPending();
-    io = SQ(Q_State);
+    io = SQ(kDev229, Q_State);
     EXPECT_FALSE(engine.Exchange(io, io));
     EXPECT_FALSE(engine.port().IsOpen());
     EXPECT_TRUE(engine.port().lost());
@@ -468,7 +448,7 @@ TEST_F(SerialFixture, PortThatVanishesIsClosedAndSaidSo)
     const quint64 writes = engine.port().writeCalls();
     for (int i = 0; i < 3; ++i) {
         defaultWaiter().processPending();
-        io = SQ(Q_State);
+        io = SQ(kDev229, Q_State);
         EXPECT_FALSE(engine.Exchange(io, io));
     }
     EXPECT_EQ(engine.port().writeCalls(), writes);

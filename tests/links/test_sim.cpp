@@ -20,8 +20,7 @@ namespace {
 // Identifies the device; true when type and number came back.
 bool identify(ExchangeEngine &e, int &type, int &number)
 {
-    ResetIdentity();
-    Tab io = SQNoTu();
+    Tab io = SQNoTu(Identity{});
     if (!e.Exchange(io, io))
         return false;
     return DecNoTu(io, number, type).isEmpty();
@@ -29,11 +28,11 @@ bool identify(ExchangeEngine &e, int &type, int &number)
 
 // A state read as the workflows do it: up to 20 attempts until the reply
 // passes its checks.
-bool readState(ExchangeEngine &e, int type)
+bool readState(ExchangeEngine &e, const Identity &dev)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
-        Tab io = SQ(Q_State);
-        if (e.Exchange(io, io) && TestAnswer(io, replyLength(type, Q_State), Q_State).isEmpty())
+        Tab io = SQ(dev, Q_State);
+        if (e.Exchange(io, io) && TestAnswer(io, replyLength(dev.type, Q_State), Q_State, dev).isEmpty())
             return true;
     }
     return false;
@@ -53,12 +52,11 @@ TEST(Sim, SerialIdentityAndState)
     ASSERT_TRUE(identify(engine, type, number));
     EXPECT_EQ(type, 229);
     EXPECT_EQ(number, 4660);
-    SetCurrentIdentity(type, number);
-    Tab io = SQ(Q_State);
+    const Identity dev{type, number};
+    Tab io = SQ(dev, Q_State);
     ASSERT_TRUE(engine.Exchange(io, io));
-    EXPECT_EQ(TestAnswer(io, 105, Q_State), QString());
+    EXPECT_EQ(TestAnswer(io, 105, Q_State, dev), QString());
     EXPECT_EQ(engine.lastAttempts(), 1);
-    ResetIdentity();
 }
 
 TEST(Sim, NoisyLineTwoHundredStateReads)
@@ -81,12 +79,11 @@ TEST(Sim, NoisyLineTwoHundredStateReads)
         identified = identify(engine, type, number);
     ASSERT_TRUE(identified);
     ASSERT_EQ(type, 236);
-    SetCurrentIdentity(type, number);
+    const Identity dev{type, number};
     int ok = 0;
     for (int i = 0; i < 200; ++i)
-        ok += readState(engine, type) ? 1 : 0;
+        ok += readState(engine, dev) ? 1 : 0;
     EXPECT_EQ(ok, 200);
-    ResetIdentity();
 }
 
 TEST(Sim, UdpIdentityAndState)
@@ -103,13 +100,12 @@ TEST(Sim, UdpIdentityAndState)
     ASSERT_TRUE(identify(engine, type, number));
     EXPECT_EQ(type, 228);
     EXPECT_EQ(number, 321);
-    SetCurrentIdentity(type, number);
+    const Identity dev{type, number};
     for (int i = 0; i < 20; ++i) {
-        Tab io = SQ(Q_State);
+        Tab io = SQ(dev, Q_State);
         ASSERT_TRUE(engine.Exchange(io, io));
-        ASSERT_EQ(TestAnswer(io, 97, Q_State), QString()) << i;
+        ASSERT_EQ(TestAnswer(io, 97, Q_State, dev), QString()) << i;
     }
-    ResetIdentity();
 }
 
 TEST(Sim, SilentReplyIsRetried)
@@ -122,8 +118,7 @@ TEST(Sim, SilentReplyIsRetried)
     engine.port().setPortName(sim.ptyPath());
     engine.port().setInputTimeout(100);
     engine.memo().setVisible(true);
-    Tab io = SQNoTu();
-    ResetIdentity();
+    Tab io = SQNoTu(Identity{});
     ASSERT_TRUE(engine.Exchange(io, io));
     EXPECT_EQ(engine.lastAttempts(), 3);
     EXPECT_EQ(engine.memo().text().count(QStringLiteral("НЕТ В мУСОРЕ")), 2);

@@ -14,7 +14,7 @@
 #include "devices/ParamStatus.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
-#include "devices/ValueFormat.h"
+#include "devices/DeviceSession.h"
 #include "protocol/Fields.h"
 #include "protocol/Frame.h"
 
@@ -46,14 +46,15 @@ struct Bench {
     explicit Bench(const DeviceOptions &o) : id{o.type, o.number}
     {
         dev = std::make_unique<SimDevice>(o, [this] { return now; });
-        pim::ValueFormat::reset();
+        session.setIdentity(o.type, o.number);
     }
     Tab ask(int code, const Tab &data = Tab()) { return raw(pim::SQ(id, code, data)); }
     Tab raw(const Tab &request) { return Tab::fromBytes(dev->handle(request.bytes())); }
-    pim::DeviceModule &module() const { return *pim::moduleFor(id.type); }
+    pim::DeviceModule &module() { return *session.module(); }
 
     QDateTime now = kNow;
     pim::Identity id;
+    pim::DeviceSession session; // the decoders' records
     std::unique_ptr<SimDevice> dev;
 };
 
@@ -341,7 +342,8 @@ TEST(SimDecode, AnEditedDeviceWideFieldReachesTheDeviceWhereItKeepsIt)
         // 229 decoder whatever the type.
         const Tab logged = changeLogAsConfig(b);
         ASSERT_EQ(logged.size(), 46);
-        pim::ParamCodec &u29 = pim::module(pim::ModuleId::U29).param();
+        pim::DeviceModule u29Module(pim::ModuleId::U29);
+        pim::ParamCodec &u29 = u29Module.param();
         ASSERT_EQ(u29.DecParam(logged, b.id), QString());
         for (int sys = 0; sys < 2; ++sys)
             EXPECT_EQ(line(u29.SLfromParam(sys).mid(0, 12)), line(written[sys].mid(0, 12)));

@@ -15,14 +15,6 @@ const QString kCs = QStringLiteral("\rНЕСОВПАДЕНИЕ КОНТРОЛЬ�
 const QString kType = QStringLiteral("\rНЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
 const QString kNumber = QStringLiteral("\rНЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА");
 
-// The process-wide identity is shared state: every test that touches it
-// starts and ends with it unknown.
-class FrameCurrentDevice : public ::testing::Test {
-protected:
-    void SetUp() override { ResetIdentity(); }
-    void TearDown() override { ResetIdentity(); }
-};
-
 // A frame with a correct checksum from its bytes before the checksum.
 Tab framed(std::initializer_list<int> bytes)
 {
@@ -88,9 +80,9 @@ TEST(Frame, Type128FixedRequests)
     }
 }
 
-TEST_F(FrameCurrentDevice, IdentityRequest)
+TEST(Frame, IdentityRequest)
 {
-    EXPECT_EQ(SQNoTu().toHex(), "06 00 00 00 00 FA");
+    EXPECT_EQ(SQNoTu(Identity{}).toHex(), "06 00 00 00 00 FA");
     struct Case {
         int type, number;
         bool addressed;
@@ -99,16 +91,19 @@ TEST_F(FrameCurrentDevice, IdentityRequest)
         {-1, 5, false}, {229, -1, false}, {229, 0, false}, {0, 5, false}, {229, 0x1234, true},
     };
     for (const Case &c : cases) {
-        SetCurrentIdentity(c.type, c.number);
-        const Tab q = SQNoTu();
+        const Tab q = SQNoTu(Identity{c.type, c.number});
         if (c.addressed)
             EXPECT_EQ(q.toHex(), "06 E5 34 12 00 CF");
         else
             EXPECT_EQ(q, IdentityTemplate()) << c.type << " " << c.number;
     }
-    SetCurrentIdentity(229, 0x1234);
-    EXPECT_EQ(SQ(Q_State).toHex(), "06 E5 34 12 01 CE");
-    EXPECT_EQ(SQ128(Q_Init).toHex().left(14), "08 E5 34 12 09");
+    const Identity dev{229, 0x1234};
+    EXPECT_EQ(SQ(dev, Q_State).toHex(), "06 E5 34 12 01 CE");
+    EXPECT_EQ(SQ128(dev, Q_Init).toHex().left(14), "08 E5 34 12 09");
+    // A request names its addressee; one too short to hold it names none.
+    EXPECT_EQ(addressee(SQ(dev, Q_State)), dev);
+    EXPECT_EQ(addressee(Tab{0x06, 0xE5}), (Identity{229, 0}));
+    EXPECT_EQ(addressee(Tab()), (Identity{0, 0}));
 }
 
 TEST(Frame, TestNoTuBounds)
@@ -188,10 +183,9 @@ TEST(Frame, TestAnswerMessagesInOrder)
         EXPECT_EQ(TestAnswer(c.reply, c.length, c.code, dev), c.err) << c.what;
 }
 
-TEST_F(FrameCurrentDevice, TestAnswerUsesTheCurrentDevice)
+TEST(Frame, TestAnswerChecksAgainstTheGivenDevice)
 {
     const Tab reply = framed({0x06, 0xE5, 0x34, 0x12, 0x01});
-    EXPECT_EQ(TestAnswer(reply, 6, 1), kType + kNumber);
-    SetCurrentIdentity(229, 0x1234);
-    EXPECT_EQ(TestAnswer(reply, 6, 1), QString());
+    EXPECT_EQ(TestAnswer(reply, 6, 1, Identity{}), kType + kNumber);
+    EXPECT_EQ(TestAnswer(reply, 6, 1, Identity{229, 0x1234}), QString());
 }

@@ -68,7 +68,7 @@ TEST(DevicePage, APortThatCannotBeOpenedIsBusyAndIdentityFindsNoLink)
 
     w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(text(*w, "LuState"), "НЕТ СВЯЗИ");
-    EXPECT_EQ(CurrentType(), -1);
+    EXPECT_EQ(w->session().type(), -1);
 }
 
 TEST(DevicePage, FactorySettingsReachThePortOnlyWithTheNextSetting)
@@ -120,8 +120,8 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     EXPECT_EQ(kind(*w, StatusLabel::LPState), StatusKind::Ok);
 
     w->commands().action("AreadNoTu")->trigger();
-    EXPECT_EQ(CurrentType(), 238);
-    EXPECT_EQ(CurrentNumber(), 1234);
+    EXPECT_EQ(w->session().type(), 238);
+    EXPECT_EQ(w->session().number(), 1234);
     EXPECT_EQ(field(*w, "ENo"), "1234");
     EXPECT_EQ(field(*w, "Enok"), "1234");
     EXPECT_EQ(field(*w, "Etype"), ModelName(238));
@@ -139,7 +139,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
     // Two systems, two tabs; the fields and the grid follow the module's view.
     auto *tabs = w->findChild<QTabBar *>("TCSP");
     ASSERT_EQ(tabs->count(), 2);
-    const StateCodec &codec = moduleFor(238)->state();
+    const StateCodec &codec = w->session().moduleFor(238)->state();
     const QStringList values = codec.SLfromState(0);
     const QList<QLineEdit *> fields = w->devicePage()->valueFields();
     ASSERT_FALSE(fields.isEmpty());
@@ -180,7 +180,7 @@ TEST(DevicePage, IdentifyAndReadTheStateOfAType238)
 
     // A double click on the number forgets the device.
     QTest::mouseDClick(w->findChild<QLineEdit *>("ENo"), Qt::LeftButton);
-    EXPECT_EQ(CurrentType(), -1);
+    EXPECT_EQ(w->session().type(), -1);
     EXPECT_EQ(field(*w, "ENo"), "");
     EXPECT_EQ(field(*w, "Enok"), "");
 }
@@ -192,8 +192,8 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
     w->commands().action("Aimit")->trigger();
     // The identity is unknown: "состояние" runs "номер/тип" itself.
     w->commands().action("Areadstate")->trigger();
-    EXPECT_EQ(CurrentType(), 128);
-    EXPECT_EQ(CurrentNumber(), 20560);
+    EXPECT_EQ(w->session().type(), 128);
+    EXPECT_EQ(w->session().number(), 20560);
     EXPECT_EQ(field(*w, "ENo"), "20560");
     EXPECT_EQ(field(*w, "Etype"), ModelName(128));
     EXPECT_EQ(text(*w, "LuState"), ModelName(128) + " № 20560: Cостояние прочитано успешно");
@@ -201,7 +201,7 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
     int shown = 0;
     for (QLineEdit *f : w->devicePage()->valueFields())
         shown += f->isVisibleTo(w.get()) ? 1 : 0;
-    auto *c128 = dynamic_cast<const StateCodec128 *>(&moduleFor(128)->state());
+    auto *c128 = dynamic_cast<const StateCodec128 *>(&w->session().moduleFor(128)->state());
     ASSERT_NE(c128, nullptr);
     EXPECT_EQ(shown, 1 + 4 * c128->rec().modification);
     // No error tables for the pulse counter.
@@ -216,8 +216,8 @@ TEST(DevicePage, ImitationAnswersWithoutADeviceAndTheStateCommandIdentifiesFirst
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(2, 2), enok->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(enok, &dbl);
-    EXPECT_EQ(CurrentType(), -1);
-    EXPECT_EQ(CurrentNumber(), -1);
+    EXPECT_EQ(w->session().type(), -1);
+    EXPECT_EQ(w->session().number(), -1);
     EXPECT_EQ(field(*w, "ENo"), "");
     EXPECT_EQ(field(*w, "Etype"), "");
     EXPECT_EQ(enok->text(), "");
@@ -239,11 +239,11 @@ TEST(DevicePage, SystemModeSetsTheIdentityByHand)
     // No type yet: the number alone is not enough.
     seno->setValue(77);
     EXPECT_EQ(text(*w, "LuState"), "номер должен быть от 1 до 65535");
-    EXPECT_EQ(CurrentNumber(), -1);
+    EXPECT_EQ(w->session().number(), -1);
 
     cbtu->setCurrentIndex(cbtu->findText(ModelName(238)));
-    EXPECT_EQ(CurrentType(), 238);
-    EXPECT_EQ(CurrentNumber(), 77);
+    EXPECT_EQ(w->session().type(), 238);
+    EXPECT_EQ(w->session().number(), 77);
     EXPECT_EQ(field(*w, "ENo"), "77");
     EXPECT_EQ(field(*w, "Etype"), ModelName(238));
     EXPECT_EQ(text(*w, "LuState"), ModelName(238) + " № 77: номер правильный");

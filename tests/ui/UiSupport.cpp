@@ -2,7 +2,6 @@
 
 #include "base/DataPath.h"
 #include "devices/Registry.h"
-#include "devices/ValueFormat.h"
 #include "protocol/Frame.h"
 #include "ui/DevicePage.h"
 #include "ui/LinkPages.h"
@@ -40,16 +39,12 @@ UiEnv::UiEnv()
     // The port list offers only the simulators this test starts.
     QDir(m_dir.path()).mkpath("run");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.filePath("run")));
-    ResetIdentity();
-    ValueFormat::reset();
-    StateReading::resetFlags();
     ui::MainWindow::setMessagesShown(false);
 }
 
 UiEnv::~UiEnv()
 {
     setProgramFolder(QString());
-    ResetIdentity();
 }
 
 QString UiEnv::settingsPath() const

@@ -216,7 +216,7 @@ TEST(WindowPort, APortThatVanishesIsClosedSaidSoAndLeftAlone)
     const QString port = sim->port();
     uitest::choosePort(*w, port);
     w->commands().action("AreadNoTu")->trigger();
-    ASSERT_EQ(CurrentNumber(), 1234);
+    ASSERT_EQ(w->session().number(), 1234);
     // The simulator ends: the far end of the pseudo-terminal is gone.
     sim->stop();
     QAction *state = w->commands().action("Areadstate");

@@ -6,7 +6,6 @@
 
 #include "devices/Registry.h"
 #include "base/Dates.h"
-#include "devices/ValueFormat.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
 #include "ui/MainWindow.h"
@@ -159,7 +158,7 @@ TEST(WindowSettings, DamagedValuesComeBackHarmless)
         EXPECT_LE(find<QDateEdit>(*w, "DTPe")->date(), today);
         // The state-file name is set at start before the settings come back.
         EXPECT_EQ(find<QLineEdit>(*w, "EFst")->text(), "прошлый.txt");
-        EXPECT_EQ(CurrentType(), -1);
+        EXPECT_EQ(w->session().type(), -1);
     });
 }
 
@@ -229,8 +228,6 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
         writeSettings(entries);
     }
 
-    ResetIdentity();
-    ValueFormat::reset();
     auto w = uitest::preparedWindow();
     EXPECT_EQ(find<QComboBox>(*w, "cbC")->currentIndex(), portIndex);
     EXPECT_EQ(find<QComboBox>(*w, "cbBaudRate")->currentText(), "19200");
@@ -242,14 +239,14 @@ TEST(WindowSettings, TwoRunsInARowKeepTheOperatorsChoicesButNotTheIdentity)
     EXPECT_EQ(find<QSpinBox>(*w, "sed")->value(), 3500);
     EXPECT_EQ(w->engine().port().InputTimeout(), 3500u);
     EXPECT_EQ(find<QSpinBox>(*w, "SEprec")->value(), 5);
-    EXPECT_EQ(ValueFormat::real(), "%.5f"); // the values follow the restored precision
+    EXPECT_EQ(w->session().valueFormat().real(), "%.5f"); // the values follow the restored precision
     EXPECT_EQ(find<QSpinBox>(*w, "SEfire")->value(), 7);
     EXPECT_EQ(find<RadioGroup>(*w, "RGdtp")->itemIndex(), 2);
     EXPECT_EQ(find<QLineEdit>(*w, "Etel")->text(), "84951234567");
     EXPECT_EQ(find<QLineEdit>(*w, "ENo")->text(), "1234");
     EXPECT_EQ(find<QLineEdit>(*w, "Etype")->text(), ModelName(238));
-    EXPECT_EQ(CurrentType(), -1);
-    EXPECT_EQ(CurrentNumber(), -1);
+    EXPECT_EQ(w->session().type(), -1);
+    EXPECT_EQ(w->session().number(), -1);
 }
 
 TEST(WindowSettings, NothingIsWrittenBeforeThePreviousValuesWereRestored)

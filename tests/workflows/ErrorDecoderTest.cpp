@@ -2,6 +2,7 @@
 // codes read from a clicked cell.
 
 #include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "workflows/ErrorDecoder.h"
@@ -19,10 +20,11 @@ const QString kMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УС
 // the archive grids ("системы", "уст-ва", "код") name them differently.
 TEST(ErrorDecoder, RecognisesTheColumnsTheModulesWrite)
 {
+    DeviceSession session;
     for (const TypeInfo &t : typeList()) {
         if (t.module == ModuleId::U128)
             continue;
-        DeviceModule *m = moduleFor(t.type);
+        DeviceModule *m = session.moduleFor(t.type);
         int errors = 0;
         for (const StateViewItem &item : m->state().view().items) {
             EXPECT_EQ(ErrorDecoder::columnTag(item.row1, item.row2), item.tag)
@@ -86,21 +88,28 @@ TEST(ErrorDecoder, DecodesTheCellWithoutTouchingTheRecord)
         {226, ErrorDecoder::System, "5", kMismatch},
         {238, ErrorDecoder::None, "5", QString()},
     };
-    StateCodec &state = moduleFor(238)->state();
-    state.setErrorCode(ErrorDecoder::Device, 0, 3);
-    for (const Case &c : cases)
-        EXPECT_EQ(ErrorDecoder::decodeCell(c.type, c.tag, QString::fromUtf8(c.cell)), c.text) << c.type << " " << c.cell;
-    EXPECT_EQ(state.errorCode(ErrorDecoder::Device, 0), 3);
+    DeviceSession session;
+    StateCodec &state = session.moduleFor(238)->state();
+    state.setErrorCode(ErrorDecoder::System, 0, 3);
+    for (const Case &c : cases) {
+        session.setIdentity(c.type, 1);
+        EXPECT_EQ(ErrorDecoder::decodeCell(session, c.tag, QString::fromUtf8(c.cell)), c.text) << c.type << " " << c.cell;
+    }
+    EXPECT_EQ(state.errorCode(ErrorDecoder::System, 0), 3);
     // Text that is no number is the code -1, every bit set.
-    EXPECT_EQ(ErrorDecoder::decodeCell(238, ErrorDecoder::Device, "x"),
-              ErrorDecoder::decodeCode(238, ErrorDecoder::Device, -1));
-    EXPECT_TRUE(ErrorDecoder::decodeCell(238, ErrorDecoder::Device, "x").startsWith("Код=1:"));
+    session.setIdentity(238, 1);
+    EXPECT_EQ(ErrorDecoder::decodeCell(session, ErrorDecoder::Device, "x"),
+              ErrorDecoder::decodeCode(session, ErrorDecoder::Device, -1));
+    EXPECT_TRUE(ErrorDecoder::decodeCell(session, ErrorDecoder::Device, "x").startsWith("Код=1:"));
 
     // From the record: the code of the asked system.
-    state.setErrorCode(ErrorDecoder::Device, 1, 5);
-    EXPECT_EQ(ErrorDecoder::decode(238, ErrorDecoder::Device, &state, 1), code5);
-    EXPECT_EQ(ErrorDecoder::decode(238, ErrorDecoder::Device, nullptr, 0), kMismatch);
-    EXPECT_EQ(ErrorDecoder::decode(128, ErrorDecoder::Device, &moduleFor(128)->state(), 0), kMismatch);
+    state.setErrorCode(ErrorDecoder::System, 1, 5);
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 1), ErrorDecoder::decodeCode(session, ErrorDecoder::System, 5));
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 0), ErrorDecoder::decodeCode(session, ErrorDecoder::System, 3));
+    session.setIdentity(128, 1);
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::Device, 0), kMismatch);
+    session.setIdentity(-1, -1);
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::Device, 0), kMismatch);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // cut and its refusal, the fields it fills, and a run against the simulator.
 
 #include "../links/LinkTestSupport.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "support/PimSim.h"
 #include "links/ExchangeEngine.h"
@@ -19,16 +20,17 @@ namespace {
 struct IdentityFixture : ::testing::Test {
     FakeWaiter clock;
     ExchangeEngine engine;
+    DeviceSession session;
     StatusLine status;
-    IdentityCommand cmd{engine, status};
+    IdentityCommand cmd{engine, status, session};
     QList<Tab> requests;
     Tab replyToGive;
 
     void SetUp() override
     {
         pimtest::app();
-        ResetIdentity();
         status.setWaiter(&clock);
+        status.setSession(&session);
         engine.setWaiter(&clock);
         engine.port().setPortName(QStringLiteral("/dev/pim-no-such-port"));
         // Replies come from the replay route, so any bytes can be given.
@@ -40,7 +42,6 @@ struct IdentityFixture : ::testing::Test {
             return true;
         });
     }
-    void TearDown() override { ResetIdentity(); }
     void linkChecked() { cmd.portChecked = true; }
 };
 
@@ -51,8 +52,8 @@ TEST_F(IdentityFixture, ImitationSetsItsOwnIdentity)
     engine.setImitation(true);
     cmd.ImitType = 229;
     ASSERT_TRUE(cmd.AreadNoTuExecute(0));
-    EXPECT_EQ(CurrentNumber(), 20560);
-    EXPECT_EQ(CurrentType(), 229);
+    EXPECT_EQ(session.number(), 20560);
+    EXPECT_EQ(session.type(), 229);
     EXPECT_EQ(cmd.view().ENo, QStringLiteral("20560"));
     EXPECT_EQ(cmd.view().Enok, QStringLiteral("20560"));
     EXPECT_EQ(cmd.view().Etype, ModelName(229));
@@ -62,7 +63,7 @@ TEST_F(IdentityFixture, ImitationSetsItsOwnIdentity)
 
     cmd.ImitType = 128; // the default: no change log
     ASSERT_TRUE(cmd.AreadNoTuExecute(0));
-    EXPECT_EQ(CurrentType(), 128);
+    EXPECT_EQ(session.type(), 128);
     EXPECT_FALSE(cmd.view().changeLogEnabled);
 }
 
@@ -118,12 +119,12 @@ TEST_F(IdentityFixture, RepliesAcceptedAndRefused)
         {"the template given back", "06 00 00 00 00 FA", -1, -1},
     };
     for (const Case &c : cases) {
-        ResetIdentity();
+        session.resetIdentity();
         replyToGive = Tab::fromHex(QString::fromLatin1(c.reply));
         const bool ok = cmd.AreadNoTuExecute(0);
         EXPECT_EQ(ok, c.number >= 0) << c.name;
-        EXPECT_EQ(CurrentNumber(), c.number) << c.name;
-        EXPECT_EQ(CurrentType(), c.type) << c.name;
+        EXPECT_EQ(session.number(), c.number) << c.name;
+        EXPECT_EQ(session.type(), c.type) << c.name;
         EXPECT_EQ(cmd.view().ENo, QString::number(c.number)) << c.name;
         EXPECT_EQ(cmd.view().Enok, cmd.view().ENo) << c.name;
         if (ok) {
@@ -182,18 +183,18 @@ TEST_F(IdentityFixture, RefusedWhileAnotherCommandWaits)
 TEST(IdentitySim, OverThePseudoTerminal)
 {
     pimtest::app();
-    ResetIdentity();
     pimtest::PimSim sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--type"), QStringLiteral("237"), QStringLiteral("--number"), QStringLiteral("31000")})) << qPrintable(sim.error());
     ExchangeEngine engine;
     engine.port().setPortName(sim.ptyPath());
+    DeviceSession session;
     StatusLine status;
-    IdentityCommand cmd(engine, status);
+    status.setSession(&session);
+    IdentityCommand cmd(engine, status, session);
     cmd.portChecked = true;
     ASSERT_TRUE(cmd.AreadNoTuExecute(0));
     EXPECT_EQ(cmd.view().ENo, QStringLiteral("31000"));
     EXPECT_EQ(cmd.view().Etype, ModelName(237));
     EXPECT_TRUE(cmd.view().changeLogEnabled);
     EXPECT_EQ(status.text(), ModelName(237) + QStringLiteral(" № 31000: НА СВЯЗИ!"));
-    ResetIdentity();
 }

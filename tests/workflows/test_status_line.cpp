@@ -2,6 +2,7 @@
 // kinds, the lamp and its flash mode, the clock.
 
 #include "base/Dates.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "links/Waiter.h"
 #include "protocol/Frame.h"
@@ -28,14 +29,14 @@ QCoreApplication &app()
 
 struct StatusFixture : ::testing::Test {
     FakeWaiter clock;
+    DeviceSession session;
     StatusLine line;
     void SetUp() override
     {
         app();
-        ResetIdentity();
         line.setWaiter(&clock);
+        line.setSession(&session);
     }
-    void TearDown() override { ResetIdentity(); }
 };
 
 } // namespace
@@ -48,7 +49,7 @@ TEST_F(StatusFixture, DevicePrefixOnlyForKnownTypes)
     EXPECT_EQ(line.label(StatusLabel::LuState).kind, StatusKind::Busy);
     EXPECT_EQ(clock.waits, QList<int>({1})); // painted before the work begins
 
-    SetCurrentIdentity(229, 1234);
+    session.setIdentity(229, 1234);
     line.statusOk(QStringLiteral("НА СВЯЗИ!"));
     EXPECT_EQ(line.text(), ModelName(229) + QStringLiteral(" № 1234: НА СВЯЗИ!"));
     EXPECT_EQ(line.label(StatusLabel::LuState).kind, StatusKind::Ok);
@@ -61,11 +62,11 @@ TEST_F(StatusFixture, DevicePrefixOnlyForKnownTypes)
 
     // Outside 128..239 the message stands alone.
     for (int type : {127, 240, 0}) {
-        SetCurrentIdentity(type, 5);
+        session.setIdentity(type, 5);
         line.statusOk(QStringLiteral("x"));
         EXPECT_EQ(line.text(), QStringLiteral("x")) << type;
     }
-    SetCurrentIdentity(128, 7);
+    session.setIdentity(128, 7);
     line.statusOk(QStringLiteral("x"));
     EXPECT_EQ(line.text(), ModelName(128) + QStringLiteral(" № 7: x"));
 }

@@ -1,6 +1,7 @@
 #include "CtlOutput.h"
 
 #include "CtlProgress.h"
+#include "devices/DeviceSession.h"
 
 #include "workflows/StatusLine.h"
 
@@ -128,7 +129,7 @@ void CtlUi::report(pim::StatusLabel label, pim::StatusKind kind, const QString &
     if (m_failed)
         m_failure = message;
     const bool prefixed = kind == pim::StatusKind::Busy || kind == pim::StatusKind::Ok;
-    show(prefixed ? pim::StatusLine::withDevicePrefix(message) : message);
+    show(prefixed && m_session ? pim::StatusLine::withDevicePrefix(m_session->identity(), message) : message);
 }
 
 void CtlUi::message(const QString &text)

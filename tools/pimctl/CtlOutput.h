@@ -10,6 +10,10 @@
 #include <QString>
 #include <QTextStream>
 
+namespace pim {
+class DeviceSession;
+}
+
 namespace pimctl {
 
 class CtlUi : public pim::WorkflowUi {
@@ -18,6 +22,8 @@ public:
 
     // The status line: the main label is printed, the page labels are not.
     void report(pim::StatusLabel label, pim::StatusKind kind, const QString &message) override;
+    // The session whose identity prefixes the busy and ok texts.
+    void setSession(const pim::DeviceSession *s) { m_session = s; }
     void message(const QString &text) override;
 
     // The last text shown, and whether it was a failure.
@@ -67,6 +73,7 @@ private:
     QElapsedTimer m_clock;         // from the first record request
     qint64 m_lastDrawn = -1;
     int m_lineWidth = 0;           // the progress line now on the terminal
+    const pim::DeviceSession *m_session = nullptr;
 };
 
 } // namespace pimctl

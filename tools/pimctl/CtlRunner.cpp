@@ -114,7 +114,7 @@ QStringList paramLabels(const ParamCodec &codec, int count)
     return labels;
 }
 
-QJsonObject systemsJson(const QList<QStringList> &labels, const QList<QStringList> &values)
+QJsonObject systemsJson(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values)
 {
     QJsonArray systems;
     for (int s = 0; s < values.size(); ++s) {
@@ -124,15 +124,15 @@ QJsonObject systemsJson(const QList<QStringList> &labels, const QList<QStringLis
         systems.append(o);
     }
     QJsonObject out;
-    out[QStringLiteral("type")] = CurrentType();
-    out[QStringLiteral("number")] = CurrentNumber();
+    out[QStringLiteral("type")] = id.type;
+    out[QStringLiteral("number")] = id.number;
     out[QStringLiteral("systems")] = systems;
     return out;
 }
 
-QString systemsText(const QList<QStringList> &labels, const QList<QStringList> &values)
+QString systemsText(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values)
 {
-    QString t = ModelName(CurrentType()) + QStringLiteral(" № ") + QString::number(CurrentNumber()) + QLatin1Char('\n');
+    QString t = ModelName(id.type) + QStringLiteral(" № ") + QString::number(id.number) + QLatin1Char('\n');
     for (int s = 0; s < values.size(); ++s) {
         if (values.size() > 1)
             t += QStringLiteral("система ") + QString::number(s + 1) + QStringLiteral(":\n");
@@ -294,7 +294,10 @@ CLI::Validator isoDate()
 
 } // namespace
 
-CtlRunner::CtlRunner() = default;
+CtlRunner::CtlRunner()
+{
+    m_ui.setSession(&m_session);
+}
 CtlRunner::~CtlRunner() = default;
 
 // ------------------------------------------------------------- command line
@@ -597,8 +600,8 @@ bool CtlRunner::checkHandIdentity(QString &why)
         why = QStringLiteral("--type and --number go together");
         return false;
     }
-    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_number, ModelName(m_type));
-    if (!h.ok || CurrentType() != m_type) {
+    const IdentityCheck::Hand h = IdentityCheck::setByHand(m_session, m_number, ModelName(m_type));
+    if (!h.ok || m_session.type() != m_type) {
         why = h.ok ? QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") : h.status;
         return false;
     }
@@ -631,7 +634,7 @@ int CtlRunner::linkFailure()
 // The identity command of the window, on the command line's status.
 void CtlRunner::identify()
 {
-    IdentityCommand command(*m_engine, m_ui);
+    IdentityCommand command(*m_engine, m_ui, m_session);
     command.portChecked = m_portChecked;
     if (m_imitation >= 0)
         command.ImitType = m_imitation;
@@ -640,7 +643,7 @@ void CtlRunner::identify()
 
 bool CtlRunner::identityKnown()
 {
-    return IdentityCheck::ensure(*m_road);
+    return IdentityCheck::ensure(*m_road, m_session);
 }
 
 // ------------------------------------------------------------- commands
@@ -662,21 +665,21 @@ int CtlRunner::cmdIdentify()
     // answer is checked against.
     const bool check = m_typeSet;
     if (check)
-        ResetIdentity();
+        m_session.resetIdentity();
     identify();
-    if (CurrentType() < 0 || CurrentNumber() < 0)
+    if (m_session.type() < 0 || m_session.number() < 0)
         return linkFailure();
-    if (check && (CurrentType() != m_type || CurrentNumber() != m_number))
+    if (check && (m_session.type() != m_type || m_session.number() != m_number))
         return fail(QStringLiteral("ответило устройство %1 № %2, а задано %3 № %4")
-                        .arg(ModelName(CurrentType()))
-                        .arg(CurrentNumber())
+                        .arg(ModelName(m_session.type()))
+                        .arg(m_session.number())
                         .arg(ModelName(m_type))
                         .arg(m_number));
     QJsonObject o;
-    o[QStringLiteral("type")] = CurrentType();
-    o[QStringLiteral("number")] = CurrentNumber();
-    o[QStringLiteral("model")] = ModelName(CurrentType());
-    if (!print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(CurrentType()).arg(ModelName(CurrentType())).arg(CurrentNumber())))
+    o[QStringLiteral("type")] = m_session.type();
+    o[QStringLiteral("number")] = m_session.number();
+    o[QStringLiteral("model")] = ModelName(m_session.type());
+    if (!print(o, QStringLiteral("тип: %1 (%2)\nномер: %3\n").arg(m_session.type()).arg(ModelName(m_session.type())).arg(m_session.number())))
         return Failed;
     return Done;
 }
@@ -687,18 +690,18 @@ int CtlRunner::cmdState()
         return rc;
     if (!identityKnown())
         return linkFailure();
-    StateReading reading(*m_road, m_ui);
+    StateReading reading(*m_road, m_ui, m_session);
     const StateReading::Result r = reading.read(0);
     if (!r.ok)
         return linkFailure();
-    const TypeInfo *info = typeInfo(CurrentType());
-    const StateCodec &codec = moduleFor(CurrentType())->state();
+    const TypeInfo *info = typeInfo(m_session.type());
+    const StateCodec &codec = m_session.module()->state();
     QList<QStringList> values, labels;
     for (const StateTab &tab : info->stateTabs) {
         values << codec.SLfromState(tab.system);
         labels << stateLabels(codec, int(values.last().size()));
     }
-    return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
+    return print(systemsJson(m_session.identity(), labels, values), systemsText(m_session.identity(), labels, values)) ? Done : Failed;
 }
 
 int CtlRunner::cmdConfig()
@@ -707,15 +710,15 @@ int CtlRunner::cmdConfig()
         return rc;
     if (!identityKnown())
         return linkFailure();
-    ConfigReading reading(*m_road, m_ui);
+    ConfigReading reading(*m_road, m_ui, m_session);
     const ConfigReading::Result r = reading.read();
     if (!r.ok)
         return linkFailure();
-    const ParamCodec &codec = moduleFor(CurrentType())->param();
+    const ParamCodec &codec = m_session.module()->param();
     QList<QStringList> labels;
     for (const QStringList &v : r.systems)
         labels << paramLabels(codec, int(v.size()));
-    return print(systemsJson(labels, r.systems), systemsText(labels, r.systems)) ? Done : Failed;
+    return print(systemsJson(m_session.identity(), labels, r.systems), systemsText(m_session.identity(), labels, r.systems)) ? Done : Failed;
 }
 
 namespace {
@@ -764,7 +767,7 @@ int CtlRunner::cmdArchive()
         return rc;
     if (!identityKnown())
         return linkFailure();
-    const int type = CurrentType();
+    const int type = m_session.type();
     const TypeInfo *info = typeInfo(type);
     if (!hasArchive(type))
         return usage(noArchiveText(type));
@@ -785,7 +788,7 @@ int CtlRunner::cmdArchive()
         range.setBegin(from);
         range.setEnd(to);
     }
-    ArchiveReading reader(*m_road, m_ui, range);
+    ArchiveReading reader(*m_road, m_ui, range, m_session);
     const qint64 days = range.begin().daysTo(range.end()) + 1;
     const qint64 asked = range.allRecords() ? std::numeric_limits<int>::max()
                                             : qMax<qint64>(1, arhKindIsDaily(kind) ? days : days * 24);
@@ -794,7 +797,7 @@ int CtlRunner::cmdArchive()
     const ArchiveReading::Result r = reader.read(kind);
     m_reader = nullptr;
     m_ui.archiveEnd();
-    ArchiveView view(m_ui, range);
+    ArchiveView view(m_ui, range, m_session);
     const ArchiveView::Grid g = view.build(type, tabIndex);
 
     // A read without a record replaces no file; one that did not read the
@@ -805,7 +808,7 @@ int CtlRunner::cmdArchive()
     const QString nothing = QStringLiteral(": ничего не записано, в архиве нет ни одной записи за выбранные дни (")
         + r.status + QLatin1Char(')');
     if (!out.isEmpty() && g.ok) {
-        const ArchiveView::Saved s = view.save(type, CurrentNumber(), tabIndex, out);
+        const ArchiveView::Saved s = view.save(type, m_session.number(), tabIndex, out);
         if (s.nothing)
             saveError = QStringLiteral("файл ") + out + nothing;
         else if (!s.ok)
@@ -814,7 +817,7 @@ int CtlRunner::cmdArchive()
             m_ui.note(QStringLiteral("записан ") + out + partial);
     }
     if (!csv.isEmpty() && g.ok) {
-        const QString err = g.records == 0 ? QString() : ArchiveView::saveCsv(type, g, csv);
+        const QString err = g.records == 0 ? QString() : view.saveCsv(type, g, csv);
         if (g.records == 0)
             saveError = QStringLiteral("файл ") + csv + nothing;
         else if (!err.isEmpty())
@@ -835,11 +838,11 @@ int CtlRunner::cmdArchive()
 
     QJsonObject j;
     j[QStringLiteral("type")] = type;
-    j[QStringLiteral("number")] = CurrentNumber();
+    j[QStringLiteral("number")] = m_session.number();
     j[QStringLiteral("kind")] = kind;
     j[QStringLiteral("system")] = g.system;
     QJsonArray header, rows, gaps;
-    QString text = ModelName(type) + QStringLiteral(" № ") + QString::number(CurrentNumber()) + QStringLiteral(", ")
+    QString text = ModelName(type) + QStringLiteral(" № ") + QString::number(m_session.number()) + QStringLiteral(", ")
         + info->arhTabs[tabIndex].caption + QLatin1Char('\n');
     for (int row = 0; row < g.cells.size(); ++row) {
         (row < 2 ? header : rows).append(jsonList(g.cells[row]));
@@ -889,7 +892,7 @@ int CtlRunner::cmdDecode()
         const QString err = DecNoTu(reply, number, type);
         if (!err.isEmpty())
             return refuse(err);
-        SetCurrentIdentity(type, number);
+        m_session.setIdentity(type, number);
         QJsonObject o;
         o[QStringLiteral("type")] = type;
         o[QStringLiteral("number")] = number;
@@ -902,8 +905,8 @@ int CtlRunner::cmdDecode()
     if (m_number < 0 || m_number > 65535)
         return usage(QStringLiteral("bad value for --number: ") + QString::number(m_number));
     const Identity id{m_type, m_number};
-    SetCurrentIdentity(m_type, m_number);
-    DeviceModule *module = moduleFor(m_type);
+    m_session.setIdentity(m_type, m_number);
+    DeviceModule *module = m_session.module();
     const TypeInfo *info = typeInfo(m_type);
     if (!module || !info)
         return refuse(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
@@ -916,7 +919,7 @@ int CtlRunner::cmdDecode()
             values << module->state().SLfromState(tab.system);
             labels << stateLabels(module->state(), int(values.last().size()));
         }
-        return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
+        return print(systemsJson(m_session.identity(), labels, values), systemsText(m_session.identity(), labels, values)) ? Done : Failed;
     }
     if (what == QLatin1String("config")) {
         const QString err = module->param().DecParam(reply, id);
@@ -927,7 +930,7 @@ int CtlRunner::cmdDecode()
             values << module->param().SLfromParam(s);
             labels << paramLabels(module->param(), int(values.last().size()));
         }
-        return print(systemsJson(labels, values), systemsText(labels, values)) ? Done : Failed;
+        return print(systemsJson(m_session.identity(), labels, values), systemsText(m_session.identity(), labels, values)) ? Done : Failed;
     }
     ArhCodec *codec = module->arh();
     if (!codec)
@@ -977,7 +980,7 @@ int CtlRunner::cmdLoad()
     if (!file.ok())
         return fail(file.error); // it names the file
     ArchiveRange range;
-    ArchiveView view(m_ui, range);
+    ArchiveView view(m_ui, range, m_session);
     const ArchiveView::Grid g = view.load(m_type, path);
     if (!g.ok)
         return fail(m_ui.lastFailure());

@@ -9,6 +9,8 @@
 
 #include "links/Waiter.h"
 
+#include "devices/DeviceSession.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -114,6 +116,8 @@ private:
     bool m_stdoutUsed = false;
     bool m_portChecked = false; // --port opened: the identity command may ask the line
 
+    // The device of this run: its identity, records and view settings.
+    pim::DeviceSession m_session;
     CtlUi m_ui;
     CtlSignals m_signals;
     pim::EventLoopWaiter m_waiter;

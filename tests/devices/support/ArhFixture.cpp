@@ -85,15 +85,11 @@ void ArhTestBase::SetUp()
                         QStringLiteral("июля"),    QStringLiteral("августа"), QStringLiteral("сентября"),
                         QStringLiteral("октября"), QStringLiteral("ноября"),  QStringLiteral("декабря")};
     pim::setFormatSettings(s);
-    pim::ValueFormat::reset();
-    pim::SetCurrentIdentity(238, 0x1234);
 }
 
 void ArhTestBase::TearDown()
 {
     pim::setFormatSettings(m_saved);
-    pim::ValueFormat::reset();
-    pim::ResetIdentity();
 }
 
 } // namespace pim::test

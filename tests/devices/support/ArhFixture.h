@@ -69,6 +69,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The device the replies are checked against.
+    pim::Identity m_dev{238, 0x1234};
+
 private:
     pim::FormatSettings m_saved;
 };

@@ -138,20 +138,18 @@ void ParamTestBase::SetUp()
     FormatSettings s = FormatSettings::russian();
     s.decimalSeparator = QLatin1Char('.');
     setFormatSettings(s);
-    ValueFormat::reset();
 }
 
 void ParamTestBase::TearDown()
 {
     setFormatSettings(m_saved);
-    ValueFormat::reset();
-    ResetIdentity();
 }
 
 std::unique_ptr<pim::ParamCodec> ParamTestBase::codec(pim::ModuleId id, int type)
 {
-    SetCurrentIdentity(type, kNumber);
+    m_dev = Identity{type, kNumber};
     auto c = makeParamCodec(id);
+    c->setValueFormat(&m_format);
     c->setToday(fixedToday);
     return c;
 }

@@ -71,6 +71,9 @@ protected:
     std::unique_ptr<pim::ParamCodec> codec(pim::ModuleId id, int type);
 
     RecordingStatus status;
+    // The device the replies are checked against, and the lists' format.
+    pim::Identity m_dev{-1, -1};
+    pim::ValueFormat m_format;
 
 private:
     pim::FormatSettings m_saved;

@@ -33,16 +33,12 @@ protected:
         FormatSettings s = FormatSettings::russian();
         s.decimalSeparator = QLatin1Char('.');
         setFormatSettings(s);
-        ValueFormat::reset();
-        SetCurrentIdentity(0, 0x1234);
     }
-    void TearDown() override
-    {
-        setFormatSettings(m_saved);
-        ValueFormat::reset();
-        ResetIdentity();
-    }
-    static void identify(int type) { SetCurrentIdentity(type, 0x1234); }
+    void TearDown() override { setFormatSettings(m_saved); }
+    void identify(int type) { m_dev = Identity{type, 0x1234}; }
+
+    // The device the replies are checked against.
+    Identity m_dev{0, 0x1234};
 
 private:
     FormatSettings m_saved;
