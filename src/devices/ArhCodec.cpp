@@ -374,13 +374,7 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
             continue;
         }
         const ArhRec &older = read[i + 1];
-        ArhRec d = emptyRecord();
-        for (int s = 0; s < L.halves; ++s) {
-            d.setHalf(s, r.half(s));
-            for (ArhField f : L.diffFields)
-                setValue(d, s, f, value(r, s, f) - value(older, s, f));
-        }
-        m_displayed.append(d);
+        m_displayed.append(difference(r, older));
         m_gaps.append(periods(r, older) != 1);
     }
 
@@ -390,6 +384,17 @@ void ArhCodec::BuildArh(const QList<ArhRec> &read, int kind, QDate begin, QDate 
             finishTotals(s);
         m_gaps.last() = false;
     }
+}
+
+ArhRec ArhCodec::difference(const ArhRec &newer, const ArhRec &older) const
+{
+    ArhRec d = emptyRecord();
+    for (int s = 0; s < m_layout->halves; ++s) {
+        d.setHalf(s, newer.half(s));
+        for (ArhField f : m_layout->diffFields)
+            setValue(d, s, f, value(newer, s, f) - value(older, s, f));
+    }
+    return d;
 }
 
 void ArhCodec::finishTotals(int s)

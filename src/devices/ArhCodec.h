@@ -194,6 +194,9 @@ public:
         BuildArh(read, kind, begin, end, allRecords);
     }
     const QList<ArhRec> &displayed() const { return m_displayed; }
+    // The element of a differential view for two neighbouring records read
+    // (newest first): the newer one with its counters less the older's.
+    ArhRec difference(const ArhRec &newer, const ArhRec &older) const;
     // One flag per displayed element: a difference taken over more (or
     // other) than one period, because records between the two are missing.
     // False for cumulative elements and for the totals.

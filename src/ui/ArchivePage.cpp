@@ -1,21 +1,34 @@
 #include "ui/ArchivePage.h"
 
+#include "base/DataPath.h"
 #include "devices/DeviceSession.h"
+#include "devices/Registry.h"
 #include "protocol/Frame.h"
 #include "ui/CommandMap.h"
+#include "ui/Events.h"
 #include "ui/PageKit.h"
 #include "ui/RadioGroup.h"
-#include "ui/Events.h"
+#include "workflows/ArchiveFiles.h"
+#include "workflows/DeviceRoad.h"
+#include "workflows/ErrorDecoder.h"
 #include "workflows/WorkflowUi.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QColor>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTableWidget>
@@ -23,14 +36,43 @@
 
 namespace pim::ui {
 
-ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, QWidget *parent)
-    : QWidget(parent), m_events(events), m_ui(ui), m_session(session)
+namespace {
+ArchivePage::FileChooser &fileChooser()
+{
+    static ArchivePage::FileChooser chooser;
+    return chooser;
+}
+
+const QString kNoData = QStringLiteral("нет данных");
+
+// The grid's column widths follow its texts: the widest + 5 px, and a
+// column never gets narrower than it was (the operator's eye keeps its
+// place while rows come and go).
+void widen(QTableWidget *grid, int column, const QString &text)
+{
+    const int w = grid->fontMetrics().horizontalAdvance(text) + 5 + 8;
+    if (w > grid->columnWidth(column))
+        grid->setColumnWidth(column, w);
+}
+} // namespace
+
+void ArchivePage::setFileChooser(FileChooser chooser)
+{
+    fileChooser() = std::move(chooser);
+}
+
+ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
+                         DeviceRoad &road, QWidget *parent)
+    : QWidget(parent), m_events(events), m_commands(commands), m_ui(ui), m_session(session), m_road(road),
+      m_view(ui, m_range, session)
 {
     setObjectName(QStringLiteral("TSa"));
-    auto *lot = kit::label("Lot", "ОТ", "Дв.Щелк- весь архив", this);
+    m_lot = kit::label("Lot", "ОТ", "Дв.Щелк- весь архив", this);
     m_begin = kit::date("DTPb", this);
-    auto *ldo = kit::label("Ldo", "ДО", "Дв.Щелк- весь архив", this);
+    m_ldo = kit::label("Ldo", "ДО", "Дв.Щелк- весь архив", this);
     m_end = kit::date("DTPe", this);
+    m_lot->installEventFilter(this);
+    m_ldo->installEventFilter(this);
     QStringList items;
     for (int i = 0; i < ArchiveRange::ItemCount; ++i)
         items << ArchiveRange::itemCaption(i);
@@ -41,9 +83,9 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
         m_rgdtp->setItemIndex(ArchiveRange::WholeArchive);
     }
     m_prec = kit::spin("SEprec", 2, 9, 2, "кол-во отображаемых знаков после запятой", this);
-    auto *live = kit::check("EnUpdate", "отображать архив при чтении", "", true, this);
-    auto *bint = kit::button("Bint", "0", "межстрочный интервал при печати архива", this);
-    auto *printer = kit::button("BBspa", "выбор принтера", "", this);
+    m_live = kit::check("EnUpdate", "отображать архив при чтении", "", true, this);
+    m_bint = kit::button("Bint", "0", "межстрочный интервал при печати архива", this);
+    auto *printerButton = kit::button("BBspa", "выбор принтера", "", this);
     m_tca = new QTabBar(this);
     m_tca->setObjectName(QStringLiteral("TCa"));
     m_tca->addTab(QStringLiteral("суточный"));
@@ -53,46 +95,72 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
     m_sga->horizontalHeader()->setVisible(false);
     m_sga->verticalHeader()->setVisible(false);
     m_sga->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sga->verticalHeader()->setDefaultSectionSize(m_sga->fontMetrics().height() + 6);
     m_pma = commands.buildMenu(QStringLiteral("PMa"), this);
+    // Beyond the three commands: the grid as a spreadsheet file.
+    m_pma->addSeparator();
+    QAction *csv = m_pma->addAction(QStringLiteral("в CSV"));
+    csv->setObjectName(QStringLiteral("ACsv"));
+    connect(csv, &QAction::triggered, this, [this] { exportCsv(); });
     m_sga->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_sga, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &p) { m_pma->popup(m_sga->viewport()->mapToGlobal(p)); });
+    connect(m_sga, &QTableWidget::cellDoubleClicked, this, &ArchivePage::gridDoubleClick);
 
     auto *g = new QGridLayout;
-    g->addWidget(lot, 0, 0);
+    g->addWidget(m_lot, 0, 0);
     g->addWidget(m_begin, 0, 1);
-    g->addWidget(ldo, 1, 0);
+    g->addWidget(m_ldo, 1, 0);
     g->addWidget(m_end, 1, 1);
     g->addWidget(m_rgdtp, 0, 2, 2, 1);
     g->addWidget(m_prec, 0, 3);
-    g->addWidget(live, 1, 3);
-    g->addWidget(bint, 0, 4);
-    g->addWidget(printer, 1, 4);
+    g->addWidget(m_live, 1, 3);
+    g->addWidget(m_bint, 0, 4);
+    g->addWidget(printerButton, 1, 4);
     g->setColumnStretch(5, 1);
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(g);
     lay->addWidget(m_tca);
     lay->addWidget(m_sga, 1);
 
-    // Reading, printing and the print spacing come with the archive workflow;
-    // the grid stays enabled so that its menu opens.
-    for (QWidget *w : std::initializer_list<QWidget *>{live, bint, printer, m_tca})
-        w->setEnabled(false);
-
-    connect(m_rgdtp, &RadioGroup::clicked, this, &ArchivePage::rangeChoice);
+    connect(m_rgdtp, &RadioGroup::clicked, this, [this] {
+        rangeChoice();
+        refreshView();
+    });
     connect(m_prec, &QSpinBox::valueChanged, this, [this](int n) {
-        if (m_events.on())
-            m_session.valueFormat().setPrecision(n);
+        if (!m_events.on())
+            return;
+        m_view.setPrecision(n);
+        refreshView();
+        emit precisionChanged();
     });
     connect(m_begin, &QDateEdit::dateChanged, this, [this](QDate d) {
-        if (m_events.on())
-            m_range.setBegin(d);
+        if (!m_events.on())
+            return;
+        m_range.setBegin(d);
+        refreshView();
     });
     connect(m_end, &QDateEdit::dateChanged, this, [this](QDate d) {
-        if (m_events.on())
-            m_range.setEnd(d);
+        if (!m_events.on())
+            return;
+        m_range.setEnd(d);
+        refreshView();
+    });
+    connect(m_tca, &QTabBar::currentChanged, this, [this] {
+        if (!m_events.on())
+            return;
+        rebuildTabs();
+        refreshView();
+    });
+    connect(m_bint, &QPushButton::clicked, this, &ArchivePage::stepPrintSpacing);
+    connect(printerButton, &QPushButton::clicked, this, [this] {
+        QPrintDialog dialog(printer(), this);
+        dialog.setWindowTitle(QStringLiteral("выбор принтера"));
+        dialog.exec();
     });
 }
+
+ArchivePage::~ArchivePage() = default;
 
 void ArchivePage::rangeChoice()
 {
@@ -100,7 +168,10 @@ void ArchivePage::rangeChoice()
     // held off: "все записи" and an unselected choice keep what they show.
     m_range.setDates(m_begin->date(), m_end->date());
     const int item = m_rgdtp->itemIndex();
-    const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), 0, m_session.type());
+    const ArhTab *tab = nullptr;
+    if (const TypeInfo *info = typeInfo(m_session.type()); info && tabIndex() >= 0 && tabIndex() < info->arhTabs.size())
+        tab = &info->arhTabs[tabIndex()];
+    const ArchiveRange::Outcome out = m_range.choose(item, QDate::currentDate(), tab ? tab->kind : 0, m_session.type());
     {
         EventsOff off(m_events);
         m_begin->setDate(m_range.begin());
@@ -120,35 +191,6 @@ void ArchivePage::resetRange()
     m_range.setDates(QDate::currentDate(), QDate::currentDate());
 }
 
-QString ArchivePage::gapHint()
-{
-    return QStringLiteral("разность за несколько периодов: между записями нет прочитанных");
-}
-
-void ArchivePage::showGrid(const ArchiveView::Grid &g)
-{
-    m_sga->clearContents();
-    m_sga->setRowCount(int(g.cells.size()));
-    int columns = 1;
-    for (const QStringList &row : g.cells)
-        columns = qMax(columns, int(row.size()));
-    m_sga->setColumnCount(columns);
-    for (int r = 0; r < g.cells.size(); ++r) {
-        const bool gap = g.gap(r);
-        for (int c = 0; c < g.cells[r].size(); ++c) {
-            QString text = g.cells[r][c];
-            if (gap && c == 0)
-                text += QLatin1Char('*');
-            auto *item = new QTableWidgetItem(text);
-            if (gap) {
-                item->setBackground(QColor(255, 224, 160));
-                item->setToolTip(gapHint());
-            }
-            m_sga->setItem(r, c, item);
-        }
-    }
-}
-
 void ArchivePage::limitToToday()
 {
     EventsOff off(m_events);
@@ -159,7 +201,353 @@ void ArchivePage::limitToToday()
 void ArchivePage::takePrecision()
 {
     if (m_prec->value() != 2)
-        m_session.valueFormat().setPrecision(m_prec->value());
+        m_view.setPrecision(m_prec->value());
+}
+
+int ArchivePage::tabIndex() const
+{
+    return m_tca->currentIndex();
+}
+
+void ArchivePage::rebuildTabs()
+{
+    const TypeInfo *info = typeInfo(m_session.type());
+    if (!info || info->arhTabs.isEmpty())
+        return;
+    const int keep = qMax(0, m_tca->currentIndex());
+    {
+        EventsOff off(m_events);
+        const QSignalBlocker block(m_tca);
+        while (m_tca->count() > info->arhTabs.size())
+            m_tca->removeTab(m_tca->count() - 1);
+        for (int i = 0; i < info->arhTabs.size(); ++i) {
+            if (i < m_tca->count())
+                m_tca->setTabText(i, info->arhTabs[i].caption);
+            else
+                m_tca->addTab(info->arhTabs[i].caption);
+        }
+        m_tca->setCurrentIndex(qMin(keep, m_tca->count() - 1));
+    }
+    // The read command names the archive of the selected tab.
+    const ArhTab &tab = info->arhTabs[m_tca->currentIndex()];
+    if (QAction *a = m_commands.action(QStringLiteral("AreadArh"))) {
+        a->setToolTip(tab.readHint());
+        a->setStatusTip(tab.readHint());
+        a->setIcon(CommandMap::icon(tab.imageIndex));
+    }
+}
+
+void ArchivePage::pageShown()
+{
+    if (!m_events.on())
+        return;
+    const int type = m_session.type();
+    if (m_session.identified() && type >= kMinTypeCode && type <= kMaxTypeCode)
+        m_ui.statusOk(QStringLiteral("НА СВЯЗИ!"));
+    if (tabIndex() < 0 || type < 0)
+        return;
+    const TypeInfo *info = typeInfo(type);
+    if (!info || info->arhTabs.isEmpty()) {
+        m_ui.message(QStringLiteral("TFpim.TSaShow:НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return;
+    }
+    if (!reading())
+        rebuildTabs();
+    rangeChoice();
+    refreshView();
+}
+
+void ArchivePage::refreshView()
+{
+    if (reading()) {
+        // Rows come as the read goes; the whole view is built at its end.
+        return;
+    }
+    {
+        EventsOff off(m_events);
+        if (m_end->date() < m_begin->date())
+            m_begin->setDate(m_end->date());
+    }
+    m_range.setDates(m_begin->date(), m_end->date());
+    const int type = m_session.type();
+    if (tabIndex() < 0 || type < 0)
+        return;
+    const TypeInfo *info = typeInfo(type);
+    if (!info || info->arhTabs.isEmpty()) {
+        m_ui.message(QStringLiteral("TFpim.TCaChange:НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА:") + QString::number(type));
+        return;
+    }
+    if (tabIndex() >= info->arhTabs.size())
+        rebuildTabs();
+    const ArchiveView::Grid g = m_view.build(type, tabIndex());
+    if (g.ok)
+        showGrid(g);
+}
+
+void ArchivePage::showGrid(const ArchiveView::Grid &g)
+{
+    m_liveRows = false;
+    fillGrid(m_sga, g);
+    // The newest record first, as the operator reads the archive.
+    m_sga->scrollToTop();
+    setPrintable(g.printable);
+}
+
+void ArchivePage::fillGrid(QTableWidget *grid, const ArchiveView::Grid &g)
+{
+    grid->clearContents();
+    grid->setRowCount(int(g.cells.size()));
+    int columns = 1;
+    for (const QStringList &row : g.cells)
+        columns = qMax(columns, int(row.size()));
+    grid->setColumnCount(columns);
+    // The two header rows stay in place while the records scroll: the
+    // grid's own header shows them; the rows themselves stay (hidden) so
+    // that a cell's column is still known by its header texts.
+    QStringList labels;
+    for (int c = 0; c < columns; ++c)
+        labels << g.cells.value(0).value(c) + QLatin1Char('\n') + g.cells.value(1).value(c);
+    grid->setHorizontalHeaderLabels(labels);
+    grid->horizontalHeader()->setVisible(g.cells.size() >= 2);
+    for (int r = 0; r < g.cells.size(); ++r) {
+        grid->setRowHidden(r, r < 2);
+        const bool gap = g.gap(r);
+        for (int c = 0; c < g.cells[r].size(); ++c) {
+            QString text = g.cells[r][c];
+            if (gap && c == 0)
+                text += QLatin1Char('*');
+            auto *item = new QTableWidgetItem(text);
+            if (r < 2)
+                item->setBackground(grid->palette().color(QPalette::Button));
+            if (gap) {
+                item->setBackground(QColor(255, 224, 160));
+                item->setToolTip(gapHint());
+            }
+            grid->setItem(r, c, item);
+            widen(grid, c, text);
+        }
+    }
+}
+
+void ArchivePage::appendRows(const QList<QStringList> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    if (!m_liveRows) {
+        // The first row of a read replaces what the grid showed, keeping
+        // the two header rows.
+        m_sga->setRowCount(2);
+        m_liveRows = true;
+    }
+    for (const QStringList &cells : rows) {
+        const int r = m_sga->rowCount();
+        m_sga->insertRow(r);
+        if (m_sga->columnCount() < cells.size())
+            m_sga->setColumnCount(int(cells.size()));
+        for (int c = 0; c < cells.size(); ++c) {
+            m_sga->setItem(r, c, new QTableWidgetItem(cells[c]));
+            widen(m_sga, c, cells[c]);
+        }
+    }
+    const int last = m_sga->rowCount() - 1;
+    m_sga->setCurrentCell(last, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_sga->scrollToBottom();
+}
+
+void ArchivePage::setPrintable(bool on)
+{
+    m_printable = on;
+    emit printableChanged(on);
+}
+
+QString ArchivePage::gapHint()
+{
+    return QStringLiteral("разность за несколько периодов: между записями нет прочитанных");
+}
+
+ArchiveReading::Result ArchivePage::readArchive()
+{
+    ArchiveReading::Result none;
+    if (reading())
+        return none;
+    {
+        EventsOff off(m_events);
+        if (m_begin->date() > m_end->date())
+            m_begin->setDate(m_end->date());
+    }
+    m_range.setDates(m_begin->date(), m_end->date());
+    emit showRequested();
+    const TypeInfo *info = typeInfo(m_session.type());
+    int kind = 0;
+    if (info && tabIndex() >= 0 && tabIndex() < info->arhTabs.size())
+        kind = info->arhTabs[tabIndex()].kind;
+    ArchiveReading reader(m_road, m_ui, m_range, m_session);
+    reader.setTraceFolder(QDir::currentPath());
+    m_reader = &reader;
+    m_liveShown = 0;
+    m_liveRows = false;
+    ArchiveReading::Result r;
+    // The identity may be asked first: the tab's kind is taken again once
+    // the type is known (a first read picks the tab of the new type).
+    r = reader.read(kind);
+    m_reader = nullptr;
+    {
+        EventsOff off(m_events);
+        m_begin->setDate(m_range.begin());
+        m_end->setDate(m_range.end());
+    }
+    if (r.ran) {
+        rebuildTabs();
+        refreshView();
+        // What was read can be stored now.
+        if (QAction *a = m_commands.action(QStringLiteral("Asavearh")))
+            a->setEnabled(true);
+    }
+    return r;
+}
+
+void ArchivePage::stopReading()
+{
+    if (m_reader)
+        m_reader->stop();
+}
+
+bool ArchivePage::liveUpdate() const
+{
+    return m_live->isChecked();
+}
+
+void ArchivePage::archiveGrown(int kind)
+{
+    Q_UNUSED(kind);
+    if (!m_reader || tabIndex() < 0)
+        return;
+    appendRows(m_view.liveRows(m_session.type(), tabIndex(), m_liveShown));
+}
+
+void ArchivePage::wholeArchive()
+{
+    if (!m_events.on() || tabIndex() < 0)
+        return;
+    if (!m_view.wholeArchive(m_session.type(), tabIndex()))
+        return; // nothing read in that archive: the range stays
+    {
+        EventsOff off(m_events);
+        m_begin->setDate(m_range.begin());
+        m_end->setDate(m_range.end());
+    }
+    refreshView();
+}
+
+void ArchivePage::gridDoubleClick(int row, int column)
+{
+    if (row < 2 || column < 0)
+        return;
+    const QTableWidgetItem *h1 = m_sga->item(0, column);
+    const QTableWidgetItem *h2 = m_sga->item(1, column);
+    const int tag = ErrorDecoder::columnTag(h1 ? h1->text() : QString(), h2 ? h2->text() : QString());
+    if (tag == ErrorDecoder::None)
+        return;
+    const QTableWidgetItem *cell = m_sga->item(row, column);
+    m_ui.message(ErrorDecoder::decodeCell(m_session, tag, cell ? cell->text() : QString()));
+}
+
+QString ArchivePage::choose(bool save, const QString &proposed, const QString &filter)
+{
+    if (fileChooser())
+        return fileChooser()(save, proposed, filter);
+    if (save)
+        return QFileDialog::getSaveFileName(this, QString(), proposed, filter);
+    return QFileDialog::getOpenFileName(this, QString(), proposed, filter);
+}
+
+bool ArchivePage::saveArchive()
+{
+    emit showRequested();
+    const int type = m_session.type();
+    if (tabIndex() < 0 || !typeInfo(type)) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return false;
+    }
+    // The folders first, so that the dialog opens in the device folder.
+    for (const QString &m : ArchiveFiles::makeDeviceFolder(type, m_session.number()))
+        m_ui.message(m);
+    const QString proposed = m_view.proposedPath(type, m_session.number(), tabIndex(), QDateTime::currentDateTime());
+    const QString path = choose(true, proposed, QStringLiteral("Архивы (*.Arh)"));
+    if (path.isEmpty())
+        return false;
+    const ArchiveView::Saved s = m_view.save(type, m_session.number(), tabIndex(), path);
+    refreshView();
+    if (!s.ok) {
+        m_ui.statusFail(s.error);
+        m_ui.message(s.nothing ? s.error : QStringLiteral("файл ") + path + QStringLiteral(" не записан: ") + s.error);
+        return false;
+    }
+    m_ui.statusOk(QStringLiteral("архив записан в файл: ") + QFileInfo(path).fileName());
+    return true;
+}
+
+ArchiveView::Grid ArchivePage::loadArchive(bool *cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    const QString folder = m_session.identified() && typeInfo(m_session.type())
+        ? ArchiveFiles::deviceFolder(m_session.type(), m_session.number())
+        : DataPath({QStringLiteral("ДАННЫЕ"), QStringLiteral("АРХИВЫ")});
+    // The "B" of "Bсе" is a Latin letter in the operator's filter.
+    const QString path = choose(false, folder, QStringLiteral("Архивы (*.arh);;Bсе файлы (*.*)"));
+    if (path.isEmpty()) {
+        if (cancelled)
+            *cancelled = true;
+        return {};
+    }
+    return m_view.load(m_session.type(), path);
+}
+
+bool ArchivePage::exportCsv()
+{
+    const int type = m_session.type();
+    if (tabIndex() < 0 || !typeInfo(type)) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return false;
+    }
+    const ArchiveView::Grid g = m_view.build(type, tabIndex());
+    QString proposed = m_view.proposedPath(type, m_session.number(), tabIndex(), QDateTime::currentDateTime());
+    proposed = proposed.left(proposed.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".csv");
+    const QString path = choose(true, proposed, QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    const QString err = m_view.saveCsv(type, g, path);
+    if (!err.isEmpty()) {
+        m_ui.statusFail(err);
+        m_ui.message(QStringLiteral("файл ") + path + QStringLiteral(" не записан: ") + err);
+        return false;
+    }
+    m_ui.statusOk(QStringLiteral("архив записан в файл: ") + QFileInfo(path).fileName());
+    return true;
+}
+
+void ArchivePage::stepPrintSpacing()
+{
+    // 0 → 1 → 2 → −1 → 0 …
+    m_spacing = m_spacing == 2 ? -1 : m_spacing + 1;
+    m_bint->setText(QString::number(m_spacing));
+}
+
+QPrinter *ArchivePage::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
+bool ArchivePage::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::MouseButtonDblClick && (o == m_lot || o == m_ldo)) {
+        wholeArchive();
+        return true;
+    }
+    return QWidget::eventFilter(o, e);
 }
 
 } // namespace pim::ui

@@ -1,21 +1,31 @@
 #pragma once
 // The page "АРХИВЫ": the date range, precision, print spacing, printer
-// choice, live display, range choice and the archive tabs with their grid.
-// Reading and viewing archives come with their own workflows; the range
-// choice and the precision already work.
+// choice, live display, range choice and the archive tabs of the current
+// type with their grid. The page runs the archive commands of the window
+// ("архив", "стоп", "запись архива", the file load, "в CSV") on the
+// headless readers and views and only shows what they give.
 
 #include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveReading.h"
 #include "workflows/ArchiveView.h"
 
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+
+class QCheckBox;
 class QDateEdit;
+class QLabel;
 class QMenu;
+class QPrinter;
+class QPushButton;
 class QSpinBox;
 class QTabBar;
 class QTableWidget;
 
 namespace pim {
+class DeviceRoad;
 class DeviceSession;
 class WorkflowUi;
 }
@@ -29,7 +39,9 @@ class RadioGroup;
 class ArchivePage : public QWidget {
     Q_OBJECT
 public:
-    ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, QWidget *parent = nullptr);
+    ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, DeviceRoad &road,
+                QWidget *parent = nullptr);
+    ~ArchivePage() override;
 
     // Range choice (also run at start and when the setting is restored).
     void rangeChoice();
@@ -37,27 +49,107 @@ public:
     void resetRange();
     // The latest date the pickers accept.
     void limitToToday();
-    // Fills the grid "SGa" with an archive view. A difference taken across
-    // missing records is marked: its first cell gets a "*", its row a
-    // colour and a hint, so two periods never pass for one.
-    void showGrid(const ArchiveView::Grid &g);
-    static QString gapHint();
     // The precision "SEprec" shows becomes the one values are shown with
     // (after it came back from the settings with its handler held off).
     void takePrecision();
 
+    // The page was shown: the tabs of the current type, the range choice
+    // again and the archive view.
+    void pageShown();
+    // The tabs "TCa" from the current type's tab captions, keeping the
+    // selected index; the read command's hint and image follow the tab.
+    void rebuildTabs();
+    // The archive view of the selected tab over the range.
+    void refreshView();
+
+    // "архив": reads the archive of the selected tab; "стоп" ends it with
+    // what was read kept and shown.
+    ArchiveReading::Result readArchive();
+    void stopReading();
+    bool reading() const { return m_reader != nullptr; }
+
+    // "отображать архив при чтении" and the rows a read adds as it goes.
+    bool liveUpdate() const;
+    void archiveGrown(int kind);
+
+    // Double click on "ОТ"/"ДО": the range of the whole read archive.
+    void wholeArchive();
+    // Double click on a cell of "SGa": an error cell is decoded.
+    void gridDoubleClick(int row, int column);
+
+    // "запись архива": the save dialog with the proposed name, then the
+    // companion text and the archive file. False when nothing was written.
+    bool saveArchive();
+    // "чтение архива": the open dialog, then the file's grid (not ok when
+    // cancelled or refused).
+    ArchiveView::Grid loadArchive(bool *cancelled = nullptr);
+    // "в CSV": the grid as shown, as pimctl writes it.
+    bool exportCsv();
+
+    // "Bint": the print line spacing, 0 → 1 → 2 → −1 → 0.
+    int printSpacing() const { return m_spacing; }
+    void stepPrintSpacing();
+    // "BBspa": the printer the archive is printed on.
+    QPrinter *printer();
+
+    // The tab selected in "TCa" (-1 when none).
+    int tabIndex() const;
+    // The archive grid is printable: its last row is not "нет данных".
+    bool printable() const { return m_printable; }
     QMenu *menu() const { return m_pma; }
+    QTableWidget *grid() const { return m_sga; }
+    static QString gapHint();
+    // Fills a grid with archive rows: two fixed header rows, each column
+    // as wide as its widest text + 5 px and never narrowed; a difference
+    // taken across missing records is marked ("*", a colour and a hint).
+    static void fillGrid(QTableWidget *grid, const ArchiveView::Grid &g);
+
+    // The file dialogs; tests answer them instead of an operator. `save`
+    // asks for a new name (with the overwrite question), else for an
+    // existing file. An empty answer is a cancel.
+    using FileChooser =
+        std::function<QString(bool save, const QString &proposed, const QString &filter)>;
+    static void setFileChooser(FileChooser chooser);
+
+signals:
+    // The precision changed: the state display follows at once.
+    void precisionChanged();
+    // The page asks to be shown (a read starts).
+    void showRequested();
+    // "печать архива" may be enabled (the last row is not "нет данных").
+    void printableChanged(bool printable);
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
+    void showGrid(const ArchiveView::Grid &g);
+    void appendRows(const QList<QStringList> &rows);
+    void setPrintable(bool on);
+    QString choose(bool save, const QString &proposed, const QString &filter);
+
     Events &m_events;
+    CommandMap &m_commands;
     WorkflowUi &m_ui;
     DeviceSession &m_session;
-    QMenu *m_pma;
+    DeviceRoad &m_road;
     ArchiveRange m_range;
+    ArchiveView m_view;
+    ArchiveReading *m_reader = nullptr;
+    int m_liveShown = 0;   // read records that have their row in the grid
+    bool m_liveRows = false; // the grid holds rows added while reading
+    bool m_printable = false;
+    int m_spacing = 0;
+    std::unique_ptr<QPrinter> m_printer;
+    QMenu *m_pma;
+    QLabel *m_lot;
+    QLabel *m_ldo;
     QDateEdit *m_begin;
     QDateEdit *m_end;
     RadioGroup *m_rgdtp;
     QSpinBox *m_prec;
+    QCheckBox *m_live;
+    QPushButton *m_bint;
     QTabBar *m_tca;
     QTableWidget *m_sga;
 };

@@ -51,11 +51,9 @@ const QList<CommandDef> &commandTable()
     return table;
 }
 
-namespace {
-
 // The image list itself is the toolkit's: standard icons stand for the
 // positions the commands use.
-QIcon iconFor(int image)
+QIcon CommandMap::icon(int image)
 {
     QStyle *s = QApplication::style();
     switch (image) {
@@ -64,6 +62,7 @@ QIcon iconFor(int image)
     case 2: return s->standardIcon(QStyle::SP_FileDialogDetailedView);
     case 3: return s->standardIcon(QStyle::SP_FileDialogListView);
     case 4: return s->standardIcon(QStyle::SP_MediaPlay);
+    case 5: return s->standardIcon(QStyle::SP_FileDialogStart);
     case 6: return s->standardIcon(QStyle::SP_BrowserStop);
     case 7: return s->standardIcon(QStyle::SP_MediaSeekForward);
     case 8: return s->standardIcon(QStyle::SP_FileDialogContentsView);
@@ -83,8 +82,6 @@ QIcon iconFor(int image)
     }
 }
 
-} // namespace
-
 CommandMap::CommandMap(QWidget *owner) : QObject(owner)
 {
     for (const CommandDef &s : commandTable()) {
@@ -99,7 +96,7 @@ CommandMap::CommandMap(QWidget *owner) : QObject(owner)
             a->setStatusTip(hint);
         }
         if (s.image >= 0)
-            a->setIcon(iconFor(s.image));
+            a->setIcon(icon(s.image));
         a->setCheckable(s.toggle);
         if (name == QLatin1String("Ahelp"))
             a->setShortcut(QKeySequence(Qt::Key_F1));

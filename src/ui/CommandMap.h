@@ -3,6 +3,7 @@
 // whether it is a toggle; the toolbar and the pop-up menus built from them.
 
 #include <QHash>
+#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -41,6 +42,8 @@ public:
     // "PMr", "PMs", "PMa", "PMk".
     QMenu *buildMenu(const QString &name, QWidget *parent);
     static QStringList menuItems(const QString &menuName); // the action names
+    // The picture of an image position (the toolkit's standard icons).
+    static QIcon icon(int image);
 
 private:
     QAction *proxy(QAction *target, const QString &caption, QObject *parent);

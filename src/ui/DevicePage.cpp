@@ -1,6 +1,7 @@
 #include "ui/DevicePage.h"
 
 #include "devices/DeviceSession.h"
+#include "ui/ArchivePage.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
@@ -512,6 +513,21 @@ void DevicePage::gridDoubleClick(int row, int column)
     // The code is the clicked cell's; the state record stays as it was read.
     const QTableWidgetItem *cell = m_sgsp->item(row, column);
     showMessage(ErrorDecoder::decodeCell(m_session, tag, cell ? cell->text() : QString()));
+}
+
+void DevicePage::showFileGrid(const ArchiveView::Grid &g)
+{
+    if (g.cells.isEmpty())
+        return;
+    ArchivePage::fillGrid(m_sgsp, g);
+    m_sgsp->setVisible(true);
+}
+
+void DevicePage::hideFileGrid()
+{
+    QAction *state = m_commands.action(QStringLiteral("Areadstate"));
+    if (!(state && state->isChecked() && m_stinf->isChecked()))
+        m_sgsp->setVisible(false);
 }
 
 void DevicePage::pageShown()

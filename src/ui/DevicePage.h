@@ -4,6 +4,8 @@
 // "PAcSt", the value panel "POi" and the state grid "sgsp".
 
 #include <QList>
+#include "workflows/ArchiveView.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -79,6 +81,10 @@ public:
     void gridDoubleClick(int row, int column);
     // The system the selected tab shows (0 or 1).
     int selectedSystem() const;
+    // "чтение архива": the grid "sgsp" shows a loaded archive file; hidden
+    // again when the toggle goes off (unless the state display uses it).
+    void showFileGrid(const ArchiveView::Grid &g);
+    void hideFileGrid();
     // Page shown: "НА СВЯЗИ!" with a valid identity, else the link's state.
     void pageShown();
 

@@ -36,10 +36,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -60,8 +62,8 @@ bool &messagesShown()
 // The commands whose workflows are not part of this window yet: present
 // with their captions and hints, disabled.
 const char *const kLaterCommands[] = {
-    "AConChange", "AnoSysChange", "Aping", "AreadParam", "AreadArh", "ARA225", "ARA227", "ARA228",
-    "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AreadFileArh", "AGetDataLogger",
+    "AConChange", "AnoSysChange", "Aping", "AreadParam", "ARA225", "ARA227", "ARA228",
+    "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AGetDataLogger",
     "ASaveDateTime", "ASetNO", "ASetPar", "ASetDevice", "AsetWorkTime", "ASetArh", "Asavearh",
     "AArhPrint", "Acal", "VesChange",
 };
@@ -138,7 +140,7 @@ void MainWindow::buildPages()
     m_pcw->setObjectName(QStringLiteral("PCW"));
     auto *links = new LinkPages(*m_events, m_engine->port(), *this, m_session);
     m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, m_session, links);
-    m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session);
+    m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session, *m_road);
     m_config = new ConfigPage(*m_commands, *this, m_session);
     m_calibration = new CalibrationPage(*m_commands);
     auto *debug = new DebugPage;
@@ -153,9 +155,21 @@ void MainWindow::buildPages()
             return;
         if (i == 0 || i == 4)
             m_device->pageShown();
+        else if (i == 1)
+            m_archive->pageShown();
         else if (i == 2)
             m_config->pageShown();
     });
+    connect(m_archive, &ArchivePage::showRequested, this, [this] {
+        if (m_pcw->currentIndex() != 1) {
+            const QSignalBlocker block(m_pcw);
+            m_pcw->setCurrentIndex(1);
+        }
+    });
+    // The precision reformats the state display at once.
+    connect(m_archive, &ArchivePage::precisionChanged, m_device, &DevicePage::stateDisplay);
+    connect(m_archive, &ArchivePage::printableChanged, this,
+            [this](bool on) { m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(on); });
     connect(m_device, &DevicePage::showRequested, this, [this] { m_pcw->setCurrentIndex(0); });
     m_device->setCalibrationIdentityField(m_calibration->enok());
 
@@ -197,6 +211,19 @@ void MainWindow::bindCommands()
         m_device->AreadstateExecute(on);
         m_device->linkPages()->refreshMemo();
     });
+    connect(m_commands->action(QStringLiteral("AreadArh")), &QAction::triggered, this, [this] {
+        m_archive->readArchive();
+        m_device->linkPages()->refreshMemo();
+    });
+    connect(m_commands->action(QStringLiteral("AstopArhRead")), &QAction::triggered, this, [this] {
+        m_archive->stopReading();
+        m_commands->action(QStringLiteral("AstopArhRead"))->setEnabled(false);
+    });
+    connect(m_commands->action(QStringLiteral("Asavearh")), &QAction::triggered, this, [this] {
+        m_archive->saveArchive();
+    });
+    connect(m_commands->action(QStringLiteral("AreadFileArh")), &QAction::triggered, this,
+            &MainWindow::AreadFileArhExecute);
     connect(m_commands->action(QStringLiteral("Aimit")), &QAction::triggered, this, [this](bool on) {
         // Each use starts the imitation's random values afresh.
         auto gen = std::make_shared<std::mt19937>(QRandomGenerator::global()->generate());
@@ -356,6 +383,37 @@ void MainWindow::AreadNoTuExecute()
     m_device->linkPages()->refreshMemo();
 }
 
+void MainWindow::AreadFileArhExecute(bool on)
+{
+    QAction *toggle = m_commands->action(QStringLiteral("AreadFileArh"));
+    if (!on) {
+        m_device->hideFileGrid();
+        return;
+    }
+    // The file takes the state grid: the state command and the change log
+    // stop showing theirs.
+    QAction *state = m_commands->action(QStringLiteral("Areadstate"));
+    if (state->isChecked()) {
+        state->setChecked(false);
+        m_device->AreadstateExecute(false);
+    }
+    m_commands->action(QStringLiteral("AReadChang"))->setChecked(false);
+    bool cancelled = false;
+    const ArchiveView::Grid g = m_archive->loadArchive(&cancelled);
+    if (cancelled) {
+        toggle->setChecked(false);
+        return;
+    }
+    {
+        const QSignalBlocker block(m_pcw);
+        m_pcw->setCurrentIndex(0);
+    }
+    // A file without a whole record still shows its header rows and
+    // "нет данных"; nothing of it can be printed.
+    m_device->showFileGrid(g);
+    m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(g.ok && g.printable);
+}
+
 void MainWindow::AhelpExecute()
 {
     const QString book = DataPath({}, QStringLiteral("Help"), QStringLiteral("chm"));
@@ -387,6 +445,47 @@ void MainWindow::message(const QString &text)
     m_lastMessage = text;
     if (messagesShown())
         QMessageBox::information(this, QString(), text);
+}
+
+void MainWindow::progressShow(int maximum)
+{
+    if (!m_progress) {
+        m_progress = new QProgressBar(this);
+        m_progress->setObjectName(QStringLiteral("PBarh"));
+        m_progress->setTextVisible(false);
+        statusBar()->addPermanentWidget(m_progress, 1);
+    }
+    m_progress->setRange(0, qMax(0, maximum));
+    m_progress->setValue(qMax(0, maximum));
+    statusBar()->show();
+}
+
+void MainWindow::progressSet(int position)
+{
+    if (m_progress)
+        m_progress->setValue(position);
+}
+
+void MainWindow::progressRemove()
+{
+    if (m_progress)
+        statusBar()->hide();
+}
+
+void MainWindow::readingChanged(bool reading)
+{
+    m_commands->action(QStringLiteral("AstopArhRead"))->setEnabled(reading);
+    m_commands->action(QStringLiteral("AreadArh"))->setEnabled(!reading);
+}
+
+bool MainWindow::liveUpdate() const
+{
+    return m_archive->liveUpdate();
+}
+
+void MainWindow::archiveGrown(int kind)
+{
+    m_archive->archiveGrown(kind);
 }
 
 bool MainWindow::memoVisible() const

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+class QProgressBar;
 class QTabWidget;
 
 namespace pim {
@@ -61,6 +62,8 @@ public:
     // Commands.
     void AreadNoTuExecute();
     void AhelpExecute();
+    // "чтение архива" switched on or off.
+    void AreadFileArhExecute(bool on);
 
     ExchangeEngine &engine() { return *m_engine; }
     CommandMap &commands() { return *m_commands; }
@@ -83,6 +86,12 @@ public:
     void message(const QString &text) override;
     bool memoVisible() const override;
     void memoAppend(const QString &text) override;
+    void progressShow(int maximum) override;
+    void progressSet(int position) override;
+    void progressRemove() override;
+    void readingChanged(bool reading) override;
+    bool liveUpdate() const override;
+    void archiveGrown(int kind) override;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -110,6 +119,7 @@ private:
     ArchivePage *m_archive = nullptr;
     ConfigPage *m_config = nullptr;
     CalibrationPage *m_calibration = nullptr;
+    QProgressBar *m_progress = nullptr;
     bool m_prepared = false;
     QString m_settingsPath;
     QString m_lastMessage;

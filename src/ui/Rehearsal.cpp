@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -22,7 +24,8 @@ QString Rehearsal::help()
     return QStringLiteral(
         "Runs the window by itself once it is prepared, for demonstrations and screenshots. "
         "STEPS are separated by ';': port=PATH (choose and check a serial port), identify "
-        "(\"номер/тип\"), state (\"состояние\" on), size=WxH (resize the window), shot=FILE "
+        "(\"номер/тип\"), state (\"состояние\" on), archive (the page \"АРХИВЫ\" and \"архив\" for its "
+        "selected tab), tab=N (select archive tab N, from 0), size=WxH (resize the window), shot=FILE "
         "(save a PNG of the window), quit (close; the settings are saved as usual).");
 }
 
@@ -57,6 +60,21 @@ bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
             QAction *a = commands.action(QStringLiteral("Areadstate"));
             if (!a->isChecked())
                 a->trigger();
+        } else if (step == QLatin1String("archive")) {
+            auto *pcw = w.findChild<QTabWidget *>(QStringLiteral("PCW"));
+            if (pcw)
+                pcw->setCurrentIndex(1);
+            commands.action(QStringLiteral("AreadArh"))->trigger();
+        } else if (step.startsWith(QLatin1String("tab="))) {
+            bool ok = false;
+            const int tab = step.mid(4).toInt(&ok);
+            auto *tca = w.findChild<QTabBar *>(QStringLiteral("TCa"));
+            if (!ok || !tca || tab < 0 || tab >= tca->count()) {
+                if (error)
+                    *error = QStringLiteral("no archive tab ") + step.mid(4);
+                return false;
+            }
+            tca->setCurrentIndex(tab);
         } else if (step.startsWith(QLatin1String("size="))) {
             static const QRegularExpression re(QStringLiteral("^(\\d+)x(\\d+)$"));
             const QRegularExpressionMatch m = re.match(step.mid(5));

@@ -88,6 +88,31 @@ ArchiveView::Grid ArchiveView::build(int type, int tabIndex)
     return g;
 }
 
+QList<QStringList> ArchiveView::liveRows(int type, int tabIndex, int &shown)
+{
+    QList<QStringList> out;
+    ArhCodec *codec = codecOf(type);
+    const ArhTab *tab = tabOf(type, tabIndex);
+    if (!codec || !tab)
+        return out;
+    const QList<ArhRec> &read = codec->readRecords(tab->kind);
+    const QList<int> columns = codec->columnMap(tab->kind);
+    const int sys = tab->system - 1;
+    const bool diff = arhKindIsDiff(tab->kind);
+    shown = qMax(0, shown);
+    for (; shown + (diff ? 1 : 0) < read.size(); ++shown) {
+        const ArhRec r = diff ? codec->difference(read[shown], read[shown + 1]) : read[shown];
+        const QStringList cells = codec->ArhDateCell(r, sys);
+        QStringList picked;
+        for (int k : columns) {
+            const int i = qAbs(k) - 1;
+            picked << (i >= 0 && i < cells.size() ? cells[i] : QString());
+        }
+        out << picked;
+    }
+    return out;
+}
+
 bool ArchiveView::wholeArchive(int type, int tabIndex)
 {
     ArhCodec *codec = codecOf(type);
@@ -206,6 +231,11 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
     }
     const int recordLength = codec->halfSize();
     if (file.records(recordLength) == 0) {
+        // The grid keeps its header rows and says there is nothing in it.
+        g.kind = ArhHourly;
+        g.rows = codec->ArhRows({}, 0);
+        g.columns = codec->columnMap(ArhHourly);
+        g.cells = pick(g.rows, g.columns);
         m_ui.statusFail(QStringLiteral("архива из файла: %1 - нет данных (%2 байт, а запись прибора %3 байт)")
                             .arg(path)
                             .arg(file.image.size())

@@ -40,6 +40,12 @@ public:
     // over the range; the displayed archive of the module is rebuilt.
     Grid build(int type, int tabIndex);
 
+    // The rows a read has added since `shown` of the tab's archive records
+    // had theirs (advanced past them): one row per record of a cumulative
+    // tab; a difference row once the older record of the pair has come.
+    // Picked by the tab's column map, so the grid grows without a rebuild.
+    QList<QStringList> liveRows(int type, int tabIndex, int &shown);
+
     // Double click on "ОТ"/"ДО": the range becomes the oldest to the newest
     // day read in the tab's archive. With no record nothing changes (false).
     bool wholeArchive(int type, int tabIndex);

@@ -25,9 +25,9 @@ TEST(ArchivePage, DifferenceAcrossMissingRecordsIsMarked)
     g.cells = {{"ДАТА", "тепло"}, {"дд.мм.гггг", "Гкал"}, {"10.03.2024", "1.00"}, {"10.03.2024", "2.00"},
                {"ИТОГО(2):", "3.00"}};
     g.gaps = {false, true, false};
-    page->showGrid(g);
     auto *sga = w->findChild<QTableWidget *>(QStringLiteral("SGa"));
     ASSERT_NE(sga, nullptr);
+    ArchivePage::fillGrid(sga, g);
     ASSERT_EQ(sga->rowCount(), 5);
     EXPECT_EQ(sga->item(2, 0)->text(), "10.03.2024");
     EXPECT_TRUE(sga->item(2, 0)->toolTip().isEmpty());

@@ -80,6 +80,9 @@ TEST(WindowMenus, EachPopUpMenuOpensWithItsCommandsAsTheMapEnablesThem)
         EXPECT_TRUE(menu->isVisible()) << c.menu;
         QStringList names;
         for (QAction *a : menu->actions()) {
+            // A page's own items (the archive grid's export) follow the commands.
+            if (!w->commands().action(a->objectName()))
+                continue;
             names << a->objectName();
             EXPECT_EQ(a->isEnabled(), w->commands().action(a->objectName())->isEnabled())
                 << c.menu << " " << a->objectName().toStdString();

@@ -1,0 +1,351 @@
+// The page "АРХИВЫ" against simulated calculators: the readers through the
+// window, the live rows, "стоп", the difference tab, precision and widths,
+// saving and loading archive files, and the faults an operator can cause.
+
+#include "UiSupport.h"
+
+#include "base/TextFile.h"
+#include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
+#include "devices/Registry.h"
+#include "support/OneDay.h"
+#include "ui/ArchivePage.h"
+#include "ui/CommandMap.h"
+#include "ui/DevicePage.h"
+#include "ui/MainWindow.h"
+#include "ui/RadioGroup.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using namespace pim::ui;
+
+namespace {
+
+QString status(MainWindow &w)
+{
+    return w.findChild<QLabel *>("LuState")->text();
+}
+
+QTableWidget *sga(MainWindow &w)
+{
+    return w.findChild<QTableWidget *>("SGa");
+}
+
+QStringList row(QTableWidget *g, int r)
+{
+    QStringList out;
+    for (int c = 0; c < g->columnCount(); ++c)
+        out << (g->item(r, c) ? g->item(r, c)->text() : QString());
+    return out;
+}
+
+// A window on the simulator's port with the device identified.
+std::unique_ptr<MainWindow> windowOn(uitest::PimSim &sim)
+{
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    return w;
+}
+
+// Selects the archive tab and the range choice, then runs "архив".
+void read(MainWindow &w, int tab, int item)
+{
+    w.findChild<QTabBar *>("TCa")->setCurrentIndex(tab);
+    w.findChild<RadioGroup *>("RGdtp")->setItemIndex(item);
+    w.commands().action("AreadArh")->trigger();
+}
+
+// The first hourly tab of a type.
+int hourlyTab(int type)
+{
+    const QList<ArhTab> &tabs = typeInfo(type)->arhTabs;
+    for (int i = 0; i < tabs.size(); ++i)
+        if (!tabs[i].daily())
+            return i;
+    return -1;
+}
+
+// Answers the file dialogs with a fixed name for the length of a scope.
+struct Chooser {
+    explicit Chooser(const QString &path)
+    {
+        ArchivePage::setFileChooser([this, path](bool save, const QString &proposed, const QString &) {
+            asked << (save ? "save " : "open ") + proposed;
+            return path;
+        });
+    }
+    ~Chooser() { ArchivePage::setFileChooser({}); }
+    QStringList asked;
+};
+
+} // namespace
+
+TEST(ArchiveWindow, EachReaderFamilyShowsItsModulesColumnsDailyAndHourly)
+{
+    for (int type : {225, 227, 229, 236}) {
+        pimtest::onOneDay([&](const QDate &today) {
+            uitest::UiEnv env;
+            uitest::PimSim sim;
+            ASSERT_TRUE(sim.start(type, 321)) << qPrintable(sim.error());
+            auto w = windowOn(sim);
+            ASSERT_EQ(w->session().type(), type);
+            const ArhCodec &codec = *w->session().module()->arh();
+            struct Step { int tab, item; };
+            for (const Step s : {Step{0, ArchiveRange::Week}, Step{hourlyTab(type), ArchiveRange::Day}}) {
+                read(*w, s.tab, s.item);
+                const ArhTab &tab = typeInfo(type)->arhTabs[s.tab];
+                EXPECT_TRUE(status(*w).startsWith("архив прочитан от ")) << type << " " << qPrintable(status(*w));
+                EXPECT_EQ(w->findChild<QTabBar *>("TCa")->tabText(s.tab), tab.caption);
+                QTableWidget *g = sga(*w);
+                // The header rows are the module's, in its column order.
+                QStringList head;
+                for (int k : codec.columnMap(tab.kind))
+                    head << codec.headerRow(1).value(qAbs(k) - 1);
+                EXPECT_EQ(row(g, 0), head) << type << " tab " << s.tab;
+                const int records = int(codec.readRecords(tab.kind).size());
+                EXPECT_EQ(g->rowCount(), 2 + records) << type << " tab " << s.tab;
+                EXPECT_GE(records, tab.daily() ? 7 : 24) << type;
+                EXPECT_TRUE(w->commands().action("AArhPrint")->isEnabled());
+                EXPECT_TRUE(w->commands().action("Asavearh")->isEnabled());
+                EXPECT_FALSE(w->commands().action("AstopArhRead")->isEnabled());
+            }
+            Q_UNUSED(today);
+        });
+    }
+}
+
+TEST(ArchiveWindow, RowsArriveAsTheyAreReadAndStopKeepsThem)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 77)) << qPrintable(sim.error());
+    auto w = windowOn(sim);
+    QTableWidget *g = sga(*w);
+    auto *page = w->findChild<ArchivePage *>("TSa");
+    int inserted = 0, removedWhileReading = 0, seenWhileReading = 0;
+    QObject::connect(g->model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex &, int first, int last) {
+        if (!page->reading())
+            return;
+        inserted += last - first + 1;
+        seenWhileReading = g->rowCount();
+        // "стоп" once a dozen records are on show.
+        if (g->rowCount() == 2 + 12)
+            w->commands().action("AstopArhRead")->trigger();
+    });
+    QObject::connect(g->model(), &QAbstractItemModel::rowsRemoved, [&](const QModelIndex &, int first, int) {
+        // Only the rows of the view before the read go, once.
+        if (page->reading() && first >= 2 && inserted > 0)
+            ++removedWhileReading;
+    });
+    read(*w, 0, ArchiveRange::WholeArchive);
+    EXPECT_FALSE(page->reading());
+    EXPECT_EQ(inserted, 12); // one row per record, appended
+    EXPECT_EQ(seenWhileReading, 2 + 12);
+    EXPECT_EQ(removedWhileReading, 0); // never rebuilt per record
+    EXPECT_FALSE(status(*w).startsWith("архив прочитан")) << qPrintable(status(*w));
+    // The view after the read shows what was read, newest first.
+    EXPECT_EQ(g->rowCount(), 2 + 12);
+    EXPECT_EQ(w->session().module()->arh()->readRecords(0).size(), 12);
+    EXPECT_FALSE(w->commands().action("AstopArhRead")->isEnabled());
+    EXPECT_TRUE(w->commands().action("AreadArh")->isEnabled());
+
+    // Live display off: no row before the read ends.
+    w->findChild<QCheckBox *>("EnUpdate")->setChecked(false);
+    inserted = 0;
+    read(*w, 0, ArchiveRange::Week);
+    EXPECT_EQ(inserted, 0);
+    EXPECT_GE(g->rowCount(), 2 + 7);
+}
+
+TEST(ArchiveWindow, DifferenceTabEndsWithTotalsAndAnEmptyRangeHasNone)
+{
+    pimtest::onOneDay([](const QDate &today) {
+        uitest::UiEnv env;
+        uitest::PimSim sim;
+        ASSERT_TRUE(sim.start(229, 5)) << qPrintable(sim.error());
+        auto w = windowOn(sim);
+        QTableWidget *g = sga(*w);
+        // Before any read: the header rows and "нет данных", nothing to print.
+        w->findChild<QTabBar *>("TCa")->setCurrentIndex(1);
+        ASSERT_EQ(g->rowCount(), 3);
+        EXPECT_TRUE(row(g, 2).contains("нет данных"));
+        EXPECT_FALSE(w->commands().action("AArhPrint")->isEnabled());
+
+        read(*w, 1, ArchiveRange::Week);
+        ASSERT_GT(g->rowCount(), 4);
+        EXPECT_TRUE(row(g, g->rowCount() - 1).first().startsWith("ИТОГО")) << qPrintable(row(g, g->rowCount() - 1).join('|'));
+        EXPECT_TRUE(w->commands().action("AArhPrint")->isEnabled());
+
+        // A range with nothing read in it: no totals line, no crash.
+        auto *begin = w->findChild<QDateEdit *>("DTPb");
+        auto *end = w->findChild<QDateEdit *>("DTPe");
+        end->setDate(today.addYears(-3));
+        begin->setDate(today.addYears(-3).addDays(-5));
+        ASSERT_EQ(g->rowCount(), 3);
+        EXPECT_TRUE(row(g, 2).contains("нет данных"));
+        EXPECT_FALSE(w->commands().action("AArhPrint")->isEnabled());
+
+        // "ОТ" double clicked: the whole read archive comes back.
+        QTest::mouseDClick(w->findChild<QLabel *>("Lot"), Qt::LeftButton);
+        EXPECT_EQ(end->date(), today);
+        EXPECT_GT(g->rowCount(), 4);
+    });
+}
+
+TEST(ArchiveWindow, PrecisionReformatsGridAndStateAndWidthsNeverShrink)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 9)) << qPrintable(sim.error());
+    auto w = windowOn(sim);
+    w->commands().action("Areadstate")->trigger();
+    read(*w, 0, ArchiveRange::Week);
+    QTableWidget *g = sga(*w);
+    ASSERT_GT(g->rowCount(), 3);
+    // A real value cell with two decimals.
+    int col = -1;
+    for (int c = 0; c < g->columnCount() && col < 0; ++c)
+        if (g->item(2, c)->text().contains(QRegularExpression("^-?\\d+\\.\\d\\d$")))
+            col = c;
+    ASSERT_GE(col, 0);
+    QList<int> widths;
+    for (int c = 0; c < g->columnCount(); ++c)
+        widths << g->columnWidth(c);
+    auto realFields = [&] {
+        int n = 0;
+        for (QLineEdit *f : w->devicePage()->valueFields())
+            if (f->text().contains(QRegularExpression("^-?\\d+\\.\\d{4}$")))
+                ++n;
+        return n;
+    };
+    EXPECT_EQ(realFields(), 0);
+
+    w->findChild<QSpinBox *>("SEprec")->setValue(4);
+    EXPECT_TRUE(g->item(2, col)->text().contains(QRegularExpression("^-?\\d+\\.\\d{4}$"))) << qPrintable(g->item(2, col)->text());
+    EXPECT_GT(realFields(), 0);
+
+    // Fewer and shorter rows: no column gets narrower.
+    w->findChild<QSpinBox *>("SEprec")->setValue(2);
+    w->findChild<RadioGroup *>("RGdtp")->setItemIndex(ArchiveRange::Day);
+    for (int c = 0; c < widths.size(); ++c)
+        EXPECT_GE(g->columnWidth(c), widths[c]) << c;
+
+    // "Bint" steps the print spacing and shows it.
+    auto *bint = w->findChild<QPushButton *>("Bint");
+    QStringList captions;
+    for (int i = 0; i < 4; ++i) {
+        bint->click();
+        captions << bint->text();
+    }
+    EXPECT_EQ(captions, (QStringList{"1", "2", "-1", "0"}));
+}
+
+TEST(ArchiveWindow, SavedArchiveLoadsBackAndShortFilesShowNoData)
+{
+    pimtest::onOneDay([](const QDate &) {
+        uitest::UiEnv env;
+        uitest::PimSim sim;
+        ASSERT_TRUE(sim.start(236, 123)) << qPrintable(sim.error());
+        auto w = windowOn(sim);
+        // The second system's daily tab.
+        const QList<ArhTab> &tabs = typeInfo(236)->arhTabs;
+        int tab2 = -1;
+        for (int i = 0; i < tabs.size() && tab2 < 0; ++i)
+            if (tabs[i].system == 2 && tabs[i].kind == 0)
+                tab2 = i;
+        ASSERT_GE(tab2, 0);
+        read(*w, tab2, ArchiveRange::Week);
+        QTableWidget *g = sga(*w);
+        const int rows = g->rowCount();
+        ASSERT_GT(rows, 3);
+
+        const QString path = env.folder() + "/a.Arh";
+        {
+            Chooser c(path);
+            w->commands().action("Asavearh")->trigger();
+            ASSERT_EQ(c.asked.size(), 1);
+            // Proposed in the device folder, named after the tab and range.
+            EXPECT_TRUE(c.asked[0].contains("/ДАННЫЕ/АРХИВЫ/" + ModelName(236) + "/00123/")) << qPrintable(c.asked[0]);
+            EXPECT_TRUE(c.asked[0].endsWith(".Arh"));
+        }
+        QByteArray bytes;
+        ASSERT_TRUE(readFileBytes(path, bytes));
+        EXPECT_EQ(bytes.size(), (rows - 2) * 232);
+        // The companion text is the grid as shown.
+        QByteArray txt;
+        ASSERT_TRUE(readFileBytes(env.folder() + "/a.txt", txt));
+        EXPECT_EQ(txt.count("\r\n"), rows);
+
+        // Loaded back: the file's records, on the state grid of the first page.
+        auto *sgsp = w->findChild<QTableWidget *>("sgsp");
+        {
+            Chooser c(path);
+            w->commands().action("AreadFileArh")->trigger();
+        }
+        EXPECT_TRUE(status(*w).endsWith(" - прочитан")) << qPrintable(status(*w));
+        EXPECT_EQ(w->findChild<QTabWidget *>("PCW")->currentIndex(), 0);
+        EXPECT_TRUE(sgsp->isVisible() || sgsp->isVisibleTo(w->devicePage()));
+        EXPECT_EQ(sgsp->rowCount(), rows);
+        // The second system's values came back as the file's own records.
+        EXPECT_EQ(sgsp->item(2, 0)->text(), g->item(2, 0)->text());
+        EXPECT_TRUE(w->commands().action("AArhPrint")->isEnabled());
+        w->commands().action("AreadFileArh")->trigger(); // off
+
+        // A file of 0 bytes and one shorter than a record: headers and "нет данных".
+        for (int size : {0, 100}) {
+            const QString shortFile = env.folder() + QString("/short%1.Arh").arg(size);
+            ASSERT_TRUE(writeFileAtomic(shortFile, QByteArray(size, '\x01')));
+            Chooser c(shortFile);
+            w->commands().action("AreadFileArh")->trigger();
+            EXPECT_EQ(sgsp->rowCount(), 3) << size;
+            EXPECT_TRUE(row(sgsp, 2).contains("нет данных")) << size;
+            EXPECT_FALSE(w->commands().action("AArhPrint")->isEnabled()) << size;
+            w->commands().action("AreadFileArh")->trigger(); // off
+        }
+        // A cancelled open dialog switches the toggle back off.
+        {
+            Chooser c{QString()};
+            w->commands().action("AreadFileArh")->trigger();
+            EXPECT_FALSE(w->commands().action("AreadFileArh")->isChecked());
+        }
+    });
+}
+
+TEST(ArchiveWindow, NothingHappensWithoutARecordOrAType)
+{
+    uitest::UiEnv env;
+    auto w = uitest::preparedWindow();
+    auto *begin = w->findChild<QDateEdit *>("DTPb");
+    auto *end = w->findChild<QDateEdit *>("DTPe");
+    const QDate b = begin->date(), e = end->date();
+    QTest::mouseDClick(w->findChild<QLabel *>("Ldo"), Qt::LeftButton);
+    EXPECT_EQ(begin->date(), b);
+    EXPECT_EQ(end->date(), e);
+
+    // An error cell with no served type identified: the mismatch, nothing stored.
+    QTableWidget *g = sga(*w);
+    g->setRowCount(3);
+    g->setColumnCount(1);
+    g->setItem(0, 0, new QTableWidgetItem(""));
+    g->setItem(1, 0, new QTableWidgetItem("уст-ва"));
+    g->setItem(2, 0, new QTableWidgetItem("5"));
+    w->findChild<ArchivePage *>("TSa")->gridDoubleClick(2, 0);
+    EXPECT_EQ(w->lastMessage(), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    EXPECT_EQ(w->session().type(), -1);
+}
