@@ -31,6 +31,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTimer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -72,6 +73,13 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
     m_ldo = kit::label("Ldo", "ДО", "Дв.Щелк- весь архив", this);
     m_end = kit::date("DTPe", this);
     m_lot->installEventFilter(this);
+    // A record every few milliseconds (a fast line) would repaint the grid
+    // for each; its rows go in together, a tenth of a second apart at most.
+    // On a slow line every record still shows as it comes.
+    m_liveTimer = new QTimer(this);
+    m_liveTimer->setSingleShot(true);
+    m_liveTimer->setInterval(100);
+    connect(m_liveTimer, &QTimer::timeout, this, &ArchivePage::flushLive);
     m_ldo->installEventFilter(this);
     QStringList items;
     for (int i = 0; i < ArchiveRange::ItemCount; ++i)
@@ -339,16 +347,19 @@ void ArchivePage::appendRows(const QList<QStringList> &rows)
         m_sga->setRowCount(2);
         m_liveRows = true;
     }
+    m_sga->setUpdatesEnabled(false);
+    int r = m_sga->rowCount();
+    m_sga->setRowCount(r + int(rows.size()));
     for (const QStringList &cells : rows) {
-        const int r = m_sga->rowCount();
-        m_sga->insertRow(r);
         if (m_sga->columnCount() < cells.size())
             m_sga->setColumnCount(int(cells.size()));
         for (int c = 0; c < cells.size(); ++c) {
             m_sga->setItem(r, c, new QTableWidgetItem(cells[c]));
             widen(m_sga, c, cells[c]);
         }
+        ++r;
     }
+    m_sga->setUpdatesEnabled(true);
     const int last = m_sga->rowCount() - 1;
     m_sga->setCurrentCell(last, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_sga->scrollToBottom();
@@ -390,6 +401,7 @@ ArchiveReading::Result ArchivePage::readArchive()
     // The identity may be asked first: the tab's kind is taken again once
     // the type is known (a first read picks the tab of the new type).
     r = reader.read(kind);
+    m_liveTimer->stop();
     m_reader = nullptr;
     {
         EventsOff off(m_events);
@@ -420,6 +432,14 @@ bool ArchivePage::liveUpdate() const
 void ArchivePage::archiveGrown(int kind)
 {
     Q_UNUSED(kind);
+    if (!m_reader || tabIndex() < 0)
+        return;
+    if (!m_liveTimer->isActive())
+        m_liveTimer->start();
+}
+
+void ArchivePage::flushLive()
+{
     if (!m_reader || tabIndex() < 0)
         return;
     appendRows(m_view.liveRows(m_session.type(), tabIndex(), m_liveShown));

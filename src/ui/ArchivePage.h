@@ -23,6 +23,7 @@ class QPushButton;
 class QSpinBox;
 class QTabBar;
 class QTableWidget;
+class QTimer;
 
 namespace pim {
 class DeviceRoad;
@@ -125,6 +126,7 @@ protected:
 private:
     void showGrid(const ArchiveView::Grid &g);
     void appendRows(const QList<QStringList> &rows);
+    void flushLive();
     void setPrintable(bool on);
     QString choose(bool save, const QString &proposed, const QString &filter);
 
@@ -137,6 +139,7 @@ private:
     ArchiveView m_view;
     ArchiveReading *m_reader = nullptr;
     int m_liveShown = 0;   // read records that have their row in the grid
+    QTimer *m_liveTimer;   // gathers the rows of a fast read into one update
     bool m_liveRows = false; // the grid holds rows added while reading
     bool m_printable = false;
     int m_spacing = 0;

@@ -29,7 +29,7 @@ check)
         git -C "$source" ls-files --others --exclude-standard -z |
           while IFS= read -r -d '' f; do
             case "$source/$f" in "$build"/*) continue ;; esac
-            [ "$source/$f" -nt "$stamp" ] && echo "$source/$f"
+            if [ "$source/$f" -nt "$stamp" ]; then echo "$source/$f"; fi
           done
       fi
     } | sort -u
