@@ -17,6 +17,7 @@
 #include "ui/PortPage.h"
 #include "ui/RadioGroup.h"
 #include "devices/ArhCodec.h"
+#include "base/DataPath.h"
 #include "devices/DeviceSession.h"
 
 #include <QAction>
@@ -59,6 +60,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? qMax(1, atoi(argv[1])) : 3;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path()); // the readers' trace files
+    setProgramFolder(dir.path());  // the settings file, not beside the bench
     MainWindow::setMessagesShown(false);
 
     pimtest::PimSim sim;

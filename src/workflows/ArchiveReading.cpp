@@ -407,12 +407,16 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         const qint64 entryHours = qint64(entry.day) * 24 + (daily ? 0 : entry.hour);
         const qint64 diff = qAbs(recHours - entryHours);
         bool endNow = false;
-        if (diff <= n) {
+        if (diff <= n && refused) {
+            // Only "все записи" lets a refused record pass the date check
+            // (its empty record is dated 30.12.1899): it is missing, as in
+            // the other modes, and never shown as data of that day.
             badRun = 0;
             ++finished;
-            // All records keep the place of a refused one, and still miss it.
-            if (refused)
-                ++run.result.missing;
+            ++run.result.missing;
+        } else if (diff <= n) {
+            badRun = 0;
+            ++finished;
             result.append(rec);
             if (!traits.family && all) {
                 run.byteTrace << Format(QStringLiteral("запрос=%d[1] %d[0]"), {int(entry.hi), int(entry.lo)});
