@@ -4,6 +4,8 @@
 #include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "protocol/Frame.h"
+#include "devices/ArhCodec.h"
+#include "ui/ArchivePlotWidget.h"
 #include "ui/CommandMap.h"
 #include "ui/Events.h"
 #include "ui/PageKit.h"
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabBar>
 #include <QTimer>
 #include <QTableWidget>
@@ -94,6 +97,11 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
     m_live = kit::check("EnUpdate", "отображать архив при чтении", "", true, this);
     m_bint = kit::button("Bint", "0", "межстрочный интервал при печати архива", this);
     auto *printerButton = kit::button("BBspa", "выбор принтера", "", this);
+    m_plotButton = kit::button("BPlot", "график", "график архива выбранной вкладки", this);
+    m_plotButton->setCheckable(true);
+    auto *savePlot = kit::button("BSavePlot", "сохранить график", "записать график в файл PNG", this);
+    m_prec->setMaximumWidth(m_prec->sizeHint().width() + 10);
+    m_bint->setMaximumWidth(m_bint->fontMetrics().horizontalAdvance(QStringLiteral("-1")) + 40);
     m_tca = new QTabBar(this);
     m_tca->setObjectName(QStringLiteral("TCa"));
     m_tca->addTab(QStringLiteral("суточный"));
@@ -125,11 +133,19 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
     g->addWidget(m_live, 1, 3);
     g->addWidget(m_bint, 0, 4);
     g->addWidget(printerButton, 1, 4);
-    g->setColumnStretch(5, 1);
+    g->addWidget(m_plotButton, 0, 5);
+    g->addWidget(savePlot, 1, 5);
+    g->setColumnStretch(6, 1);
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(g);
     lay->addWidget(m_tca);
-    lay->addWidget(m_sga, 1);
+    m_gridSplit = new QSplitter(Qt::Horizontal, this);
+    m_gridSplit->setObjectName(QStringLiteral("SPgrid"));
+    m_plot = new ArchivePlotWidget(m_gridSplit);
+    m_gridSplit->addWidget(m_sga);
+    m_gridSplit->addWidget(m_plot);
+    m_plot->setVisible(false);
+    lay->addWidget(m_gridSplit, 1);
 
     connect(m_rgdtp, &RadioGroup::clicked, this, [this] {
         rangeChoice();
@@ -161,6 +177,8 @@ ArchivePage::ArchivePage(Events &events, CommandMap &commands, WorkflowUi &ui, D
         refreshView();
     });
     connect(m_bint, &QPushButton::clicked, this, &ArchivePage::stepPrintSpacing);
+    connect(m_plotButton, &QPushButton::toggled, this, &ArchivePage::showPlot);
+    connect(savePlot, &QPushButton::clicked, this, [this] { savePlotPng(); });
     connect(printerButton, &QPushButton::clicked, this, [this] {
         QPrintDialog dialog(printer(), this);
         dialog.setWindowTitle(QStringLiteral("выбор принтера"));
@@ -290,6 +308,58 @@ void ArchivePage::refreshView()
     const ArchiveView::Grid g = m_view.build(type, tabIndex());
     if (g.ok)
         showGrid(g);
+    refreshPlot();
+}
+
+PlotData ArchivePage::currentPlot() const
+{
+    const TypeInfo *info = typeInfo(m_session.type());
+    DeviceModule *module = m_session.moduleFor(m_session.type());
+    if (!info || !module || !module->arh() || tabIndex() < 0 || tabIndex() >= info->arhTabs.size())
+        return {};
+    const ArhTab &tab = info->arhTabs[tabIndex()];
+    const QString title = ModelName(m_session.type()) + QStringLiteral(" № ") + QString::number(m_session.number())
+        + QStringLiteral(", ") + tab.caption;
+    return ArchivePlot::fromDisplayed(*module->arh(), tab.kind, tab.system - 1, title);
+}
+
+void ArchivePage::refreshPlot()
+{
+    if (m_plot->isVisibleTo(this))
+        m_plot->setPlot(currentPlot());
+}
+
+void ArchivePage::showPlot(bool on)
+{
+    m_plot->setVisible(on);
+    if (on) {
+        m_plot->setPlot(currentPlot());
+        const int total = qMax(m_gridSplit->width(), 400);
+        m_gridSplit->setSizes({total / 2, total - total / 2});
+    }
+}
+
+bool ArchivePage::savePlotPng()
+{
+    const int type = m_session.type();
+    if (tabIndex() < 0 || !typeInfo(type)) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return false;
+    }
+    QString proposed = m_view.proposedPath(type, m_session.number(), tabIndex(), QDateTime::currentDateTime());
+    proposed = proposed.left(proposed.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".png");
+    const QString path = choose(true, proposed, QStringLiteral("PNG (*.png)"));
+    if (path.isEmpty())
+        return false;
+    QString err;
+    const QSize size = m_plot->isVisibleTo(this) && m_plot->width() > 300 ? m_plot->size() : QSize(1200, 800);
+    if (!ArchivePlot::savePng(currentPlot(), path, size, &err)) {
+        m_ui.statusFail(err);
+        m_ui.message(QStringLiteral("файл ") + path + QStringLiteral(" не записан: ") + err);
+        return false;
+    }
+    m_ui.statusOk(QStringLiteral("график записан в файл: ") + QFileInfo(path).fileName());
+    return true;
 }
 
 void ArchivePage::showGrid(const ArchiveView::Grid &g)

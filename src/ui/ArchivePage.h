@@ -7,6 +7,7 @@
 
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
+#include "workflows/ArchivePlot.h"
 #include "workflows/ArchiveView.h"
 
 #include <QWidget>
@@ -19,6 +20,7 @@ class QDateEdit;
 class QLabel;
 class QMenu;
 class QPrinter;
+class QSplitter;
 class QPushButton;
 class QSpinBox;
 class QTabBar;
@@ -87,6 +89,12 @@ public:
     // "в CSV": the grid as shown, as pimctl writes it.
     bool exportCsv();
 
+    // "график": the plot of the shown tab beside the grid, following its
+    // range and tab; "сохранить график" writes it as a PNG.
+    void showPlot(bool on);
+    bool savePlotPng();
+    PlotData currentPlot() const;
+
     // "Bint": the print line spacing, 0 → 1 → 2 → −1 → 0.
     int printSpacing() const { return m_spacing; }
     void stepPrintSpacing();
@@ -127,6 +135,7 @@ private:
     void showGrid(const ArchiveView::Grid &g);
     void appendRows(const QList<QStringList> &rows);
     void flushLive();
+    void refreshPlot();
     void setPrintable(bool on);
     QString choose(bool save, const QString &proposed, const QString &filter);
 
@@ -155,6 +164,9 @@ private:
     QPushButton *m_bint;
     QTabBar *m_tca;
     QTableWidget *m_sga;
+    QSplitter *m_gridSplit;
+    class ArchivePlotWidget *m_plot;
+    QPushButton *m_plotButton;
 };
 
 } // namespace pim::ui

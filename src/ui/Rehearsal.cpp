@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -25,7 +26,7 @@ QString Rehearsal::help()
         "Runs the window by itself once it is prepared, for demonstrations and screenshots. "
         "STEPS are separated by ';': port=PATH (choose and check a serial port), identify "
         "(\"номер/тип\"), state (\"состояние\" on), archive (the page \"АРХИВЫ\" and \"архив\" for its "
-        "selected tab), tab=N (select archive tab N, from 0), size=WxH (resize the window), shot=FILE "
+        "selected tab), tab=N (select archive tab N, from 0), plot (\"график\" on), size=WxH (resize the window), shot=FILE "
         "(save a PNG of the window), quit (close; the settings are saved as usual).");
 }
 
@@ -65,6 +66,9 @@ bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
             if (pcw)
                 pcw->setCurrentIndex(1);
             commands.action(QStringLiteral("AreadArh"))->trigger();
+        } else if (step == QLatin1String("plot")) {
+            if (auto *b = w.findChild<QPushButton *>(QStringLiteral("BPlot")); b && !b->isChecked())
+                b->click();
         } else if (step.startsWith(QLatin1String("tab="))) {
             bool ok = false;
             const int tab = step.mid(4).toInt(&ok);

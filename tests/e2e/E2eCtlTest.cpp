@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -204,11 +205,12 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     Sim sim;
     ASSERT_TRUE(sim.start(238, 77, {"--clock", "2025-06-15 10:30"})) << qPrintable(sim.error());
     QTemporaryDir dir;
-    const QString arh = dir.path() + "/a.Arh", csv = dir.path() + "/a.csv";
+    const QString arh = dir.path() + "/a.Arh", csv = dir.path() + "/a.csv", png = dir.path() + "/a.png";
     CtlRun r = pimtest::pimctlAt("2025-06-15 10:30:00",
                                  {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--diff", "--system",
                                   "2", "--from", today.addDays(-3).toString(Qt::ISODate), "--to",
-                                  today.toString(Qt::ISODate), "--out", arh, "--csv", csv},
+                                  today.toString(Qt::ISODate), "--out", arh, "--csv", csv, "--png", png,
+                                  "--png-size", "640x480"},
                                  dir.path());
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QJsonObject o = json(r);
@@ -228,6 +230,10 @@ TEST(E2eCtl, ArchiveJsonFileAndCsv)
     // The file holds the chosen system's half of each record.
     EXPECT_EQ(QFileInfo(arh).size(), 4 * pim::typeInfo(238)->arhRecordSize / 2);
     EXPECT_TRUE(QFileInfo::exists(dir.path() + "/a.txt"));
+    // The plot of the same view, at the size asked for.
+    QImage plot;
+    ASSERT_TRUE(plot.load(png)) << qPrintable(r.err);
+    EXPECT_EQ(plot.size(), QSize(640, 480));
 
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -412,6 +418,9 @@ TEST(E2eCtl, ExitStatus)
         {"--imitation", "229", "archive", "--kind", "daily", "--out", "x.Arh", "--csv", "./x.txt"},
         {"--imitation", "229", "archive", "--kind", "daily", "--out", ""},
         {"--imitation", "229", "archive", "--kind", "daily", "--csv", ""},
+        {"--imitation", "229", "archive", "--kind", "daily", "--png", ""},
+        {"--imitation", "229", "archive", "--kind", "daily", "--csv", "x.png", "--png", "x.png"},
+        {"--imitation", "229", "archive", "--kind", "daily", "--png", "x.png", "--png-size", "20x20"},
         {"--imitation", "128", "archive", "--kind", "daily"},                     // no archives
         {"--type", "128", "--number", "5", "--port", "/dev/null", "archive", "--kind", "daily"},
         {"--imitation", "229", "state", "--baud", "fast"},                        // a global option after the command

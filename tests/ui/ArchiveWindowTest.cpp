@@ -10,12 +10,16 @@
 #include "devices/Registry.h"
 #include "support/OneDay.h"
 #include "ui/ArchivePage.h"
+#include "ui/ArchivePlotWidget.h"
+#include "workflows/ArchivePlot.h"
 #include "ui/CommandMap.h"
 #include "ui/DevicePage.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"
 
 #include <QAction>
+#include <QImage>
+#include <QSet>
 #include <QCheckBox>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -351,4 +355,86 @@ TEST(ArchiveWindow, NothingHappensWithoutARecordOrAType)
     w->findChild<ArchivePage *>("TSa")->gridDoubleClick(2, 0);
     EXPECT_EQ(w->lastMessage(), "НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
     EXPECT_EQ(w->session().type(), -1);
+}
+
+TEST(ArchiveWindow, PlotFollowsTheRangeAndTheTabAndSavesAPicture)
+{
+    pimtest::onOneDay([](const QDate &) {
+        uitest::UiEnv env;
+        uitest::PimSim sim;
+        ASSERT_TRUE(sim.start(238, 1)) << qPrintable(sim.error());
+        auto w = windowOn(sim);
+        read(*w, 0, ArchiveRange::Week);
+        w->findChild<QPushButton *>("BPlot")->click();
+        auto *plot = w->findChild<ArchivePlotWidget *>("PPlot");
+        ASSERT_TRUE(plot->isVisibleTo(w.get()));
+        QTableWidget *g = sga(*w);
+        EXPECT_EQ(plot->plot().x.size(), g->rowCount() - 2);
+        ASSERT_EQ(plot->plot().panels.size(), 3); // heat, volumes, temperatures
+        EXPECT_EQ(plot->plot().panels[2].series.size(), 3);
+        // Oldest first, one day apart, nothing broken.
+        for (int i = 1; i < plot->plot().x.size(); ++i) {
+            EXPECT_EQ(plot->plot().x[i] - plot->plot().x[i - 1], 24) << i;
+            EXPECT_FALSE(plot->plot().breakBefore[i]) << i;
+        }
+
+        // A shorter range: fewer points, the same as the grid's rows.
+        w->findChild<RadioGroup *>("RGdtp")->setItemIndex(ArchiveRange::Day);
+        EXPECT_EQ(plot->plot().x.size(), g->rowCount() - 2);
+        EXPECT_EQ(plot->plot().x.size(), 2);
+        // The difference tab: its totals are no point of the plot.
+        w->findChild<QTabBar *>("TCa")->setCurrentIndex(1);
+        EXPECT_EQ(plot->plot().x.size(), g->rowCount() - 3);
+
+        const QString path = env.folder() + "/plot.png";
+        {
+            Chooser c(path);
+            w->findChild<QPushButton *>("BSavePlot")->click();
+        }
+        QImage image;
+        ASSERT_TRUE(image.load(path));
+        EXPECT_GE(image.width(), 200);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3)
+                colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 8); // not blank: axes, text and coloured lines
+    });
+}
+
+TEST(ArchivePlot, MissingDaysBreakTheLineAndAnEmptyViewSaysNoData)
+{
+    uitest::UiEnv env;
+    DeviceModule module(ModuleId::U38);
+    ArhCodec &codec = *module.arh();
+    // Days 100, 99, 97, 96 (98 missing), newest first as read.
+    for (int day : {100, 99, 97, 96}) {
+        ArhRec r = codec.emptyRecord();
+        codec.setValue(r, 0, ArhField::Date, day);
+        codec.setValue(r, 0, ArhField::Heat, day * 2.0);
+        codec.setValue(r, 0, ArhField::TSupply, 70);
+        codec.readRecords(0).append(r);
+    }
+    codec.BuildArh(0, QDate(), QDate(), true);
+    const PlotData d = ArchivePlot::fromDisplayed(codec, 0, 0, "t");
+    EXPECT_EQ(d.x, (QList<qint64>{96 * 24, 97 * 24, 99 * 24, 100 * 24}));
+    EXPECT_EQ(d.breakBefore, (QList<bool>{false, false, true, false}));
+    ASSERT_FALSE(d.panels.isEmpty());
+    EXPECT_EQ(d.panels[0].series[0].values, (QList<double>{192, 194, 198, 200}));
+    // Volumes never counted: their panel is left out.
+    for (const PlotPanel &p : d.panels)
+        EXPECT_NE(p.title, "объемы, м3");
+
+    DeviceModule none(ModuleId::U38);
+    const PlotData empty = ArchivePlot::fromDisplayed(*none.arh(), 1, 0, "t");
+    EXPECT_TRUE(empty.empty());
+    const QString path = env.folder() + "/empty.png";
+    ASSERT_TRUE(ArchivePlot::savePng(empty, path, QSize(300, 200)));
+    QImage image;
+    ASSERT_TRUE(image.load(path));
+    EXPECT_EQ(image.size(), QSize(300, 200));
+    // A "folder" that is a file: false with a reason, nothing else.
+    QString error;
+    EXPECT_FALSE(ArchivePlot::savePng(d, path + "/p.png", QSize(300, 200), &error));
+    EXPECT_FALSE(error.isEmpty());
 }

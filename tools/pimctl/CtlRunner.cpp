@@ -12,6 +12,7 @@
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
+#include "workflows/ArchivePlot.h"
 #include "workflows/ArchiveView.h"
 #include "workflows/ConfigReading.h"
 #include "workflows/Identity.h"
@@ -366,7 +367,8 @@ void CtlRunner::addCommands(CLI::App &app)
     CLI::App *a = addCommand(app, {"archive",
                                    "archive --kind daily|hourly [--diff] [--system 1|2]\n"
                                    "          [--range day|week|workweek|decade|month|prevmonth|all|records]\n"
-                                   "          [--from YYYY-MM-DD --to YYYY-MM-DD] [--out FILE.Arh] [--csv FILE]",
+                                   "          [--from YYYY-MM-DD --to YYYY-MM-DD] [--out FILE.Arh] [--csv FILE]\n"
+                                   "          [--png FILE.png [--png-size WxH]]",
                                    "reads an archive as the window shows it; Ctrl+C stops the read and keeps what "
                                    "was read",
                                    true, [this] { return cmdArchive(); }})
@@ -389,6 +391,17 @@ void CtlRunner::addCommands(CLI::App &app)
     a->add_option("--to", m_to, "last day, not after today")->type_name("YYYY-MM-DD")->check(isoDate());
     a->add_option("--out", m_out, "an archive file, with its companion .txt beside it")->type_name("FILE.Arh");
     a->add_option("--csv", m_csv, "the grid as Windows-1251 CSV with ISO dates")->type_name("FILE");
+    a->add_option("--png", m_png, "the plot of the archive (heat, volumes, temperatures) as a picture")
+        ->type_name("FILE.png");
+    a->add_option("--png-size", m_pngSize, "the picture's size in pixels (1200x800)")
+        ->type_name("WxH")
+        ->check(CLI::Validator(
+            [](std::string &v) {
+                static const QRegularExpression re(QStringLiteral("^([0-9]{3,4})x([0-9]{3,4})$"));
+                return re.match(QString::fromStdString(v)).hasMatch() ? std::string()
+                                                                       : "a size of 100x100 to 9999x9999, not " + v;
+            },
+            ""));
 
     CLI::App *d = addCommand(app, {"decode", "decode identity|state|config|archive --type T --number N HEX...",
                                    "one reply decoded without a link (hex bytes in either case, 6 or 06)", false,
@@ -449,6 +462,7 @@ int CtlRunner::run(const QStringList &args)
     }
     m_outSet = app.get_subcommand("archive")->count("--out") > 0;
     m_csvSet = app.get_subcommand("archive")->count("--csv") > 0;
+    m_pngSet = app.get_subcommand("archive")->count("--png") > 0;
 
     m_ui.setProgress(!m_quiet, ::isatty(STDERR_FILENO) == 1);
     m_signals.onSignal = [this](int signal) { onSignal(signal); };
@@ -744,6 +758,7 @@ int CtlRunner::cmdArchive()
     const QDate from = QDate::fromString(QString::fromStdString(m_from), Qt::ISODate);
     const QDate to = QDate::fromString(QString::fromStdString(m_to), Qt::ISODate);
     const QString out = QString::fromStdString(m_out), csv = QString::fromStdString(m_csv);
+    const QString png = QString::fromStdString(m_png);
     const QDate today = QDate::currentDate();
     if (from.isValid() != to.isValid())
         return usage(QStringLiteral("--from and --to go together"));
@@ -753,8 +768,13 @@ int CtlRunner::cmdArchive()
     // mistake, not a one-day read.
     if (to.isValid() && to > today)
         return usage(QStringLiteral("--to %1 is after today, %2").arg(m_to.c_str(), today.toString(Qt::ISODate)));
-    if ((m_outSet && out.trimmed().isEmpty()) || (m_csvSet && csv.trimmed().isEmpty()))
+    if ((m_outSet && out.trimmed().isEmpty()) || (m_csvSet && csv.trimmed().isEmpty())
+        || (m_pngSet && png.trimmed().isEmpty()))
         return usage(QStringLiteral("an empty file name"));
+    if (!png.isEmpty()
+        && ((!out.isEmpty() && (sameFile(out, png) || sameFile(ArchiveFiles::companionName(out), png)))
+            || (!csv.isEmpty() && sameFile(csv, png))))
+        return usage(QStringLiteral("--png %1 is a file another option writes already").arg(png));
     if (!out.isEmpty() && !csv.isEmpty()
         && (sameFile(out, csv) || sameFile(ArchiveFiles::companionName(out), csv)))
         return usage(QStringLiteral("--csv %1 is a file --out writes already").arg(csv));
@@ -824,6 +844,22 @@ int CtlRunner::cmdArchive()
             saveError = QStringLiteral("файл ") + csv + QStringLiteral(": ") + err;
         else
             m_ui.note(QStringLiteral("записан ") + csv + partial);
+    }
+
+    if (!png.isEmpty() && g.ok) {
+        if (g.records == 0) {
+            saveError = QStringLiteral("файл ") + png + nothing;
+        } else {
+            const QStringList wh = QString::fromStdString(m_pngSize).split(QLatin1Char('x'));
+            const QString title = ModelName(type) + QStringLiteral(" № ") + QString::number(m_session.number())
+                + QStringLiteral(", ") + info->arhTabs[tabIndex].caption;
+            const PlotData plot = ArchivePlot::fromDisplayed(*m_session.module()->arh(), kind, m_system - 1, title);
+            QString err;
+            if (!ArchivePlot::savePng(plot, png, QSize(wh.value(0).toInt(), wh.value(1).toInt()), &err))
+                saveError = QStringLiteral("файл ") + png + QStringLiteral(": ") + err;
+            else
+                m_ui.note(QStringLiteral("записан ") + png + partial);
+        }
     }
 
     QString failure;

@@ -99,8 +99,8 @@ private:
     bool m_quiet = false;
 
     // Command options.
-    std::string m_kind, m_range = "all", m_from, m_to, m_out, m_csv;
-    bool m_outSet = false, m_csvSet = false;
+    std::string m_kind, m_range = "all", m_from, m_to, m_out, m_csv, m_png, m_pngSize = "1200x800";
+    bool m_outSet = false, m_csvSet = false, m_pngSet = false;
     bool m_diff = false;
     int m_system = 1;
     std::string m_what;

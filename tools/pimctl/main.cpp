@@ -6,11 +6,28 @@
 #include "CtlRunner.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstring>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
+    // A plot is drawn with fonts, which need the GUI side of the toolkit;
+    // without a display it draws off screen. Every other command stays a
+    // plain console program.
+    bool drawing = false;
+    for (int i = 1; i < argc; ++i)
+        drawing = drawing || std::strncmp(argv[i], "--png", 5) == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (drawing) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList args = app->arguments();
     args.removeFirst();
     pimctl::CtlRunner runner;
     return runner.run(args);
