@@ -5,6 +5,7 @@
 // differs lives in these tables (ArhU25.cpp, ArhU27.cpp, ArhTwoSystem.cpp).
 
 #include "devices/ArhCodec.h"
+#include "devices/Registry.h"
 
 #include <QList>
 #include <QStringList>
@@ -76,6 +77,18 @@ struct ArhLayout {
     bool averages = false;
 
     void set(ArhField f, int offset, bool real) { fieldSlots[size_t(f)] = ArhSlot{offset, real}; }
+    // The record, reply and ring sizes of module `id` (with `halves` halves)
+    // as the type registry holds them.
+    void takeSizes(ModuleId module, int halfCount)
+    {
+        const ModuleFacts &m = moduleFacts(module);
+        id = module;
+        halves = halfCount;
+        halfSize = m.arhRecordSize / halfCount;
+        replyLength = m.arhLength;
+        dailyMax = m.dailyMax;
+        hourlyMax = m.hourlyMax;
+    }
 };
 
 // The totals temperature of U25 and U27: hundredths of a degree, rounded;

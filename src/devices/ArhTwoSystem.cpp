@@ -69,11 +69,7 @@ void common(ArhLayout &l, const QString &pressureUnit1, const QString &pressureU
 ArhLayout layout232(ModuleId id)
 {
     ArhLayout l;
-    l.id = id;
-    l.halfSize = 232;
-    l.replyLength = 222;
-    l.dailyMax = id == ModuleId::U38 ? 4400 : 365;
-    l.hourlyMax = id == ModuleId::U38 ? 3600 : 1080;
+    l.takeSizes(id, 2);
     l.set(F::Hours, 0, false);
     l.set(F::HoursErr, 4, false);
     l.set(F::Heat, 8, true);
@@ -155,11 +151,7 @@ ArhLayout layout232(ModuleId id)
 ArhLayout layout176(ModuleId id)
 {
     ArhLayout l;
-    l.id = id;
-    l.halfSize = 176;
-    l.replyLength = 166;
-    l.dailyMax = 61;
-    l.hourlyMax = 959;
+    l.takeSizes(id, 2);
     l.set(F::Hours, 0, false);
     l.set(F::HoursErr, 4, false);
     l.set(F::Heat, 8, true);

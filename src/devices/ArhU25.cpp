@@ -14,12 +14,7 @@ const ArhLayout &layout225()
 {
     static const ArhLayout L = [] {
         ArhLayout l;
-        l.id = ModuleId::U25;
-        l.halves = 1;
-        l.halfSize = 96;
-        l.replyLength = 49;
-        l.dailyMax = 127;
-        l.hourlyMax = 1023;
+        l.takeSizes(ModuleId::U25, 1);
         l.set(F::Hours, 0, false);
         l.set(F::HoursErr, 4, false);
         l.set(F::Heat, 8, true);

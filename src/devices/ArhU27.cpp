@@ -14,12 +14,7 @@ const ArhLayout &layout227()
 {
     static const ArhLayout L = [] {
         ArhLayout l;
-        l.id = ModuleId::U27;
-        l.halves = 1;
-        l.halfSize = 80;
-        l.replyLength = 41;
-        l.dailyMax = 127;
-        l.hourlyMax = 1023;
+        l.takeSizes(ModuleId::U27, 1);
         l.set(F::Hours, 0, false);
         l.set(F::HoursErr, 4, false);
         l.set(F::Heat, 8, true);

@@ -3,6 +3,7 @@
 #include "base/Format.h"
 #include "devices/ParamSupport.h"
 #include "devices/ParamTexts.h"
+#include "devices/Registry.h"
 #include "devices/ValueFormat.h"
 #include "protocol/Fields.h"
 
@@ -50,7 +51,7 @@ void ParamCodec25::loadDefaults()
 
 QString ParamCodec25::DecParam(const Tab &reply, const Identity &id)
 {
-    const QString err = TestAnswer(reply, 23, Q_Param, id);
+    const QString err = TestAnswer(reply, moduleFacts(ModuleId::U25).paramLength, Q_Param, id);
     if (!err.isEmpty())
         return err;
     ParamRec25 r;
@@ -211,7 +212,7 @@ bool ParamCodec25::CheckParam(ParamStatus &status)
 QString ParamCodec25::encode(Tab &data, QString &diff) const
 {
     diff.clear();
-    data = Tab(23 - 6);
+    data = Tab(moduleFacts(ModuleId::U25).paramLength - 6);
     QStringList bad;
     auto put16 = [&](int at, double v, const QString &name) {
         const auto w = wordOf(v);
@@ -260,7 +261,7 @@ void ParamCodec27::loadDefaults()
 
 QString ParamCodec27::DecParam(const Tab &reply, const Identity &id)
 {
-    const QString err = TestAnswer(reply, 16, Q_Param, id);
+    const QString err = TestAnswer(reply, moduleFacts(ModuleId::U27).paramLength, Q_Param, id);
     if (!err.isEmpty())
         return err;
     ParamRec27 r;
@@ -362,7 +363,7 @@ bool ParamCodec27::CheckParam(ParamStatus &status)
 QString ParamCodec27::encode(Tab &data, QString &diff) const
 {
     diff.clear();
-    data = Tab(16 - 6);
+    data = Tab(moduleFacts(ModuleId::U27).paramLength - 6);
     QStringList bad;
     const QString *labels[4] = {&T::kVes1, &T::kVes2, &T::kVesHw, &T::kVes3};
     for (int i = 0; i < 4; ++i) {
@@ -402,7 +403,8 @@ void ParamCodec128::loadDefaults()
 
 QString ParamCodec128::DecParam(const Tab &reply, const Identity &id)
 {
-    const QString err = TestAnswer(reply, 31, Q_State, id);
+    // The pulse counter reads its configuration with the state command.
+    const QString err = TestAnswer(reply, moduleFacts(ModuleId::U128).stateLength, Q_State, id);
     if (!err.isEmpty())
         return err;
     ParamRec128 r;

@@ -29,10 +29,10 @@ constexpr int kOwnFlags[2] = {0x0707, 0x3838};
 constexpr int kContractMasks[2][6] = {{1, 2, 4, 256, 512, 1024}, {8, 16, 32, 2048, 4096, 8192}};
 
 const ParamCodecTwo::Layout kLayouts[] = {
-    {ModuleId::U28, 46, 41, false, false, true, true},
-    {ModuleId::U29, 46, 41, false, false, false, true},
-    {ModuleId::U34, 100, 95, true, true, false, false},
-    {ModuleId::U38, 100, 95, true, true, false, false},
+    {ModuleId::U28, 41, false, false, true, true},
+    {ModuleId::U29, 41, false, false, false, true},
+    {ModuleId::U34, 95, true, true, false, false},
+    {ModuleId::U38, 95, true, true, false, false},
 };
 
 bool isSingleSystemType(int type)
@@ -106,7 +106,7 @@ void ParamCodecTwo::loadDefaults()
 
 QString ParamCodecTwo::DecParam(const Tab &reply, const Identity &id)
 {
-    const QString err = moduleCheck(reply, m_layout.length, Q_Param, id);
+    const QString err = moduleCheck(reply, moduleFacts(m_layout.id).paramLength, Q_Param, id);
     if (!err.isEmpty())
         return err;
     ParamRec2 r;
@@ -503,7 +503,7 @@ QString ParamCodecTwo::VesChange(int tag, ParamStatus &status)
 QString ParamCodecTwo::encode(Tab &data, QString &diff) const
 {
     diff.clear();
-    data = Tab(m_layout.length - 6);
+    data = Tab(moduleFacts(m_layout.id).paramLength - 6);
     QStringList bad;
     auto addBad = [&](const QString &name) {
         if (!bad.contains(name))

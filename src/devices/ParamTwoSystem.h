@@ -13,7 +13,6 @@ class ParamCodecTwo final : public ParamCodec {
 public:
     struct Layout {
         ModuleId id;
-        int length;       // reply and write frame
         int reportAt;     // report day; sum flag and use-second flag follow
         bool contractual; // contractual block, flags word, words 91 and 93
         bool unitBit;     // bit 15 of a weight word: pulses per litre

@@ -16,40 +16,44 @@ const QString kTypeMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА 
 using Reader = ArhReaderInfo::Kind;
 using Cal = ImitationProfile::Calibration;
 
-// Per-module constants shared by the types a module serves.
-struct ModuleConst {
-    ModuleId module;
-    int stateLength, paramLength, arhLength, arhRecordSize;
-    int dailyMax, dailyEntries, hourlyMax, hourlyEntries;
-    int wholeHourlyDays;
-    bool changeLog;
-    bool resetHasStatus;
-    Reader reader;
-    ImitationProfile imitation;
-};
+constexpr ModuleFacts::Imitation kEcho{false, 0, false, Cal::Echo, false};
 
-// The imitation's replies: the state generator of the 228 family, the
-// lengths of its random archive and configuration replies, its calibration
-// answer. The newer modules have none of these and are echoed.
-constexpr ModuleConst k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
-                           {0, 0, 0, 0, Cal::Echo, true}};
-constexpr ModuleConst k25{ModuleId::U25, 41, 23, 49, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
-                          {0, 0, 49, 23, Cal::TwoValues, false}};
-constexpr ModuleConst k27{ModuleId::U27, 33, 16, 41, 80, 127, 128, 1023, 1024, 42, false, true, Reader::R227,
-                          {0, 0, 41, 16, Cal::TwoStatus, false}};
-constexpr ModuleConst k28{ModuleId::U28, 97, 46, 166, 352, 61, 62, 959, 960, 39, false, true, Reader::R228,
-                          {97, 4, 166, 46, Cal::OneOrFour, false}};
-constexpr ModuleConst k29{ModuleId::U29, 105, 46, 166, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
-                          {105, 6, 166, 46, Cal::OneOrFour, false}};
-constexpr ModuleConst k34{ModuleId::U34, 129, 100, 222, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
-                          {}};
-constexpr ModuleConst k38{ModuleId::U38, 161, 100, 222, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
-                          {}};
+// The imitation's replies: the state generator of the 228 family, random
+// archive and configuration replies of the module's lengths, its
+// calibration answer. The newer modules have none of these and are echoed.
+constexpr ModuleFacts k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
+                           {false, 0, false, Cal::Echo, true}};
+constexpr ModuleFacts k25{ModuleId::U25, 41, 23, 49, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
+                          {false, 0, true, Cal::TwoValues, false}};
+constexpr ModuleFacts k27{ModuleId::U27, 33, 16, 41, 80, 127, 128, 1023, 1024, 42, false, true, Reader::R227,
+                          {false, 0, true, Cal::TwoStatus, false}};
+constexpr ModuleFacts k28{ModuleId::U28, 97, 46, 166, 352, 61, 62, 959, 960, 39, false, true, Reader::R228,
+                          {true, 4, true, Cal::OneOrFour, false}};
+constexpr ModuleFacts k29{ModuleId::U29, 105, 46, 166, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
+                          {true, 6, true, Cal::OneOrFour, false}};
+constexpr ModuleFacts k34{ModuleId::U34, 129, 100, 222, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
+                          kEcho};
+constexpr ModuleFacts k38{ModuleId::U38, 161, 100, 222, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
+                          kEcho};
 
-ArhReaderInfo readerInfo(Reader kind)
+ImitationProfile imitationOf(const ModuleFacts &m)
+{
+    ImitationProfile p;
+    p.stateLength = m.imitation.stateGenerator ? m.stateLength : 0;
+    p.stateSums = m.imitation.stateSums;
+    p.arhLength = m.imitation.sizedReplies ? m.arhLength : 0;
+    p.paramLength = m.imitation.sizedReplies ? m.paramLength : 0;
+    p.calibration = m.imitation.calibration;
+    p.stateOnWrite = m.imitation.stateOnWrite;
+    return p;
+}
+
+// The reader of a module; record replies are the module's archive length.
+ArhReaderInfo readerInfo(Reader kind, int arhLength)
 {
     ArhReaderInfo s;
     s.kind = kind;
+    s.replyLength = arhLength;
     switch (kind) {
     case Reader::R225:
         s.traceFile = QStringLiteral("АРХИВ225.txt");
@@ -59,7 +63,6 @@ ArhReaderInfo readerInfo(Reader kind)
         s.arhNoLength = 9;
         s.dateOffset = 46;
         s.hourOffset = 45;
-        s.replyLength = 49;
         break;
     case Reader::R227:
         s.live = false;
@@ -68,7 +71,6 @@ ArhReaderInfo readerInfo(Reader kind)
         s.arhNoLength = 9;
         s.dateOffset = 38;
         s.hourOffset = 37;
-        s.replyLength = 41;
         break;
     case Reader::R228:
         s.beginEnd = true;
@@ -90,7 +92,6 @@ ArhReaderInfo readerInfo(Reader kind)
         s.arhNoLength = 10;
         s.dateOffset = 215;
         s.hourOffset = 214;
-        s.replyLength = 222;
         break;
     case Reader::None:
         break;
@@ -98,7 +99,7 @@ ArhReaderInfo readerInfo(Reader kind)
     return s;
 }
 
-TypeInfo entry(int type, const ModuleConst &m, int systems, const char *printUnit, int printFormat, int printVars)
+TypeInfo entry(int type, const ModuleFacts &m, int systems, const char *printUnit, int printFormat, int printVars)
 {
     TypeInfo t;
     t.type = type;
@@ -121,8 +122,8 @@ TypeInfo entry(int type, const ModuleConst &m, int systems, const char *printUni
     t.wholeHourlyDays = m.wholeHourlyDays;
     t.changeLog = m.changeLog;
     t.resetHasStatus = m.resetHasStatus;
-    t.reader = readerInfo(m.reader);
-    t.imitation = m.imitation;
+    t.reader = readerInfo(m.reader, m.arhLength);
+    t.imitation = imitationOf(m);
     t.stateTabs = stateTabs(systems);
     if (m.module != ModuleId::U128)
         t.arhTabs = arhTabs(systems);
@@ -151,6 +152,15 @@ QList<TypeInfo> buildTypeList()
 }
 
 } // namespace
+
+const ModuleFacts &moduleFacts(ModuleId id)
+{
+    static constexpr const ModuleFacts *kAll[] = {&k128, &k25, &k27, &k28, &k29, &k34, &k38};
+    for (const ModuleFacts *m : kAll)
+        if (m->module == id)
+            return *m;
+    return k128;
+}
 
 QList<StateTab> stateTabs(int systems)
 {

@@ -49,10 +49,10 @@ struct ArhReaderInfo {
     bool byteTrace = false;  // 227, 228: "байты архива" after an all-records read
     int arhNoLength = 10;    // shortest sound reply to Q_ArhNo
     // Where the reply of the reader's own type carries its day and hour, and
-    // the reply length below which the trace shows "б/д".
+    // the reply length below which the trace shows "б/д" (the module's).
     int dateOffset = 161;
     int hourOffset = 160;
-    int replyLength = 166;
+    int replyLength = 0;
 };
 
 struct TypeInfo {
@@ -85,6 +85,28 @@ struct TypeInfo {
     bool hasDefaultConfig() const { return module != ModuleId::U128; }
     int configCommand() const { return paramLength > 0 ? 5 : 1; }
 };
+
+// What the types of one module share: reply lengths of the state,
+// configuration and archive commands, record and ring sizes, the reader,
+// what the imitation answers. The registry's rows take them from here, and
+// so do the module's codecs: one table, no second copy.
+struct ModuleFacts {
+    ModuleId module;
+    int stateLength, paramLength, arhLength, arhRecordSize;
+    int dailyMax, dailyEntries, hourlyMax, hourlyEntries;
+    int wholeHourlyDays;
+    bool changeLog;
+    bool resetHasStatus;
+    ArhReaderInfo::Kind reader;
+    struct Imitation {
+        bool stateGenerator;  // the two-system state generator
+        int stateSums;        // sums it writes from offset 80
+        bool sizedReplies;    // random archive and configuration replies of the module's lengths
+        ImitationProfile::Calibration calibration;
+        bool stateOnWrite;    // the configuration write is answered with a state reply
+    } imitation;
+};
+const ModuleFacts &moduleFacts(ModuleId id);
 
 // The registration list of the program, ascending by type code.
 const QList<TypeInfo> &typeList();

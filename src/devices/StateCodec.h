@@ -175,7 +175,7 @@ private:
 class StateCodec128 : public StateCodec {
 public:
     ModuleId module() const override { return ModuleId::U128; }
-    int stateLength() const override { return 31; }
+    int stateLength() const override;
     QStringList SLfromState(int system = 0) const override;
     const StateView &view() const override;
     bool valueShown(int index) const override;
@@ -236,7 +236,7 @@ class StateCodec25 : public StateCodecSingle<StateRec25> {
 public:
     StateCodec25();
     ModuleId module() const override { return ModuleId::U25; }
-    int stateLength() const override { return 41; }
+    int stateLength() const override;
     QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
 };
 
@@ -244,7 +244,7 @@ class StateCodec27 : public StateCodecSingle<StateRec27> {
 public:
     StateCodec27();
     ModuleId module() const override { return ModuleId::U27; }
-    int stateLength() const override { return 33; }
+    int stateLength() const override;
     QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
 };
 

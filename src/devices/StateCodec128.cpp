@@ -2,6 +2,7 @@
 // weight numbers, weights and totals.
 
 #include "devices/StateCodec.h"
+#include "devices/Registry.h"
 #include "devices/ValueFormat.h"
 
 #include "base/Format.h"
@@ -14,7 +15,6 @@
 namespace pim {
 namespace {
 
-constexpr int kLength = 31;
 constexpr int kModification = 27;
 constexpr int pulsesAt(int c) { return 7 + 4 * c; }   // c = 0..3
 constexpr int weightNoAt(int c) { return 23 + c; }
@@ -38,7 +38,7 @@ QString integer(qint64 v)
 
 QString StateCodec128::decode128(const Tab &reply, const Identity &id, StateRec128 &rec)
 {
-    const QString text = TestAnswer(reply, kLength, Q_State, id);
+    const QString text = TestAnswer(reply, moduleFacts(ModuleId::U128).stateLength, Q_State, id);
     if (!text.isEmpty())
         return text;
     StateRec128 r;
@@ -138,8 +138,8 @@ QString StateCodec128::ImitState(const Tab &request, Imitator &im, Tab &reply)
         }
     }
 
-    Tab t(kLength);
-    t.set(0, kLength);
+    Tab t(stateLength());
+    t.set(0, stateLength());
     PutW(GetW(request, 2), t, 5); // the device's own number
     for (int c = 0; c < 4; ++c) {
         PutL(r.ch[c].pulses, t, pulsesAt(c));
@@ -150,6 +150,11 @@ QString StateCodec128::ImitState(const Tab &request, Imitator &im, Tab &reply)
     t.set(29, 255);
     reply = t;
     return QString();
+}
+
+int StateCodec128::stateLength() const
+{
+    return moduleFacts(ModuleId::U128).stateLength;
 }
 
 } // namespace pim

@@ -2,6 +2,7 @@
 // modules differ only in their tables below.
 
 #include "devices/StateCodec.h"
+#include "devices/Registry.h"
 #include "devices/ValueFormat.h"
 
 #include "base/Format.h"
@@ -71,7 +72,7 @@ QList<Field> masses()
 
 StateCodec2::Layout make28()
 {
-    StateCodec2::Layout l{ModuleId::U28, 97, QStringLiteral("unit Upo:function DecState: erundec "), common(true)};
+    StateCodec2::Layout l{ModuleId::U28, moduleFacts(ModuleId::U28).stateLength, QStringLiteral("unit Upo:function DecState: erundec "), common(true)};
     l.fields << real(80, 88, &H::flow1, item("объем", "мгнов", "1-й мгновенный объем,м3/час", 300, 100))
              << real(84, 92, &H::flow2, item("объем", "мгнов", "2-й мгновенный объем,м3/час", 300, 130))
              << byte(77, 78, &H::systemError, item("код ош", "сист", "код ошибки системы", 300, 160, 2))
@@ -81,14 +82,14 @@ StateCodec2::Layout make28()
 
 StateCodec2::Layout make29()
 {
-    StateCodec2::Layout l{ModuleId::U29, 105, QStringLiteral("unit U29:function DecState: erundec "), common(true)};
+    StateCodec2::Layout l{ModuleId::U29, moduleFacts(ModuleId::U29).stateLength, QStringLiteral("unit U29:function DecState: erundec "), common(true)};
     l.fields << flowsAndErrors();
     return l;
 }
 
-StateCodec2::Layout make34(ModuleId id, int length)
+StateCodec2::Layout make34(ModuleId id)
 {
-    StateCodec2::Layout l{id, length, QStringLiteral("unit U34:function DecState: erundec "), common(false)};
+    StateCodec2::Layout l{id, moduleFacts(id).stateLength, QStringLiteral("unit U34:function DecState: erundec "), common(false)};
     l.fields << flowsAndErrors() << masses();
     return l;
 }
@@ -99,9 +100,9 @@ const StateCodec2::Layout &StateCodec2::layout(ModuleId id)
 {
     static const Layout l28 = make28();
     static const Layout l29 = make29();
-    static const Layout l34 = make34(ModuleId::U34, 129);
+    static const Layout l34 = make34(ModuleId::U34);
     // U38 frames carry 32 more bytes after those of U34; they are not decoded.
-    static const Layout l38 = make34(ModuleId::U38, 161);
+    static const Layout l38 = make34(ModuleId::U38);
     switch (id) {
     case ModuleId::U28: return l28;
     case ModuleId::U29: return l29;

@@ -1,6 +1,7 @@
 // Type 225: one heating system, temperatures in hundredths of a degree,
 // electric energy in two tariffs.
 
+#include "devices/Registry.h"
 #include "devices/StateSingle.h"
 
 namespace pim {
@@ -60,6 +61,11 @@ QString StateCodec25::ImitState(const Tab &request, Imitator &im, Tab &reply)
     t.set(39, state::imitErrorByte(im));
     reply = t;
     return QString();
+}
+
+int StateCodec25::stateLength() const
+{
+    return moduleFacts(ModuleId::U25).stateLength;
 }
 
 } // namespace pim

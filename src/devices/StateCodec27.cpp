@@ -1,6 +1,7 @@
 // Type 227: one heating system, temperatures in hundredths of a degree,
 // a hot-water volume.
 
+#include "devices/Registry.h"
 #include "devices/StateSingle.h"
 
 namespace pim {
@@ -50,6 +51,11 @@ QString StateCodec27::ImitState(const Tab &request, Imitator &im, Tab &reply)
     t.set(31, state::imitErrorByte(im));
     reply = t;
     return QString();
+}
+
+int StateCodec27::stateLength() const
+{
+    return moduleFacts(ModuleId::U27).stateLength;
 }
 
 } // namespace pim
