@@ -38,7 +38,6 @@ struct StateViewItem {
 struct StateView {
     QList<StateViewItem> items;         // display order = SLfromState order
     QList<int> columnOrder;             // grid column -> value index (identity)
-    quint32 labelColour = 0xFF0000;     // blue, in blue-green-red order
     bool errorDecoderOnDoubleClick = true; // every field but those of U128
     static QString errorHint() { return QStringLiteral("Дв.щ.-расшифровать"); }
 };

@@ -10,7 +10,6 @@
 #include "ui/LinkPages.h"
 #include "ui/PortPage.h"
 #include "ui/Events.h"
-#include "ui/StatusView.h"
 #include "workflows/WorkflowUi.h"
 #include "workflows/IdentityCheck.h"
 #include "workflows/StateReading.h"
@@ -405,7 +404,8 @@ void DevicePage::stateDisplay()
     if (!m_pacst->isHidden())
         m_pacst->resize(m_pacst->sizeHint());
     const int offset = m_pacst->isHidden() ? 0 : m_pacst->height();
-    const QColor labelColour = StatusView::colourOf(view.labelColour);
+    // Every module captions its values in blue.
+    const QColor labelColour(Qt::blue);
     int channels = 4;
     if (module->id() == ModuleId::U128) {
         if (auto *c128 = dynamic_cast<const StateCodec128 *>(&codec))

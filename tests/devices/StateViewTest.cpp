@@ -69,7 +69,6 @@ TEST(StateView, TablesOfEveryModule)
         const StateView &v = codec->view();
         ASSERT_EQ(v.items.size(), k.count);
         EXPECT_EQ(codec->SLfromState(0).size(), k.count);
-        EXPECT_EQ(v.labelColour, 0xFF0000u);
         EXPECT_EQ(v.errorDecoderOnDoubleClick, k.id != ModuleId::U128);
         QList<int> order, tagged;
         for (int i = 0; i < k.count; ++i) {
