@@ -529,17 +529,25 @@ void ArchivePage::wholeArchive()
     refreshView();
 }
 
-void ArchivePage::gridDoubleClick(int row, int column)
+std::optional<QString> ArchivePage::errorCellText(const QTableWidget *grid, int row, int column,
+                                                  DeviceSession &session)
 {
     if (row < 2 || column < 0)
-        return;
-    const QTableWidgetItem *h1 = m_sga->item(0, column);
-    const QTableWidgetItem *h2 = m_sga->item(1, column);
+        return std::nullopt;
+    const QTableWidgetItem *h1 = grid->item(0, column);
+    const QTableWidgetItem *h2 = grid->item(1, column);
     const int tag = ErrorDecoder::columnTag(h1 ? h1->text() : QString(), h2 ? h2->text() : QString());
     if (tag == ErrorDecoder::None)
-        return;
-    const QTableWidgetItem *cell = m_sga->item(row, column);
-    m_ui.message(ErrorDecoder::decodeCell(m_session, tag, cell ? cell->text() : QString()));
+        return std::nullopt;
+    // The code is the clicked cell's; no record is written behind the page.
+    const QTableWidgetItem *cell = grid->item(row, column);
+    return ErrorDecoder::decodeCell(session, tag, cell ? cell->text() : QString());
+}
+
+void ArchivePage::gridDoubleClick(int row, int column)
+{
+    if (const std::optional<QString> text = errorCellText(m_sga, row, column, m_session))
+        m_ui.message(*text);
 }
 
 QString ArchivePage::choose(bool save, const QString &proposed, const QString &filter)

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 class QCheckBox;
@@ -112,6 +113,10 @@ public:
     // as wide as its widest text + 5 px and never narrowed; a difference
     // taken across missing records is marked ("*", a colour and a hint).
     static void fillGrid(QTableWidget *grid, const ArchiveView::Grid &g);
+    // The text of the error decoder for a cell below the two header rows
+    // whose column is an error column by its header texts; none otherwise.
+    static std::optional<QString> errorCellText(const QTableWidget *grid, int row, int column,
+                                                DeviceSession &session);
 
     // The file dialogs; tests answer them instead of an operator. `save`
     // asks for a new name (with the overwrite question), else for an

@@ -503,16 +503,8 @@ void DevicePage::AErrDecExecute(int tag)
 
 void DevicePage::gridDoubleClick(int row, int column)
 {
-    if (row < 2 || column < 0)
-        return;
-    const QTableWidgetItem *h1 = m_sgsp->item(0, column);
-    const QTableWidgetItem *h2 = m_sgsp->item(1, column);
-    const int tag = ErrorDecoder::columnTag(h1 ? h1->text() : QString(), h2 ? h2->text() : QString());
-    if (tag == ErrorDecoder::None)
-        return;
-    // The code is the clicked cell's; the state record stays as it was read.
-    const QTableWidgetItem *cell = m_sgsp->item(row, column);
-    showMessage(ErrorDecoder::decodeCell(m_session, tag, cell ? cell->text() : QString()));
+    if (const std::optional<QString> text = ArchivePage::errorCellText(m_sgsp, row, column, m_session))
+        showMessage(*text);
 }
 
 void DevicePage::showFileGrid(const ArchiveView::Grid &g)

@@ -1,5 +1,6 @@
 #include "CtlRunner.h"
 
+#include "base/Dates.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
 #include "devices/ParamTexts.h"
@@ -14,6 +15,7 @@
 #include "workflows/ArchiveReading.h"
 #include "workflows/ArchivePlot.h"
 #include "workflows/ArchiveView.h"
+#include "workflows/Maintenance.h"
 #include "workflows/ConfigReading.h"
 #include "workflows/Identity.h"
 #include "workflows/IdentityCheck.h"
@@ -428,6 +430,28 @@ void CtlRunner::addCommands(CLI::App &app)
                                    false, [this] { return cmdLoad(); }})
                       .app;
     l->add_option("file", m_file, "the archive file")->required();
+
+    // Commands that change the calculator: each asks as the window's dialog
+    // does, on the terminal, unless --yes answers for a script.
+    struct Change {
+        const char *name, *synopsis, *description;
+    };
+    const Change changes[] = {
+        {"set-time", "set-time [--yes]", "sets the device clock to the computer's"},
+        {"set-number", "set-number N [--yes]", "gives the device the serial number N (1..65535)"},
+        {"init", "init [--yes]", "initialises the device: resets its accumulating counters"},
+        {"zero-time", "zero-time [--yes]", "restarts the count of the operating time"},
+        {"clear-archives", "clear-archives [--yes]", "clears both archives of the device"},
+    };
+    for (const Change &c : changes) {
+        const QString name = QString::fromLatin1(c.name);
+        CLI::App *m = addCommand(app, {c.name, c.synopsis, c.description, true,
+                                       [this, name] { return cmdMaintenance(name); }})
+                          .app;
+        m->add_flag("--yes", m_yes, "do it without asking");
+        if (name == QLatin1String("set-number"))
+            intOption(m, "number", m_newNumber, 1, 65535, "N", "the new number")->required();
+    }
 }
 
 int CtlRunner::run(const QStringList &args)
@@ -905,6 +929,63 @@ int CtlRunner::cmdArchive()
     if (!failure.isEmpty())
         return fail(failure, false);
     return printed ? Done : Failed;
+}
+
+bool CtlRunner::confirm(const QString &question)
+{
+    if (m_yes)
+        return true;
+    QTextStream err(stderr);
+    // The dialog's text, its carriage returns as line ends.
+    QString text = question;
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    err << text << Qt::endl << QStringLiteral("(да/нет): ") << Qt::flush;
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == QStringLiteral("да") || answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
+int CtlRunner::cmdMaintenance(const QString &command)
+{
+    // Nobody to ask and no --yes: nothing may be sent.
+    if (!m_yes && !::isatty(STDIN_FILENO))
+        return usage(command + QStringLiteral(" changes the device: answer on a terminal or give --yes"));
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
+    if (!identityKnown())
+        return linkFailure();
+    Maintenance maintenance(*m_road, m_ui, m_session, [this](const QString &q) { return confirm(q); });
+    Maintenance::Result r;
+    if (command == QLatin1String("set-time")) {
+        const QString clock = formatDateTime(u"dd mmmm yyyy  hh:nn", QDateTime::currentDateTime());
+        r = maintenance.setTime([] { return QDateTime::currentDateTime(); }, clock);
+    } else if (command == QLatin1String("set-number")) {
+        r = maintenance.setNumber(m_newNumber);
+    } else if (command == QLatin1String("init")) {
+        r = maintenance.init();
+    } else if (command == QLatin1String("zero-time")) {
+        r = maintenance.zeroTime();
+    } else {
+        r = maintenance.clearArchives();
+    }
+    if (r.asked && !r.confirmed)
+        r.text = QStringLiteral("отменено: ничего не послано");
+    if (r.text.isEmpty())
+        r.text = m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА") : m_ui.lastFailure();
+    QJsonObject o;
+    o[QStringLiteral("command")] = command;
+    o[QStringLiteral("status")] = r.ok ? QStringLiteral("ok") : QStringLiteral("fail");
+    o[QStringLiteral("text")] = r.text;
+    if (command == QLatin1String("set-number"))
+        o[QStringLiteral("number")] = m_session.number();
+    if (!r.ok) {
+        if (r.text != m_ui.lastLine())
+            m_ui.note(r.text);
+        if (m_json)
+            print(o, QString());
+        return CtlSignals::received() ? interrupted() : int(Failed);
+    }
+    return print(o, r.text + QLatin1Char('\n')) ? Done : Failed;
 }
 
 int CtlRunner::cmdDecode()

@@ -57,6 +57,9 @@ private:
 
     void addGlobalOptions(CLI::App &app);
     void addCommands(CLI::App &app);
+    // The maintenance commands: asked on the terminal or taken by --yes.
+    int cmdMaintenance(const QString &command);
+    bool confirm(const QString &question);
     Command &addCommand(CLI::App &app, Command c);
 
     int usage(const QString &why);
@@ -108,6 +111,8 @@ private:
     int m_code = -1;
     std::vector<std::string> m_data;
     std::string m_file;
+    bool m_yes = false;
+    int m_newNumber = 0;
 
     std::vector<std::unique_ptr<Command>> m_commands;
     CLI::App *m_app = nullptr;

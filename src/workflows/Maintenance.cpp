@@ -1,0 +1,225 @@
+#include "workflows/Maintenance.h"
+
+#include "base/Dates.h"
+#include "devices/DeviceSession.h"
+#include "devices/Registry.h"
+#include "protocol/Fields.h"
+#include "protocol/Frame.h"
+#include "workflows/DeviceRoad.h"
+#include "workflows/IdentityCheck.h"
+#include "workflows/WorkflowUi.h"
+
+#include "base/FormatSettings.h"
+
+namespace pim {
+
+namespace {
+const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
+const QString kNoLink225 = QStringLiteral("не замкнута перемычка или нет связи");
+} // namespace
+
+struct Maintenance::Spec {
+    QString confirm;  // after the prefix
+    QString progress;
+    std::function<QString()> success;
+    std::function<Tab(const Identity &)> request;
+    // The reply's status once it passed its frame check: 0 done, 1 jumper,
+    // other password; -1: not a reply to this request.
+    std::function<int(const Tab &reply, const Identity &id)> status;
+    std::function<void()> before; // right after "ДА"
+};
+
+Maintenance::Maintenance(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, Confirm confirm)
+    : m_road(road), m_ui(ui), m_session(session), m_confirm(std::move(confirm))
+{
+}
+
+QString Maintenance::question(const QString &commandText)
+{
+    return QStringLiteral("\r\r   А ВЫ УВЕРЕНЫ В ТОМ, ЧТО НЕОБХОДИМО\r\r   ") + commandText;
+}
+
+QString Maintenance::refusalText(int status)
+{
+    return status == 1 ? QStringLiteral("не замкнута перемычка") : QStringLiteral("не совпал пароль");
+}
+
+Tab Maintenance::timeData(const QDateTime &t)
+{
+    Tab d(5);
+    PutW(t.time().hour() * 60 + t.time().minute(), d, 0);
+    d.set(2, t.date().day());
+    d.set(3, t.date().month());
+    d.set(4, t.date().year() - 2000);
+    return d;
+}
+
+namespace {
+
+// The whole frame is checked before its status byte is read: a short,
+// stale or damaged reply is no answer. Types that answer with a status
+// byte send 7 bytes, the others (225) the bare 6.
+bool answersWithStatus(int type)
+{
+    const TypeInfo *t = typeInfo(type);
+    return !t || t->resetHasStatus;
+}
+
+int statusOf(const Tab &reply, int code, const Identity &id, bool hasStatus)
+{
+    if (!TestAnswer(reply, hasStatus ? 7 : 6, code, id).isEmpty())
+        return -1;
+    return hasStatus ? reply.at(5) : 0;
+}
+
+} // namespace
+
+Maintenance::Result Maintenance::run(const Spec &spec)
+{
+    Result r;
+    RoadCommand command(m_road);
+    if (!command) {
+        r.text = m_road.busyText();
+        m_ui.statusFail(r.text);
+        return r;
+    }
+    if (m_session.number() < 0 && !IdentityCheck::ensure(m_road, m_session))
+        return r;
+    if (m_session.number() < 0)
+        return r;
+    r.asked = true;
+    if (!m_confirm || !m_confirm(question(spec.confirm)))
+        return r;
+    r.confirmed = true;
+    if (spec.before)
+        spec.before();
+    const Identity id = m_session.identity();
+    m_ui.statusBusy(spec.progress);
+    Tab io = spec.request(id);
+    if (io.isEmpty())
+        return r;
+    r.sent = true;
+    const bool answered = m_road.exchange(io);
+    const int status = answered ? spec.status(io, id) : -1;
+    if (status < 0) {
+        r.text = m_session.type() == 225 ? kNoLink225 : kNoLink;
+        m_ui.statusFail(r.text);
+        return r;
+    }
+    if (status != 0) {
+        r.text = refusalText(status);
+        m_ui.statusFail(r.text);
+        return r;
+    }
+    r.ok = true;
+    r.text = spec.success();
+    m_ui.statusOk(r.text);
+    return r;
+}
+
+Maintenance::Result Maintenance::setTime(const std::function<QDateTime()> &now, const QString &clockText)
+{
+    QDateTime at;
+    Spec s;
+    s.confirm = QStringLiteral("ЗАДАТЬ ДАТУ И ВРЕМЯ ") + clockText + QStringLiteral(" ???");
+    s.progress = QStringLiteral("Установление ") + clockText + QStringLiteral(" Ждите...");
+    s.before = [&] { at = now(); };
+    s.request = [&](const Identity &id) { return SQ(id, Q_SetTime, timeData(at)); };
+    // Any sound reply counts as done: the clock command has no refusal.
+    s.status = [](const Tab &reply, const Identity &id) {
+        return statusOf(reply, Q_SetTime, id, answersWithStatus(id.type)) < 0 ? -1 : 0;
+    };
+    s.success = [&] {
+        // The system's short date and long time formats.
+        return QStringLiteral("Успешно установлено ") + shortDateText(at.date()) + QLatin1Char(' ')
+            + formatDateTime(formatSettings().longTimeFormat, at);
+    };
+    return run(s);
+}
+
+Maintenance::Result Maintenance::setNumber(int number)
+{
+    const int type = m_session.type();
+    const bool is128 = type == 128;
+    if (m_session.number() >= 0 && !is128 && !(typeInfo(type) && typeInfo(type)->hasArchive())) {
+        m_ui.message(QStringLiteral("ASetNOExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return {};
+    }
+    Spec s;
+    s.confirm = QStringLiteral("ЗАДАТЬ НОМЕР ") + QString::number(number) + QStringLiteral(" ???");
+    s.progress = QStringLiteral("изменение номера. Ждите...");
+    s.request = [&](const Identity &id) -> Tab {
+        const TypeInfo *t = typeInfo(id.type);
+        if (id.type == 128)
+            return SQ128(id, 2, number);
+        if (!t || !t->hasArchive()) {
+            m_ui.message(QStringLiteral("ASetNOExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+            return Tab();
+        }
+        Tab d(4);
+        d.set(0, 0x55);
+        d.set(1, 0xAA);
+        PutW(number, d, 2);
+        return SQ(id, Q_SetNo, d);
+    };
+    s.status = [&](const Tab &reply, const Identity &id) {
+        const Identity renamed{id.type, number};
+        if (id.type == 128) {
+            // The pulse counter says in its header which number it has now.
+            if (statusOf(reply, 2, renamed, false) == 0)
+                return 0;
+            return statusOf(reply, 2, id, false) == 0 ? 1 : -1;
+        }
+        const bool hasStatus = answersWithStatus(id.type);
+        // The reply may come under the new number already.
+        const int st = statusOf(reply, Q_SetNo, renamed, hasStatus);
+        return st >= 0 ? st : statusOf(reply, Q_SetNo, id, hasStatus);
+    };
+    s.success = [] { return QStringLiteral("успешно установлен номер"); };
+    Result r = run(s);
+    if (r.ok) {
+        // The next commands address the device under its new number.
+        m_session.setNumber(number);
+    }
+    r.number = m_session.number();
+    return r;
+}
+
+Maintenance::Result Maintenance::init()
+{
+    Spec s;
+    s.confirm = QStringLiteral("ИНИЦИАЛИЗИРОВАТЬ УСТРОЙСТВО ???");
+    s.progress = QStringLiteral("Инициализация. Ждите...");
+    s.request = [](const Identity &id) { return SQ(id, Q_Init); };
+    s.status = [](const Tab &reply, const Identity &id) { return statusOf(reply, Q_Init, id, answersWithStatus(id.type)); };
+    s.success = [] { return QStringLiteral("успешно инициализировано устройство"); };
+    return run(s);
+}
+
+Maintenance::Result Maintenance::zeroTime()
+{
+    Spec s;
+    s.confirm = QStringLiteral("НАЧАТЬ ОТСЧЕТ ВРЕМЕНИ РАБОТЫ ???");
+    s.progress = QStringLiteral("Обнуление времени работы. Ждите...");
+    s.request = [](const Identity &id) { return SQ(id, Q_ZeroTime); };
+    s.status = [](const Tab &reply, const Identity &id) {
+        return statusOf(reply, Q_ZeroTime, id, answersWithStatus(id.type));
+    };
+    s.success = [] { return QStringLiteral("успешно начат отсчет времени работы"); };
+    return run(s);
+}
+
+Maintenance::Result Maintenance::clearArchives()
+{
+    Spec s;
+    s.confirm = QStringLiteral("ОЧИСТИТЬ АРХИВЫ ???");
+    s.progress = QStringLiteral("Очистка архивов. Ждите...");
+    s.request = [](const Identity &id) { return SQ(id, Q_ClrArh, Tab{0x44, 0xBB}); };
+    s.status = [](const Tab &reply, const Identity &id) {
+        return statusOf(reply, Q_ClrArh, id, answersWithStatus(id.type));
+    };
+    s.success = [] { return QStringLiteral("успешно начата очистка архивов"); };
+    return run(s);
+}
+
+} // namespace pim

@@ -1,0 +1,65 @@
+#pragma once
+// The commands that change a calculator: set its clock, give it a new
+// number, initialise it, restart its operating-time count, clear its
+// archives. Each asks first (the caller's confirmation: the window's
+// dialog, a terminal question or pimctl's --yes), sends one request, checks
+// the reply as a whole frame before reading its status byte, and reports
+// in the status line with the texts the operator knows.
+
+#include "protocol/Tab.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+namespace pim {
+
+class DeviceRoad;
+class DeviceSession;
+class WorkflowUi;
+
+class Maintenance {
+public:
+    // Shows the question; true only for "ДА".
+    using Confirm = std::function<bool(const QString &question)>;
+
+    Maintenance(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, Confirm confirm);
+
+    struct Result {
+        bool asked = false;     // the question was put (the identity was known)
+        bool confirmed = false; // and answered "ДА"
+        bool sent = false;      // a request went out
+        bool ok = false;        // the device did it
+        QString text;           // the last status text
+        int number = -1;        // set number: the number the device answers to now
+    };
+
+    // The question of the dialog: the common prefix and the command's text.
+    static QString question(const QString &commandText);
+
+    // `now` is the computer's time when "ДА" is pressed (asked again after
+    // the question); `clockText` is the clock label's text.
+    Result setTime(const std::function<QDateTime()> &now, const QString &clockText);
+    Result setNumber(int number);
+    Result init();
+    Result zeroTime();
+    Result clearArchives();
+
+    // The data of the clock request: minute of the day (low byte first),
+    // day, month, year - 2000.
+    static Tab timeData(const QDateTime &t);
+    // The status byte's text: 1 the jumper, anything else the password.
+    static QString refusalText(int status);
+
+private:
+    struct Spec;
+    Result run(const Spec &spec);
+
+    DeviceRoad &m_road;
+    WorkflowUi &m_ui;
+    DeviceSession &m_session;
+    Confirm m_confirm;
+};
+
+} // namespace pim
