@@ -44,7 +44,8 @@ CalibrationPage::CalibrationPage(CommandMap &commands, QWidget *parent) : QWidge
     m_enok = kit::edit("Enok", QString(), "", panel);
     m_enok->setReadOnly(true);
     g->addWidget(m_enok, 4, 1);
-    g->addWidget(kit::spin("SEDN", 1, 65535, 1, "№ устройства (для записи)", panel), 4, 2);
+    m_sedn = kit::spin("SEDN", 1, 65535, 1, "№ устройства (для записи)", panel);
+    g->addWidget(m_sedn, 4, 2);
 
     const std::pair<const char *, const char *> buttons[] = {
         {"BuNoTu", "AreadNoTu"},      {"BuSetNo", "ASetNO"},       {"BuDateTime", "ASaveDateTime"},
@@ -66,7 +67,8 @@ CalibrationPage::CalibrationPage(CommandMap &commands, QWidget *parent) : QWidge
     // The calibration itself comes with its workflow; the command buttons
     // and the menu follow their commands.
     for (QWidget *w : panel->findChildren<QWidget *>())
-        if (!qobject_cast<QPushButton *>(w) && !qobject_cast<QMenu *>(w) && w != m_enok)
+        if (!qobject_cast<QPushButton *>(w) && !qobject_cast<QMenu *>(w) && w != m_enok && w != m_sedn
+            && !m_sedn->isAncestorOf(w))
             w->setEnabled(false);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);

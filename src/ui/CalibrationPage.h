@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QSpinBox;
 class QMenu;
 
 namespace pim::ui {
@@ -19,9 +20,12 @@ public:
     // "Enok": the identity's number again (filled and cleared with "ENo").
     QLineEdit *enok() const { return m_enok; }
     QMenu *menu() const { return m_pmk; }
+    // "SEDN": the number "задать №" gives the device.
+    QSpinBox *newNumber() const { return m_sedn; }
 
 private:
     QLineEdit *m_enok;
+    QSpinBox *m_sedn;
     QMenu *m_pmk;
 };
 

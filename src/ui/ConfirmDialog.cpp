@@ -1,5 +1,7 @@
 #include "ui/ConfirmDialog.h"
 
+#include "workflows/Maintenance.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,7 +53,7 @@ ConfirmDialog::ConfirmDialog(QWidget *parent) : QDialog(parent)
 
 QString ConfirmDialog::prefix()
 {
-    return QStringLiteral("\r\r   А ВЫ УВЕРЕНЫ В ТОМ, ЧТО НЕОБХОДИМО\r\r   ");
+    return Maintenance::question(QString());
 }
 
 void ConfirmDialog::setQuestion(const QString &text)
@@ -69,7 +71,12 @@ QString ConfirmDialog::question() const
 
 bool ConfirmDialog::ask(const QString &text)
 {
-    setQuestion(prefix() + text);
+    return askWhole(prefix() + text);
+}
+
+bool ConfirmDialog::askWhole(const QString &question)
+{
+    setQuestion(question);
     m_cancel->setFocus();
     adjustSize();
     if (const QScreen *s = QGuiApplication::primaryScreen())

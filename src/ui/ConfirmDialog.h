@@ -22,6 +22,8 @@ public:
     QString question() const;
     // Shows the dialog modally with prefix() + text; true only for "ДА".
     bool ask(const QString &text);
+    // The same with the whole question (the prefix already in it).
+    bool askWhole(const QString &question);
 
     QPushButton *yesButton() const { return m_yes; }
     QPushButton *cancelButton() const { return m_cancel; }

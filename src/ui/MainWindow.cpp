@@ -22,6 +22,7 @@
 #include "ui/WidgetSettings.h"
 #include "workflows/Identity.h"
 #include "workflows/LinkRoad.h"
+#include "workflows/Maintenance.h"
 #include "workflows/SettingsFile.h"
 #include "workflows/StatusLine.h"
 
@@ -64,7 +65,7 @@ bool &messagesShown()
 const char *const kLaterCommands[] = {
     "AConChange", "AnoSysChange", "Aping", "AreadParam", "ARA225", "ARA227", "ARA228",
     "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AGetDataLogger",
-    "ASaveDateTime", "ASetNO", "ASetPar", "ASetDevice", "AsetWorkTime", "ASetArh", "Asavearh",
+    "ASaveDateTime", "ASetPar", "Asavearh",
     "AArhPrint", "Acal", "VesChange",
 };
 } // namespace
@@ -224,6 +225,24 @@ void MainWindow::bindCommands()
     });
     connect(m_commands->action(QStringLiteral("AreadFileArh")), &QAction::triggered, this,
             &MainWindow::AreadFileArhExecute);
+    // The commands that change the device, each after its question.
+    const std::pair<const char *, int> changes[] = {
+        {"ASetNO", 3}, {"ASetDevice", 2}, {"AsetWorkTime", 2}, {"ASetArh", 2}, {"ASaveDateTime", 2}};
+    for (const auto &[name, page] : changes) {
+        const QString command = QString::fromLatin1(name);
+        const int shown = page;
+        connect(m_commands->action(command), &QAction::triggered, this,
+                [this, command, shown] { maintenanceCommand(command, shown); });
+    }
+    connect(m_calibration->newNumber(), &QSpinBox::valueChanged, this, [this](int n) {
+        if (!m_events->on())
+            return;
+        const int type = m_session.type();
+        if (n >= 1 && n <= 65535 && type >= kMinTypeCode && type <= kMaxTypeCode)
+            m_statusLine->statusOk(QStringLiteral("новый номер правильный"));
+        else
+            m_statusLine->statusFail(QStringLiteral("новый номер должен быть от 1 до 65535"));
+    });
     connect(m_commands->action(QStringLiteral("Aimit")), &QAction::triggered, this, [this](bool on) {
         // Each use starts the imitation's random values afresh.
         auto gen = std::make_shared<std::mt19937>(QRandomGenerator::global()->generate());
@@ -380,6 +399,31 @@ void MainWindow::AreadNoTuExecute()
     id.view().Enok = m_device->enokText();
     id.AreadNoTuExecute(m_pcw->currentIndex());
     id.setOnChange({});
+    m_device->linkPages()->refreshMemo();
+}
+
+void MainWindow::maintenanceCommand(const QString &command, int page)
+{
+    Maintenance m(*m_road, *this, m_session, [this, page](const QString &question) {
+        m_pcw->setCurrentIndex(page);
+        return m_fmd->askWhole(question);
+    });
+    if (command == QLatin1String("ASetNO")) {
+        const int number = m_calibration->newNumber()->value();
+        const Maintenance::Result r = m.setNumber(number);
+        if (r.ok) {
+            // The identity fields follow the device's new number.
+            m_device->setIdentityTexts(QString::number(number), m_device->etypeText(), QString::number(number));
+        }
+    } else if (command == QLatin1String("ASetDevice")) {
+        m.init();
+    } else if (command == QLatin1String("AsetWorkTime")) {
+        m.zeroTime();
+    } else if (command == QLatin1String("ASetArh")) {
+        m.clearArchives();
+    } else if (command == QLatin1String("ASaveDateTime")) {
+        m.setTime([] { return QDateTime::currentDateTime(); }, m_strip->clockLabel()->text());
+    }
     m_device->linkPages()->refreshMemo();
 }
 

@@ -64,6 +64,9 @@ public:
     void AhelpExecute();
     // "чтение архива" switched on or off.
     void AreadFileArhExecute(bool on);
+    // "задать №", "инициализация", "обнулить время работы", "стереть
+    // архивы", "Уст дату/время": the question on `page`, then the command.
+    void maintenanceCommand(const QString &command, int page);
 
     ExchangeEngine &engine() { return *m_engine; }
     CommandMap &commands() { return *m_commands; }

@@ -114,7 +114,7 @@ TEST(CommandMap, CategoriesHintsAndWhatIsAvailable)
         {"AstopArhRead", "чтение", "стоп", "остановить чтение архива", false, false},
         {"AGetDataLogger", "чтение", "чтение из носилки", "чтение архива из файла MIRA-1 и др.", false, false},
         {"ASetPar", "запись", "запись конфигурации", "Записать конфигурацию в устройство", false, false},
-        {"ASetNO", "запись", "задать №", "записать серийный номер", false, false},
+        {"ASetNO", "запись", "задать №", "записать серийный номер", true, false},
         {"AArhPrint", "печать", "печать архива", "пр.просмотр и печать архива", false, false},
         {"Acal", "обобщенные", "калибровка", "калибровка", false, false},
         {"AReadChang", "чтение", "ЖУИ", "журнал учета изменений", false, true},

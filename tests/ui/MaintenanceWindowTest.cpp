@@ -1,0 +1,116 @@
+// The commands that change the device, from the window: the question on
+// its page, "ДА" and "Отмена", the identity fields after a new number, the
+// new-number field's check.
+
+#include "UiSupport.h"
+
+#include "ui/CalibrationPage.h"
+#include "ui/CommandMap.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QEvent>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using namespace pim::ui;
+
+namespace {
+
+QString status(MainWindow &w)
+{
+    return w.findChild<QLabel *>("LuState")->text();
+}
+
+// Answers the dialog once it is shown (the status line may process
+// events before: an earlier answer would hit a dialog nobody sees).
+class Answerer : public QObject {
+public:
+    Answerer(MainWindow &w, bool yes) : m_w(w), m_yes(yes) { w.confirmDialog()->installEventFilter(this); }
+    ~Answerer() override { m_w.confirmDialog()->removeEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            ConfirmDialog *d = m_w.confirmDialog();
+            question = d->question();
+            page = m_w.findChild<QTabWidget *>("PCW")->currentIndex();
+            QTimer::singleShot(0, d, [d, yes = m_yes] { (yes ? d->yesButton() : d->cancelButton())->click(); });
+        }
+        return QObject::eventFilter(o, e);
+    }
+    QString question;
+    int page = -1;
+
+private:
+    MainWindow &m_w;
+    bool m_yes;
+};
+
+// Runs a command and answers its question with "ДА" or "Отмена"; returns
+// the question and the page shown while it was asked.
+std::pair<QString, int> answer(MainWindow &w, const char *command, bool yes)
+{
+    Answerer a(w, yes);
+    w.commands().action(command)->trigger();
+    return {a.question, a.page};
+}
+
+} // namespace
+
+TEST(MaintenanceWindow, NewNumberAfterYesAndNothingAfterCancel)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(229, 1000)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    ASSERT_EQ(w->session().number(), 1000);
+
+    QSpinBox *sedn = w->calibrationPage()->newNumber();
+    ASSERT_TRUE(sedn->isEnabled());
+    sedn->setValue(77);
+    EXPECT_EQ(status(*w), "ПИМ-229 № 1000: новый номер правильный");
+
+    const QString before = status(*w);
+    auto asked = answer(*w, "ASetNO", false);
+    EXPECT_TRUE(asked.first.endsWith("ЗАДАТЬ НОМЕР 77 ???")) << qPrintable(asked.first);
+    EXPECT_EQ(asked.second, 3); // "КАЛИБРОВКА"
+    EXPECT_EQ(status(*w), before);
+    EXPECT_EQ(w->session().number(), 1000);
+
+    asked = answer(*w, "ASetNO", true);
+    EXPECT_TRUE(status(*w).endsWith("успешно установлен номер")) << qPrintable(status(*w));
+    EXPECT_EQ(w->session().number(), 77);
+    EXPECT_EQ(w->findChild<QLineEdit *>("ENo")->text(), "77");
+    EXPECT_EQ(w->findChild<QLineEdit *>("Enok")->text(), "77");
+    // The device answers to its new number.
+    w->commands().action("AreadNoTu")->trigger();
+    EXPECT_EQ(w->session().number(), 77);
+
+    asked = answer(*w, "ASetArh", true);
+    EXPECT_EQ(asked.second, 2); // "КОНФИГУРАЦИЯ"
+    EXPECT_TRUE(status(*w).endsWith("успешно начата очистка архивов")) << qPrintable(status(*w));
+}
+
+TEST(MaintenanceWindow, AnOpenJumperIsSaid)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 5, {"--jumper", "open"})) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    for (const char *command : {"ASetDevice", "AsetWorkTime"}) {
+        answer(*w, command, true);
+        EXPECT_EQ(status(*w), "не замкнута перемычка") << command;
+    }
+}
