@@ -18,7 +18,7 @@ const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 const QString kNoLink225 = QStringLiteral("не замкнута перемычка или нет связи");
 } // namespace
 
-struct Maintenance::Spec {
+struct Maintenance::Job {
     QString confirm;  // after the prefix
     QString progress;
     std::function<QString()> success;
@@ -74,7 +74,7 @@ int statusOf(const Tab &reply, int code, const Identity &id, bool hasStatus)
 
 } // namespace
 
-Maintenance::Result Maintenance::run(const Spec &spec)
+Maintenance::Result Maintenance::run(const Job &job)
 {
     Result r;
     RoadCommand command(m_road);
@@ -88,19 +88,19 @@ Maintenance::Result Maintenance::run(const Spec &spec)
     if (m_session.number() < 0)
         return r;
     r.asked = true;
-    if (!m_confirm || !m_confirm(question(spec.confirm)))
+    if (!m_confirm || !m_confirm(question(job.confirm)))
         return r;
     r.confirmed = true;
-    if (spec.before)
-        spec.before();
+    if (job.before)
+        job.before();
     const Identity id = m_session.identity();
-    m_ui.statusBusy(spec.progress);
-    Tab io = spec.request(id);
+    m_ui.statusBusy(job.progress);
+    Tab io = job.request(id);
     if (io.isEmpty())
         return r;
     r.sent = true;
     const bool answered = m_road.exchange(io);
-    const int status = answered ? spec.status(io, id) : -1;
+    const int status = answered ? job.status(io, id) : -1;
     if (status < 0) {
         r.text = m_session.type() == 225 ? kNoLink225 : kNoLink;
         m_ui.statusFail(r.text);
@@ -112,7 +112,7 @@ Maintenance::Result Maintenance::run(const Spec &spec)
         return r;
     }
     r.ok = true;
-    r.text = spec.success();
+    r.text = job.success();
     m_ui.statusOk(r.text);
     return r;
 }
@@ -120,7 +120,7 @@ Maintenance::Result Maintenance::run(const Spec &spec)
 Maintenance::Result Maintenance::setTime(const std::function<QDateTime()> &now, const QString &clockText)
 {
     QDateTime at;
-    Spec s;
+    Job s;
     s.confirm = QStringLiteral("ЗАДАТЬ ДАТУ И ВРЕМЯ ") + clockText + QStringLiteral(" ???");
     s.progress = QStringLiteral("Установление ") + clockText + QStringLiteral(" Ждите...");
     s.before = [&] { at = now(); };
@@ -145,7 +145,7 @@ Maintenance::Result Maintenance::setNumber(int number)
         m_ui.message(QStringLiteral("ASetNOExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
         return {};
     }
-    Spec s;
+    Job s;
     s.confirm = QStringLiteral("ЗАДАТЬ НОМЕР ") + QString::number(number) + QStringLiteral(" ???");
     s.progress = QStringLiteral("изменение номера. Ждите...");
     s.request = [&](const Identity &id) -> Tab {
@@ -187,7 +187,7 @@ Maintenance::Result Maintenance::setNumber(int number)
 
 Maintenance::Result Maintenance::init()
 {
-    Spec s;
+    Job s;
     s.confirm = QStringLiteral("ИНИЦИАЛИЗИРОВАТЬ УСТРОЙСТВО ???");
     s.progress = QStringLiteral("Инициализация. Ждите...");
     s.request = [](const Identity &id) { return SQ(id, Q_Init); };
@@ -198,7 +198,7 @@ Maintenance::Result Maintenance::init()
 
 Maintenance::Result Maintenance::zeroTime()
 {
-    Spec s;
+    Job s;
     s.confirm = QStringLiteral("НАЧАТЬ ОТСЧЕТ ВРЕМЕНИ РАБОТЫ ???");
     s.progress = QStringLiteral("Обнуление времени работы. Ждите...");
     s.request = [](const Identity &id) { return SQ(id, Q_ZeroTime); };
@@ -211,7 +211,7 @@ Maintenance::Result Maintenance::zeroTime()
 
 Maintenance::Result Maintenance::clearArchives()
 {
-    Spec s;
+    Job s;
     s.confirm = QStringLiteral("ОЧИСТИТЬ АРХИВЫ ???");
     s.progress = QStringLiteral("Очистка архивов. Ждите...");
     s.request = [](const Identity &id) { return SQ(id, Q_ClrArh, Tab{0x44, 0xBB}); };

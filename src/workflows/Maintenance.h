@@ -53,8 +53,8 @@ public:
     static QString refusalText(int status);
 
 private:
-    struct Spec;
-    Result run(const Spec &spec);
+    struct Job;
+    Result run(const Job &job);
 
     DeviceRoad &m_road;
     WorkflowUi &m_ui;
