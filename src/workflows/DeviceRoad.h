@@ -26,6 +26,13 @@ public:
     // The wait of the program (pauses, timing of the estimates).
     virtual Waiter &waiter() = 0;
 
+    // Before a calibration request: one 0 byte, 200 ms, both buffers
+    // purged (a serial line only).
+    virtual void wakeLine() {}
+    // The reply time-out of the line in ms (0: the road has none to set).
+    virtual int replyTimeout() const { return 0; }
+    virtual void setReplyTimeout(int ms) { Q_UNUSED(ms); }
+
     // One device command at a time: a command holds the road for its whole
     // sequence; false (with busyText) while another one holds it.
     virtual bool beginCommand() { return true; }

@@ -40,6 +40,25 @@ void LinkRoad::endCommand()
     m_engine.endCommand();
 }
 
+void LinkRoad::wakeLine()
+{
+    if (m_engine.networkActive() || m_engine.imitation())
+        return;
+    m_engine.port().SendByte(0);
+    m_engine.waiter().Pause(200);
+    m_engine.port().PurgeBuffers(true, true);
+}
+
+int LinkRoad::replyTimeout() const
+{
+    return int(m_engine.port().InputTimeout());
+}
+
+void LinkRoad::setReplyTimeout(int ms)
+{
+    m_engine.port().setInputTimeout(quint32(qMax(1, ms)));
+}
+
 QString LinkRoad::busyText() const
 {
     return linkBusyText();

@@ -22,6 +22,9 @@ public:
     bool beginCommand() override;
     void endCommand() override;
     QString busyText() const override;
+    void wakeLine() override;
+    int replyTimeout() const override;
+    void setReplyTimeout(int ms) override;
 
     ExchangeEngine &engine() { return m_engine; }
     void setIdentify(std::function<void()> f) { m_identify = std::move(f); }

@@ -9,12 +9,16 @@
 #include "links/Waiter.h"
 #include "protocol/Fields.h"
 #include "protocol/Frame.h"
+#include "workflows/Calibration.h"
 #include "workflows/DeviceRoad.h"
 #include "workflows/Maintenance.h"
 #include "workflows/StateReading.h"
 
 #include <QJsonDocument>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -41,9 +45,19 @@ public:
     }
     void identify() override {}
     Waiter &waiter() override { return m_waiter; }
+    void wakeLine() override { wakes << int(requests.size()); }
+    int replyTimeout() const override { return timeout; }
+    void setReplyTimeout(int ms) override
+    {
+        timeout = ms;
+        timeouts << ms;
+    }
 
     std::function<Tab(const Tab &request)> answer;
     QList<Tab> requests;
+    QList<int> wakes;    // the number of requests before each wake-up byte
+    int timeout = 2500;  // the operator's "sed"
+    QList<int> timeouts;
 
 private:
     FakeWaiter m_waiter;
@@ -236,4 +250,154 @@ TEST(E2eCtl, MaintenanceAsksOrTakesYes)
     EXPECT_EQ(o["status"].toString(), "fail");
     EXPECT_EQ(o["text"].toString(), "не замкнута перемычка");
     EXPECT_TRUE(r.err.trimmed().endsWith("не замкнута перемычка")) << qPrintable(r.err);
+}
+
+namespace {
+
+// A calibration reply of `length` bytes: status at 5 (when `status` >= 0)
+// and the singles from `first` on.
+Tab calReply(const Tab &request, int length, int status, int first, const QList<double> &values)
+{
+    Tab t = reply(request, length, 0);
+    if (status >= 0)
+        t.set(5, status);
+    for (int i = 0; i < values.size(); ++i)
+        PutF(t, first + 4 * i, values[i]);
+    t.set(length - 1, CalcCS(t.mid(0, length - 1)));
+    return t;
+}
+
+} // namespace
+
+TEST(Calibration, TemperatureTextsByTypeGroup)
+{
+    struct Case {
+        int type, kind, status;
+        std::array<double, 4> points;
+        QList<double> measured;
+        const char *text;
+        std::array<const char *, 4> shown;
+    } cases[] = {
+        {239, 0, 3, {33, 30, 33, 30}, {33.1, 31.5, 33, 30},
+         "t°C обратки=31.50 - отличается больше, чем на 1 °C", {"33.10", "31.50", "33.00", "30.00"}},
+        {234, 1, 4, {150, 150, 150, 150}, {150, 150, 152.25, 150},
+         "t°C подачи 2-й системы=152.25 - отличается больше, чем на 1 °C", {"150.00", "150.00", "152.25", "150.00"}},
+        {229, 0, 0, {33, 30, 33, 30}, {33, 30, 33, 30}, "калибровка по МЕНЬШЕЙ температуре успешно завершена",
+         {"норма", "норма", "норма", "норма"}},
+        {229, 0, 1, {33, 30, 33, 30}, {33, 30, 33, 30}, "не замкнута перемычка", {"", "", "", ""}},
+        {235, 0, 5, {33, 30, 33, 30}, {33, 30, 33, 31.5}, "Код 5 не оопознан", {"33.00", "30.00", "33.00", "31.50"}},
+        {227, 1, 2, {150, 150, 0, 0}, {151.5, 150}, "t°C подачи=151.50 - отличается больше, чем на 1°C",
+         {"151.50", "150.00", "", ""}},
+        // 225 judges by itself: within 1 degree is "норма", else the values.
+        {225, 0, -1, {33, 30, 0, 0}, {33.4, 29.7}, "калибровка по МЕНЬШЕЙ температуре успешно завершена",
+         {"норма", "норма", "", ""}},
+        {225, 0, -1, {33, 30, 0, 0}, {34.0, 30}, "измеренная температура отличается от заданной больше, чем на 1 градус",
+         {"34.00", "30.00", "", ""}},
+    };
+    for (const Case &c : cases) {
+        ScriptRoad road;
+        const int n = int(c.measured.size());
+        road.answer = [&](const Tab &q) {
+            return c.type == 225 ? calReply(q, 5 + 4 * n + 1, -1, 5, c.measured)
+                                 : calReply(q, 6 + 4 * n + 1, c.status, 6, c.measured);
+        };
+        RecordingUi ui;
+        DeviceSession session;
+        session.setIdentity(c.type, 9);
+        Calibration cal(road, ui, session);
+        const Calibration::Result r = cal.run(c.kind, c.points, 0, false, QString());
+        EXPECT_EQ(r.text, c.text) << c.type << " " << c.status;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(r.shown[size_t(i)], c.shown[size_t(i)]) << c.type << " field " << i;
+        ASSERT_EQ(road.requests.size(), 1);
+        const Tab &q = road.requests[0];
+        EXPECT_EQ(q.at(5), c.kind) << c.type;
+        EXPECT_EQ(q.size(), (c.type == 225 || c.type == 227 ? 9 : 17) + 6) << c.type;
+        EXPECT_FLOAT_EQ(GetF(q, 6), float(c.points[0])) << c.type;
+        // The older pair is asked without a wake-up byte; the wait is long
+        // for the measuring, then the operator's again.
+        EXPECT_EQ(road.wakes.isEmpty(), c.type == 225 || c.type == 227) << c.type;
+        EXPECT_EQ(road.timeouts, (QList<int>{10000, 2500})) << c.type;
+    }
+}
+
+TEST(Calibration, PressureChannelsOneByOneOrInTurn)
+{
+    for (int type : {238, 230}) {
+        ScriptRoad road;
+        road.answer = [](const Tab &q) { return calReply(q, 11, q.at(5) == 3 ? 2 : 0, 6, {GetF(q, 6) + 0.25}); };
+        RecordingUi ui;
+        DeviceSession session;
+        session.setIdentity(type, 9);
+        Calibration cal(road, ui, session);
+        const Calibration::Result r = cal.run(Calibration::Pressure, {20, 20, 20, 20}, 0, true, QString());
+        const int channels = type == 238 ? 4 : 2;
+        ASSERT_EQ(road.requests.size(), channels) << type;
+        for (int i = 0; i < channels; ++i)
+            EXPECT_EQ(road.requests[i].at(5), 2 + i) << type;
+        // A single 0 byte before every request.
+        EXPECT_EQ(road.wakes.size(), channels) << type;
+        EXPECT_EQ(r.shown[0], "20.25000");
+        EXPECT_EQ(r.shown[1], "20.25000"); // channel 3 out of tolerance shows its current too
+        // The last channel's outcome stays on the line.
+        EXPECT_EQ(r.text, type == 238 ? "калибровка по давлению успешно завершена"
+                                      : "ток=20.25000 - отличается больше, чем на 1 мА");
+        // The operator's wait is never changed for the pressure inputs.
+        EXPECT_TRUE(road.timeouts.isEmpty() || road.timeouts == QList<int>{2500}) << type;
+    }
+    // One channel needs one chosen.
+    ScriptRoad road;
+    RecordingUi ui;
+    DeviceSession session;
+    session.setIdentity(229, 9);
+    Calibration cal(road, ui, session);
+    EXPECT_EQ(cal.run(Calibration::Pressure, {20, 20, 20, 20}, 0, false, QString()).text,
+              "Необходимо выбрать датчик для калибровки щелчком по нему");
+    EXPECT_TRUE(road.requests.isEmpty());
+}
+
+TEST(Calibration, ShortOrDamagedRepliesAreNoLink)
+{
+    // A frame too short for its values shows its status only; a damaged
+    // or foreign one is no reply at all.
+    ScriptRoad road;
+    RecordingUi ui;
+    DeviceSession session;
+    session.setIdentity(229, 9);
+    Calibration cal(road, ui, session);
+    road.answer = [](const Tab &q) { return calReply(q, 7, 1, 6, {}); };
+    Calibration::Result r = cal.run(Calibration::Lower, Calibration::defaults(0), 0, false, QString());
+    EXPECT_EQ(r.text, "не замкнута перемычка");
+    road.answer = [](const Tab &q) { return calReply(q, 7, 4, 6, {}); };
+    r = cal.run(Calibration::Lower, Calibration::defaults(0), 0, false, QString());
+    EXPECT_EQ(r.text, "t°C подачи 2-й системы= - отличается больше, чем на 1 °C");
+    road.answer = [](const Tab &q) { Tab t = calReply(q, 23, 0, 6, {1, 2, 3, 4}); t.set(22, t.at(22) ^ 1); return t; };
+    EXPECT_EQ(cal.run(Calibration::Lower, Calibration::defaults(0), 0, false, QString()).text, "НЕТ СВЯЗИ");
+}
+
+TEST(E2eCtl, CalibrateAgainstTheSimulator)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 4, {"--cal-fault", "4", "--seed", "1"})) << qPrintable(sim.error());
+    QTemporaryDir dir;
+    CtlRun r = pimtest::pimctl({"--port", sim.port(), "--json", "calibrate", "--kind", "high", "--yes"}, dir.path());
+    EXPECT_EQ(r.code, 1);
+    QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["status"].toString(), "fail");
+    EXPECT_TRUE(o["text"].toString().startsWith("t°C подачи 2-й системы=")) << qPrintable(o["text"].toString());
+    EXPECT_EQ(o["measured"].toArray().size(), 4);
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/байты калибровки.txt"));
+
+    r = pimtest::pimctl({"--port", sim.port(), "--json", "calibrate", "--kind", "pressure", "--channel", "2", "--yes"},
+                        dir.path());
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["text"].toString(), "калибровка по давлению успешно завершена");
+    // Usage: pressure without a channel, a channel on a temperature run, no --yes without a terminal.
+    for (const QStringList &args : {QStringList{"calibrate", "--kind", "pressure", "--yes"},
+                                    QStringList{"calibrate", "--kind", "low", "--all", "--yes"},
+                                    QStringList{"calibrate", "--kind", "low"}}) {
+        r = pimtest::pimctl(QStringList{"--port", sim.port()} + args, dir.path());
+        EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
+    }
 }

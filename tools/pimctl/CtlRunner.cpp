@@ -15,6 +15,7 @@
 #include "workflows/ArchiveReading.h"
 #include "workflows/ArchivePlot.h"
 #include "workflows/ArchiveView.h"
+#include "workflows/Calibration.h"
 #include "workflows/Maintenance.h"
 #include "workflows/ConfigReading.h"
 #include "workflows/Identity.h"
@@ -32,6 +33,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -452,6 +454,24 @@ void CtlRunner::addCommands(CLI::App &app)
         if (name == QLatin1String("set-number"))
             intOption(m, "number", m_newNumber, 1, 65535, "N", "the new number")->required();
     }
+
+    CLI::App *c = addCommand(app, {"calibrate",
+                                   "calibrate --kind low|high|pressure [--points A,B,C,D]\n"
+                                   "          [--channel 2..5 | --all] [--yes]",
+                                   "calibrates the temperature channels at a lower or higher reference, or the "
+                                   "pressure inputs at a reference current",
+                                   true, [this] { return cmdCalibrate(); }})
+                      .app;
+    c->add_option("--kind", m_calKind, "low, high or pressure")
+        ->required()
+        ->check(CLI::IsMember({"low", "high", "pressure"}));
+    c->add_option("--points", m_points,
+                  "set points: supply and return of system 1, then of system 2 (pressure: mA of channels 2..5); "
+                  "the kind's defaults unless given")
+        ->type_name("A,B,C,D");
+    intOption(c, "--channel", m_channel, 2, 5, "2..5", "the pressure channel to calibrate");
+    c->add_flag("--all", m_allChannels, "every pressure channel in turn");
+    c->add_flag("--yes", m_yes, "do it without asking");
 }
 
 int CtlRunner::run(const QStringList &args)
@@ -986,6 +1006,76 @@ int CtlRunner::cmdMaintenance(const QString &command)
         return CtlSignals::received() ? interrupted() : int(Failed);
     }
     return print(o, r.text + QLatin1Char('\n')) ? Done : Failed;
+}
+
+int CtlRunner::cmdCalibrate()
+{
+    const int kind = m_calKind == "low" ? Calibration::Lower : m_calKind == "high" ? Calibration::Higher
+                                                                                      : Calibration::Pressure;
+    std::array<double, 4> points = Calibration::defaults(kind);
+    if (!m_points.empty()) {
+        const QStringList parts = QString::fromStdString(m_points).split(QLatin1Char(','));
+        if (parts.size() < 1 || parts.size() > 4)
+            return usage(QStringLiteral("--points takes one to four numbers"));
+        for (int i = 0; i < parts.size(); ++i) {
+            bool ok = false;
+            const double v = parts[i].trimmed().toDouble(&ok);
+            if (!ok || !std::isfinite(v) || std::fabs(v) > 1e6)
+                return usage(QStringLiteral("--points: not a number: ") + parts[i]);
+            points[size_t(i)] = v;
+        }
+    }
+    if (kind == Calibration::Pressure && (m_channel > 0) == m_allChannels)
+        return usage(QStringLiteral("pressure calibration takes --channel 2..5 or --all"));
+    if (kind != Calibration::Pressure && (m_channel > 0 || m_allChannels))
+        return usage(QStringLiteral("--channel and --all are for --kind pressure"));
+    if (!m_yes && !::isatty(STDIN_FILENO))
+        return usage(QStringLiteral("calibrate changes the device: answer on a terminal or give --yes"));
+    if (const int rc = openLink(); rc >= 0)
+        return rc;
+    if (!identityKnown())
+        return linkFailure();
+    const int type = m_session.type();
+    if (!Calibration::kinds(type).contains(kind))
+        return usage(ModelName(type) + QStringLiteral(" has no calibration ") + QString::fromStdString(m_calKind));
+    if (m_channel > 3 && !Calibration::twoSystems(type))
+        return usage(ModelName(type) + QStringLiteral(" has pressure channels 2 and 3 only"));
+    const QString what = kind == Calibration::Pressure ? QStringLiteral("ДАВЛЕНИЮ")
+                                                       : (kind == Calibration::Lower ? QStringLiteral("МЕНЬШЕЙ")
+                                                                                     : QStringLiteral("БОЛЬШЕЙ"))
+            + QStringLiteral(" ТЕМПЕРАТУРЕ");
+    QJsonObject o;
+    o[QStringLiteral("command")] = QStringLiteral("calibrate");
+    if (!confirm(Maintenance::question(QStringLiteral("КАЛИБРОВАТЬ ПО ") + what + QStringLiteral(" ???")))) {
+        const QString text = QStringLiteral("отменено: ничего не послано");
+        m_ui.note(text);
+        o[QStringLiteral("status")] = QStringLiteral("fail");
+        o[QStringLiteral("text")] = text;
+        if (m_json)
+            print(o, QString());
+        return Failed;
+    }
+    Calibration calibration(*m_road, m_ui, m_session);
+    const Calibration::Result r = calibration.run(kind, points, m_channel, m_allChannels,
+                                                  QStringLiteral("байты калибровки.txt"));
+    const QString text = r.text.isEmpty() ? m_ui.lastStatus() : r.text;
+    o[QStringLiteral("status")] = r.ok ? QStringLiteral("ok") : QStringLiteral("fail");
+    o[QStringLiteral("text")] = text;
+    QJsonArray measured;
+    QString shown;
+    for (const QString &m : r.shown) {
+        measured.append(m);
+        shown += QLatin1Char('\t') + m;
+    }
+    o[QStringLiteral("measured")] = measured;
+    if (!r.ok) {
+        if (text != m_ui.lastLine())
+            m_ui.note(text);
+        if (m_json)
+            print(o, QString());
+        return CtlSignals::received() ? interrupted() : int(Failed);
+    }
+    return print(o, text + QStringLiteral("\nизмерено:") + shown + QLatin1Char('\n')) ? Done : Failed;
 }
 
 int CtlRunner::cmdDecode()

@@ -59,6 +59,7 @@ private:
     void addCommands(CLI::App &app);
     // The maintenance commands: asked on the terminal or taken by --yes.
     int cmdMaintenance(const QString &command);
+    int cmdCalibrate();
     bool confirm(const QString &question);
     Command &addCommand(CLI::App &app, Command c);
 
@@ -112,6 +113,9 @@ private:
     std::vector<std::string> m_data;
     std::string m_file;
     bool m_yes = false;
+    std::string m_calKind, m_points;
+    int m_channel = 0;
+    bool m_allChannels = false;
     int m_newNumber = 0;
 
     std::vector<std::unique_ptr<Command>> m_commands;
