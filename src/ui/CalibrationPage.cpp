@@ -1,13 +1,18 @@
 #include "ui/CalibrationPage.h"
 
-#include "ui/PageKit.h"
+#include "devices/DeviceSession.h"
+#include "devices/Registry.h"
 #include "ui/CommandMap.h"
+#include "ui/Events.h"
+#include "ui/PageKit.h"
 #include "ui/RadioGroup.h"
+#include "workflows/WorkflowUi.h"
 
 #include <QAction>
-#include <QLabel>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,31 +21,72 @@
 
 namespace pim::ui {
 
-CalibrationPage::CalibrationPage(CommandMap &commands, QWidget *parent) : QWidget(parent)
+namespace {
+const QString kSingle = QStringLiteral("ОДИНОЧНЫМИ");
+const QString kInTurn = QStringLiteral("ОЧЕРЕДЯМИ");
+
+// The captions of the four set points for a type and kind.
+std::array<QString, 4> captions(int type, int kind)
+{
+    const bool two = Calibration::twoSystems(type);
+    if (kind == Calibration::Pressure && type != 228) {
+        if (two)
+            return {QStringLiteral("ток Ма 1 датчик 1-й системы"), QStringLiteral("ток Ма 2 датчик 1-й системы"),
+                    QStringLiteral("ток Ма 1 датчик 2-й системы"), QStringLiteral("ток Ма 2 датчик 2-й системы")};
+        return {QStringLiteral("ток Ма 1 датчик"), QStringLiteral("ток Ма 2 датчик"), QString(), QString()};
+    }
+    if (two)
+        return {QStringLiteral("t°C  подачи 1-й системы"), QStringLiteral("t°C обратки 1-й системы"),
+                QStringLiteral("t°C  подачи 2-й системы"), QStringLiteral("t°C обратки 2-й системы")};
+    return {QStringLiteral("t°C  подачи"), QStringLiteral("t°C обратки"), QString(), QString()};
+}
+} // namespace
+
+CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
+                                 DeviceRoad &road, QWidget *parent)
+    : QWidget(parent), m_events(events), m_ui(ui), m_session(session), m_road(road)
 {
     setObjectName(QStringLiteral("TSk"));
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Pcal"));
     m_pmk = kit::attachMenu(commands, panel, QStringLiteral("PMk"));
 
-    auto *rgk = new RadioGroup(QStringLiteral("RGk"), QStringLiteral("Калибровка по:"),
-                               {QStringLiteral("МЕНЬШЕЙ температуре"), QStringLiteral("БОЛЬШЕЙ температуре"),
-                                QStringLiteral("ДАВЛЕНИЮ")},
-                               1, panel);
+    m_rgk = new RadioGroup(QStringLiteral("RGk"), QStringLiteral("Калибровка по:"),
+                           {QStringLiteral("МЕНЬШЕЙ температуре"), QStringLiteral("БОЛЬШЕЙ температуре"),
+                            QStringLiteral("ДАВЛЕНИЮ")},
+                           1, panel);
     {
-        const QSignalBlocker block(rgk);
-        rgk->setItemIndex(0);
+        const QSignalBlocker block(m_rgk);
+        m_rgk->setItemIndex(0);
     }
     auto *g = new QGridLayout(panel);
-    g->addWidget(rgk, 0, 0, 4, 1);
+    g->addWidget(m_rgk, 0, 0, 4, 1);
     const char *labels[4] = {"L1Td1", "L1Od2", "L2Td1", "L2Od2"};
-    const char *captions[4] = {"система 1, датчик 1", "система 1, датчик 2", "система 2, датчик 1",
-                               "система 2, датчик 2"};
     const char *spins[4] = {"SE1Td1", "SE1Od2", "SE2Td1", "SE2Od2"};
+    const std::array<QString, 4> first = captions(229, 0);
     for (int i = 0; i < 4; ++i) {
-        g->addWidget(kit::label(labels[i], captions[i], "", panel), i, 1);
-        g->addWidget(kit::spin(spins[i], -kit::kUnbounded, kit::kUnbounded, 0, "", panel), i, 2);
+        m_labels[size_t(i)] = kit::label(labels[i], "", "", panel);
+        m_labels[size_t(i)]->setText(first[size_t(i)]);
+        m_labels[size_t(i)]->setAutoFillBackground(true);
+        m_points[size_t(i)] = kit::spin(spins[i], -kit::kUnbounded, kit::kUnbounded, 0, "", panel);
+        m_points[size_t(i)]->installEventFilter(this);
+        m_resultLabels[size_t(i)] = new QLabel(QStringLiteral("  измерено:  "), panel);
+        m_results[size_t(i)] = new QLineEdit(panel);
+        // Unnamed: what a run measured is no setting to keep.
+        m_results[size_t(i)]->setReadOnly(true);
+        m_resultLabels[size_t(i)]->setVisible(false);
+        m_results[size_t(i)]->setVisible(false);
+        g->addWidget(m_labels[size_t(i)], i, 1);
+        g->addWidget(m_points[size_t(i)], i, 2);
+        g->addWidget(m_resultLabels[size_t(i)], i, 3);
+        g->addWidget(m_results[size_t(i)], i, 4);
     }
+    m_sbd = kit::button("sbd", "", "", panel);
+    m_sbd->setCheckable(true);
+    m_sbd->setText(kSingle);
+    m_sbd->setToolTip(QStringLiteral("по выбранному каналу давления"));
+    m_sbd->setVisible(false);
+    g->addWidget(m_sbd, 4, 0);
     m_enok = kit::edit("Enok", QString(), "", panel);
     m_enok->setReadOnly(true);
     g->addWidget(m_enok, 4, 1);
@@ -52,26 +98,116 @@ CalibrationPage::CalibrationPage(CommandMap &commands, QWidget *parent) : QWidge
         {"BuSetPar", "ASetPar"},      {"BuInit", "ASetDevice"},    {"BuCal", "Acal"},
         {"BuWorkTime", "AsetWorkTime"}, {"BuClrArh", "ASetArh"},
     };
-    int col = 0;
     auto *row = new QHBoxLayout;
     for (const auto &[name, action] : buttons)
-        row->addWidget(kit::commandButton(commands, name, action, panel)), ++col;
+        row->addWidget(kit::commandButton(commands, name, action, panel));
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
+    // The configuration editor of this page comes with the configuration page.
     def->setEnabled(false);
     row->addWidget(def);
     row->addStretch();
-    g->addLayout(row, 5, 0, 1, 3);
+    g->addLayout(row, 5, 0, 1, 5);
     g->setRowStretch(6, 1);
-    g->setColumnStretch(3, 1);
-
-    // The calibration itself comes with its workflow; the command buttons
-    // and the menu follow their commands.
-    for (QWidget *w : panel->findChildren<QWidget *>())
-        if (!qobject_cast<QPushButton *>(w) && !qobject_cast<QMenu *>(w) && w != m_enok && w != m_sedn
-            && !m_sedn->isAncestorOf(w))
-            w->setEnabled(false);
+    g->setColumnStretch(5, 1);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);
+
+    connect(m_rgk, &RadioGroup::clicked, this, [this] {
+        if (m_events.on())
+            kindChosen();
+    });
+    connect(m_sbd, &QPushButton::toggled, this, [this](bool down) {
+        m_sbd->setText(down ? kInTurn : kSingle);
+        m_sbd->setToolTip(down ? QStringLiteral("по всем каналам давления") : QStringLiteral("по выбранному каналу давления"));
+    });
+}
+
+void CalibrationPage::pageShown()
+{
+    if (!m_events.on())
+        return;
+    const int type = m_session.type();
+    const QList<int> kinds = Calibration::kinds(type);
+    for (int k = 0; k < 3; ++k)
+        m_rgk->setItemShown(k, kinds.contains(k) || kinds.isEmpty());
+    m_rgk->setEnabled(!kinds.isEmpty());
+    if (kinds.isEmpty())
+        return;
+    EventsOff off(m_events);
+    if (!kinds.contains(m_rgk->itemIndex()))
+        m_rgk->setItemIndex(0);
+    kindChosen();
+}
+
+void CalibrationPage::kindChosen()
+{
+    const int type = m_session.type();
+    const int kind = m_rgk->itemIndex();
+    if (!typeInfo(type)) {
+        m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+        return;
+    }
+    const std::array<QString, 4> text = captions(type, kind);
+    const std::array<double, 4> points = Calibration::defaults(kind);
+    for (int i = 0; i < 4; ++i) {
+        const bool shown = !text[size_t(i)].isEmpty();
+        m_labels[size_t(i)]->setText(text[size_t(i)]);
+        m_labels[size_t(i)]->setVisible(shown);
+        m_points[size_t(i)]->setVisible(shown);
+        m_points[size_t(i)]->setValue(int(points[size_t(i)]));
+        // The measured values of the last run go with the kind.
+        m_results[size_t(i)]->clear();
+        m_results[size_t(i)]->setVisible(false);
+        m_resultLabels[size_t(i)]->setVisible(false);
+    }
+    m_sbd->setVisible(kind == Calibration::Pressure);
+    m_points[0]->setFocus();
+}
+
+bool CalibrationPage::allChannels() const
+{
+    return m_sbd->isChecked();
+}
+
+QString CalibrationPage::measured(int i) const
+{
+    return m_results[size_t(i)]->text();
+}
+
+Calibration::Result CalibrationPage::calibrate()
+{
+    std::array<double, 4> points{};
+    for (int i = 0; i < 4; ++i) {
+        points[size_t(i)] = m_points[size_t(i)]->value();
+        const bool shown = !m_points[size_t(i)]->isHidden();
+        m_results[size_t(i)]->clear();
+        m_results[size_t(i)]->setVisible(shown);
+        m_resultLabels[size_t(i)]->setVisible(shown);
+    }
+    Calibration calibration(m_road, m_ui, m_session);
+    const Calibration::Result r = calibration.run(m_rgk->itemIndex(), points, m_channel, allChannels(),
+                                                  QStringLiteral("байты калибровки.txt"));
+    for (int i = 0; i < 4; ++i)
+        m_results[size_t(i)]->setText(r.shown[size_t(i)]);
+    return r;
+}
+
+bool CalibrationPage::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+        for (int i = 0; i < 4; ++i) {
+            if (o != m_points[size_t(i)])
+                continue;
+            const bool in = e->type() == QEvent::FocusIn;
+            if (in)
+                m_channel = 2 + i;
+            // The label of the field being entered is lit.
+            QPalette p = m_labels[size_t(i)]->palette();
+            p.setColor(QPalette::Window, in ? palette().color(QPalette::ToolTipBase) : palette().color(QPalette::Button));
+            m_labels[size_t(i)]->setPalette(p);
+        }
+    }
+    return QWidget::eventFilter(o, e);
 }
 
 } // namespace pim::ui

@@ -1,21 +1,38 @@
 #pragma once
-// "КАЛИБРОВКА": the calibration controls, the identity and new-number
-// fields and the buttons of the maintenance commands, with its menu.
+// "КАЛИБРОВКА": the calibration kinds of the type, the set-point fields
+// with their labels, the pressure mode, the measured values, the identity
+// and new-number fields and the buttons of the maintenance commands, with
+// its menu. "калибровка" runs the headless calibration workflow.
+
+#include "workflows/Calibration.h"
 
 #include <QWidget>
 
+#include <array>
+
+class QLabel;
 class QLineEdit;
-class QSpinBox;
 class QMenu;
+class QPushButton;
+class QSpinBox;
+
+namespace pim {
+class DeviceRoad;
+class DeviceSession;
+class WorkflowUi;
+}
 
 namespace pim::ui {
 
 class CommandMap;
+class Events;
+class RadioGroup;
 
 class CalibrationPage : public QWidget {
     Q_OBJECT
 public:
-    CalibrationPage(CommandMap &commands, QWidget *parent = nullptr);
+    CalibrationPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session, DeviceRoad &road,
+                    QWidget *parent = nullptr);
 
     // "Enok": the identity's number again (filled and cleared with "ENo").
     QLineEdit *enok() const { return m_enok; }
@@ -23,10 +40,38 @@ public:
     // "SEDN": the number "задать №" gives the device.
     QSpinBox *newNumber() const { return m_sedn; }
 
+    // The page was shown: the kinds of the current type, then the kind.
+    void pageShown();
+    // A kind chosen: labels and visibility by type, the kind's defaults,
+    // the pressure mode switch in the pressure kind only.
+    void kindChosen();
+    // "калибровка".
+    Calibration::Result calibrate();
+    // The channel of the set-point field that has the focus (2..5; 0 none).
+    int selectedChannel() const { return m_channel; }
+    // "sbd" down: every pressure channel in turn.
+    bool allChannels() const;
+    // The measured values shown beside the set points.
+    QString measured(int i) const;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+
 private:
+    Events &m_events;
+    WorkflowUi &m_ui;
+    DeviceSession &m_session;
+    DeviceRoad &m_road;
+    RadioGroup *m_rgk;
+    std::array<QSpinBox *, 4> m_points{};
+    std::array<QLabel *, 4> m_labels{};
+    std::array<QLineEdit *, 4> m_results{};
+    std::array<QLabel *, 4> m_resultLabels{};
+    QPushButton *m_sbd;
     QLineEdit *m_enok;
     QSpinBox *m_sedn;
     QMenu *m_pmk;
+    int m_channel = 0;
 };
 
 } // namespace pim::ui

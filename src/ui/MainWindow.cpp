@@ -66,7 +66,7 @@ const char *const kLaterCommands[] = {
     "AConChange", "AnoSysChange", "Aping", "AreadParam", "ARA225", "ARA227", "ARA228",
     "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AGetDataLogger",
     "ASaveDateTime", "ASetPar", "Asavearh",
-    "AArhPrint", "Acal", "VesChange",
+    "AArhPrint", "VesChange",
 };
 } // namespace
 
@@ -143,7 +143,7 @@ void MainWindow::buildPages()
     m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, m_session, links);
     m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session, *m_road);
     m_config = new ConfigPage(*m_commands, *this, m_session);
-    m_calibration = new CalibrationPage(*m_commands);
+    m_calibration = new CalibrationPage(*m_events, *m_commands, *this, m_session, *m_road);
     auto *debug = new DebugPage;
     m_pcw->addTab(scrolled(m_device), QStringLiteral("УСТРОЙСТВО"));
     m_pcw->addTab(scrolled(m_archive), QStringLiteral("АРХИВЫ"));
@@ -160,6 +160,8 @@ void MainWindow::buildPages()
             m_archive->pageShown();
         else if (i == 2)
             m_config->pageShown();
+        else if (i == 3)
+            m_calibration->pageShown();
     });
     connect(m_archive, &ArchivePage::showRequested, this, [this] {
         if (m_pcw->currentIndex() != 1) {
@@ -234,6 +236,10 @@ void MainWindow::bindCommands()
         connect(m_commands->action(command), &QAction::triggered, this,
                 [this, command, shown] { maintenanceCommand(command, shown); });
     }
+    connect(m_commands->action(QStringLiteral("Acal")), &QAction::triggered, this, [this] {
+        m_calibration->calibrate();
+        m_device->linkPages()->refreshMemo();
+    });
     connect(m_calibration->newNumber(), &QSpinBox::valueChanged, this, [this](int n) {
         if (!m_events->on())
             return;

@@ -26,6 +26,18 @@ RadioGroup::RadioGroup(const QString &name, const QString &title, const QStringL
     connect(m_group, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
 }
 
+void RadioGroup::setItemShown(int index, bool shown)
+{
+    if (QAbstractButton *b = m_group->button(index))
+        b->setVisible(shown);
+}
+
+bool RadioGroup::itemShown(int index) const
+{
+    const QAbstractButton *b = m_group->button(index);
+    return b && !b->isHidden();
+}
+
 int RadioGroup::itemIndex() const
 {
     return m_group->checkedId();

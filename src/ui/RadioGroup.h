@@ -21,6 +21,9 @@ public:
     // would; an index outside the items clears the selection.
     void setItemIndex(int index);
     int count() const { return m_items.size(); }
+    // Shows or hides one item (a hidden item cannot be chosen).
+    void setItemShown(int index, bool shown);
+    bool itemShown(int index) const;
     QStringList items() const { return m_items; }
 
 signals:

@@ -116,7 +116,7 @@ TEST(CommandMap, CategoriesHintsAndWhatIsAvailable)
         {"ASetPar", "запись", "запись конфигурации", "Записать конфигурацию в устройство", false, false},
         {"ASetNO", "запись", "задать №", "записать серийный номер", true, false},
         {"AArhPrint", "печать", "печать архива", "пр.просмотр и печать архива", false, false},
-        {"Acal", "обобщенные", "калибровка", "калибровка", false, false},
+        {"Acal", "обобщенные", "калибровка", "калибровка", true, false},
         {"AReadChang", "чтение", "ЖУИ", "журнал учета изменений", false, true},
         {"Action1", "", "    ", "", true, false},
     };

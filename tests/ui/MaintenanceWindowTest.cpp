@@ -8,6 +8,8 @@
 #include "ui/CommandMap.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/RadioGroup.h"
+#include "links/ExchangeEngine.h"
 
 #include <QAction>
 #include <QLabel>
@@ -113,4 +115,55 @@ TEST(MaintenanceWindow, AnOpenJumperIsSaid)
         answer(*w, command, true);
         EXPECT_EQ(status(*w), "не замкнута перемычка") << command;
     }
+}
+
+TEST(CalibrationWindow, KindsLabelsDefaultsAndAPressureRunInTurn)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 5, {"--seed", "2"})) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    auto *rgk = w->findChild<RadioGroup *>("RGk");
+    ASSERT_TRUE(rgk->itemShown(2));
+
+    rgk->setItemIndex(1);
+    for (const char *name : {"SE1Td1", "SE1Od2", "SE2Td1", "SE2Od2"})
+        EXPECT_EQ(w->findChild<QSpinBox *>(name)->value(), 150) << name;
+    EXPECT_EQ(w->findChild<QLabel *>("L2Od2")->text(), "t°C обратки 2-й системы");
+
+    rgk->setItemIndex(2);
+    EXPECT_EQ(w->findChild<QLabel *>("L1Td1")->text(), "ток Ма 1 датчик 1-й системы");
+    auto *sbd = w->findChild<QPushButton *>("sbd");
+    ASSERT_FALSE(sbd->isHidden());
+    // One channel needs one chosen first.
+    w->commands().action("Acal")->trigger();
+    EXPECT_EQ(status(*w), "Необходимо выбрать датчик для калибровки щелчком по нему");
+    sbd->click();
+    EXPECT_EQ(sbd->text(), "ОЧЕРЕДЯМИ");
+    w->commands().action("Acal")->trigger();
+    EXPECT_TRUE(status(*w).endsWith("калибровка по давлению успешно завершена")) << qPrintable(status(*w));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(w->calibrationPage()->measured(i).contains('.')) << i;
+    // The operator's reply time-out ("sed") is back.
+    EXPECT_EQ(int(w->engine().port().InputTimeout()), w->findChild<QSpinBox *>("sed")->value());
+}
+
+TEST(CalibrationWindow, TheOlderPairHasNoPressureAndOneSystem)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(225, 5)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    EXPECT_FALSE(w->findChild<RadioGroup *>("RGk")->itemShown(2));
+    EXPECT_TRUE(w->findChild<QSpinBox *>("SE2Td1")->isHidden());
+    EXPECT_EQ(w->findChild<QLabel *>("L1Td1")->text(), "t°C  подачи");
+    w->commands().action("Acal")->trigger();
+    EXPECT_TRUE(status(*w).endsWith("калибровка по МЕНЬШЕЙ температуре успешно завершена")) << qPrintable(status(*w));
+    EXPECT_EQ(w->calibrationPage()->measured(0), "норма");
 }
