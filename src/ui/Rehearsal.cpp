@@ -26,7 +26,8 @@ QString Rehearsal::help()
         "Runs the window by itself once it is prepared, for demonstrations and screenshots. "
         "STEPS are separated by ';': port=PATH (choose and check a serial port), identify "
         "(\"номер/тип\"), state (\"состояние\" on), archive (the page \"АРХИВЫ\" and \"архив\" for its "
-        "selected tab), tab=N (select archive tab N, from 0), plot (\"график\" on), size=WxH (resize the window), shot=FILE "
+        "selected tab), tab=N (select archive tab N, from 0), plot (\"график\" on), page=N (show page N of the window, from 0), "
+        "action=NAME (run a command by its name, e.g. Acal), size=WxH (resize the window), shot=FILE "
         "(save a PNG of the window), quit (close; the settings are saved as usual).");
 }
 
@@ -66,6 +67,24 @@ bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
             if (pcw)
                 pcw->setCurrentIndex(1);
             commands.action(QStringLiteral("AreadArh"))->trigger();
+        } else if (step.startsWith(QLatin1String("page="))) {
+            auto *pcw = w.findChild<QTabWidget *>(QStringLiteral("PCW"));
+            bool ok = false;
+            const int page = step.mid(5).toInt(&ok);
+            if (!pcw || !ok || page < 0 || page >= pcw->count()) {
+                if (error)
+                    *error = QStringLiteral("no page ") + step.mid(5);
+                return false;
+            }
+            pcw->setCurrentIndex(page);
+        } else if (step.startsWith(QLatin1String("action="))) {
+            QAction *a = commands.action(step.mid(7));
+            if (!a) {
+                if (error)
+                    *error = QStringLiteral("no command ") + step.mid(7);
+                return false;
+            }
+            a->trigger();
         } else if (step == QLatin1String("plot")) {
             if (auto *b = w.findChild<QPushButton *>(QStringLiteral("BPlot")); b && !b->isChecked())
                 b->click();
