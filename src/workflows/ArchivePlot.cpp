@@ -176,7 +176,32 @@ void draw(QPainter &p, const QRect &area, const PlotData &data)
     const int panelsBottom = inner.bottom() - axisHeight;
     const int n = int(data.panels.size());
     const int gap = line + 4;
-    const int panelHeight = qMax(20, (panelsBottom - panelsTop - (n - 1) * gap) / n);
+
+    // Each panel's title line carries its legend; where they do not fit side
+    // by side (a narrow widget) the legend wraps onto lines of its own under
+    // the title, so that no name is written over another.
+    const int swatch = 32; // the colour sample and the spaces around it
+    QList<QList<QList<int>>> legendLines; // per panel: lines of series indexes
+    int headerLines = 0;
+    for (const PlotPanel &panel : data.panels) {
+        // The first line is what the title leaves; the next ones may reach
+        // under the scale. A name wider than a whole line still gets one.
+        QList<QList<int>> lines{{}};
+        int room = right - left - fm.horizontalAdvance(panel.title) - 12;
+        for (int i = 0; i < panel.series.size(); ++i) {
+            const int w = swatch + fm.horizontalAdvance(panel.series[i].name);
+            if (w > room && (lines.size() == 1 || !lines.last().isEmpty())) {
+                lines.append(QList<int>());
+                room = right - inner.left();
+            }
+            lines.last().append(i);
+            room -= w;
+        }
+        headerLines += int(lines.size());
+        legendLines.append(lines);
+    }
+    const int boxesHeight = panelsBottom - panelsTop - (n - 1) * gap - headerLines * line;
+    const int boxHeight = qMax(12, boxesHeight / n);
 
     const qint64 x0 = data.x.first(), x1 = data.x.last();
     const double xSpan = qMax<qint64>(1, x1 - x0);
@@ -191,10 +216,11 @@ void draw(QPainter &p, const QRect &area, const PlotData &data)
     if (data.hourly && step > 24)
         step = ((step + 23) / 24) * 24;
 
+    int top = panelsTop;
     for (int k = 0; k < n; ++k) {
         const PlotPanel &panel = data.panels[k];
-        const int top = panelsTop + k * (panelHeight + gap);
-        const QRect box(left, top + line, right - left, panelHeight - line);
+        const int header = int(legendLines[k].size()) * line;
+        const QRect box(left, top + header, right - left, boxHeight);
         p.setPen(Qt::black);
         p.drawText(QRect(left, top, right - left, line), Qt::AlignLeft | Qt::AlignVCenter, panel.title);
 
@@ -259,20 +285,24 @@ void draw(QPainter &p, const QRect &area, const PlotData &data)
             p.drawPath(path);
         }
 
-        // The legend on the panel's title line, right-aligned: it never
-        // hides a curve.
-        int lx = box.right();
-        for (qsizetype i = panel.series.size() - 1; i >= 0; --i) {
-            const PlotSeries &s = panel.series[i];
-            const int w = fm.horizontalAdvance(s.name);
-            lx -= w;
-            p.setPen(Qt::black);
-            p.drawText(QRect(lx, top, w, line), Qt::AlignLeft | Qt::AlignVCenter, s.name);
-            lx -= 20;
-            p.setPen(QPen(s.colour, 3));
-            p.drawLine(lx, top + line / 2, lx + 14, top + line / 2);
-            lx -= 12;
+        // The legend, right-aligned on its lines: it never hides a curve.
+        for (int l = 0; l < legendLines[k].size(); ++l) {
+            const QList<int> &items = legendLines[k][l];
+            const int y = top + l * line;
+            int lx = box.right();
+            for (qsizetype j = items.size() - 1; j >= 0; --j) {
+                const PlotSeries &s = panel.series[items[j]];
+                const int w = fm.horizontalAdvance(s.name);
+                lx -= w;
+                p.setPen(Qt::black);
+                p.drawText(QRect(lx, y, w, line), Qt::AlignLeft | Qt::AlignVCenter, s.name);
+                lx -= 20;
+                p.setPen(QPen(s.colour, 3));
+                p.drawLine(lx, y + line / 2, lx + 14, y + line / 2);
+                lx -= 12;
+            }
         }
+        top += header + boxHeight + gap;
     }
 
     // The time axis under the last panel.
@@ -282,11 +312,13 @@ void draw(QPainter &p, const QRect &area, const PlotData &data)
     for (qint64 x = x0; x <= x1; x += step) {
         const QString t = xLabel(x, data.hourly);
         const int w = fm.horizontalAdvance(t);
-        const int cx = int(xPos(x));
-        if (cx - w / 2 <= lastRight + 6)
+        // Centred under its tick, but kept inside the picture: the last
+        // date is the one read most often.
+        const int lx = qMin(int(xPos(x)) - w / 2, area.right() - 2 - w);
+        if (lx <= lastRight + 6)
             continue;
-        p.drawText(QRect(cx - w / 2, axisTop, w, line), Qt::AlignCenter, t);
-        lastRight = cx + w / 2;
+        p.drawText(QRect(lx, axisTop, w, line), Qt::AlignCenter, t);
+        lastRight = lx + w;
     }
     p.drawText(QRect(left, axisTop + line + 2, right - left, line), Qt::AlignHCenter | Qt::AlignVCenter,
                data.hourly ? QStringLiteral("дата и час") : QStringLiteral("дата"));

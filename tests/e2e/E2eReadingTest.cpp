@@ -14,6 +14,7 @@
 #include "devices/StateCodec.h"
 #include "protocol/Frame.h"
 #include "workflows/ArchiveFiles.h"
+#include "workflows/ArchivePlot.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
 #include "workflows/ArchiveView.h"
@@ -70,6 +71,38 @@ Read readArchive(Bench &b, int kind, int item, QTemporaryDir &traces, const QDat
     reader.setTraceFolder(traces.path());
     r.result = reader.read(kind);
     return r;
+}
+
+// The date cell of the archive grid: "15 Июнь 2025г.".
+QString dateCell(const QDate &d)
+{
+    static const char *months[] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
+                                   "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    return QString("%1 %2 %3г.").arg(d.day(), 2, 10, QChar('0')).arg(QString::fromUtf8(months[d.month() - 1])).arg(d.year());
+}
+
+// The plot of a tab against the grid the operator sees beside it: one point
+// per record row (no totals line), oldest first, at the row's date and hour,
+// heat as the row shows it, and no break in an archive read whole.
+void expectPlotFollowsGrid(Bench &b, const ArchiveRange &range, int type, int kind, int system = 1)
+{
+    ArchiveView view(b.ui, const_cast<ArchiveRange &>(range), b.session);
+    const ArchiveView::Grid g = view.build(type, tabOf(type, kind, system));
+    ASSERT_TRUE(g.ok);
+    ASSERT_GT(g.records, 1);
+    const PlotData plot = ArchivePlot::fromDisplayed(codecOf(b, type), kind, system - 1, "t");
+    EXPECT_EQ(plot.hourly, !arhKindIsDaily(kind));
+    ASSERT_EQ(plot.x.size(), g.records);
+    ASSERT_FALSE(plot.panels.isEmpty());
+    ASSERT_EQ(plot.panels[0].title, "тепло, Гкал");
+    const QList<double> &heat = plot.panels[0].series[0].values;
+    for (int i = 0; i < g.records; ++i) {
+        const QStringList &row = g.cells[2 + g.records - 1 - i]; // the grid is newest first
+        EXPECT_EQ(dateCell(dayNumberToDate(int(plot.x[i] / 24))), row[0]) << i;
+        EXPECT_EQ(int(plot.x[i] % 24), row[1].toInt()) << i;
+        EXPECT_NEAR(heat[i], row[2].toDouble(), 0.006) << i;
+        EXPECT_FALSE(plot.breakBefore[i]) << i;
+    }
 }
 
 } // namespace
@@ -198,6 +231,7 @@ TEST_P(Family, DailyWeek)
         for (int d = 0; d <= 7; ++d)
             expected << day - d;
         EXPECT_EQ(days(b, type, ArhDaily), expected);
+        expectPlotFollowsGrid(b, r.range, type, ArhDaily);
         EXPECT_EQ(r.result.missing, 0);
         EXPECT_EQ(r.result.misordered, 0);
         EXPECT_EQ(r.result.status, QString("архив прочитан от %1 г. до %2 г.")
@@ -241,6 +275,7 @@ TEST_P(Family, HourlyDay)
         }
         EXPECT_EQ(r.result.missing, 0);
         EXPECT_TRUE(r.result.status.startsWith("архив прочитан от ")) << qPrintable(r.result.status);
+        expectPlotFollowsGrid(b, r.range, type, ArhHourly);
     });
 }
 
@@ -275,6 +310,8 @@ TEST(E2eArchive, DifferentialViewWithTotals)
     }
     EXPECT_NEAR(diff.cells.last()[2].toDouble(), sum, 0.05);
     EXPECT_NEAR(sum, cum.cells[2][2].toDouble() - cum.cells[9][2].toDouble(), 0.05);
+    // The plot of the second system's differences: seven periods, no totals.
+    expectPlotFollowsGrid(b, r.range, 229, ArhDailyDiff, 2);
 
     // Precision 4 reformats the grid at the next build.
     view.setPrecision(4);
