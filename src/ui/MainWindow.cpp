@@ -21,6 +21,7 @@
 #include "ui/StatusView.h"
 #include "ui/WidgetSettings.h"
 #include "workflows/Identity.h"
+#include "workflows/ConfigReading.h"
 #include "workflows/LinkRoad.h"
 #include "workflows/Maintenance.h"
 #include "workflows/SettingsFile.h"
@@ -63,7 +64,7 @@ bool &messagesShown()
 // The commands whose workflows are not part of this window yet: present
 // with their captions and hints, disabled.
 const char *const kLaterCommands[] = {
-    "AConChange", "AnoSysChange", "Aping", "AreadParam", "ARA225", "ARA227", "ARA228",
+    "AConChange", "AnoSysChange", "Aping", "ARA225", "ARA227", "ARA228",
     "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AGetDataLogger",
     "ASaveDateTime", "ASetPar", "Asavearh",
     "AArhPrint", "VesChange",
@@ -142,7 +143,7 @@ void MainWindow::buildPages()
     auto *links = new LinkPages(*m_events, m_engine->port(), *this, m_session);
     m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, m_session, links);
     m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session, *m_road);
-    m_config = new ConfigPage(*m_commands, *this, m_session);
+    m_config = new ConfigPage(*m_events, *m_commands, *this, m_session);
     m_calibration = new CalibrationPage(*m_events, *m_commands, *this, m_session, *m_road);
     auto *debug = new DebugPage;
     m_pcw->addTab(scrolled(m_device), QStringLiteral("УСТРОЙСТВО"));
@@ -229,13 +230,32 @@ void MainWindow::bindCommands()
             &MainWindow::AreadFileArhExecute);
     // The commands that change the device, each after its question.
     const std::pair<const char *, int> changes[] = {
-        {"ASetNO", 3}, {"ASetDevice", 2}, {"AsetWorkTime", 2}, {"ASetArh", 2}, {"ASaveDateTime", 2}};
+        {"ASetNO", 3}, {"ASetDevice", 2}, {"AsetWorkTime", 2}, {"ASetArh", 2}, {"ASaveDateTime", 2},
+        {"ASetPar", -1}};
     for (const auto &[name, page] : changes) {
         const QString command = QString::fromLatin1(name);
         const int shown = page;
         connect(m_commands->action(command), &QAction::triggered, this,
                 [this, command, shown] { maintenanceCommand(command, shown); });
     }
+    connect(m_commands->action(QStringLiteral("AreadParam")), &QAction::triggered, this, [this] {
+        // The configuration shows on its page, or on the calibration page
+        // when that one is up.
+        if (m_pcw->currentIndex() != 2 && m_pcw->currentIndex() != 3) {
+            const QSignalBlocker block(m_pcw);
+            m_pcw->setCurrentIndex(2);
+        }
+        ConfigReading reading(*m_road, *this, m_session);
+        const ConfigReading::Result r = reading.read();
+        if (r.ok) {
+            if (m_pcw->currentIndex() == 2)
+                m_config->pageShown();
+            else
+                m_calibration->pageShown();
+            m_statusLine->statusOk(QStringLiteral("Конфигурация успешно прочитана"));
+        }
+        m_device->linkPages()->refreshMemo();
+    });
     connect(m_commands->action(QStringLiteral("Acal")), &QAction::triggered, this, [this] {
         m_calibration->calibrate();
         m_device->linkPages()->refreshMemo();
@@ -411,7 +431,8 @@ void MainWindow::AreadNoTuExecute()
 void MainWindow::maintenanceCommand(const QString &command, int page)
 {
     Maintenance m(*m_road, *this, m_session, [this, page](const QString &question) {
-        m_pcw->setCurrentIndex(page);
+        if (page >= 0)
+            m_pcw->setCurrentIndex(page);
         return m_fmd->askWhole(question);
     });
     if (command == QLatin1String("ASetNO")) {
@@ -427,6 +448,8 @@ void MainWindow::maintenanceCommand(const QString &command, int page)
         m.zeroTime();
     } else if (command == QLatin1String("ASetArh")) {
         m.clearArchives();
+    } else if (command == QLatin1String("ASetPar")) {
+        m.writeConfig();
     } else if (command == QLatin1String("ASaveDateTime")) {
         m.setTime([] { return QDateTime::currentDateTime(); }, m_strip->clockLabel()->text());
     }

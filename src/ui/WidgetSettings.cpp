@@ -24,7 +24,7 @@ enum class Kind { None, Spin, Edit, Combo, Radio, Date, Check, Pages, Label };
 Kind kindOf(const QWidget *w)
 {
     const QString name = w->objectName();
-    if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+    if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || w->property("noSetting").toBool())
         return Kind::None;
     if (qobject_cast<const QCheckBox *>(w))
         return Kind::Check;

@@ -2,6 +2,7 @@
 
 #include "base/Dates.h"
 #include "devices/DeviceSession.h"
+#include "devices/ParamCodec.h"
 #include "devices/Registry.h"
 #include "protocol/Fields.h"
 #include "protocol/Frame.h"
@@ -220,6 +221,43 @@ Maintenance::Result Maintenance::clearArchives()
     };
     s.success = [] { return QStringLiteral("успешно начата очистка архивов"); };
     return run(s);
+}
+
+Maintenance::Result Maintenance::writeConfig()
+{
+    Job s;
+    s.confirm = QStringLiteral("СМЕНИТЬ КОНФИГУРАЦИЮ ???");
+    s.progress = QStringLiteral("Обновление кофигурации. Ждите...");
+    QString refused;
+    s.request = [&](const Identity &id) -> Tab {
+        DeviceModule *module = m_session.moduleFor(id.type);
+        if (!module) {
+            m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+            return Tab();
+        }
+        Tab request;
+        refused = module->param().writeRequest(id, request);
+        if (!refused.isEmpty()) {
+            m_ui.statusFail(refused);
+            return Tab();
+        }
+        return request;
+    };
+    s.status = [&](const Tab &reply, const Identity &id) {
+        if (id.type == 128) {
+            // The pulse counter answers with its state: taken only when it
+            // echoes the values written.
+            if (!TestAnswer(reply, reply.size(), Q_SetParam128, id).isEmpty())
+                return -1;
+            return m_session.moduleFor(128)->param().writeAccepted(reply) ? 0 : 1;
+        }
+        return statusOf(reply, Q_SetParam, id, answersWithStatus(id.type));
+    };
+    s.success = [] { return QStringLiteral("успешно обновлена конфигурация"); };
+    Result r = run(s);
+    if (!refused.isEmpty())
+        r.text = refused;
+    return r;
 }
 
 } // namespace pim

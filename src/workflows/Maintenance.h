@@ -45,6 +45,11 @@ public:
     Result init();
     Result zeroTime();
     Result clearArchives();
+    // "запись конфигурации": the configuration as edited in the session's
+    // module. A configuration the encoder refuses (systems that disagree,
+    // "Не совпадает:" with the fields; a value out of range; a failed
+    // check) is said and never sent.
+    Result writeConfig();
 
     // The data of the clock request: minute of the day (low byte first),
     // day, month, year - 2000.

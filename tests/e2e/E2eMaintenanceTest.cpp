@@ -9,7 +9,9 @@
 #include "links/Waiter.h"
 #include "protocol/Fields.h"
 #include "protocol/Frame.h"
+#include "devices/ParamCodec.h"
 #include "workflows/Calibration.h"
+#include "workflows/ConfigReading.h"
 #include "workflows/DeviceRoad.h"
 #include "workflows/Maintenance.h"
 #include "workflows/StateReading.h"
@@ -400,4 +402,57 @@ TEST(E2eCtl, CalibrateAgainstTheSimulator)
         r = pimtest::pimctl(QStringList{"--port", sim.port()} + args, dir.path());
         EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
     }
+}
+
+TEST(Maintenance, EditedConfigurationIsWrittenAndReadsBackTheSame)
+{
+    struct Case {
+        int type;
+        QString field, value;
+    } cases[] = {
+        {229, paramname::kReportDay, "15"},
+        {238, paramname::kReportDay, "3"},
+        {225, paramname::weight(1), "250"},
+        {128, paramname::kModification, "1"},
+    };
+    for (const Case &c : cases) {
+        Sim sim;
+        ASSERT_TRUE(sim.start(c.type, 31, {"--seed", "4"})) << qPrintable(sim.error());
+        Bench b(sim);
+        ASSERT_TRUE(b.identify());
+        ConfigReading read(*b.road, b.ui, b.session);
+        ASSERT_TRUE(read.read().ok) << c.type;
+        ParamCodec &codec = b.session.module()->param();
+        const QStringList before = codec.SLfromParam(0);
+        codec.ShowParam(c.type);
+        ParamControl *control = codec.form().find(c.field);
+        ASSERT_NE(control, nullptr) << c.type << " " << qPrintable(c.field);
+        if (control->kind == ParamControlKind::List)
+            codec.form().setIndex(c.field, c.value.toInt());
+        else
+            codec.form().setText(c.field, c.value);
+        SilentParamStatus status;
+        ASSERT_TRUE(codec.CheckParam(status)) << c.type << " " << qPrintable(codec.lastCheckText());
+        const QStringList written = codec.SLfromParam(0);
+        EXPECT_NE(written, before) << c.type; // the edit changed something to write
+
+        Maintenance m(*b.road, b.ui, b.session, yes);
+        const Maintenance::Result r = m.writeConfig();
+        ASSERT_TRUE(r.ok) << c.type << " " << qPrintable(r.text);
+        EXPECT_EQ(r.text, "успешно обновлена конфигурация");
+        ASSERT_TRUE(read.read().ok) << c.type;
+        EXPECT_EQ(codec.SLfromParam(0), written) << c.type;
+    }
+}
+
+TEST(Maintenance, ConfigurationWriteRefusedByTheJumper)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(236, 2, {"--jumper", "open"})) << qPrintable(sim.error());
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    ConfigReading read(*b.road, b.ui, b.session);
+    ASSERT_TRUE(read.read().ok);
+    Maintenance m(*b.road, b.ui, b.session, yes);
+    EXPECT_EQ(m.writeConfig().text, "не замкнута перемычка");
 }

@@ -9,6 +9,8 @@
 #include "ui/ConfirmDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"
+#include "devices/ParamCodec.h"
+#include <QCoreApplication>
 #include "links/ExchangeEngine.h"
 
 #include <QAction>
@@ -166,4 +168,35 @@ TEST(CalibrationWindow, TheOlderPairHasNoPressureAndOneSystem)
     w->commands().action("Acal")->trigger();
     EXPECT_TRUE(status(*w).endsWith("калибровка по МЕНЬШЕЙ температуре успешно завершена")) << qPrintable(status(*w));
     EXPECT_EQ(w->calibrationPage()->measured(0), "норма");
+}
+
+TEST(ConfigWindow, ReadEditWriteAndReadBack)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(229, 8, {"--seed", "5"})) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    EXPECT_FALSE(w->commands().action("ASetPar")->isEnabled());
+    w->commands().action("AreadParam")->trigger();
+    EXPECT_EQ(w->findChild<QTabWidget *>("PCW")->currentIndex(), 2);
+    EXPECT_TRUE(status(*w).endsWith("Конфигурация успешно прочитана")) << qPrintable(status(*w));
+    ASSERT_TRUE(w->commands().action("ASetPar")->isEnabled());
+
+    auto *day = w->findChild<QLineEdit *>(paramname::kReportDay);
+    ASSERT_NE(day, nullptr);
+    day->setText("17");
+    emit day->editingFinished();
+    QCoreApplication::processEvents();
+    answer(*w, "ASetPar", true);
+    EXPECT_TRUE(status(*w).endsWith("успешно обновлена конфигурация")) << qPrintable(status(*w));
+
+    w->commands().action("AreadParam")->trigger();
+    QCoreApplication::processEvents();
+    day = w->findChild<QLineEdit *>(paramname::kReportDay);
+    ASSERT_NE(day, nullptr);
+    EXPECT_EQ(day->text(), "17");
+    // The device's fields are no settings of the window.
+    EXPECT_TRUE(day->property("noSetting").toBool());
 }
