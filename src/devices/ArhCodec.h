@@ -145,7 +145,7 @@ public:
 
     ModuleId module() const;
     int halves() const;        // 1 or 2
-    int halfSize() const;      // bytes of one file record: 96, 80, 176, 232
+    int halfSize() const;      // bytes of one file record: the module's record size per half
     int recordSize() const { return halves() * halfSize(); }
     int replyLength() const;   // byte 0 of a correct reply to command 3
     int highestNumber(int kind) const; // highest record number of the kind's archive

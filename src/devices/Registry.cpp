@@ -21,19 +21,19 @@ constexpr ModuleFacts::Imitation kEcho{false, 0, false, Cal::Echo, false};
 // The imitation's replies: the state generator of the 228 family, random
 // archive and configuration replies of the module's lengths, its
 // calibration answer. The newer modules have none of these and are echoed.
-constexpr ModuleFacts k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
+constexpr ModuleFacts k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
                            {false, 0, false, Cal::Echo, true}};
-constexpr ModuleFacts k25{ModuleId::U25, 41, 23, 49, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
+constexpr ModuleFacts k25{ModuleId::U25, 41, 23, 49, 9, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
                           {false, 0, true, Cal::TwoValues, false}};
-constexpr ModuleFacts k27{ModuleId::U27, 33, 16, 41, 80, 127, 128, 1023, 1024, 42, false, true, Reader::R227,
+constexpr ModuleFacts k27{ModuleId::U27, 33, 16, 41, 9, 80, 127, 128, 1023, 1024, 42, false, true, Reader::R227,
                           {false, 0, true, Cal::TwoStatus, false}};
-constexpr ModuleFacts k28{ModuleId::U28, 97, 46, 166, 352, 61, 62, 959, 960, 39, false, true, Reader::R228,
+constexpr ModuleFacts k28{ModuleId::U28, 97, 46, 166, 9, 352, 61, 62, 959, 960, 39, false, true, Reader::R228,
                           {true, 4, true, Cal::OneOrFour, false}};
-constexpr ModuleFacts k29{ModuleId::U29, 105, 46, 166, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
+constexpr ModuleFacts k29{ModuleId::U29, 105, 46, 166, 9, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
                           {true, 6, true, Cal::OneOrFour, false}};
-constexpr ModuleFacts k34{ModuleId::U34, 129, 100, 222, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
+constexpr ModuleFacts k34{ModuleId::U34, 129, 100, 222, 10, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
                           kEcho};
-constexpr ModuleFacts k38{ModuleId::U38, 161, 100, 222, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
+constexpr ModuleFacts k38{ModuleId::U38, 161, 100, 222, 10, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
                           kEcho};
 
 ImitationProfile imitationOf(const ModuleFacts &m)
@@ -48,19 +48,19 @@ ImitationProfile imitationOf(const ModuleFacts &m)
     return p;
 }
 
-// The reader of a module; record replies are the module's archive length.
-ArhReaderInfo readerInfo(Reader kind, int arhLength)
+// The reader of a module; its replies have the module's lengths.
+ArhReaderInfo readerInfo(const ModuleFacts &m)
 {
     ArhReaderInfo s;
-    s.kind = kind;
-    s.replyLength = arhLength;
-    switch (kind) {
+    s.kind = m.reader;
+    s.replyLength = m.arhLength;
+    s.arhNoLength = m.arhNoLength;
+    switch (m.reader) {
     case Reader::R225:
         s.traceFile = QStringLiteral("АРХИВ225.txt");
         s.sortHourly = true;
         s.arhNoRetries = true;
         s.memoTrace = true;
-        s.arhNoLength = 9;
         s.dateOffset = 46;
         s.hourOffset = 45;
         break;
@@ -68,20 +68,17 @@ ArhReaderInfo readerInfo(Reader kind, int arhLength)
         s.live = false;
         s.sortHourly = true;
         s.byteTrace = true;
-        s.arhNoLength = 9;
         s.dateOffset = 38;
         s.hourOffset = 37;
         break;
     case Reader::R228:
         s.beginEnd = true;
         s.byteTrace = true;
-        s.arhNoLength = 9;
         break;
     case Reader::R229:
         s.family = true;
         s.beginEnd = true;
         s.traceFile = QStringLiteral("АРХИВ229230.txt");
-        s.arhNoLength = 9;
         break;
     case Reader::R234:
     case Reader::R238:
@@ -89,7 +86,6 @@ ArhReaderInfo readerInfo(Reader kind, int arhLength)
         s.beginEnd = true;
         s.traceFile = QStringLiteral("АРХИВ234235.txt");
         s.dailyWord = true;
-        s.arhNoLength = 10;
         s.dateOffset = 215;
         s.hourOffset = 214;
         break;
@@ -122,7 +118,7 @@ TypeInfo entry(int type, const ModuleFacts &m, int systems, const char *printUni
     t.wholeHourlyDays = m.wholeHourlyDays;
     t.changeLog = m.changeLog;
     t.resetHasStatus = m.resetHasStatus;
-    t.reader = readerInfo(m.reader, m.arhLength);
+    t.reader = readerInfo(m);
     t.imitation = imitationOf(m);
     t.stateTabs = stateTabs(systems);
     if (m.module != ModuleId::U128)

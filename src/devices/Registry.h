@@ -44,10 +44,10 @@ struct ArhReaderInfo {
     bool live = true;        // refreshes the view while reading (not 227)
     bool sortHourly = false; // 225, 227: hourly records sorted unless all-records
     bool dailyWord = false;  // 234, 238: the daily number is a 16-bit word
-    bool arhNoRetries = false; // 225: asks the current numbers up to ten times, exact length 9
+    bool arhNoRetries = false; // 225: asks the current numbers up to ten times, exact length arhNoLength
     bool memoTrace = false;  // 225: the trace goes to the memo at the end
     bool byteTrace = false;  // 227, 228: "байты архива" after an all-records read
-    int arhNoLength = 10;    // shortest sound reply to Q_ArhNo
+    int arhNoLength = 0;     // shortest sound reply to Q_ArhNo (the module's)
     // Where the reply of the reader's own type carries its day and hour, and
     // the reply length below which the trace shows "б/д" (the module's).
     int dateOffset = 161;
@@ -87,12 +87,13 @@ struct TypeInfo {
 };
 
 // What the types of one module share: reply lengths of the state,
-// configuration and archive commands, record and ring sizes, the reader,
-// what the imitation answers. The registry's rows take them from here, and
-// so do the module's codecs: one table, no second copy.
+// configuration, archive and current-numbers commands, record and ring
+// sizes, the reader, what the imitation answers. The registry's rows take
+// them from here, and so do the module's codecs and archive layouts: one
+// table, no second copy.
 struct ModuleFacts {
     ModuleId module;
-    int stateLength, paramLength, arhLength, arhRecordSize;
+    int stateLength, paramLength, arhLength, arhNoLength, arhRecordSize;
     int dailyMax, dailyEntries, hourlyMax, hourlyEntries;
     int wholeHourlyDays;
     bool changeLog;

@@ -35,6 +35,9 @@ inline constexpr int kMaxFrame = 255;
 inline constexpr int kMaxRequestData = 249;
 inline constexpr int kMinTypeCode = 128;
 inline constexpr int kMaxTypeCode = 239;
+// A reply to Q_Chang: one change-log record, the same on every type that
+// keeps a change log.
+inline constexpr int kChangReplyLength = 46;
 
 // The identity of a device; -1 = unknown. Every request built by SQ carries
 // it and every reply is checked against it. The device session keeps the

@@ -240,7 +240,7 @@ Imitator::Result Imitator::ImitReply(const Tab &request, const Identity &id)
         r.reply = randomReply(*this, request, p.paramLength > 0 ? p.paramLength : request.size(), 85);
         break;
     case Q_Chang:
-        r.reply = randomReply(*this, request, 46, 80);
+        r.reply = randomReply(*this, request, kChangReplyLength, 80);
         break;
     case Q_Cal:
         r.reply = calibrationReply(p, request);

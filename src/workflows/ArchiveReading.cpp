@@ -237,11 +237,12 @@ bool ArchiveReading::currentNumbers(const ReaderTraits &traits, Run &run)
                     m_ui.progressRemove();
                     return false;
                 }
-                ok = reply.size() == 9 && arhNoReplyOk(reply, 9, m_session.identity());
+                ok = reply.size() == traits.arhNoLength
+                     && arhNoReplyOk(reply, traits.arhNoLength, m_session.identity());
             }
             if (!ok) {
                 fail(run, Format(QStringLiteral("%d:Ошибка чтения текущих номеров записей. Повторите..."),
-                                 {qMin(reply.size(), 9) - 9}));
+                                 {qMin(reply.size(), traits.arhNoLength) - traits.arhNoLength}));
                 m_ui.progressRemove();
                 return false;
             }

@@ -80,19 +80,27 @@ TEST(Registry, NamesAndLengths)
     for (int type : {0, 1, 127, 226, 231, 240})
         EXPECT_FALSE(isServedType(type)) << type;
 
+    // arhNo: the shortest sound reply to the current-numbers request (the
+    // daily number is a byte up to 230, a word from 234 on).
     struct Len {
-        int type, state, param, arhiv;
+        int type, state, param, arhiv, arhNo;
     };
     const Len lens[] = {
-        {128, 31, 0, 0},     {225, 41, 23, 49},    {227, 33, 16, 41},    {228, 97, 46, 166},
-        {229, 105, 46, 166}, {230, 105, 46, 166},  {234, 129, 100, 222}, {237, 129, 100, 222},
-        {238, 161, 100, 222}, {239, 161, 100, 222}, {226, 0, 0, 0},
+        {128, 31, 0, 0, 0},       {225, 41, 23, 49, 9},      {227, 33, 16, 41, 9},
+        {228, 97, 46, 166, 9},    {229, 105, 46, 166, 9},    {230, 105, 46, 166, 9},
+        {234, 129, 100, 222, 10}, {237, 129, 100, 222, 10},  {238, 161, 100, 222, 10},
+        {239, 161, 100, 222, 10}, {226, 0, 0, 0, 0},
     };
     for (const Len &l : lens) {
         EXPECT_EQ(replyLength(l.type, Q_State), l.state) << l.type;
         EXPECT_EQ(replyLength(l.type, Q_Param), l.param) << l.type;
         EXPECT_EQ(replyLength(l.type, Q_Arhiv), l.arhiv) << l.type;
         EXPECT_EQ(replyLength(l.type, Q_Chang), 0) << l.type;
+        if (const TypeInfo *t = typeInfo(l.type)) {
+            // The reader asks with the row's lengths.
+            EXPECT_EQ(t->reader.arhNoLength, l.arhNo) << l.type;
+            EXPECT_EQ(t->reader.replyLength, l.arhiv) << l.type;
+        }
     }
 }
 
