@@ -134,6 +134,8 @@ QString ParamCodecTwo::DecParam(const Tab &reply, const Identity &id)
             h.word93 = GetW(reply, kWord93At);
         }
     }
+    if (m_layout.spareByte44)
+        r.byte44 = reply.at(44);
     m_rec = r;
     m_refused = {};
     markSet();
@@ -565,11 +567,12 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
             if (h.useSecond != a.useSecond)
                 diff += T::kDiffUse;
         }
-        // Byte 44 is unused by U28/U29 and goes out as 0; for U34/U38 it is
-        // the second byte of system 1's contractual supply temperature.
-        if (m_layout.zeroByte44)
-            data.set(44 - 5, 0);
     }
+    // U28/U29 do not say what byte 44 holds: the device gets back what it
+    // sent, never a 0 that might change a setting. For U34/U38 the byte is
+    // part of system 1's contractual supply temperature, written above.
+    if (m_layout.spareByte44)
+        data.set(44 - 5, quint8(m_rec.byte44));
     if (m_layout.contractual) {
         // Each system's flags come from its own half; bits outside both
         // systems' masks keep what the device sent.
