@@ -592,4 +592,28 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
     return bad.isEmpty() ? QString() : outOfRange(bad);
 }
 
+ParamCodec::ListField ParamCodecTwo::listField(int system, int index)
+{
+    if (system < 0 || system > 1 || index < 0)
+        return {};
+    ParamHalf &h = m_rec.sys[size_t(system)];
+    if (index < 3)
+        return {&h.weight[size_t(index)], nullptr};
+    if (index == 10 || index == 11)
+        return {index == 10 ? &h.minFlow : &h.maxFlow, nullptr};
+    int *const plain[] = {&h.type, &h.coldTemp1, &h.coldTemp2, &h.startDay, &h.startMonth, &h.endDay, &h.endMonth};
+    if (index < 10)
+        return {nullptr, plain[index - 3]};
+    int tail = 12;
+    if (m_layout.contractual) {
+        if (index == 12)
+            return {nullptr, &h.flags};
+        if (index < 19)
+            return {&h.contract[size_t(index - 13)], nullptr};
+        tail = 19;
+    }
+    int *const last[] = {&h.reportDay, &h.sumFlag, &h.useSecond};
+    return index - tail < 3 ? ListField{nullptr, last[index - tail]} : ListField{};
+}
+
 } // namespace pim

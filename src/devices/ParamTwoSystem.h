@@ -37,6 +37,7 @@ public:
     void CopySysParam(int system) override;
     QString VesChange(int tag, ParamStatus &status) override;
     QString encode(Tab &data, QString &diff) const override;
+    ListField listField(int system, int index) override;
 
     static ParamHalf defaultHalf(ModuleId id);
     const ParamRec2 &rec() const { return m_rec; }
