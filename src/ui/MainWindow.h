@@ -18,6 +18,7 @@ class QProgressBar;
 class QTabWidget;
 
 namespace pim {
+class AsyncReceiver;
 class ExchangeEngine;
 class IdentityCommand;
 class LinkRoad;
@@ -30,6 +31,7 @@ class ArchivePage;
 class CalibrationPage;
 class CommandMap;
 class ConfigPage;
+class DebugPage;
 class ConfirmDialog;
 class DevicePage;
 class Events;
@@ -76,6 +78,8 @@ public:
     DevicePage *devicePage() const { return m_device; }
     ArchivePage *archivePage() const { return m_archive; }
     ConfigPage *configPage() const { return m_config; }
+    DebugPage *debugPage() const { return m_debug; }
+    AsyncReceiver &receiver() const { return *m_rx; }
     CalibrationPage *calibrationPage() const { return m_calibration; }
     ConfirmDialog *confirmDialog() const { return m_fmd; }
 
@@ -121,6 +125,8 @@ private:
     DevicePage *m_device = nullptr;
     ArchivePage *m_archive = nullptr;
     ConfigPage *m_config = nullptr;
+    DebugPage *m_debug = nullptr;
+    std::unique_ptr<AsyncReceiver> m_rx;
     CalibrationPage *m_calibration = nullptr;
     QProgressBar *m_progress = nullptr;
     bool m_prepared = false;

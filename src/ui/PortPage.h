@@ -56,6 +56,7 @@ public:
     bool portIsFree() const;
 
     QComboBox *portList() const { return m_cbC; }
+    QComboBox *rateList() const { return m_rate; }
     QLabel *stateLabel() const { return m_state; }
     // A port named by a phone-book entry that the list does not hold.
     void setPortNameOverride(const QString &name) { m_portNameOverride = name; }
