@@ -501,8 +501,9 @@ TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
         const QList<QStringList> after = configValues(sim.port());
         ASSERT_GT(after.size(), c.system) << c.type;
         EXPECT_EQ(after[c.system].value(c.index), c.value) << c.type;
-        if (after.size() > 1 && c.type == 238 && c.index == 19)
+        if (after.size() > 1 && c.type == 238 && c.index == 19) {
             EXPECT_EQ(after[1].value(19), "25");
+        }
     }
 
     Sim sim;
