@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,40 +53,48 @@ DebugPage::DebugPage(Events &events, WorkflowUi &ui, ExchangeEngine &engine, Asy
     m_cbbd->addItems({"300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600",
                       "115200"});
     m_cbbd->setCurrentIndex(m_cbbd->findText(QStringLiteral("9600")));
-    g->addWidget(m_cbcd, 0, 0);
-    g->addWidget(m_cbbd, 0, 1);
-    g->addWidget(m_ldstate, 0, 2, 1, 2);
     m_setu = kit::spin("SEtu", 0, 255, 225, "Тип устройства", this);
     m_senou = kit::spin("SEnou", 0, 65535, 22, "№ устройства", this);
-    g->addWidget(m_setu, 1, 0);
-    g->addWidget(m_senou, 1, 1);
     m_cbcmd = kit::combo("CBcmd", "cписок таблиц тащи на метку", this);
     m_cbfmt = kit::combo("CBfmt", "Форматы значений тащи на таблицу", this);
     m_cbfmt->addItems(formatItems());
     m_cbv = kit::combo("CBv", "предопределенные значения тащи на таблицу", this);
     m_cbv->addItems(predefinedValues());
     m_cbv->setCurrentIndex(-1);
-    g->addWidget(m_cbcmd, 2, 0, 1, 2);
-    g->addWidget(m_cbfmt, 2, 2);
-    g->addWidget(m_cbv, 2, 3);
     m_label1 = kit::label("Label1", "КОДИРОВКА:", "дв.щ-закодировать и послать", this);
     m_lcod = kit::label("Lcod", "НЕ ОПРЕДЕЛЕНО", "дв.щ-закодировать и послать", this);
     m_label2 = kit::label("Label2", "РАСКОДИРОВКА:", "", this);
     m_ldec = kit::label("Ldec", "НЕ ОПРЕДЕЛЕНО", "", this);
-    g->addWidget(m_label1, 3, 0);
-    g->addWidget(m_lcod, 3, 1);
-    g->addWidget(m_label2, 3, 2);
-    g->addWidget(m_ldec, 3, 3);
     m_cbp = kit::check("CBp", "посылать", "послать конкретно", false, this);
     m_cbdec = kit::check("CBdec", "только значения", "Не выдавать по байтам", false, this);
     m_cbant = kit::check("CBant", "только ответ", "Выдать только ответ устройства", false, this);
     m_ascii = kit::check("cbASCII", "табл ASCII", "выдать таблицу ASCII в обл просмотра", false, this);
-    g->addWidget(m_cbp, 4, 0);
-    g->addWidget(m_cbdec, 4, 1);
-    g->addWidget(m_cbant, 4, 2);
-    g->addWidget(m_ascii, 4, 3);
     auto *send = kit::button("Button2", "послать...", "Послать комаду в устройство", this);
-    g->addWidget(send, 5, 0);
+
+    // The line: port, rate, its state; the device the tables address.
+    auto *line = new QHBoxLayout;
+    line->addWidget(m_cbcd, 2);
+    line->addWidget(m_cbbd, 1);
+    line->addWidget(new QLabel(QStringLiteral("Тип устройства"), this));
+    line->addWidget(m_setu);
+    line->addWidget(new QLabel(QStringLiteral("№ устройства"), this));
+    line->addWidget(m_senou);
+    line->addWidget(m_ldstate, 3);
+    g->addLayout(line, 0, 0, 1, 4);
+    // The tables and what is dragged onto them.
+    g->addWidget(m_cbcmd, 1, 0, 1, 2);
+    g->addWidget(m_cbfmt, 1, 2);
+    g->addWidget(m_cbv, 1, 3);
+    g->addWidget(m_label1, 2, 0);
+    g->addWidget(m_lcod, 2, 1);
+    g->addWidget(m_label2, 2, 2);
+    g->addWidget(m_ldec, 2, 3);
+    auto *options = new QHBoxLayout;
+    options->addWidget(send);
+    for (QWidget *w : {m_cbp, m_cbdec, m_cbant, m_ascii})
+        options->addWidget(w);
+    options->addStretch();
+    g->addLayout(options, 3, 0, 1, 4);
     m_sgcmd = new QTableWidget(this);
     m_sgcmd->setObjectName(QStringLiteral("SGcmd"));
     m_sgcmd->setAcceptDrops(true);
@@ -94,20 +103,21 @@ DebugPage::DebugPage(Events &events, WorkflowUi &ui, ExchangeEngine &engine, Asy
     m_sgcmd->installEventFilter(this);
     m_sgcmd->horizontalHeader()->setVisible(false);
     m_sgcmd->verticalHeader()->setVisible(false);
-    g->addWidget(m_sgcmd, 6, 0, 1, 2);
+    g->addWidget(m_sgcmd, 4, 0, 1, 2);
     m_lbq = new QListWidget(this);
     m_lbq->setObjectName(QStringLiteral("LBq"));
     m_lbq->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_lbq->installEventFilter(this);
     m_lbq->viewport()->installEventFilter(this);
-    g->addWidget(m_lbq, 6, 2, 1, 2);
+    g->addWidget(m_lbq, 4, 2, 1, 2);
     m_memod = new QPlainTextEdit(QStringLiteral("гипертерминал"), this);
     m_memod->setObjectName(QStringLiteral("MEMOD"));
     m_memod->setReadOnly(true);
     m_memod->setToolTip(QStringLiteral("дв.щ.-очистить"));
     m_memod->viewport()->installEventFilter(this);
-    g->addWidget(m_memod, 7, 0, 1, 4);
-    g->setRowStretch(6, 1);
+    m_memod->setMaximumHeight(120);
+    g->addWidget(m_memod, 5, 0, 1, 4);
+    g->setRowStretch(4, 1);
 
     // Sources of drags; targets of the table list.
     for (QWidget *w : {static_cast<QWidget *>(m_cbcmd), static_cast<QWidget *>(m_cbfmt), static_cast<QWidget *>(m_cbv)})
