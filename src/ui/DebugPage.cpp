@@ -126,9 +126,8 @@ DebugPage::DebugPage(Events &events, WorkflowUi &ui, ExchangeEngine &engine, Asy
         l->setAcceptDrops(true);
         l->installEventFilter(this);
     }
-    // The operator's values are settings; the table and listing are not.
-    for (QWidget *w : {static_cast<QWidget *>(m_sgcmd), static_cast<QWidget *>(m_lbq),
-                       static_cast<QWidget *>(m_memod), static_cast<QWidget *>(m_cbcmd)})
+    // The operator's choices are settings; the table and the listings are not.
+    for (QWidget *w : {static_cast<QWidget *>(m_sgcmd), static_cast<QWidget *>(m_lbq), static_cast<QWidget *>(m_memod)})
         w->setProperty("noSetting", true);
 
     m_rx.setServiceHandler(this);
