@@ -85,6 +85,11 @@ private:
     int cmdFrame();
     int cmdLoad();
 
+    // Reports (CtlReport.cpp): an archive printed through the template set.
+    int cmdReport();
+    std::string m_reportArchive, m_reportPdf, m_reportTemplates;
+    bool m_reportPdfSet = false;
+
     // Global options.
     QString m_port;
     int m_baud = 9600;
