@@ -504,6 +504,9 @@ void CtlRunner::addCommands(CLI::App &app)
     intOption(c, "--channel", m_channel, 2, 5, "2..5", "the pressure channel to calibrate");
     c->add_flag("--all", m_allChannels, "every pressure channel in turn");
     c->add_flag("--yes", m_yes, "do it without asking");
+
+    // Change log and state polling.
+    addLogCommands(app);
 }
 
 int CtlRunner::run(const QStringList &args)

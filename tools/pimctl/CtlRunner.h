@@ -85,6 +85,15 @@ private:
     int cmdFrame();
     int cmdLoad();
 
+    // ---- change log and state polling (CtlLog.cpp)
+    void addLogCommands(CLI::App &app);
+    int cmdChangeLog();
+    int cmdPoll();
+    int m_pollInterval = 1;
+    int m_pollCount = 0; // 0: until a signal ends it
+    int m_pollSystem = 1;
+    std::string m_pollOut, m_pollCsv;
+
     // Reports (CtlReport.cpp): an archive printed through the template set.
     int cmdReport();
     std::string m_reportArchive, m_reportPdf, m_reportTemplates;
