@@ -102,6 +102,9 @@ PrintPage::PrintPage(Events &events, WorkflowUi &ui, DeviceSession &session, std
     m_line = kit::label("LPline", "строка=0", "", this);
     m_column = kit::label("LPcolumn", "столбец=0", "", this);
     m_sectionName = kit::label("LPsection", "", "", this);
+    // Where the caret is: no setting of the window.
+    for (QLabel *l : {m_line, m_column, m_sectionName})
+        l->setProperty("noSetting", true);
     side->addWidget(m_line, sr, 0);
     side->addWidget(m_column, sr++, 1);
     side->addWidget(m_sectionName, sr++, 0, 1, 2);
