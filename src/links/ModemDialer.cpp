@@ -73,6 +73,12 @@ QString ModemDialer::clean(const QByteArray &reply, const QByteArray &lastComman
     return out;
 }
 
+QString ModemDialer::noLinkText(const QString &number)
+{
+    // "НET": the page's own spelling, a Cyrillic Н before a Latin E and T.
+    return QStringLiteral("номер: ") + number + QStringLiteral("-Н") + QLatin1String("ET") + QStringLiteral(" СВЯЗИ!");
+}
+
 QString ModemDialer::resultExplanation(const QString &word)
 {
     if (word == QLatin1String("NODIALTONE"))
@@ -231,8 +237,7 @@ void ModemDialer::rxComplete(const QByteArray &r)
     }
     m_lastStateText = word + resultExplanation(word);
     setModemState(Idle);
-    // "НET": the page's own spelling, a Latin E and T.
-    failed(StatusLabel::LuState, QStringLiteral("номер: ") + m_number + QStringLiteral("-Н") + QLatin1String("ET СВЯЗИ!"));
+    failed(StatusLabel::LuState, noLinkText(m_number));
     failed(StatusLabel::LMstate, m_lastStateText);
 }
 

@@ -48,6 +48,8 @@ public:
     // occurrence) and without everything but upper-case Latin letters:
     // "\r\nNO CARRIER\r\n" gives "NOCARRIER".
     static QString clean(const QByteArray &reply, const QByteArray &lastCommand);
+    // "номер: N-НET СВЯЗИ!": a call that did not connect.
+    static QString noLinkText(const QString &number);
     // The explanation the page adds to a failed call's result word.
     static QString resultExplanation(const QString &word);
     // One line per byte: "%.3d=%.2d(%s) %s" with the control characters

@@ -228,7 +228,8 @@ TEST(ModemDialer, CallOutcomes)
         const char *word;
         const char *label;
     };
-    const QString fail = QStringLiteral("номер: %1-Н") + QLatin1String("ET СВЯЗИ!");
+    // A Cyrillic Н, then a Latin E and T.
+    const QString fail = QStringLiteral("номер: %1-\u041DET СВЯЗИ!");
     const Case cases[] = {
         {"525", {}, ModemDialer::Connected, "CONNECT", "связь установлена"},
         {"525", {QStringLiteral("--modem-result"), QStringLiteral("ok")}, ModemDialer::Connected, "OK", "связь установлена"},
