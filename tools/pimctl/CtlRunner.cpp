@@ -479,6 +479,8 @@ void CtlRunner::addCommands(CLI::App &app)
 
     // Network: ping (CtlModem.cpp).
     addNetworkCommands(app);
+    // Change log and state polling.
+    addLogCommands(app);
 }
 
 int CtlRunner::run(const QStringList &args)

@@ -99,6 +99,15 @@ private:
     void hangUpModem(int exitCode);
     int cmdPing();
 
+    // ---- change log and state polling (CtlLog.cpp)
+    void addLogCommands(CLI::App &app);
+    int cmdChangeLog();
+    int cmdPoll();
+    int m_pollInterval = 1;
+    int m_pollCount = 0; // 0: until a signal ends it
+    int m_pollSystem = 1;
+    std::string m_pollOut, m_pollCsv;
+
     // Global options.
     QString m_port;
     int m_baud = 9600;
