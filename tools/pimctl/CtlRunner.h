@@ -62,6 +62,8 @@ private:
     // The maintenance commands: asked on the terminal or taken by --yes.
     int cmdMaintenance(const QString &command);
     int cmdCalibrate();
+    // write-config (CtlWriteConfig.cpp).
+    int cmdWriteConfig();
     bool confirm(const QString &question);
     Command &addCommand(CLI::App &app, Command c);
 
@@ -140,6 +142,9 @@ private:
     int m_channel = 0;
     bool m_allChannels = false;
     int m_newNumber = 0;
+    // write-config
+    bool m_defaults = false;
+    std::vector<std::string> m_sets;
 
     // ---- modem and network options
     QString m_dialNumber;
