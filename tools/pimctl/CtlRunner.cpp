@@ -5,7 +5,9 @@
 #include "devices/ParamCodec.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
+#include "links/AsyncReceiver.h"
 #include "links/ExchangeEngine.h"
+#include "links/ModemDialer.h"
 #include "protocol/Frame.h"
 #include "protocol/Imitation.h"
 #include "workflows/ArchiveFiles.h"
@@ -317,6 +319,8 @@ void CtlRunner::addGlobalOptions(CLI::App &app)
               "the device number of system mode", &m_numberSet);
     app.add_flag("--json", m_json, "JSON on stdout");
     app.add_flag("--quiet", m_quiet, "no progress lines (status texts and errors still on stderr)");
+    // Modem: --dial, --pulse, --entry, --dial-timeout (CtlModem.cpp).
+    addModemOptions(app);
 }
 
 CtlRunner::Command &CtlRunner::addCommand(CLI::App &app, Command c)
@@ -486,6 +490,8 @@ void CtlRunner::addCommands(CLI::App &app)
     c->add_flag("--all", m_allChannels, "every pressure channel in turn");
     c->add_flag("--yes", m_yes, "do it without asking");
 
+    // Network: ping (CtlModem.cpp).
+    addNetworkCommands(app);
     // Change log and state polling.
     addLogCommands(app);
 }
@@ -531,6 +537,8 @@ int CtlRunner::run(const QStringList &args)
         if (!c->app->parsed())
             continue;
         const int code = c->run();
+        // A modem call ends with the command, whatever it did.
+        hangUpModem(code);
         if (CtlSignals::received() && code != Usage)
             return interrupted();
         return code;
@@ -617,6 +625,9 @@ bool CtlRunner::writeStdout(const QByteArray &bytes)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // A phone-book entry names the port and the number (CtlModem.cpp).
+    if (!takePhoneEntry(why))
+        return false;
     // One road to the device: a second one given would be silently ignored.
     if (int(m_imitation >= 0) + int(!m_udpHost.isEmpty()) + int(!m_port.isEmpty()) > 1) {
         why = QStringLiteral("--port, --udp and --imitation exclude each other");
@@ -659,6 +670,9 @@ bool CtlRunner::setupLink(QString &why)
             return false;
         }
         m_portChecked = true;
+        // Through a modem: the call first (CtlModem.cpp).
+        if (!dialModem())
+            return false;
     }
     if (m_typeSet)
         m_ui.statusOk(QStringLiteral("номер правильный"));
@@ -729,7 +743,9 @@ int CtlRunner::openLink()
     QString why;
     if (setupLink(why))
         return -1;
-    return m_linkFailed ? fail(QStringLiteral("НЕТ СВЯЗИ")) : usage(why);
+    if (m_linkFailed)
+        return fail(m_linkFailText.isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_linkFailText);
+    return usage(why);
 }
 
 int CtlRunner::cmdIdentify()
