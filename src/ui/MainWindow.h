@@ -29,6 +29,7 @@ namespace pim::ui {
 
 class ArchivePage;
 class CalibrationPage;
+class PrintPage;
 class CommandMap;
 class ConfigPage;
 class DebugPage;
@@ -127,6 +128,7 @@ private:
     ConfigPage *m_config = nullptr;
     DebugPage *m_debug = nullptr;
     std::unique_ptr<AsyncReceiver> m_rx;
+    PrintPage *m_print = nullptr;
     CalibrationPage *m_calibration = nullptr;
     QProgressBar *m_progress = nullptr;
     bool m_prepared = false;
