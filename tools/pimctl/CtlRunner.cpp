@@ -401,6 +401,38 @@ void CtlRunner::addCommands(CLI::App &app)
     intOption(f, "--code", m_code, 0, 255, "C", "command code");
     f->add_option("--data", m_data, "data bytes")->type_name("HEX...")->expected(0, -1);
 
+    // Reports: the archive report drawn from the template set, as a PDF and
+    // as recorded pages.
+    CLI::App *rp = addCommand(app, {"report",
+                                    "report --kind daily|hourly [--diff] [--system 1|2]\n"
+                                    "          (--archive FILE.Arh | [--range ...] [--from YYYY-MM-DD --to YYYY-MM-DD])\n"
+                                    "          [--pdf OUT.pdf] [--templates DIR]",
+                                    "prints an archive (a saved file, or read from the device first) through the "
+                                    "report templates: a PDF and/or the drawn pages as JSON",
+                                    true, [this] { return cmdReport(); }})
+                       .app;
+    rp->add_option("--kind", m_kind, "daily or hourly")
+        ->type_name("daily|hourly")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string &v) { return v == "daily" || v == "hourly" ? std::string() : "bad value " + v; }, ""));
+    rp->add_flag("--diff", m_diff, "differences and totals instead of the cumulative values");
+    intOption(rp, "--system", m_system, 1, 2, "1|2", "heating system (1)");
+    rp->add_option("--archive", m_reportArchive, "a saved archive file instead of reading the device (needs --type)")
+        ->type_name("FILE.Arh");
+    rp->add_option("--range", m_range, "the range choice of the archive page (all)")
+        ->type_name("day|week|workweek|decade|month|prevmonth|all|records")
+        ->check(CLI::Validator(
+            [](std::string &v) {
+                return ArchiveRange::itemByName(QString::fromStdString(v)) >= 0 ? std::string() : "unknown range " + v;
+            },
+            ""));
+    rp->add_option("--from", m_from, "first day, not after --to")->type_name("YYYY-MM-DD")->check(isoDate());
+    rp->add_option("--to", m_to, "last day, not after today")->type_name("YYYY-MM-DD")->check(isoDate());
+    rp->add_option("--pdf", m_reportPdf, "the report as a PDF file")->type_name("OUT.pdf");
+    rp->add_option("--templates", m_reportTemplates, "the folder of the template files (ДАННЫЕ/ПЕЧАТЬ)")
+        ->type_name("DIR");
+
     CLI::App *l = addCommand(app, {"load", "load --type T FILE.Arh", "an archive file read back as the window loads it",
                                    false, [this] { return cmdLoad(); }})
                       .app;
@@ -497,6 +529,7 @@ int CtlRunner::run(const QStringList &args)
     m_outSet = app.get_subcommand("archive")->count("--out") > 0;
     m_csvSet = app.get_subcommand("archive")->count("--csv") > 0;
     m_pngSet = app.get_subcommand("archive")->count("--png") > 0;
+    m_reportPdfSet = app.get_subcommand("report")->count("--pdf") > 0; // reports
 
     m_ui.setProgress(!m_quiet, ::isatty(STDERR_FILENO) == 1);
     m_signals.onSignal = [this](int signal) { onSignal(signal); };

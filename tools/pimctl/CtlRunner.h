@@ -110,6 +110,11 @@ private:
     int m_pollSystem = 1;
     std::string m_pollOut, m_pollCsv;
 
+    // Reports (CtlReport.cpp): an archive printed through the template set.
+    int cmdReport();
+    std::string m_reportArchive, m_reportPdf, m_reportTemplates;
+    bool m_reportPdfSet = false;
+
     // Global options.
     QString m_port;
     int m_baud = 9600;
