@@ -180,6 +180,7 @@ void DebugPage::pageShown()
             to->setCurrentIndex(from->currentIndex());
         }
     }
+    m_shown = true;
     m_rx.setRxSuppressed(false);
     m_rx.setServicePageActive(true);
     // Something to start from, never over a table of the same name.
@@ -192,6 +193,9 @@ void DebugPage::pageShown()
 
 void DebugPage::pageHidden()
 {
+    if (!m_shown)
+        return;
+    m_shown = false;
     m_rx.setRxSuppressed(true);
     m_rx.setServicePageActive(false);
 }

@@ -87,6 +87,7 @@ private:
     QListWidget *m_lbq;
     QPlainTextEdit *m_memod;
     QPoint m_dragStart;
+    bool m_shown = false;
     int m_pressedRow = -1;
     bool m_pressedCtrl = false;
 };

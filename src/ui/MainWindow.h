@@ -80,7 +80,6 @@ public:
     ArchivePage *archivePage() const { return m_archive; }
     ConfigPage *configPage() const { return m_config; }
     DebugPage *debugPage() const { return m_debug; }
-    AsyncReceiver &receiver() const { return *m_rx; }
     CalibrationPage *calibrationPage() const { return m_calibration; }
     ConfirmDialog *confirmDialog() const { return m_fmd; }
 
@@ -127,7 +126,6 @@ private:
     ArchivePage *m_archive = nullptr;
     ConfigPage *m_config = nullptr;
     DebugPage *m_debug = nullptr;
-    std::unique_ptr<AsyncReceiver> m_rx;
     PrintPage *m_print = nullptr;
     CalibrationPage *m_calibration = nullptr;
     QProgressBar *m_progress = nullptr;

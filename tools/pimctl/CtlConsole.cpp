@@ -15,6 +15,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <memory>
+
 namespace pimctl {
 
 using namespace pim;
@@ -208,9 +210,24 @@ int CtlRunner::tableSend(const QByteArray &frame, QByteArray &reply)
     // Serial: one write, and the reception that follows, ended by the
     // receive path once the bytes stop coming, or by the time-out.
     Collect collect(m_waiter);
-    AsyncReceiver rx(*m_engine, nullptr);
+    // Over a modem call its receive path is the one that holds the port.
+    std::unique_ptr<AsyncReceiver> own;
+    AsyncReceiver *rxPath = m_modemRx.get();
+    if (!rxPath) {
+        own = std::make_unique<AsyncReceiver>(*m_engine, nullptr);
+        rxPath = own.get();
+    }
+    AsyncReceiver &rx = *rxPath;
     rx.setServiceHandler(&collect);
     rx.setServicePageActive(true);
+    struct Restore {
+        AsyncReceiver &rx;
+        ~Restore()
+        {
+            rx.setServicePageActive(false);
+            rx.setServiceHandler(nullptr);
+        }
+    } restore{rx};
     if (!rx.SendAsync(frame))
         return fail(m_port + QStringLiteral("НЕТ СВЯЗИ"));
     const qint64 deadline = m_waiter.now() + m_timeout;
