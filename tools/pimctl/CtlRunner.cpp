@@ -472,6 +472,9 @@ void CtlRunner::addCommands(CLI::App &app)
     intOption(c, "--channel", m_channel, 2, 5, "2..5", "the pressure channel to calibrate");
     c->add_flag("--all", m_allChannels, "every pressure channel in turn");
     c->add_flag("--yes", m_yes, "do it without asking");
+
+    // Data carrier files.
+    addCarrierCommand(app);
 }
 
 int CtlRunner::run(const QStringList &args)
@@ -600,6 +603,9 @@ bool CtlRunner::writeStdout(const QByteArray &bytes)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // Data carrier: the loaded file answers instead of a device.
+    if (m_carrier)
+        return setupCarrierLink(why);
     // One road to the device: a second one given would be silently ignored.
     if (int(m_imitation >= 0) + int(!m_udpHost.isEmpty()) + int(!m_port.isEmpty()) > 1) {
         why = QStringLiteral("--port, --udp and --imitation exclude each other");

@@ -26,6 +26,7 @@ class App;
 
 namespace pim {
 class ArchiveReading;
+class CarrierFile;
 class ExchangeEngine;
 class LinkRoad;
 } // namespace pim
@@ -84,6 +85,18 @@ private:
     int cmdDecode();
     int cmdFrame();
     int cmdLoad();
+
+    // ---- data carrier files (CtlCarrier.cpp): carrier check|info|read;
+    // a read replays the file instead of a link.
+    void addCarrierCommand(CLI::App &app);
+    int cmdCarrier();
+    int carrierCheck();
+    int carrierInfo();
+    int carrierRead();
+    bool setupCarrierLink(QString &why);
+    std::string m_carrierWhat, m_carrierName;
+    bool m_carrierOutSet = false, m_carrierCsvSet = false;
+    std::shared_ptr<pim::CarrierFile> m_carrier;
 
     // Global options.
     QString m_port;
