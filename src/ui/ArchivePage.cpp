@@ -541,7 +541,10 @@ std::optional<QString> ArchivePage::errorCellText(const QTableWidget *grid, int 
         return std::nullopt;
     // The code is the clicked cell's; no record is written behind the page.
     const QTableWidgetItem *cell = grid->item(row, column);
-    return ErrorDecoder::decodeCell(session, tag, cell ? cell->text() : QString());
+    const QString text = ErrorDecoder::decodeCell(session, tag, cell ? cell->text() : QString());
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
 }
 
 void ArchivePage::gridDoubleClick(int row, int column)

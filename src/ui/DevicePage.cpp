@@ -10,6 +10,9 @@
 #include "ui/LinkPages.h"
 #include "ui/PortPage.h"
 #include "ui/Events.h"
+#include "ui/StatePoller.h"
+#include "workflows/ChangeLog.h"
+#include "workflows/StateFile.h"
 #include "workflows/WorkflowUi.h"
 #include "workflows/IdentityCheck.h"
 #include "workflows/StateReading.h"
@@ -18,6 +21,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -111,7 +116,7 @@ DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, W
     m_fire = new QCheckBox(QStringLiteral("очередями"), m_pacst);
     m_fire->setObjectName(QStringLiteral("CBfire"));
     m_fire->setToolTip(QStringLiteral("периодический запрос состояния"));
-    auto *fireSec = new QSpinBox(m_pacst);
+    auto *fireSec = m_fireSec = new QSpinBox(m_pacst);
     fireSec->setObjectName(QStringLiteral("SEfire"));
     fireSec->setRange(1, 60);
     fireSec->setValue(1);
@@ -130,9 +135,6 @@ DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, W
     for (QWidget *w : std::initializer_list<QWidget *>{m_fire, fireSec, m_stinf, efst, del})
         pl->addWidget(w);
     pl->addStretch();
-    // Polling and the state file come with their own workflow.
-    for (QWidget *w : std::initializer_list<QWidget *>{m_fire, fireSec, m_stinf, efst, del})
-        w->setEnabled(false);
     m_pacst->adjustSize();
     m_pacst->setVisible(false);
 
@@ -183,6 +185,25 @@ DevicePage::DevicePage(Events &events, CommandMap &commands, DeviceRoad &road, W
     connect(m_tcsp, &QTabBar::currentChanged, this, &DevicePage::stateDisplay);
     m_seno->setVisible(false);
     m_cbtu->setVisible(false);
+    // Polling and the state file.
+    m_poller = new StatePoller(m_events, m_fire, m_fireSec, [this] {
+        QAction *a = m_commands.action(QStringLiteral("Areadstate"));
+        return a && a->isChecked();
+    }, this);
+    connect(m_poller, &StatePoller::tick, this, &DevicePage::pollRequested);
+    connect(m_stinf, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_events.on())
+            return;
+        m_sgsp->setVisible(on);
+        if (on)
+            stateDisplay();
+    });
+    connect(del, &QPushButton::clicked, this, [this] {
+        if (m_events.on())
+            deleteStateFile();
+    });
+    m_changeLogAvailable = true;
+
     // A port check forgets the device.
     connect(m_links->portPage(), &PortPage::identityLost, this, [this] {
         m_eno->clear();
@@ -353,6 +374,7 @@ void DevicePage::AreadstateExecute(bool on)
     if (!on) {
         const QSignalBlocker block(m_fire);
         m_fire->setChecked(false);
+        m_poller->stop();
     }
     m_sgsp->setVisible(on && m_stinf->isChecked());
     resetTabs();
@@ -369,20 +391,56 @@ void DevicePage::AreadstateExecute(bool on)
             a->setChecked(false);
         }
     emit showRequested();
-    if (!IdentityCheck::ensure(m_road, m_session))
+    readState();
+}
+
+void DevicePage::ensureTabs()
+{
+    const TypeInfo *info = typeInfo(m_session.type());
+    if (info && m_tcsp->count() == info->stateTabs.size() && m_tcsp->tabData(0).isValid()
+        && m_tcsp->tabText(0) == info->stateTabs[0].caption)
         return;
+    resetTabs();
     buildTabs();
-    if (!typeInfo(m_session.type()))
-        return;
-    StateReading reading(m_road, m_ui, m_session);
-    const StateReading::Result r = reading.read(selectedSystem());
-    if (!r.ok)
-        return;
-    if (!r.dumpError.isEmpty())
-        m_ui.message(r.dumpError);
+}
+
+bool DevicePage::readState()
+{
+    m_poller->readingStarted();
+    bool ok = false;
+    if (IdentityCheck::ensure(m_road, m_session)) {
+        ensureTabs();
+        if (typeInfo(m_session.type())) {
+            StateReading reading(m_road, m_ui, m_session);
+            const StateReading::Result r = reading.read(selectedSystem());
+            ok = r.ok;
+            if (ok) {
+                if (!r.dumpError.isEmpty())
+                    m_ui.message(r.dumpError);
+                QAction *a = m_commands.action(QStringLiteral("Areadstate"));
+                if (!a || a->isChecked())
+                    stateDisplay();
+            }
+        }
+    }
+    // The next period starts now, and only after a reading that worked.
+    m_poller->readingEnded(ok);
+    return ok;
+}
+
+void DevicePage::pollReading()
+{
+    for (QLineEdit *f : std::as_const(m_fields))
+        f->clear();
     QAction *a = m_commands.action(QStringLiteral("Areadstate"));
-    if (!a || a->isChecked())
-        stateDisplay();
+    if (!a || !a->isChecked())
+        return;
+    readState();
+}
+
+void DevicePage::pollRefused()
+{
+    m_poller->retry();
 }
 
 void DevicePage::stateDisplay()
@@ -459,24 +517,13 @@ void DevicePage::stateDisplay()
     fitValuePanel(right, bottom);
     m_poi->setVisible(true);
 
-    // The grid: header rows 1 and 2, then the values, in column order.
-    m_sgsp->clear();
-    const QList<int> &order = view.columnOrder;
-    m_sgsp->setRowCount(3);
-    m_sgsp->setColumnCount(int(order.size()));
-    const QFontMetrics fm = m_sgsp->fontMetrics();
-    for (int c = 0; c < order.size(); ++c) {
-        const int idx = order[c];
-        const QString texts[3] = {idx < view.items.size() ? view.items[idx].row1 : QString(),
-                                  idx < view.items.size() ? view.items[idx].row2 : QString(),
-                                  idx >= 0 && idx < values.size() ? values[idx] : QString()};
-        int width = 0;
-        for (int r = 0; r < 3; ++r) {
-            m_sgsp->setItem(r, c, new QTableWidgetItem(texts[r]));
-            width = qMax(width, fm.horizontalAdvance(texts[r]));
-        }
-        m_sgsp->setColumnWidth(c, width + 5 + 8);
-    }
+    // The grid: header rows 1 and 2, then the values, in column order;
+    // with "писать в файл" the whole state file.
+    const QList<QStringList> rows = StateFile::gridRows(codec, system);
+    if (m_stinf->isChecked())
+        writeStateFile(rows);
+    else
+        fillGrid(rows);
     const bool first = !m_sgsp->isVisibleTo(this);
     m_sgsp->setVisible(true);
     if (first) {
@@ -485,6 +532,131 @@ void DevicePage::stateDisplay()
         const int values = qMin(bottom + 20, total * 2 / 3);
         m_split->setSizes({values, total - values});
     }
+}
+
+void DevicePage::fillGrid(const QList<QStringList> &rows)
+{
+    m_gridFile.clear();
+    m_sgsp->clear();
+    int columns = 0;
+    for (const QStringList &r : rows)
+        columns = qMax(columns, int(r.size()));
+    m_sgsp->setRowCount(int(rows.size()));
+    m_sgsp->setColumnCount(columns);
+    const QFontMetrics fm = m_sgsp->fontMetrics();
+    QList<int> widths(columns, 0);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c) {
+            m_sgsp->setItem(r, c, new QTableWidgetItem(rows[r][c]));
+            widths[c] = qMax(widths[c], fm.horizontalAdvance(rows[r][c]));
+        }
+    for (int c = 0; c < columns; ++c)
+        m_sgsp->setColumnWidth(c, widths[c] + 5 + 8);
+}
+
+QString DevicePage::stateFilePath() const
+{
+    return StateFile::resolve(m_efst->text().trimmed());
+}
+
+void DevicePage::writeStateFile(const QList<QStringList> &rows)
+{
+    const QString path = stateFilePath();
+    QString error;
+    bool created = false;
+    const bool written = !m_efst->text().trimmed().isEmpty()
+        && StateFile::append(path, rows[0], rows[1], rows[2], &error, &created);
+    if (!written) {
+        // The file stays as it was; the grid still shows the reading.
+        m_ui.statusFail(error.isEmpty() ? QStringLiteral("не задано имя файла состояния") : error);
+        fillGrid(rows);
+        return;
+    }
+    // The grid shows the whole file: one row more when it shows it
+    // already, else the file read afresh.
+    if (!created && m_gridFile == path) {
+        const int r = m_sgsp->rowCount();
+        m_sgsp->insertRow(r);
+        for (int c = 0; c < rows[2].size() && c < m_sgsp->columnCount(); ++c)
+            m_sgsp->setItem(r, c, new QTableWidgetItem(rows[2][c]));
+        m_sgsp->scrollToBottom();
+        return;
+    }
+    QList<QStringList> file;
+    if (!StateFile::load(path, file) || file.isEmpty()) {
+        fillGrid(rows);
+        return;
+    }
+    fillGrid(file);
+    m_gridFile = path;
+    m_sgsp->scrollToBottom();
+}
+
+void DevicePage::deleteStateFile()
+{
+    const QString name = m_efst->text().trimmed();
+    if (!m_ask || !m_ask(QStringLiteral("УНИЧТОЖИТЬ ФАЙЛ ") + name + QStringLiteral(" ???")))
+        return;
+    const QString path = stateFilePath();
+    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+        showMessage(QStringLiteral("файл не уничтожен: ") + name);
+        return;
+    }
+    m_gridFile.clear();
+    showMessage(QStringLiteral("нет больше файла: ") + name);
+}
+
+void DevicePage::AReadChangExecute(bool on)
+{
+    if (!m_events.on())
+        return;
+    // The state display and a loaded archive file give up the grid.
+    if (QAction *state = m_commands.action(QStringLiteral("Areadstate")); state && state->isChecked()) {
+        {
+            const QSignalBlocker block(state);
+            state->setChecked(false);
+        }
+        AreadstateExecute(false);
+    }
+    if (QAction *file = m_commands.action(QStringLiteral("AreadFileArh")); file && file->isChecked()) {
+        const QSignalBlocker block(file);
+        file->setChecked(false);
+    }
+    m_sgsp->setVisible(on);
+    if (!on)
+        return;
+    if (m_session.identified() && !ChangeLog::served(m_session.type())) {
+        QAction *a = m_commands.action(QStringLiteral("AReadChang"));
+        const QSignalBlocker block(a);
+        a->setChecked(false);
+        m_sgsp->setVisible(false);
+        return;
+    }
+    emit showRequested();
+    QList<QStringList> rows = ChangeLog::header();
+    rows << ChangeLog::noDataRow();
+    fillGrid(rows);
+    bool first = true;
+    ChangeLog log(m_road, m_ui, m_session);
+    const ChangeLog::Result r = log.read([this, &first](const QList<QStringList> &recordRows) {
+        for (const QStringList &row : recordRows) {
+            const int r = first ? 2 : m_sgsp->rowCount();
+            if (!first)
+                m_sgsp->insertRow(r);
+            first = false;
+            for (int c = 0; c < row.size() && c < m_sgsp->columnCount(); ++c)
+                m_sgsp->setItem(r, c, new QTableWidgetItem(row[c]));
+        }
+    });
+    if (!r.served) {
+        // The device turned out to keep no change log.
+        QAction *a = m_commands.action(QStringLiteral("AReadChang"));
+        const QSignalBlocker block(a);
+        a->setChecked(false);
+        m_sgsp->setVisible(false);
+        return;
+    }
+    m_sgsp->resizeColumnsToContents();
 }
 
 void DevicePage::showMessage(const QString &text)
@@ -511,6 +683,7 @@ void DevicePage::showFileGrid(const ArchiveView::Grid &g)
 {
     if (g.cells.isEmpty())
         return;
+    m_gridFile.clear();
     ArchivePage::fillGrid(m_sgsp, g);
     m_sgsp->setVisible(true);
 }

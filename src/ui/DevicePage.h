@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -31,6 +33,7 @@ namespace pim::ui {
 class CommandMap;
 class Events;
 class LinkPages;
+class StatePoller;
 
 class DevicePage : public QWidget {
     Q_OBJECT
@@ -88,6 +91,20 @@ public:
     // Page shown: "НА СВЯЗИ!" with a valid identity, else the link's state.
     void pageShown();
 
+    // "ЖУИ" switched on or off: the change log read into "sgsp".
+    void AReadChangExecute(bool on);
+    // The polling timer's tick: the state read again (the window runs it
+    // as a device command); refused when another command holds the link.
+    void pollReading();
+    void pollRefused();
+    StatePoller *poller() const { return m_poller; }
+    // The confirmation dialog's question (the prefix is added by it).
+    void setAsk(std::function<bool(const QString &)> ask) { m_ask = std::move(ask); }
+    // "BitBtn3": the state file deleted after the question.
+    void deleteStateFile();
+    // Where "EFst" points.
+    QString stateFilePath() const;
+
     // The value fields on the panel (for the window's tests and screenshots).
     QList<QLineEdit *> valueFields() const { return m_fields; }
     QMenu *menu() const { return m_pmr; }
@@ -100,6 +117,8 @@ public:
 signals:
     // The state command shows its readings on this page.
     void showRequested();
+    // The polling period is over: the window runs pollReading().
+    void pollRequested();
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -111,6 +130,14 @@ private:
     void showMessage(const QString &text);
     // The value panel covers the polling panel and every shown field.
     void fitValuePanel(int right, int bottom);
+    // One state reading with the polling timer held while it runs.
+    bool readState();
+    // The state tabs of the identified type, kept when they are built.
+    void ensureTabs();
+    // "писать в файл": the row of the state display appended to the state
+    // file, and the file shown in "sgsp".
+    void writeStateFile(const QList<QStringList> &rows);
+    void fillGrid(const QList<QStringList> &rows);
 
     Events &m_events;
     CommandMap &m_commands;
@@ -141,6 +168,10 @@ private:
     QList<QLineEdit *> m_fields;
     QList<int> m_fieldTags;
     QString m_lastMessage;
+    QSpinBox *m_fireSec = nullptr;
+    StatePoller *m_poller = nullptr;
+    std::function<bool(const QString &)> m_ask;
+    QString m_gridFile; // the state file "sgsp" shows whole, if any
 };
 
 } // namespace pim::ui

@@ -65,7 +65,7 @@ bool &messagesShown()
 // with their captions and hints, disabled.
 const char *const kLaterCommands[] = {
     "AConChange", "AnoSysChange", "Aping", "ARA225", "ARA227", "ARA228",
-    "ARA229", "ARA234", "ARA238", "AstopArhRead", "AReadChang", "AGetDataLogger",
+    "ARA229", "ARA234", "ARA238", "AstopArhRead", "AGetDataLogger",
     "ASaveDateTime", "ASetPar", "Asavearh",
     "AArhPrint", "VesChange",
 };
@@ -275,6 +275,29 @@ void MainWindow::bindCommands()
         imitator().setUniform([gen] { return std::uniform_real_distribution<double>(0.0, 1.0)(*gen); });
         m_engine->setImitation(on);
     });
+    // The change log, state polling and the state file.
+    m_commands->action(QStringLiteral("AReadChang"))->setEnabled(false); // until a device that keeps one answers
+    connect(m_commands->action(QStringLiteral("AReadChang")), &QAction::triggered, this, [this](bool on) {
+        LinkCommand cmd(*m_engine);
+        if (!cmd) {
+            reportRefused();
+            const QSignalBlocker block(m_commands->action(QStringLiteral("AReadChang")));
+            m_commands->action(QStringLiteral("AReadChang"))->setChecked(!on);
+            return;
+        }
+        m_device->AReadChangExecute(on);
+        m_device->linkPages()->refreshMemo();
+    });
+    connect(m_device, &DevicePage::pollRequested, this, [this] {
+        LinkCommand cmd(*m_engine);
+        if (!cmd) {
+            m_device->pollRefused();
+            return;
+        }
+        m_device->pollReading();
+        m_device->linkPages()->refreshMemo();
+    });
+    m_device->setAsk([this](const QString &text) { return m_fmd->ask(text); });
     connect(m_commands->action(QStringLiteral("AErrDec")), &QAction::triggered, this, [this] {
         m_device->AErrDecExecute(0);
     });

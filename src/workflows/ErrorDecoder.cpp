@@ -70,10 +70,12 @@ int ErrorDecoder::columnTag(const QString &header1, const QString &header2)
 
 QString ErrorDecoder::decodeCell(DeviceSession &session, int tag, const QString &cellText)
 {
+    // A cell without a number ("нет данных", an empty cell) has no code to
+    // explain: taken as -1 it would list every condition as present.
     bool ok = false;
-    int code = cellText.trimmed().toInt(&ok);
+    const int code = cellText.trimmed().toInt(&ok);
     if (!ok)
-        code = -1;
+        return {};
     return decodeCode(session, tag, code);
 }
 

@@ -25,8 +25,8 @@ public:
     // archive grids ("Ошибка" over "уст-ва" / "системы" / "код"). Anything
     // else, the change log's system type ("тип" over "сист") among them, is 0.
     static int columnTag(const QString &header1, const QString &header2);
-    // A clicked cell: its text as the code (-1 when it is not a number),
-    // decoded without touching any record.
+    // A clicked cell: its text as the code, decoded without touching any
+    // record. Empty (nothing to show) when the cell holds no number.
     static QString decodeCell(DeviceSession &session, int tag, const QString &cellText);
 };
 

@@ -87,6 +87,10 @@ TEST(ErrorDecoder, DecodesTheCellWithoutTouchingTheRecord)
         {-1, ErrorDecoder::Device, "5", kMismatch},
         {226, ErrorDecoder::System, "5", kMismatch},
         {238, ErrorDecoder::None, "5", QString()},
+        // A cell without a number has no code to explain.
+        {238, ErrorDecoder::Device, "нет данных", QString()},
+        {229, ErrorDecoder::System, "", QString()},
+        {225, ErrorDecoder::Device, "-", QString()},
     };
     DeviceSession session;
     StateCodec &state = session.moduleFor(238)->state();
@@ -96,16 +100,19 @@ TEST(ErrorDecoder, DecodesTheCellWithoutTouchingTheRecord)
         EXPECT_EQ(ErrorDecoder::decodeCell(session, c.tag, QString::fromUtf8(c.cell)), c.text) << c.type << " " << c.cell;
     }
     EXPECT_EQ(state.errorCode(ErrorDecoder::System, 0), 3);
-    // Text that is no number is the code -1, every bit set.
     session.setIdentity(238, 1);
-    EXPECT_EQ(ErrorDecoder::decodeCell(session, ErrorDecoder::Device, "x"),
-              ErrorDecoder::decodeCode(session, ErrorDecoder::Device, -1));
-    EXPECT_TRUE(ErrorDecoder::decodeCell(session, ErrorDecoder::Device, "x").startsWith("Код=1:"));
 
     // From the record: the code of the asked system.
     state.setErrorCode(ErrorDecoder::System, 1, 5);
     EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 1), ErrorDecoder::decodeCode(session, ErrorDecoder::System, 5));
     EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 0), ErrorDecoder::decodeCode(session, ErrorDecoder::System, 3));
+    // The type served now explains its own code, not one another type's
+    // record still holds.
+    session.setIdentity(225, 1);
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 1), QStringLiteral(" НОРМА"));
+    session.moduleFor(225)->state().setErrorCode(ErrorDecoder::Device, 0, 8);
+    EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 1),
+              QStringLiteral("Код=8:\n\rошибка системы измерения температур\n\r"));
     session.setIdentity(128, 1);
     EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::Device, 0), kMismatch);
     session.setIdentity(-1, -1);

@@ -473,6 +473,9 @@ void CtlRunner::addCommands(CLI::App &app)
     c->add_flag("--all", m_allChannels, "every pressure channel in turn");
     c->add_flag("--yes", m_yes, "do it without asking");
 
+    // Change log and state polling.
+    addLogCommands(app);
+
     // Data carrier files.
     addCarrierCommand(app);
 }

@@ -86,6 +86,15 @@ private:
     int cmdFrame();
     int cmdLoad();
 
+    // ---- change log and state polling (CtlLog.cpp)
+    void addLogCommands(CLI::App &app);
+    int cmdChangeLog();
+    int cmdPoll();
+    int m_pollInterval = 1;
+    int m_pollCount = 0; // 0: until a signal ends it
+    int m_pollSystem = 1;
+    std::string m_pollOut, m_pollCsv;
+
     // ---- data carrier files (CtlCarrier.cpp): carrier check|info|read;
     // a read replays the file instead of a link.
     void addCarrierCommand(CLI::App &app);

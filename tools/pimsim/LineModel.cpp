@@ -62,6 +62,7 @@ const QList<std::pair<QString, FaultKind>> &kindTable()
         {QStringLiteral("wrong-number"), FaultKind::WrongNumber},
         {QStringLiteral("bad-checksum"), FaultKind::BadChecksum},
         {QStringLiteral("split"), FaultKind::Split},
+        {QStringLiteral("short"), FaultKind::Short},
     };
     return t;
 }
@@ -154,6 +155,12 @@ QList<Piece> Faults::apply(int n, const QByteArray &request, const QByteArray &r
     QByteArray r = reply;
     if (on.contains(FaultKind::WrongNumber)) {
         putU16(r, 2, (getU16(r, 2) % 65535) + 1); // another device, a valid number
+        seal(r);
+    }
+    if (on.contains(FaultKind::Short) && r.size() > 7) {
+        // A whole frame that lacks the end of its data: its length byte and
+        // checksum agree with what is sent.
+        r.truncate(qMax(6, int(r.size()) - 6));
         seal(r);
     }
     if (on.contains(FaultKind::BadChecksum))

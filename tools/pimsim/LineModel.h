@@ -34,7 +34,7 @@ private:
     int m_dropped = 0;
 };
 
-enum class FaultKind { Junk, Echo, Truncate, Silence, WrongNumber, BadChecksum, Split };
+enum class FaultKind { Junk, Echo, Truncate, Silence, WrongNumber, BadChecksum, Split, Short };
 
 struct Piece {
     QByteArray bytes;

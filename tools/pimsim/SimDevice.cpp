@@ -96,13 +96,11 @@ SimDevice::SimDevice(const DeviceOptions &options, std::function<QDateTime()> sy
         m_archiveStart = QDate(2000, 1, 2);
     m_commission = m_archiveStart.addDays(-30);
 
-    if (m_info.hasChangeLog) {
-        const int n = kChangeBlocks * kChangeRecords;
-        for (int idx = 0; idx < n; ++idx) {
-            const QDate d = m_archiveStart.addDays(-(n - idx) * 5);
-            m_changeLog.append(changeRecord(qMax(1, pim::dateToDayNumber(d)), (idx * 97 + 480) % 1440, m_config));
-        }
-    }
+    // A new device's change log is erased memory: every slot reads 0xFF
+    // until a configuration write fills it, the oldest slot first.
+    if (m_info.hasChangeLog)
+        for (int idx = 0; idx < kChangeBlocks * kChangeRecords; ++idx)
+            m_changeLog.append(QByteArray(kChangeData, '\xFF'));
 }
 
 QDateTime SimDevice::deviceNow() const

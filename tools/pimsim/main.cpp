@@ -69,7 +69,8 @@ Faults (--fault, repeatable):
   comes back before the reply), truncate (the reply is cut short), silence
   (no reply), wrong-number (the reply carries another device number),
   bad-checksum, split (the reply comes in 2..4 pieces with --split-gap
-  pauses).
+  pauses), short (a whole frame six bytes shorter than the reply, its length
+  byte and checksum agreeing).
 
 Writes (configuration, number, initialise, zero operating time, clear
 archives) need the jumper closed (status 1 otherwise) and the right password

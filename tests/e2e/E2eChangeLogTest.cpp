@@ -1,0 +1,151 @@
+// The change log against pimsim: a whole read of every record, the date and
+// time of a change, records that cannot be taken, the configuration the
+// session holds, and a link lost half-way.
+
+#include "e2e/E2eSupport.h"
+
+#include "devices/ParamCodec.h"
+#include "protocol/Fields.h"
+#include "protocol/Frame.h"
+#include "workflows/ChangeLog.h"
+#include "workflows/ConfigReading.h"
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using namespace e2e;
+
+namespace {
+
+// The configuration of the device written back to it with one byte
+// changed: the device notes the change in its log.
+void writeConfig(Bench &b, int offset, int value)
+{
+    Tab p = SQ(b.session.identity(), Q_Param);
+    ASSERT_TRUE(b.road->exchange(p));
+    Tab data = p.mid(5, p.size() - 6);
+    data.set(offset - 5, value);
+    Tab w = SQ(b.session.identity(), Q_SetParam, data);
+    ASSERT_TRUE(b.road->exchange(w));
+    ASSERT_EQ(w.at(5), 0) << "the write was refused";
+}
+
+} // namespace
+
+TEST(ChangeLog, ReadsEveryRecordIntoTwoRowsWithoutTouchingTheSessionConfiguration)
+{
+    // One heating system, so the second row of a record is the decoder's
+    // second half all the same; a change made at 12:34 on 1 January 2000
+    // (day 1, minute 754).
+    Sim sim;
+    ASSERT_TRUE(sim.start(239, 4321, {QStringLiteral("--clock"), QStringLiteral("2000-01-01 12:34"),
+                                      QStringLiteral("--clock-stopped")}))
+        << sim.error().toStdString();
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    writeConfig(b, 19, 7); // cold-water temperature 1
+
+    // The configuration read and then edited on its page stays as it is.
+    ASSERT_TRUE(ConfigReading(*b.road, b.ui, b.session).read().ok);
+    ParamCodec &working = b.session.module()->param();
+    working.loadDefaults();
+    const QStringList before = working.SLfromParam(0);
+
+    b.ui.memoOn = true;
+    int shown = 0;
+    const ChangeLog::Result r = ChangeLog(*b.road, b.ui, b.session).read([&](const QList<QStringList> &rows) {
+        EXPECT_EQ(rows.size(), 2);
+        shown += int(rows.size());
+    });
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.requests, 33);
+    ASSERT_EQ(r.rows.size(), 66);
+    EXPECT_EQ(shown, 66);
+    EXPECT_EQ(b.ui.statuses.last(), QStringLiteral("Журнал учета изменений успешно прочитан"));
+    EXPECT_EQ(working.SLfromParam(0), before);
+
+    for (int i = 0; i < r.rows.size(); ++i) {
+        ASSERT_EQ(r.rows[i].size(), ChangeLog::kColumns);
+        const int record = i / 2;
+        EXPECT_TRUE(r.rows[i][0].startsWith(
+            QStringLiteral("%1 %2 %3 ").arg(record / 11).arg(record % 11, 2, 10, QLatin1Char('0')).arg(i % 2 + 1)))
+            << r.rows[i][0].toStdString();
+        // The report day and the two flags are not in a record.
+        EXPECT_EQ(r.rows[i].mid(13), QStringList(3, QString()));
+    }
+    // The write filled the first slot; the others are as a new device
+    // leaves them.
+    EXPECT_EQ(r.rows[0][0], QStringLiteral("0 00 1 01.01.2000 12:34"));
+    EXPECT_EQ(r.rows[1][0], QStringLiteral("0 00 2 01.01.2000 12:34"));
+    EXPECT_EQ(r.rows[0][5], QStringLiteral("7"));
+    EXPECT_NE(r.rows[2][0], r.rows[0][0]);
+
+    EXPECT_TRUE(b.ui.memo.contains(QStringLiteral("ЖУИ блок=0 запись=0\r\n00.46=2E\r\n01.239=EF\r\n")));
+    EXPECT_TRUE(b.ui.memo.contains(QStringLiteral("ЖУИ блок=2 запись=10\r\n")));
+}
+
+TEST(ChangeLog, SkipsRecordsThatCannotBeTakenAndSaysWhy)
+{
+    // The identity given by hand, so the log's requests are the
+    // simulator's requests 1 to 33.
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 77,
+                          {QStringLiteral("--fault"), QStringLiteral("short@2"), QStringLiteral("--fault"),
+                           QStringLiteral("bad-checksum@4"), QStringLiteral("--fault"), QStringLiteral("wrong-number@6")}))
+        << sim.error().toStdString();
+    Bench b(sim);
+    b.session.setIdentity(238, 77);
+    b.ui.memoOn = true;
+    const ChangeLog::Result r = ChangeLog(*b.road, b.ui, b.session).read();
+    EXPECT_TRUE(r.answered);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.rows.size(), 60);
+    ASSERT_EQ(r.skipped.size(), 3);
+    EXPECT_EQ(r.skipped[0], QStringLiteral("ЖУИ блок=0 запись=1 пропущена: неполный ответ: 40 байт"));
+    EXPECT_TRUE(r.skipped[1].startsWith(QStringLiteral("ЖУИ блок=0 запись=3 пропущена: НЕСОВПАДЕНИЕ КОНТРОЛЬНОЙ СУММЫ")));
+    EXPECT_TRUE(r.skipped[2].startsWith(QStringLiteral("ЖУИ блок=0 запись=5 пропущена: НЕСОВПАДЕНИЕ НОМЕРА УСТРОЙСТВА")));
+    for (const QString &s : r.skipped)
+        EXPECT_TRUE(b.ui.memo.contains(s + QStringLiteral("\r\n")));
+    // A short record is listed with the bytes that came, and no further.
+    const QStringList lines = b.ui.memo.split(QStringLiteral("\r\n"));
+    const qsizetype at = lines.indexOf(QStringLiteral("ЖУИ блок=0 запись=1"));
+    ASSERT_GE(at, 0);
+    EXPECT_TRUE(lines[at + 40].startsWith(QStringLiteral("39.")));
+    EXPECT_EQ(lines[at + 41], r.skipped[0]);
+    EXPECT_EQ(b.ui.fails.last(), QStringLiteral("Журнал учета изменений прочитан не весь: пропущено записей 3"));
+}
+
+TEST(ChangeLog, StopsWhenARecordIsNotAnsweredKeepingTheRowsRead)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 5, {QStringLiteral("--fault"), QStringLiteral("silence")})) << sim.error().toStdString();
+    Bench b(sim);
+    b.session.setIdentity(229, 5);
+    const ChangeLog::Result none = ChangeLog(*b.road, b.ui, b.session).read();
+    EXPECT_FALSE(none.answered);
+    EXPECT_EQ(none.requests, 1);
+    EXPECT_EQ(b.ui.fails.last(), QStringLiteral("НЕТ СВЯЗИ"));
+
+    // The silence from the fifth request on: four records stay.
+    Sim later;
+    ASSERT_TRUE(later.start(229, 5, {QStringLiteral("--fault"), QStringLiteral("silence@5,6,7,8,9,10")}))
+        << later.error().toStdString();
+    Bench c(later);
+    c.session.setIdentity(229, 5);
+    const ChangeLog::Result part = ChangeLog(*c.road, c.ui, c.session).read();
+    EXPECT_FALSE(part.answered);
+    EXPECT_EQ(part.rows.size(), 8);
+    EXPECT_EQ(c.ui.fails.last(), QStringLiteral("НЕТ СВЯЗИ"));
+}
+
+TEST(ChangeLog, TypesWithoutALogAreNotAsked)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(228, 3)) << sim.error().toStdString();
+    Bench b(sim);
+    b.session.setIdentity(228, 3);
+    const ChangeLog::Result r = ChangeLog(*b.road, b.ui, b.session).read();
+    EXPECT_FALSE(r.served);
+    EXPECT_EQ(r.requests, 0);
+    EXPECT_EQ(ChangeLog::servedText(), QStringLiteral("229, 230, 234..239"));
+}
