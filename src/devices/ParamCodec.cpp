@@ -3,6 +3,8 @@
 #include "devices/ParamSingle.h"
 #include "devices/ParamTwoSystem.h"
 
+#include <cmath>
+
 namespace pim {
 
 int ParamCodec::selectedSystem() const
@@ -23,6 +25,28 @@ void ParamCodec::reportFail(ParamStatus &status, const QString &text)
     m_checkFailed = true;
     m_checkText = text;
     status.fail(text);
+}
+
+QString ParamCodec::setListValue(int system, int index, const QString &text)
+{
+    const ListField f = listField(system, index);
+    if (!f.real && !f.integer)
+        return QStringLiteral("нет значения № %1").arg(index + 1);
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return QLatin1Char('"') + text + QStringLiteral("\" не число");
+    if (f.integer) {
+        if (v != std::trunc(v) || std::fabs(v) > 1e9)
+            return QLatin1Char('"') + text + QStringLiteral("\" не целое число");
+        *f.integer = int(v);
+    } else {
+        *f.real = v;
+    }
+    markSet();
+    return {};
 }
 
 QString ParamCodec::EncParam(Tab &data, QString &diff) const

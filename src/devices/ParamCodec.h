@@ -83,6 +83,12 @@ public:
     virtual QList<QStringList> gridHeader() const = 0;
     virtual QList<int> gridColumns() const = 0;
 
+    // Stores one value of SLfromParam(system), given as the list prints it
+    // (the inverse of the list), so that a scripted edit names a value the
+    // way the configuration listing shows it; the page's own check runs on
+    // it afterwards. Error text, empty when stored.
+    QString setListValue(int system, int index, const QString &text);
+
     // "Конфигурация по умолчанию": the default half into every system.
     virtual void loadDefaults() = 0;
     // True once the record holds a read, default-loaded or edited configuration.
@@ -141,6 +147,14 @@ protected:
     // The bytes and the difference list; an error text for values that do
     // not fit their fields.
     virtual QString encode(Tab &data, QString &diff) const = 0;
+
+    // The record's field behind list value `index` of `system`: a real or
+    // an integer (which takes no fraction); both null when there is none.
+    struct ListField {
+        double *real = nullptr;
+        int *integer = nullptr;
+    };
+    virtual ListField listField(int system, int index) = 0;
 
     void markSet() { m_set = true; }
     void reportOk(ParamStatus &status, const QString &text);

@@ -38,6 +38,8 @@ struct ParamHalf {
 
 struct ParamRec2 {
     std::array<ParamHalf, 2> sys{};
+    // U28/U29: reply byte 44, whose meaning is unknown, goes back as read.
+    int byte44 = 0;
     friend bool operator==(const ParamRec2 &, const ParamRec2 &) = default;
 };
 

@@ -536,4 +536,31 @@ bool ParamCodec128::writeAccepted(const Tab &reply) const
     return reply.at(27) == m_rec.modification;
 }
 
+ParamCodec::ListField ParamCodec25::listField(int, int index)
+{
+    if (index >= 0 && index < 3)
+        return {&m_rec.weight[size_t(index)], nullptr};
+    int *const fields[] = {&m_rec.electricWeight, &m_rec.twoTariffs, &m_rec.tariffStart1, &m_rec.tariffStart2,
+                           &m_rec.type,           &m_rec.coldTemp,   &m_rec.useLimit,     &m_rec.limit};
+    return index >= 3 && index < 11 ? ListField{nullptr, fields[index - 3]} : ListField{};
+}
+
+ParamCodec::ListField ParamCodec27::listField(int, int index)
+{
+    if (index >= 0 && index < 4)
+        return {&m_rec.weight[size_t(index)], nullptr};
+    if (index == 4 || index == 5)
+        return {nullptr, index == 4 ? &m_rec.type : &m_rec.coldTemp};
+    return {};
+}
+
+ParamCodec::ListField ParamCodec128::listField(int, int index)
+{
+    if (index == 0)
+        return {nullptr, &m_rec.modification};
+    if (index >= 1 && index < 5)
+        return {nullptr, &m_rec.weightNumber[size_t(index - 1)]};
+    return {};
+}
+
 } // namespace pim

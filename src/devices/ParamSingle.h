@@ -22,6 +22,7 @@ public:
     void ShowParam(int type) override;
     bool CheckParam(ParamStatus &status) override;
     QString encode(Tab &data, QString &diff) const override;
+    ListField listField(int system, int index) override;
 
     static ParamRec25 defaults();
     const ParamRec25 &rec() const { return m_rec; }
@@ -45,6 +46,7 @@ public:
     void ShowParam(int type) override;
     bool CheckParam(ParamStatus &status) override;
     QString encode(Tab &data, QString &diff) const override;
+    ListField listField(int system, int index) override;
 
     static ParamRec27 defaults();
     const ParamRec27 &rec() const { return m_rec; }
@@ -72,6 +74,7 @@ public:
     // Bytes 5 and 6 of the fixed write request: modification, packed
     // weight numbers.
     QString encode(Tab &data, QString &diff) const override;
+    ListField listField(int system, int index) override;
     // SQ128 with code 255.
     QString writeRequest(const Identity &id, Tab &request) const override;
     // At least 28 bytes, bytes 23..26 the weight numbers, byte 27 the

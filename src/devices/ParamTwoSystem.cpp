@@ -134,6 +134,8 @@ QString ParamCodecTwo::DecParam(const Tab &reply, const Identity &id)
             h.word93 = GetW(reply, kWord93At);
         }
     }
+    if (m_layout.spareByte44)
+        r.byte44 = reply.at(44);
     m_rec = r;
     m_refused = {};
     markSet();
@@ -565,11 +567,12 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
             if (h.useSecond != a.useSecond)
                 diff += T::kDiffUse;
         }
-        // Byte 44 is unused by U28/U29 and goes out as 0; for U34/U38 it is
-        // the second byte of system 1's contractual supply temperature.
-        if (m_layout.zeroByte44)
-            data.set(44 - 5, 0);
     }
+    // U28/U29 do not say what byte 44 holds: the device gets back what it
+    // sent, never a 0 that might change a setting. For U34/U38 the byte is
+    // part of system 1's contractual supply temperature, written above.
+    if (m_layout.spareByte44)
+        data.set(44 - 5, quint8(m_rec.byte44));
     if (m_layout.contractual) {
         // Each system's flags come from its own half; bits outside both
         // systems' masks keep what the device sent.
@@ -587,6 +590,30 @@ QString ParamCodecTwo::encode(Tab &data, QString &diff) const
             return refusal;
     }
     return bad.isEmpty() ? QString() : outOfRange(bad);
+}
+
+ParamCodec::ListField ParamCodecTwo::listField(int system, int index)
+{
+    if (system < 0 || system > 1 || index < 0)
+        return {};
+    ParamHalf &h = m_rec.sys[size_t(system)];
+    if (index < 3)
+        return {&h.weight[size_t(index)], nullptr};
+    if (index == 10 || index == 11)
+        return {index == 10 ? &h.minFlow : &h.maxFlow, nullptr};
+    int *const plain[] = {&h.type, &h.coldTemp1, &h.coldTemp2, &h.startDay, &h.startMonth, &h.endDay, &h.endMonth};
+    if (index < 10)
+        return {nullptr, plain[index - 3]};
+    int tail = 12;
+    if (m_layout.contractual) {
+        if (index == 12)
+            return {nullptr, &h.flags};
+        if (index < 19)
+            return {&h.contract[size_t(index - 13)], nullptr};
+        tail = 19;
+    }
+    int *const last[] = {&h.reportDay, &h.sumFlag, &h.useSecond};
+    return index - tail < 3 ? ListField{nullptr, last[index - tail]} : ListField{};
 }
 
 } // namespace pim

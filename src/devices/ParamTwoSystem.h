@@ -17,7 +17,7 @@ public:
         bool contractual; // contractual block, flags word, words 91 and 93
         bool unitBit;     // bit 15 of a weight word: pulses per litre
         bool weakCheck;   // U28: only the weights are checked
-        bool zeroByte44;  // byte 44 is unused and goes out as 0
+        bool spareByte44; // byte 44 is not decoded and goes back as read
     };
     static const Layout &layout(ModuleId id);
 
@@ -37,6 +37,7 @@ public:
     void CopySysParam(int system) override;
     QString VesChange(int tag, ParamStatus &status) override;
     QString encode(Tab &data, QString &diff) const override;
+    ListField listField(int system, int index) override;
 
     static ParamHalf defaultHalf(ModuleId id);
     const ParamRec2 &rec() const { return m_rec; }

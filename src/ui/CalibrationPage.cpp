@@ -5,7 +5,9 @@
 #include "ui/CommandMap.h"
 #include "ui/Events.h"
 #include "ui/PageKit.h"
+#include "ui/ParamEditor.h"
 #include "ui/RadioGroup.h"
+#include "workflows/ConfigReading.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QAction>
@@ -102,15 +104,31 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
     for (const auto &[name, action] : buttons)
         row->addWidget(kit::commandButton(commands, name, action, panel));
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
-    // The configuration editor of this page comes with the configuration page.
-    def->setEnabled(false);
     row->addWidget(def);
     row->addStretch();
     g->addLayout(row, 5, 0, 1, 5);
-    g->setRowStretch(6, 1);
+    // The type's configuration editor, under the calibration controls.
+    m_editor = new ParamEditor(events, ui, session, panel);
+    m_editor->setObjectName(QStringLiteral("ParamEditorK"));
+    g->addWidget(m_editor, 6, 0, 1, 6);
+    g->setRowStretch(7, 1);
     g->setColumnStretch(5, 1);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);
+
+    auto grid = [this] {
+        if (DeviceModule *m = m_session.module())
+            emit gridChanged(ConfigReading::gridCells(m->param()));
+    };
+    connect(def, &QPushButton::clicked, this, [this, grid] {
+        if (!m_session.module()) {
+            m_ui.statusFail(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
+            return;
+        }
+        m_editor->loadDefaults();
+        grid();
+    });
+    connect(m_editor, &ParamEditor::edited, this, grid);
 
     connect(m_rgk, &RadioGroup::clicked, this, [this] {
         if (m_events.on())
@@ -127,6 +145,9 @@ void CalibrationPage::pageShown()
     if (!m_events.on())
         return;
     const int type = m_session.type();
+    // The type's configuration editor: the configuration read, else the defaults.
+    if (type >= 0 && !m_editor->build())
+        m_ui.statusFail(QStringLiteral("%1 %2").arg(type).arg(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")));
     const QList<int> kinds = Calibration::kinds(type);
     for (int k = 0; k < 3; ++k)
         m_rgk->setItemShown(k, kinds.contains(k) || kinds.isEmpty());

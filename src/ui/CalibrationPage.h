@@ -26,6 +26,7 @@ namespace pim::ui {
 
 class CommandMap;
 class Events;
+class ParamEditor;
 class RadioGroup;
 
 class CalibrationPage : public QWidget {
@@ -53,6 +54,12 @@ public:
     bool allChannels() const;
     // The measured values shown beside the set points.
     QString measured(int i) const;
+    // The type's configuration editor of this page.
+    ParamEditor *editor() const { return m_editor; }
+
+signals:
+    // The configuration grid for the state grid "sgsp" after an edit.
+    void gridChanged(const QList<QStringList> &cells);
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -71,6 +78,7 @@ private:
     QLineEdit *m_enok;
     QSpinBox *m_sedn;
     QMenu *m_pmk;
+    ParamEditor *m_editor;
     int m_channel = 0;
 };
 

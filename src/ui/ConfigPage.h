@@ -1,54 +1,56 @@
 #pragma once
-// "КОНФИГУРАЦИЯ": the configuration panel "Ppar" of the current type,
-// built from the module's form model once a configuration has been read,
-// with its menu. Every edit goes back into the form and through the
-// module's check; the window only mirrors the form.
+// "КОНФИГУРАЦИЯ": the configuration panel "Ppar" of the current type with
+// the type's editor, built once a configuration has been read, the row of
+// maintenance buttons and the menu. The configuration grid goes to the
+// state grid of the first page.
 
+#include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QMenu;
-class QVBoxLayout;
 
 namespace pim {
 class DeviceSession;
-class ParamCodec;
-class StatusSink;
+class WorkflowUi;
 }
 
 namespace pim::ui {
 
 class CommandMap;
 class Events;
+class ParamEditor;
 
 class ConfigPage : public QWidget {
     Q_OBJECT
 public:
-    ConfigPage(Events &events, CommandMap &commands, StatusSink &status, DeviceSession &session,
+    ConfigPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
                QWidget *parent = nullptr);
 
     // The page was shown: the page, "запись конфигурации" and "Уст
     // дату/время" are enabled exactly when a configuration was read; before
     // that the status line says why the page is empty. With a configuration
-    // the type's controls are built from it.
+    // the type's editor is built from it and the grid follows.
     void pageShown();
-    // The controls again from the form (after a check or a system choice).
-    void render();
 
     QMenu *menu() const { return m_pms; }
     QWidget *panel() const { return m_panel; }
+    ParamEditor *editor() const { return m_editor; }
+
+signals:
+    // The configuration grid for the state grid "sgsp".
+    void gridChanged(const QList<QStringList> &cells);
 
 private:
-    ParamCodec *codec() const;
-    void edited(const QString &name);
+    void showGrid();
 
     Events &m_events;
     CommandMap &m_commands;
-    StatusSink &m_status;
+    WorkflowUi &m_ui;
     DeviceSession &m_session;
     QMenu *m_pms;
     QWidget *m_panel;
-    QWidget *m_fields = nullptr;
-    bool m_lastGreen = false;
+    ParamEditor *m_editor;
 };
 
 } // namespace pim::ui

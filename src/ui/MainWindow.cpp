@@ -176,6 +176,14 @@ void MainWindow::buildPages()
             [this](bool on) { m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(on); });
     connect(m_device, &DevicePage::showRequested, this, [this] { m_pcw->setCurrentIndex(0); });
     m_device->setCalibrationIdentityField(m_calibration->enok());
+    // The configuration grid shows in the state grid of the first page.
+    auto showConfigGrid = [this](const QList<QStringList> &cells) {
+        ArchiveView::Grid g;
+        g.cells = cells;
+        m_device->showFileGrid(g);
+    };
+    connect(m_config, &ConfigPage::gridChanged, this, showConfigGrid);
+    connect(m_calibration, &CalibrationPage::gridChanged, this, showConfigGrid);
 
     m_status->bind(StatusLabel::LPState, links->portPage()->stateLabel());
     m_status->bind(StatusLabel::LMstate, links->modemStateLabel());

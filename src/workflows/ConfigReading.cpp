@@ -61,4 +61,18 @@ ConfigReading::Result ConfigReading::read()
     return r;
 }
 
+QList<QStringList> ConfigReading::gridCells(const ParamCodec &codec)
+{
+    QList<QStringList> cells = codec.gridHeader();
+    const QList<int> columns = codec.gridColumns();
+    for (int s = 0; s < 2; ++s) {
+        const QStringList values = codec.SLfromParam(codec.recordSystems() > 1 ? s : 0);
+        QStringList row;
+        for (int c : columns)
+            row << values.value(c);
+        cells << row;
+    }
+    return cells;
+}
+
 } // namespace pim

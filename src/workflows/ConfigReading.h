@@ -12,6 +12,7 @@ namespace pim {
 
 class DeviceRoad;
 class DeviceSession;
+class ParamCodec;
 class WorkflowUi;
 
 class ConfigReading {
@@ -29,6 +30,11 @@ public:
         Tab reply;
     };
     Result read();
+
+    // The configuration grid as the state grid shows it: the two header
+    // rows, then system 1 and system 2 (a one-system type shows its values
+    // in both rows), one column per value in the module's column order.
+    static QList<QStringList> gridCells(const ParamCodec &codec);
 
 private:
     DeviceRoad &m_road;

@@ -37,7 +37,9 @@ bool appendLines(const QString &path, const QStringList &headLines, const QStrin
             *created = true;
         return true;
     }
-    QByteArray bytes = joinLines(lines, &why);
+    // An empty file has no header yet: it gets one as a new file does.
+    const bool empty = QFileInfo(path).size() == 0;
+    QByteArray bytes = joinLines(empty ? headLines + lines : lines, &why);
     if (!why.isEmpty()) {
         if (error)
             *error = cannotWrite(path, why);
@@ -65,6 +67,8 @@ bool appendLines(const QString &path, const QStringList &headLines, const QStrin
             *error = cannotWrite(path, e);
         return false;
     }
+    if (created)
+        *created = empty;
     return true;
 }
 

@@ -23,7 +23,7 @@ public:
     // One row as the file holds it: every cell followed by a tab.
     static QString row(const QStringList &cells);
 
-    // Appends `values` as one row; a missing file is created with the two
+    // Appends `values` as one row; a missing (or empty) file gets the two
     // header rows first. False, with `error` naming the file, when nothing
     // could be written (the file then is as it was). `created` says whether
     // the header rows were written.

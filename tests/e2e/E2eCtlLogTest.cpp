@@ -58,6 +58,19 @@ TEST(E2eCtlLog, ChangelogPrintsTheWindowsTable)
     EXPECT_TRUE(rows[65].toArray()[0].toString().startsWith("2 10 2 ")) << qPrintable(rows[65].toArray()[0].toString());
 }
 
+TEST(E2eCtlLog, ChangelogWithARecordLeftOutPrintsTheRestAndFails)
+{
+    // The identity given by hand: the log's second request is the
+    // simulator's second frame, answered six bytes short.
+    Sim sim;
+    ASSERT_TRUE(sim.start(230, 4, {"--fault", "short@2"})) << qPrintable(sim.error());
+    const CtlRun r = pimctl({"--port", sim.port(), "--type", "230", "--number", "4", "--json", "changelog"});
+    EXPECT_EQ(r.code, 1) << qPrintable(r.err);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["rows"].toArray().size(), 64);
+    EXPECT_TRUE(r.err.contains("ЖУИ блок=0 запись=1 пропущена: неполный ответ: 40 байт")) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.trimmed().endsWith("пропущено записей 1")) << qPrintable(r.err);
+}
+
 TEST(E2eCtlLog, ChangelogOfATypeWithoutALogIsAUsageError)
 {
     Sim sim;

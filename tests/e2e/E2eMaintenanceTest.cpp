@@ -456,3 +456,76 @@ TEST(Maintenance, ConfigurationWriteRefusedByTheJumper)
     Maintenance m(*b.road, b.ui, b.session, yes);
     EXPECT_EQ(m.writeConfig().text, "не замкнута перемычка");
 }
+
+namespace {
+// The values of `config --json`, per system.
+QList<QStringList> configValues(const QString &port)
+{
+    const CtlRun r = pimctl({"--port", port, "--json", "config"});
+    QList<QStringList> out;
+    for (const QJsonValue &s : QJsonDocument::fromJson(r.out).object()["systems"].toArray()) {
+        QStringList v;
+        for (const QJsonValue &x : s.toObject()["values"].toArray())
+            v << x.toString().trimmed();
+        out << v;
+    }
+    return out;
+}
+} // namespace
+
+TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
+{
+    struct Case {
+        int type;
+        QStringList args;    // after write-config
+        int system, index;   // the value that must read back changed
+        QString value;
+    } cases[] = {
+        // A device-wide value edited in system 2 reaches system 1 too, as
+        // on the page, so the write is not refused.
+        {238, {"--system", "2", "--set", "отч день=25", "--set", "max объем=1200.5"}, 0, 19, "25"},
+        {238, {"--set", "вес имп датч №2=32850"}, 0, 1, "32850.00"},
+        {229, {"--set", "t°C ХВС первая=7", "--set", "тип сист=3"}, 1, 4, "7"},
+        {225, {"--set", "начало 2 тарифа=600"}, 0, 6, "600"},
+        {128, {"--set", "модиф КОРБ=2"}, 0, 0, "2"},
+    };
+    for (const Case &c : cases) {
+        Sim sim;
+        ASSERT_TRUE(sim.start(c.type, 12)) << qPrintable(sim.error());
+        CtlRun r = pimctl(QStringList{"--port", sim.port(), "--json", "write-config", "--yes"} + c.args);
+        ASSERT_EQ(r.code, 0) << c.type << qPrintable(r.err);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        EXPECT_EQ(o["command"].toString(), "write-config");
+        EXPECT_EQ(o["status"].toString(), "ok");
+        EXPECT_EQ(o["text"].toString(), "успешно обновлена конфигурация");
+        const QList<QStringList> after = configValues(sim.port());
+        ASSERT_GT(after.size(), c.system) << c.type;
+        EXPECT_EQ(after[c.system].value(c.index), c.value) << c.type;
+        if (after.size() > 1 && c.type == 238 && c.index == 19) {
+            EXPECT_EQ(after[1].value(19), "25");
+        }
+    }
+
+    Sim sim;
+    ASSERT_TRUE(sim.start(236, 5)) << qPrintable(sim.error());
+    const QList<QStringList> before = configValues(sim.port());
+    // The page's refusal: its red text, exit 1, nothing written.
+    CtlRun r = pimctl({"--port", sim.port(), "--json", "write-config", "--yes", "--set", "отч день=40"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["text"].toString(), "Отчетный день=\"40\"-неправильное значение");
+    EXPECT_TRUE(r.err.trimmed().endsWith("-неправильное значение")) << qPrintable(r.err);
+    // Edits that name nothing, say nothing or are no numbers: usage errors.
+    for (const QStringList &args : {QStringList{"--set", "нет такого=1"}, QStringList{"--set", "отч день=x"},
+                                    QStringList{"--set", "отч день"}, QStringList{}}) {
+        r = pimctl(QStringList{"--port", sim.port(), "write-config", "--yes"} + args);
+        EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
+    }
+    // No terminal, no --yes.
+    EXPECT_EQ(pimctl({"--port", sim.port(), "write-config", "--set", "отч день=2"}).code, 2);
+    EXPECT_EQ(configValues(sim.port()), before);
+
+    ASSERT_EQ(pimctl({"--port", sim.port(), "write-config", "--yes", "--set", "отч день=9"}).code, 0);
+    r = pimctl({"--port", sim.port(), "write-config", "--yes", "--default"});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(configValues(sim.port())[0].value(19), "1");
+}

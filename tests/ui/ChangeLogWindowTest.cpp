@@ -8,6 +8,7 @@
 
 #include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
+#include "ui/ArchivePage.h"
 #include "ui/CommandMap.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/DevicePage.h"
@@ -231,4 +232,24 @@ TEST(ChangeLogWindow, TheStateFileGrowsByOneRowPerDisplayAndStartsAfreshOnceDele
     EXPECT_EQ(w->statusLine().label(StatusLabel::LuState).kind, StatusKind::Fail);
     EXPECT_TRUE(status(*w).contains("занято")) << qPrintable(status(*w));
     EXPECT_EQ(lines(file).size(), 3);
+}
+
+TEST(ChangeLogWindow, AnArchiveErrorCellWithoutANumberShowsNothing)
+{
+    uitest::UiEnv env;
+    auto w = uitest::preparedWindow();
+    w->session().setIdentity(238, 1);
+    auto *grid = w->findChild<QTableWidget *>("SGa");
+    ASSERT_NE(grid, nullptr);
+    grid->setRowCount(3);
+    grid->setColumnCount(1);
+    grid->setItem(0, 0, new QTableWidgetItem("Ошибка"));
+    grid->setItem(1, 0, new QTableWidgetItem("уст-ва"));
+    grid->setItem(2, 0, new QTableWidgetItem("нет данных"));
+    auto *page = w->findChild<ArchivePage *>("TSa");
+    page->gridDoubleClick(2, 0);
+    EXPECT_EQ(w->lastMessage(), QString());
+    grid->item(2, 0)->setText("2");
+    page->gridDoubleClick(2, 0);
+    EXPECT_EQ(w->lastMessage(), "Код=2:\n\rОшибка записи архива.\n\r");
 }

@@ -8,6 +8,7 @@
 #include "ui/CommandMap.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/ParamEditor.h"
 #include "ui/RadioGroup.h"
 #include "devices/ParamCodec.h"
 #include <QCoreApplication>
@@ -16,6 +17,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -199,4 +202,58 @@ TEST(ConfigWindow, ReadEditWriteAndReadBack)
     EXPECT_EQ(day->text(), "17");
     // The device's fields are no settings of the window.
     EXPECT_TRUE(day->property("noSetting").toBool());
+}
+
+TEST(ConfigWindow, WeightUnitDefaultsAndTheGridOnBothPages)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 40)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    w->commands().action("AreadParam")->trigger();
+    QCoreApplication::processEvents();
+    auto *sgsp = w->findChild<QTableWidget *>("sgsp");
+    ASSERT_NE(sgsp, nullptr);
+    // Header rows, then system 1 and system 2.
+    ASSERT_EQ(sgsp->rowCount(), 4);
+    EXPECT_EQ(sgsp->item(0, 0)->text(), "вес имп");
+    EXPECT_EQ(sgsp->item(1, 12)->text(), "день");
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "1000.00");
+
+    // A click on a weight's label switches its unit: the same text now
+    // counts pulses per litre (100.0 -> 10000 with the unit bit), and the
+    // record follows at once.
+    auto *label = w->findChild<QLabel *>("LeVes1");
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().endsWith(" л/имп")) << qPrintable(label->text());
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &press);
+    QCoreApplication::processEvents();
+    label = w->findChild<QLabel *>("LeVes1");
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().endsWith(" имп/л")) << qPrintable(label->text());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(w->findChild<QLineEdit *>(paramname::weight(1))->text(), "100.0");
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), QString::number(10000 | 0x8000) + ".00");
+
+    // The defaults, from this page and from the calibration page.
+    w->findChild<QPushButton *>("BuDefaultS")->click();
+    EXPECT_TRUE(status(*w).endsWith("Конфигурация задана по умолчанию")) << qPrintable(status(*w));
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "1000.00");
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    QCoreApplication::processEvents();
+    auto *calEditor = w->calibrationPage()->editor();
+    auto *day = calEditor->findChild<QLineEdit *>(paramname::kReportDay);
+    ASSERT_NE(day, nullptr);
+    day->setText("9");
+    emit day->editingFinished();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sgsp->item(2, 12)->text().trimmed(), "9");
+    EXPECT_EQ(sgsp->item(3, 12)->text().trimmed(), "9"); // device-wide
+    w->findChild<QPushButton *>("BuDefault")->click();
+    EXPECT_TRUE(status(*w).endsWith("Конфигурация задана по умолчанию")) << qPrintable(status(*w));
+    EXPECT_EQ(sgsp->item(2, 12)->text().trimmed(), "1");
 }

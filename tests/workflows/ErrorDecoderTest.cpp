@@ -102,6 +102,17 @@ TEST(ErrorDecoder, DecodesTheCellWithoutTouchingTheRecord)
     EXPECT_EQ(state.errorCode(ErrorDecoder::System, 0), 3);
     session.setIdentity(238, 1);
 
+    // An archive cell holding 2 explains that code on every type of the
+    // device-error table, whatever the state record holds.
+    for (int type : {228, 229, 230, 234, 235, 236, 237, 238, 239}) {
+        session.setIdentity(type, 1);
+        session.module()->state().setErrorCode(ErrorDecoder::Device, 0, 5);
+        EXPECT_EQ(ErrorDecoder::decodeCell(session, ErrorDecoder::Device, "2"),
+                  QStringLiteral("Код=2:\n\rОшибка записи архива.\n\r"))
+            << type;
+    }
+    session.setIdentity(238, 1);
+
     // From the record: the code of the asked system.
     state.setErrorCode(ErrorDecoder::System, 1, 5);
     EXPECT_EQ(ErrorDecoder::decode(session, ErrorDecoder::System, 1), ErrorDecoder::decodeCode(session, ErrorDecoder::System, 5));

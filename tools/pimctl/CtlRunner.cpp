@@ -3,8 +3,6 @@
 #include "base/Dates.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
-#include "devices/ParamTexts.h"
-#include "devices/ParamTwoSystem.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
 #include "links/ExchangeEngine.h"
@@ -17,6 +15,7 @@
 #include "workflows/ArchiveView.h"
 #include "workflows/Calibration.h"
 #include "workflows/Maintenance.h"
+#include "workflows/ConfigEdits.h"
 #include "workflows/ConfigReading.h"
 #include "workflows/Identity.h"
 #include "workflows/IdentityCheck.h"
@@ -85,36 +84,6 @@ QStringList stateLabels(const StateCodec &codec, int count)
         if (l.isEmpty() && i < items.size())
             l = (items[i].row1 + QLatin1Char(' ') + items[i].row2).simplified();
         labels << l;
-    }
-    return labels;
-}
-
-QStringList paramLabels(const ParamCodec &codec, int count)
-{
-    QStringList labels;
-    for (int i = 0; i < count; ++i)
-        labels << QString();
-    const QList<QStringList> header = codec.gridHeader();
-    const QList<int> columns = codec.gridColumns();
-    for (int j = 0; j < columns.size(); ++j) {
-        const int v = columns[j];
-        if (v < 0 || v >= count || !labels[v].isEmpty())
-            continue;
-        QString l;
-        for (const QStringList &row : header)
-            if (j < row.size())
-                l += QLatin1Char(' ') + row[j];
-        labels[v] = l.simplified();
-    }
-    // The contractual block (its flags word and six values) has no grid
-    // column; the page's own captions name it.
-    const auto *two = dynamic_cast<const ParamCodecTwo *>(&codec);
-    if (two && ParamCodecTwo::layout(two->module()).contractual && count > 18) {
-        if (labels[12].isEmpty())
-            labels[12] = paramtext::kUseContract.trimmed();
-        for (int i = 0; i < 6; ++i)
-            if (labels[13 + i].isEmpty())
-                labels[13 + i] = paramtext::kContract + paramtext::kContractNames.value(i);
     }
     return labels;
 }
@@ -455,6 +424,18 @@ void CtlRunner::addCommands(CLI::App &app)
             intOption(m, "number", m_newNumber, 1, 65535, "N", "the new number")->required();
     }
 
+    CLI::App *w = addCommand(app, {"write-config",
+                                   "write-config [--system 1|2] [--default] --set LABEL=VALUE ... [--yes]",
+                                   "reads the configuration, changes the values named as config labels them, "
+                                   "checks them as the configuration page does and writes them",
+                                   true, [this] { return cmdWriteConfig(); }})
+                      .app;
+    intOption(w, "--system", m_system, 1, 2, "1|2", "the heating system the values are for (default 1)");
+    w->add_flag("--default", m_defaults, "start from the type's default configuration");
+    w->add_option("--set", m_sets, "a value as config prints it, e.g. --set \"отч день=25\"")
+        ->type_name("LABEL=VALUE");
+    w->add_flag("--yes", m_yes, "do it without asking");
+
     CLI::App *c = addCommand(app, {"calibrate",
                                    "calibrate --kind low|high|pressure [--points A,B,C,D]\n"
                                    "          [--channel 2..5 | --all] [--yes]",
@@ -784,7 +765,7 @@ int CtlRunner::cmdConfig()
     const ParamCodec &codec = m_session.module()->param();
     QList<QStringList> labels;
     for (const QStringList &v : r.systems)
-        labels << paramLabels(codec, int(v.size()));
+        labels << configValueLabels(codec, int(v.size()));
     return print(systemsJson(m_session.identity(), labels, r.systems), systemsText(m_session.identity(), labels, r.systems)) ? Done : Failed;
 }
 
@@ -1144,7 +1125,7 @@ int CtlRunner::cmdDecode()
         QList<QStringList> values, labels;
         for (int s = 0; s < qMax(1, info->systems); ++s) {
             values << module->param().SLfromParam(s);
-            labels << paramLabels(module->param(), int(values.last().size()));
+            labels << configValueLabels(module->param(), int(values.last().size()));
         }
         return print(systemsJson(m_session.identity(), labels, values), systemsText(m_session.identity(), labels, values)) ? Done : Failed;
     }

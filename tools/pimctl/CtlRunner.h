@@ -61,6 +61,8 @@ private:
     // The maintenance commands: asked on the terminal or taken by --yes.
     int cmdMaintenance(const QString &command);
     int cmdCalibrate();
+    // write-config (CtlWriteConfig.cpp).
+    int cmdWriteConfig();
     bool confirm(const QString &question);
     Command &addCommand(CLI::App &app, Command c);
 
@@ -139,6 +141,9 @@ private:
     int m_channel = 0;
     bool m_allChannels = false;
     int m_newNumber = 0;
+    // write-config
+    bool m_defaults = false;
+    std::vector<std::string> m_sets;
 
     std::vector<std::unique_ptr<Command>> m_commands;
     CLI::App *m_app = nullptr;
