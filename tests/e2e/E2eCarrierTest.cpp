@@ -113,6 +113,17 @@ TEST(E2eCarrier, ShortAndForeignFiles)
     EXPECT_EQ(json(r)[QStringLiteral("title")].toString(), QStringLiteral("\"ПИМ-229\",\"№ 12\",\"архив=СУТОЧНЫЙ\""));
     EXPECT_EQ(json(r)[QStringLiteral("lines")].toArray().last().toString(),
               QStringLiteral("записей в арх =40(от 1)+остаток=80байт"));
+
+    // Field by field: the cut record runs out of data, the numbers the
+    // file lacks say so; every whole record has its date.
+    r = pimctl({"--json", "carrier", "info", "--records", f.fileName()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonArray records = json(r)[QStringLiteral("records")].toArray();
+    ASSERT_EQ(records.size(), 62);
+    EXPECT_TRUE(records[0].toArray()[48].toString().startsWith(QStringLiteral("ДАТА дд.мм.гггг=")));
+    EXPECT_EQ(records[40].toArray()[49].toString(), QStringLiteral("dummy=данные кончились"));
+    EXPECT_EQ(records[41].toArray(), QJsonArray({"данные", "в", "файле", "кончились"}));
+    EXPECT_EQ(pimctl({"carrier", "read", "--records", f.fileName()}).code, 2);
 }
 
 // carrier check: the name's facts, null where a check was not reached.

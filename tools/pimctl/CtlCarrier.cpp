@@ -52,7 +52,7 @@ QString notArchiveText(const QString &path)
 void CtlRunner::addCarrierCommand(CLI::App &app)
 {
     CLI::App *c = addCommand(app, {"carrier",
-                                   "carrier check NAME | info FILE | read FILE [--diff] [--system 1|2]\n"
+                                   "carrier check NAME | info FILE [--records] | read FILE [--diff] [--system 1|2]\n"
                                    "          [--out FILE.Arh] [--csv FILE]",
                                    "data carrier files: a name checked, a file described, or its archive read as "
                                    "from the device (all its records)",
@@ -62,6 +62,7 @@ void CtlRunner::addCarrierCommand(CLI::App &app)
         ->required()
         ->check(CLI::IsMember({"check", "info", "read"}));
     c->add_option("name", m_carrierName, "the carrier file (check: its name only)")->required();
+    c->add_flag("--records", m_carrierRecords, "info: every record field by field as the description table names them");
     c->add_flag("--diff", m_diff, "read: differences and totals instead of the cumulative values");
     c->add_option("--system", m_system, "read: heating system (1)")->type_name("1|2")->check(CLI::Range(1, 2));
     c->add_option("--out", m_out, "read: an archive file, with its companion .txt beside it")->type_name("FILE.Arh");
@@ -73,6 +74,8 @@ int CtlRunner::cmdCarrier()
     const CLI::App *c = m_app->get_subcommand("carrier");
     m_carrierOutSet = c->count("--out") > 0;
     m_carrierCsvSet = c->count("--csv") > 0;
+    if (m_carrierWhat != "info" && m_carrierRecords)
+        return usage(QStringLiteral("--records belongs to carrier info"));
     if (m_carrierWhat != "read" && (c->count("--diff") || c->count("--system") || m_carrierOutSet || m_carrierCsvSet))
         return usage(QStringLiteral("--diff, --system, --out and --csv belong to carrier read"));
     if (m_carrierWhat == "check")
@@ -129,8 +132,27 @@ int CtlRunner::carrierInfo()
         a.append(l);
     o[QStringLiteral("lines")] = a;
     o[QStringLiteral("title")] = f.CarrierTitle();
-    return print(o, lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + f.CarrierTitle() + QLatin1Char('\n')) ? Done
-                                                                                                            : Failed;
+    QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + f.CarrierTitle() + QLatin1Char('\n');
+    QString fieldError;
+    if (m_carrierRecords) {
+        // One row per record number: its fields as name=value, or the
+        // words of a number past the file or a record past the archive.
+        QJsonArray records;
+        const QList<QStringList> rows = f.recordRows(ArchiveDescription::programTable(), &fieldError);
+        for (int i = 0; i < rows.size(); ++i) {
+            QJsonArray r;
+            for (const QString &cell : rows[i])
+                r.append(cell);
+            records.append(r);
+            text += QString::number(i) + QLatin1Char('\t') + rows[i].join(QLatin1Char('\t')) + QLatin1Char('\n');
+        }
+        o[QStringLiteral("records")] = records;
+    }
+    if (!print(o, text))
+        return Failed;
+    if (!fieldError.isEmpty())
+        return fail(fieldError, false);
+    return Done;
 }
 
 int CtlRunner::carrierRead()

@@ -125,7 +125,7 @@ private:
     int carrierRead();
     bool setupCarrierLink(QString &why);
     std::string m_carrierWhat, m_carrierName;
-    bool m_carrierOutSet = false, m_carrierCsvSet = false;
+    bool m_carrierOutSet = false, m_carrierCsvSet = false, m_carrierRecords = false;
     std::shared_ptr<pim::CarrierFile> m_carrier;
 
     // Global options.
