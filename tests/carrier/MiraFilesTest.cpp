@@ -33,7 +33,7 @@ TEST(MiraFiles, ListMatchesMasksWithoutCaseAndSorts)
     for (const char *n : {"b00002H.225", "a00001d.229", "C3D.235", "x1D.236", "y1D.txt", "z1Q.229", "A2D.227"})
         touch(dir + QLatin1Char('/') + QString::fromUtf8(n));
     QDir().mkpath(dir + QStringLiteral("/d1D.229")); // a folder is no file
-    EXPECT_EQ(mira::fileList(dir), (QStringList{"A2D.227", "a00001d.229", "b00002H.225", "C3D.235"}));
+    EXPECT_EQ(mira::fileList(dir), (QStringList{"a00001d.229", "A2D.227", "b00002H.225", "C3D.235"}));
     EXPECT_TRUE(mira::fileList(QDir::current().filePath(QStringLiteral("нет такой"))).isEmpty());
 }
 
