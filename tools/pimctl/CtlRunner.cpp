@@ -496,6 +496,9 @@ void CtlRunner::addCommands(CLI::App &app)
     addNetworkCommands(app);
     // Change log and state polling.
     addLogCommands(app);
+
+    // Data carrier files.
+    addCarrierCommand(app);
 }
 
 int CtlRunner::run(const QStringList &args)
@@ -627,6 +630,9 @@ bool CtlRunner::writeStdout(const QByteArray &bytes)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // Data carrier: the loaded file answers instead of a device.
+    if (m_carrier)
+        return setupCarrierLink(why);
     // A phone-book entry names the port and the number (CtlModem.cpp).
     if (!takePhoneEntry(why))
         return false;
