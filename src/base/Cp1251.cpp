@@ -77,4 +77,23 @@ bool fitsCp1251(QStringView text)
     return true;
 }
 
+QString charLine(quint8 code)
+{
+    static const char *const names[33] = {
+        "NUL(Null char.)", "SOH(Start of Header)", "STX(Start of Text)", "ETX(End of Text)",
+        "EOT(End of Transmission)", "ENQ(Enquiry)", "ACK(Acknowledgment)", "BEL(Bell)", "BS(Backspace)",
+        "HT(Horizontal Tab)", "LF(Line Feed)", "VT(Vertical Tab)", "FF(Form Feed)", "CR(Carriage Return)",
+        "SO(Shift Out)", "SI(Shift In)", "DLE(Data Link Escape)", "DC1 (XON) (Device Control 1)",
+        "DC2 (Device Control 2)", "DC3 (XOFF)(Device Control 3)", "DC4 (Device Control 4)",
+        "NAK (Negative Acknowledgement)", "SYN (Synchronous Idle)", "ETB (End of Trans. Block)", "CAN (Cancel)",
+        "EM (End of Medium)", "SUB (Substitute)", "ESC (Escape)", "FS (File Separator)", "GS (Group Separator)",
+        "RS (Request to Send)(Record Separator)", "US (Unit Separator)", "SP (Space)"};
+    const int c = code;
+    const QString shown = c <= 32 ? QString::fromLatin1(names[c]) : fromCp1251(QByteArray(1, char(code)));
+    return QStringLiteral("%1=%2(%3) %4")
+        .arg(c + 1, 3, 10, QLatin1Char('0'))
+        .arg(c, 2, 10, QLatin1Char('0'))
+        .arg(QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0')), shown);
+}
+
 } // namespace pim

@@ -19,4 +19,9 @@ QByteArray toCp1251(QStringView text, bool *ok = nullptr, QChar *bad = nullptr);
 // True when every character of `text` has a Windows-1251 byte.
 bool fitsCp1251(QStringView text);
 
+// One byte as the character listings show it: code + 1, the code, its two
+// hex digits and its character, codes 0 to 32 by name ("066=65(41) A",
+// "001=00(00) NUL(Null char.)").
+QString charLine(quint8 code);
+
 } // namespace pim

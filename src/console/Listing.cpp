@@ -4,7 +4,6 @@
 #include "base/Format.h"
 #include "console/CommandTable.h"
 
-#include <array>
 
 namespace pim::console {
 
@@ -23,21 +22,9 @@ QStringList byteLines(const Tab &frame)
 
 QStringList asciiTable()
 {
-    static const std::array<const char *, 33> names = {
-        "NUL(Null char.)", "SOH(Start of Header)", "STX(Start of Text)", "ETX(End of Text)",
-        "EOT(End of Transmission)", "ENQ(Enquiry)", "ACK(Acknowledgment)", "BEL(Bell)", "BS(Backspace)",
-        "HT(Horizontal Tab)", "LF(Line Feed)", "VT(Vertical Tab)", "FF(Form Feed)", "CR(Carriage Return)",
-        "SO(Shift Out)", "SI(Shift In)", "DLE(Data Link Escape)", "DC1 (XON) (Device Control 1)",
-        "DC2 (Device Control 2)", "DC3 (XOFF)(Device Control 3)", "DC4 (Device Control 4)",
-        "NAK (Negative Acknowledgement)", "SYN (Synchronous Idle)", "ETB (End of Trans. Block)", "CAN (Cancel)",
-        "EM (End of Medium)", "SUB (Substitute)", "ESC (Escape)", "FS (File Separator)", "GS (Group Separator)",
-        "RS (Request to Send)(Record Separator)", "US (Unit Separator)", "SP (Space)"};
     QStringList out;
-    for (int c = 0; c < 256; ++c) {
-        // Above the space: the character itself, as the code page has it.
-        const QString ch = c <= 32 ? QString::fromUtf8(names[size_t(c)]) : fromCp1251(QByteArray(1, char(c)));
-        out << Format(u"%.3d=%.2d(%s) %s", {c + 1, c, QStringLiteral("%1").arg(c, 2, 16, QLatin1Char('0')).toUpper(), ch});
-    }
+    for (int c = 0; c < 256; ++c)
+        out << charLine(quint8(c));
     return out;
 }
 

@@ -7,16 +7,6 @@
 namespace pim {
 
 namespace {
-const char *const kControlNames[33] = {
-    "NUL(Null char.)", "SOH(Start of Header)", "STX(Start of Text)", "ETX(End of Text)",
-    "EOT(End of Transmission)", "ENQ(Enquiry)", "ACK(Acknowledgment)", "BEL(Bell)", "BS(Backspace)",
-    "HT(Horizontal Tab)", "LF(Line Feed)", "VT(Vertical Tab)", "FF(Form Feed)", "CR(Carriage Return)",
-    "SO(Shift Out)", "SI(Shift In)", "DLE(Data Link Escape)", "DC1 (XON) (Device Control 1)",
-    "DC2 (Device Control 2)", "DC3 (XOFF)(Device Control 3)", "DC4 (Device Control 4)",
-    "NAK (Negative Acknowledgement)", "SYN (Synchronous Idle)", "ETB (End of Trans. Block)", "CAN (Cancel)",
-    "EM (End of Medium)", "SUB (Substitute)", "ESC (Escape)", "FS (File Separator)", "GS (Group Separator)",
-    "RS (Request to Send)(Record Separator)", "US (Unit Separator)", "SP (Space)"};
-
 QString portBusy(ExchangeEngine &e)
 {
     return e.port().PortName() + QStringLiteral(" занят (отсутсвует)");
@@ -93,15 +83,8 @@ QString ModemDialer::resultExplanation(const QString &word)
 QStringList ModemDialer::charListing(const QByteArray &bytes)
 {
     QStringList lines;
-    for (char ch : bytes) {
-        const int c = quint8(ch);
-        const QString shown = c <= 32 ? QString::fromLatin1(kControlNames[c]) : fromCp1251(QByteArray(1, ch));
-        const QString hex = QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        lines.append(QStringLiteral("%1=%2(%3) %4")
-                         .arg(c + 1, 3, 10, QLatin1Char('0'))
-                         .arg(c, 2, 10, QLatin1Char('0'))
-                         .arg(hex, shown));
-    }
+    for (char ch : bytes)
+        lines.append(charLine(quint8(ch)));
     return lines;
 }
 
