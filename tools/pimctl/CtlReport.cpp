@@ -149,23 +149,11 @@ int CtlRunner::cmdReport()
         if (tabIndex < 0)
             return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(m_system));
         ArchiveRange range;
-        const ArchiveRange::Outcome o =
-            range.choose(ArchiveRange::itemByName(QString::fromStdString(m_range)), today, kind, type);
-        if (!o.statusFail.isEmpty())
-            return fail(o.statusFail);
-        if (from.isValid()) {
-            range.setBegin(from);
-            range.setEnd(to);
-        }
-        ArchiveReading reader(*m_road, m_ui, range, m_session);
-        const qint64 days = range.begin().daysTo(range.end()) + 1;
-        const qint64 asked = range.allRecords() ? std::numeric_limits<int>::max()
-                                                : qMax<qint64>(1, arhKindIsDaily(kind) ? days : days * 24);
-        m_ui.archiveBegin(int(qMin<qint64>(asked, std::numeric_limits<int>::max())));
-        m_reader = &reader;
-        const ArchiveReading::Result r = reader.read(kind);
-        m_reader = nullptr;
-        m_ui.archiveEnd();
+        ArchiveReading::Result r;
+        if (const int rc = readArchiveRange(kind, type, ArchiveRange::itemByName(QString::fromStdString(m_range)),
+                                            today, from, to, range, r);
+            rc >= 0)
+            return rc;
         if (CtlSignals::received())
             return interrupted();
         // A report of an archive the link lost half-way would be handed on

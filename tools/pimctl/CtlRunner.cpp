@@ -835,6 +835,28 @@ QString noArchiveText(int type)
 
 } // namespace
 
+int CtlRunner::readArchiveRange(int kind, int type, int rangeItem, QDate today, QDate from, QDate to,
+                                ArchiveRange &range, ArchiveReading::Result &r)
+{
+    const ArchiveRange::Outcome o = range.choose(rangeItem, today, kind, type);
+    if (!o.statusFail.isEmpty())
+        return fail(o.statusFail);
+    if (from.isValid()) {
+        range.setBegin(from);
+        range.setEnd(to);
+    }
+    ArchiveReading reader(*m_road, m_ui, range, m_session);
+    const qint64 days = range.begin().daysTo(range.end()) + 1;
+    const qint64 asked = range.allRecords() ? std::numeric_limits<int>::max()
+                                            : qMax<qint64>(1, arhKindIsDaily(kind) ? days : days * 24);
+    m_ui.archiveBegin(int(qMin<qint64>(asked, std::numeric_limits<int>::max())));
+    m_reader = &reader;
+    r = reader.read(kind);
+    m_reader = nullptr;
+    m_ui.archiveEnd();
+    return -1;
+}
+
 int CtlRunner::cmdArchive()
 {
     const QString rangeName = QString::fromStdString(m_range);
@@ -886,22 +908,9 @@ int CtlRunner::cmdArchive()
         return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(m_system));
 
     ArchiveRange range;
-    const ArchiveRange::Outcome o = range.choose(item, today, kind, type);
-    if (!o.statusFail.isEmpty())
-        return fail(o.statusFail);
-    if (from.isValid()) {
-        range.setBegin(from);
-        range.setEnd(to);
-    }
-    ArchiveReading reader(*m_road, m_ui, range, m_session);
-    const qint64 days = range.begin().daysTo(range.end()) + 1;
-    const qint64 asked = range.allRecords() ? std::numeric_limits<int>::max()
-                                            : qMax<qint64>(1, arhKindIsDaily(kind) ? days : days * 24);
-    m_ui.archiveBegin(int(qMin<qint64>(asked, std::numeric_limits<int>::max())));
-    m_reader = &reader;
-    const ArchiveReading::Result r = reader.read(kind);
-    m_reader = nullptr;
-    m_ui.archiveEnd();
+    ArchiveReading::Result r;
+    if (const int rc = readArchiveRange(kind, type, item, today, from, to, range, r); rc >= 0)
+        return rc;
     ArchiveView view(m_ui, range, m_session);
     const ArchiveView::Grid g = view.build(type, tabIndex);
 

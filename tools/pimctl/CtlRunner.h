@@ -10,7 +10,10 @@
 #include "links/Waiter.h"
 
 #include "devices/DeviceSession.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveReading.h"
 
+#include <QDate>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -91,6 +94,11 @@ private:
     int cmdState();
     int cmdConfig();
     int cmdArchive();
+    // The archive read of `archive` and `report`: the range by --range
+    // from `today` or by --from/--to, the progress on stderr. The exit
+    // status when no range can be chosen, else -1 and the result in `r`.
+    int readArchiveRange(int kind, int type, int rangeItem, QDate today, QDate from, QDate to,
+                         pim::ArchiveRange &range, pim::ArchiveReading::Result &r);
     int cmdDecode();
     int cmdFrame();
     int cmdLoad();
