@@ -456,6 +456,9 @@ void CtlRunner::addCommands(CLI::App &app)
 
     // Change log and state polling.
     addLogCommands(app);
+
+    // Many calculators from a list.
+    addBatchCommand(app);
 }
 
 int CtlRunner::run(const QStringList &args)
