@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrintDialog>
+#include "reports/ArchiveReport.h"
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -261,6 +262,7 @@ void ArchivePage::rebuildTabs()
         a->setStatusTip(tab.readHint());
         a->setIcon(CommandMap::icon(tab.imageIndex));
     }
+    emit printSetChanged(m_session.type(), tab.kind);
 }
 
 void ArchivePage::pageShown()
@@ -306,6 +308,7 @@ void ArchivePage::refreshView()
     if (tabIndex() >= info->arhTabs.size())
         rebuildTabs();
     const ArchiveView::Grid g = m_view.build(type, tabIndex());
+    m_loadedFile.clear();
     if (g.ok)
         showGrid(g);
     refreshPlot();
@@ -602,7 +605,27 @@ ArchiveView::Grid ArchivePage::loadArchive(bool *cancelled)
             *cancelled = true;
         return {};
     }
-    return m_view.load(m_session.type(), path);
+    const ArchiveView::Grid g = m_view.load(m_session.type(), path);
+    if (g.ok) {
+        m_loadedFile = QFileInfo(path).absoluteFilePath();
+        if (const TypeInfo *info = typeInfo(m_session.type()); info && tabIndex() >= 0 && tabIndex() < info->arhTabs.size())
+            emit printSetChanged(m_session.type(), info->arhTabs[tabIndex()].kind);
+    }
+    return g;
+}
+
+ReportSource ArchivePage::reportSource() const
+{
+    ReportSource s;
+    s.type = m_session.type();
+    s.tabIndex = tabIndex();
+    s.fromFile = !m_loadedFile.isEmpty();
+    s.filePath = m_loadedFile;
+    s.begin = m_range.begin();
+    s.end = m_range.end();
+    s.today = QDate::currentDate();
+    s.number = m_session.number();
+    return s;
 }
 
 bool ArchivePage::exportCsv()

@@ -32,6 +32,7 @@ namespace pim {
 class DeviceRoad;
 class DeviceSession;
 class WorkflowUi;
+struct ReportSource;
 }
 
 namespace pim::ui {
@@ -102,6 +103,10 @@ public:
     // "BBspa": the printer the archive is printed on.
     QPrinter *printer();
 
+    // The archive "печать архива" prints: the selected tab's, or the file
+    // last read while its records are the ones shown.
+    ReportSource reportSource() const;
+
     // The tab selected in "TCa" (-1 when none).
     int tabIndex() const;
     // The archive grid is printable: its last row is not "нет данных".
@@ -132,6 +137,8 @@ signals:
     void showRequested();
     // "печать архива" may be enabled (the last row is not "нет данных").
     void printableChanged(bool printable);
+    // The template set to load: the tab changed, or an archive file was read.
+    void printSetChanged(int type, int kind);
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -156,6 +163,7 @@ private:
     QTimer *m_liveTimer;   // gathers the rows of a fast read into one update
     bool m_liveRows = false; // the grid holds rows added while reading
     bool m_printable = false;
+    QString m_loadedFile;  // the archive file whose records are shown; empty: the device's
     int m_spacing = 0;
     std::unique_ptr<QPrinter> m_printer;
     QMenu *m_pma;

@@ -17,6 +17,7 @@
 #include "ui/ConfigPage.h"
 #include "ui/DebugPage.h"
 #include "ui/PrintPage.h"
+#include "reports/ArchiveReport.h"
 #include "ui/Events.h"
 #include "ui/StatusView.h"
 #include "ui/WidgetSettings.h"
@@ -67,7 +68,7 @@ const char *const kLaterCommands[] = {
     "AConChange", "AnoSysChange", "Aping", "ARA225", "ARA227", "ARA228",
     "ARA229", "ARA234", "ARA238", "AstopArhRead", "AGetDataLogger",
     "ASaveDateTime", "ASetPar", "Asavearh",
-    "AArhPrint", "VesChange",
+    "VesChange",
 };
 } // namespace
 
@@ -150,7 +151,13 @@ void MainWindow::buildPages()
     m_pcw->addTab(scrolled(m_archive), QStringLiteral("АРХИВЫ"));
     m_pcw->addTab(scrolled(m_config), QStringLiteral("КОНФИГУРАЦИЯ"));
     m_pcw->addTab(scrolled(m_calibration), QStringLiteral("КАЛИБРОВКА"));
-    m_pcw->addTab(scrolled(new PrintPage), QStringLiteral("настройка печати"));
+    // The report: the page's template set follows the archive tab; "печать
+    // архива" opens the preview of the archive in view.
+    m_print = new PrintPage(*m_events, *this, m_session, [this] { return m_archive->printer(); });
+    connect(m_archive, &ArchivePage::printSetChanged, m_print, &PrintPage::loadForms);
+    connect(m_commands->action(QStringLiteral("AArhPrint")), &QAction::triggered, this,
+            [this] { m_print->previewArchive(m_archive->reportSource()); });
+    m_pcw->addTab(scrolled(m_print), QStringLiteral("настройка печати"));
     m_pcw->addTab(scrolled(debug), QStringLiteral("ОТЛАДКА"));
     connect(m_pcw, &QTabWidget::currentChanged, this, [this](int i) {
         if (!m_events->on())

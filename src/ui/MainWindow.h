@@ -28,6 +28,7 @@ namespace pim::ui {
 
 class ArchivePage;
 class CalibrationPage;
+class PrintPage;
 class CommandMap;
 class ConfigPage;
 class ConfirmDialog;
@@ -121,6 +122,7 @@ private:
     DevicePage *m_device = nullptr;
     ArchivePage *m_archive = nullptr;
     ConfigPage *m_config = nullptr;
+    PrintPage *m_print = nullptr;
     CalibrationPage *m_calibration = nullptr;
     QProgressBar *m_progress = nullptr;
     bool m_prepared = false;

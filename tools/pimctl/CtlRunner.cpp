@@ -5,7 +5,9 @@
 #include "devices/ParamCodec.h"
 #include "devices/Registry.h"
 #include "devices/StateCodec.h"
+#include "links/AsyncReceiver.h"
 #include "links/ExchangeEngine.h"
+#include "links/ModemDialer.h"
 #include "protocol/Frame.h"
 #include "protocol/Imitation.h"
 #include "workflows/ArchiveFiles.h"
@@ -317,6 +319,8 @@ void CtlRunner::addGlobalOptions(CLI::App &app)
               "the device number of system mode", &m_numberSet);
     app.add_flag("--json", m_json, "JSON on stdout");
     app.add_flag("--quiet", m_quiet, "no progress lines (status texts and errors still on stderr)");
+    // Modem: --dial, --pulse, --entry, --dial-timeout (CtlModem.cpp).
+    addModemOptions(app);
 }
 
 CtlRunner::Command &CtlRunner::addCommand(CLI::App &app, Command c)
@@ -397,6 +401,38 @@ void CtlRunner::addCommands(CLI::App &app)
     intOption(f, "--code", m_code, 0, 255, "C", "command code");
     f->add_option("--data", m_data, "data bytes")->type_name("HEX...")->expected(0, -1);
 
+    // Reports: the archive report drawn from the template set, as a PDF and
+    // as recorded pages.
+    CLI::App *rp = addCommand(app, {"report",
+                                    "report --kind daily|hourly [--diff] [--system 1|2]\n"
+                                    "          (--archive FILE.Arh | [--range ...] [--from YYYY-MM-DD --to YYYY-MM-DD])\n"
+                                    "          [--pdf OUT.pdf] [--templates DIR]",
+                                    "prints an archive (a saved file, or read from the device first) through the "
+                                    "report templates: a PDF and/or the drawn pages as JSON",
+                                    true, [this] { return cmdReport(); }})
+                       .app;
+    rp->add_option("--kind", m_kind, "daily or hourly")
+        ->type_name("daily|hourly")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string &v) { return v == "daily" || v == "hourly" ? std::string() : "bad value " + v; }, ""));
+    rp->add_flag("--diff", m_diff, "differences and totals instead of the cumulative values");
+    intOption(rp, "--system", m_system, 1, 2, "1|2", "heating system (1)");
+    rp->add_option("--archive", m_reportArchive, "a saved archive file instead of reading the device (needs --type)")
+        ->type_name("FILE.Arh");
+    rp->add_option("--range", m_range, "the range choice of the archive page (all)")
+        ->type_name("day|week|workweek|decade|month|prevmonth|all|records")
+        ->check(CLI::Validator(
+            [](std::string &v) {
+                return ArchiveRange::itemByName(QString::fromStdString(v)) >= 0 ? std::string() : "unknown range " + v;
+            },
+            ""));
+    rp->add_option("--from", m_from, "first day, not after --to")->type_name("YYYY-MM-DD")->check(isoDate());
+    rp->add_option("--to", m_to, "last day, not after today")->type_name("YYYY-MM-DD")->check(isoDate());
+    rp->add_option("--pdf", m_reportPdf, "the report as a PDF file")->type_name("OUT.pdf");
+    rp->add_option("--templates", m_reportTemplates, "the folder of the template files (ДАННЫЕ/ПЕЧАТЬ)")
+        ->type_name("DIR");
+
     CLI::App *l = addCommand(app, {"load", "load --type T FILE.Arh", "an archive file read back as the window loads it",
                                    false, [this] { return cmdLoad(); }})
                       .app;
@@ -454,6 +490,8 @@ void CtlRunner::addCommands(CLI::App &app)
     c->add_flag("--all", m_allChannels, "every pressure channel in turn");
     c->add_flag("--yes", m_yes, "do it without asking");
 
+    // Network: ping (CtlModem.cpp).
+    addNetworkCommands(app);
     // Change log and state polling.
     addLogCommands(app);
 
@@ -494,6 +532,7 @@ int CtlRunner::run(const QStringList &args)
     m_outSet = app.get_subcommand("archive")->count("--out") > 0;
     m_csvSet = app.get_subcommand("archive")->count("--csv") > 0;
     m_pngSet = app.get_subcommand("archive")->count("--png") > 0;
+    m_reportPdfSet = app.get_subcommand("report")->count("--pdf") > 0; // reports
 
     m_ui.setProgress(!m_quiet, ::isatty(STDERR_FILENO) == 1);
     m_signals.onSignal = [this](int signal) { onSignal(signal); };
@@ -501,6 +540,8 @@ int CtlRunner::run(const QStringList &args)
         if (!c->app->parsed())
             continue;
         const int code = c->run();
+        // A modem call ends with the command, whatever it did.
+        hangUpModem(code);
         if (CtlSignals::received() && code != Usage)
             return interrupted();
         return code;
@@ -587,6 +628,9 @@ bool CtlRunner::writeStdout(const QByteArray &bytes)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // A phone-book entry names the port and the number (CtlModem.cpp).
+    if (!takePhoneEntry(why))
+        return false;
     // One road to the device: a second one given would be silently ignored.
     if (int(m_imitation >= 0) + int(!m_udpHost.isEmpty()) + int(!m_port.isEmpty()) > 1) {
         why = QStringLiteral("--port, --udp and --imitation exclude each other");
@@ -629,6 +673,9 @@ bool CtlRunner::setupLink(QString &why)
             return false;
         }
         m_portChecked = true;
+        // Through a modem: the call first (CtlModem.cpp).
+        if (!dialModem())
+            return false;
     }
     if (m_typeSet)
         m_ui.statusOk(QStringLiteral("номер правильный"));
@@ -699,7 +746,9 @@ int CtlRunner::openLink()
     QString why;
     if (setupLink(why))
         return -1;
-    return m_linkFailed ? fail(QStringLiteral("НЕТ СВЯЗИ")) : usage(why);
+    if (m_linkFailed)
+        return fail(m_linkFailText.isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : m_linkFailText);
+    return usage(why);
 }
 
 int CtlRunner::cmdIdentify()

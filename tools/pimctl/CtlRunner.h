@@ -26,8 +26,10 @@ class App;
 
 namespace pim {
 class ArchiveReading;
+class AsyncReceiver;
 class ExchangeEngine;
 class LinkRoad;
+class ModemDialer;
 } // namespace pim
 
 namespace pimctl {
@@ -89,6 +91,18 @@ private:
     int cmdFrame();
     int cmdLoad();
 
+    // ---- modem and network (CtlModem.cpp)
+    void addModemOptions(CLI::App &app);
+    void addNetworkCommands(CLI::App &app);
+    // --entry: the number, port and codes of a phone-book entry.
+    bool takePhoneEntry(QString &why);
+    // --dial: the call placed on the opened port; false (with the page's
+    // texts said) when it did not connect.
+    bool dialModem();
+    // The call ended whatever the command did: "+++", a pause, the port closed.
+    void hangUpModem(int exitCode);
+    int cmdPing();
+
     // ---- change log and state polling (CtlLog.cpp)
     void addLogCommands(CLI::App &app);
     int cmdChangeLog();
@@ -105,6 +119,11 @@ private:
     std::string m_batchList, m_batchOut, m_batchKinds = "state,daily,hourly", m_batchRange = "all";
     int m_batchParallel = 0; // 0: one per distinct link
     int m_batchOnly = 0;     // a worker: reads this line alone
+
+    // Reports (CtlReport.cpp): an archive printed through the template set.
+    int cmdReport();
+    std::string m_reportArchive, m_reportPdf, m_reportTemplates;
+    bool m_reportPdfSet = false;
 
     // Global options.
     QString m_port;
@@ -142,6 +161,17 @@ private:
     bool m_defaults = false;
     std::vector<std::string> m_sets;
 
+    // ---- modem and network options
+    QString m_dialNumber;
+    bool m_pulse = false;
+    QString m_entry;
+    int m_dialTimeout = 60000;
+    bool m_exitFirst = false, m_longDistance = false;
+    QString m_exitCode, m_longCode, m_cityCode;
+    QString m_linkFailText; // the last line of a link that failed its own way
+    std::string m_pingHost;
+    int m_pingCount = 1;
+
     std::vector<std::unique_ptr<Command>> m_commands;
     CLI::App *m_app = nullptr;
     bool m_linkFailed = false;
@@ -157,6 +187,8 @@ private:
     std::unique_ptr<pim::ExchangeEngine> m_engine;
     std::unique_ptr<pim::LinkRoad> m_road;
     pim::ArchiveReading *m_reader = nullptr;
+    std::unique_ptr<pim::AsyncReceiver> m_modemRx;
+    std::unique_ptr<pim::ModemDialer> m_dialer;
 };
 
 } // namespace pimctl

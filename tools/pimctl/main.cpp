@@ -13,12 +13,12 @@
 
 int main(int argc, char **argv)
 {
-    // A plot is drawn with fonts, which need the GUI side of the toolkit;
+    // A plot or a PDF report is drawn with fonts, which need the GUI side of the toolkit;
     // without a display it draws off screen. Every other command stays a
     // plain console program.
     bool drawing = false;
     for (int i = 1; i < argc; ++i)
-        drawing = drawing || std::strncmp(argv[i], "--png", 5) == 0;
+        drawing = drawing || std::strncmp(argv[i], "--png", 5) == 0 || std::strncmp(argv[i], "--pdf", 5) == 0;
     std::unique_ptr<QCoreApplication> app;
     if (drawing) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

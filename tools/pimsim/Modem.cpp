@@ -3,7 +3,7 @@
 namespace pimsim {
 
 Modem::Modem(const ModemOptions &options, Out toLine, Out toDevice, QObject *parent)
-    : QObject(parent), m_opt(options), m_toLine(std::move(toLine)), m_toDevice(std::move(toDevice))
+    : QObject(parent), m_opt(options), m_toLine(std::move(toLine)), m_toDevice(std::move(toDevice)), m_echo(options.echo)
 {
     m_dialTimer.setSingleShot(true);
     m_guardTimer.setSingleShot(true);
@@ -109,7 +109,7 @@ void Modem::runLine(const QString &text)
             number();
             break;
         case 'Z':
-            m_echo = true;
+            m_echo = m_opt.echo;
             number();
             if (m_mode == Mode::OnlineCommand)
                 m_mode = Mode::Command;
@@ -158,6 +158,8 @@ void Modem::runLine(const QString &text)
             }
             const QString dial = line.mid(i);
             m_pendingOutcome = m_opt.result.isEmpty() ? outcomeFor(dial) : m_opt.result;
+            if (!m_opt.expectDial.isEmpty() && dial.trimmed() != m_opt.expectDial.toUpper())
+                m_pendingOutcome = QStringLiteral("no-carrier");
             m_mode = Mode::Dialing;
             // Nobody lifts the receiver: the call rings for the modem's
             // answer time before it gives up.
@@ -178,11 +180,11 @@ void Modem::dialDone()
     if (m_mode != Mode::Dialing)
         return;
     const QString o = m_pendingOutcome;
-    if (o == QLatin1String("connect")) {
+    if (o == QLatin1String("connect") || o == QLatin1String("ok")) {
         m_mode = Mode::Online;
         m_plus.clear();
         m_sinceLastByte.invalidate();
-        result(m_opt.connectText);
+        result(o == QLatin1String("ok") ? QStringLiteral("OK") : m_opt.connectText);
         return;
     }
     m_mode = Mode::Command;

@@ -16,10 +16,15 @@
 namespace pimsim {
 
 struct ModemOptions {
-    // Forced outcome of every call: "connect", "busy", "no-carrier",
-    // "no-dialtone", "no-answer", "none" (no result at all); empty = by
-    // the number.
+    // Forced outcome of every call: "connect", "ok" (a connection the
+    // modem reports with a bare OK), "busy", "no-carrier", "no-dialtone",
+    // "no-answer", "none" (no result at all); empty = by the number.
     QString result;
+    // Echo of the command characters at start (ATE0 / ATE1 change it).
+    bool echo = true;
+    // When set, only a call dialled exactly so (what follows ATD, "T" or
+    // "P" included) goes through; any other gets no carrier.
+    QString expectDial;
     int dialMs = 300;   // from ATD to the result
     // How long an unanswered call rings before "NO ANSWER" (< 0: dialMs).
     int answerMs = -1;

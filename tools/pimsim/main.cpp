@@ -122,13 +122,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption optCalFault(QStringLiteral("cal-fault"), QStringLiteral("Calibration channel 2..5 that measures 1.7 off its set-point."), QStringLiteral("CH"), QStringLiteral("0"));
     const QCommandLineOption optDevErr(QStringLiteral("device-error"), QStringLiteral("Device error code shown in state and archives (default 0)."), QStringLiteral("CODE"), QStringLiteral("0"));
     const QCommandLineOption optSysErr(QStringLiteral("system-error"), QStringLiteral("System error code shown in state and archives (default 0); with a code other than 0 the archives also count time and heat under error (types 225 and 227: with a device error code)."), QStringLiteral("CODE"), QStringLiteral("0"));
-    const QCommandLineOption optModemResult(QStringLiteral("modem-result"), QStringLiteral("Outcome of every call: connect, busy, no-carrier, no-dialtone, no-answer or none (no result at all)."), QStringLiteral("R"));
+    const QCommandLineOption optModemResult(QStringLiteral("modem-result"), QStringLiteral("Outcome of every call: connect, ok (connected, reported as a bare OK), busy, no-carrier, no-dialtone, no-answer or none (no result at all)."), QStringLiteral("R"));
+    const QCommandLineOption optModemEcho(QStringLiteral("modem-echo"), QStringLiteral("Command echo at start: on (default) or off; ATE0 / ATE1 change it."), QStringLiteral("on|off"), QStringLiteral("on"));
+    const QCommandLineOption optModemExpect(QStringLiteral("modem-expect"), QStringLiteral("Only a call dialled exactly so (what follows ATD, e.g. T9W8W495123) goes through; others get NO CARRIER."), QStringLiteral("DIAL"));
     const QCommandLineOption optDialMs(QStringLiteral("modem-dial-ms"), QStringLiteral("Time from ATD to its result, ms (default 300)."), QStringLiteral("MS"), QStringLiteral("300"));
     const QCommandLineOption optAnswerMs(QStringLiteral("modem-answer-ms"), QStringLiteral("Time an unanswered call rings before NO ANSWER, ms (default 30000)."), QStringLiteral("MS"), QStringLiteral("30000"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
     for (const auto *o : {&optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
                           &optDays, &optStart, &optClock, &optClockStopped, &optJumper, &optPassword, &optFault, &optSplitGap,
-                          &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult,
+                          &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult, &optModemEcho, &optModemExpect,
                           &optDialMs, &optAnswerMs, &optGuardMs})
         p.addOption(*o);
     p.process(app);
@@ -201,11 +203,18 @@ int main(int argc, char *argv[])
     mopt.guardMs = intValue(optGuardMs, 1, 60000);
     if (p.isSet(optModemResult)) {
         mopt.result = p.value(optModemResult).toLower();
-        static const QStringList results{QStringLiteral("connect"), QStringLiteral("busy"), QStringLiteral("no-carrier"),
+        static const QStringList results{QStringLiteral("connect"), QStringLiteral("ok"), QStringLiteral("busy"), QStringLiteral("no-carrier"),
                                          QStringLiteral("no-dialtone"), QStringLiteral("no-answer"), QStringLiteral("none")};
         if (!results.contains(mopt.result))
             die(QStringLiteral("--modem-result is one of %1").arg(results.join(QStringLiteral(", "))));
     }
+    {
+        const QString echo = p.value(optModemEcho).toLower();
+        if (echo != QLatin1String("on") && echo != QLatin1String("off"))
+            die(QStringLiteral("--modem-echo is on or off"));
+        mopt.echo = echo == QLatin1String("on");
+    }
+    mopt.expectDial = p.value(optModemExpect).trimmed();
     if (baud > 0)
         mopt.connectText = QStringLiteral("CONNECT %1").arg(baud);
 

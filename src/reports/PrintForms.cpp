@@ -1,0 +1,368 @@
+#include "reports/PrintForms.h"
+
+#include "base/DataPath.h"
+#include "base/TextFile.h"
+#include "devices/Registry.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pim {
+
+namespace {
+
+// Entries 00..40 of the full list. In 12..15 and 37..40 "apx" is written in
+// Latin letters, as the operators' files have it.
+const char *const kFull[] = {
+    "00.%s~Тип устройства,",
+    "01.%s~Серийный номер",
+    "02.%s~дата текущая",
+    "03.%d~номер системы",
+    "04.от %s до %s~даты границ архива",
+    "05.%s~наименование архива",
+    "06.dd\".\"mm\".\"yy~арх дата",
+    "07.%-25.1f~арх ТЕПЛО",
+    "08.%-20.1f~арх Расход1",
+    "09.%10.1f~арх Расход2",
+    "10.%10.1f~арх Расход3",
+    "11.%10.1f~арх Расх1-Расх2",
+    "12.%10.1f~apx t°С подача",
+    "13.%10.1f~apx t°С обратка",
+    "14.%10.1f~apx t°С дополнительная  ",
+    "15.%10.1f~apx t°С подача-обратка",
+    "16.%10.1f~арх давление 1   ",
+    "17.%10.1f~арх давление 2 ",
+    "18.%.2d:00~арх час записи",
+    "19.%d~арх ошибка системы",
+    "20.%.2d:%.2d~арх пер-д работы с ош",
+    "21.Итого:~слово ИТОГО:",
+    "22.%dдн%.2d:%.2d~итого сумм время раб с ош",
+    "23.%d~арх наработка",
+    "24.%d~арх ошибка устройства",
+    "25.%d~арх Время работы узла в минутах ",
+    "26.%d~арх Тепл.энергия за отч.период",
+    "27.%d~арх Объем V1 за отч.период",
+    "28.%d~арх Объем V2 за отч.период",
+    "29.%d~арх Объем V3 за отч.период",
+    "30.%d~арх Время действия фатальной ошибки отч.период",
+    "31.%d~арх Время действия ошибки малого расхода отч.период",
+    "32.%d~арх Энергия ошибке малого расхода отч.период",
+    "33.%d~арх Время действия ошибки сл большого расхода",
+    "34.%d~арх Энергия ошибке сл. большого расхода отч.период",
+    "35.%d~арх Время действия ошибки слишком малой Т1-Т2 отч.период",
+    "36.%d~арх Энергия при ошибке малой Т1-Т2 отч.период",
+    "37.%10.1f~ИТОГО Среднее арифметическое значение t°С подача",
+    "38.%10.1f~ИТОГО Среднее арифметическое значение t°С обратка",
+    "39.%10.1f~ИТОГО Среднее арифметическое значение t°С дополнительная  ",
+    "40.%10.1f~ИТОГО Среднее арифметическое значение t°С подача-обратка",
+};
+
+QStringList fullList()
+{
+    QStringList l;
+    for (const char *e : kFull)
+        l << QString::fromUtf8(e);
+    return l;
+}
+
+QStringList shortList()
+{
+    QStringList l = fullList().mid(0, 24);
+    l[6] = QStringLiteral("06.dd\"/\"mm~арх дата");
+    l[18] = QStringLiteral("18.:%.2d~арх час записи");
+    l[21] = QStringLiteral("21.итого:~слово");
+    return l;
+}
+
+QStringList headOf225()
+{
+    return {QStringLiteral("00.%s~Тип устройства,"), QStringLiteral("01.%s~Серийный номер"),
+            QStringLiteral("02.%s~дата текущая"), QStringLiteral("03.от %s до %s~даты границ архива"),
+            QStringLiteral("04.%s~наименование архива"), QStringLiteral("05.dd\"/\"mm~арх дата"),
+            QStringLiteral("06.%-25.1f~арх ТЕПЛО"), QStringLiteral("07.%-20.1f~арх Расход1"),
+            QStringLiteral("08.%10.1f~арх Расход2")};
+}
+
+QStringList temperatures()
+{
+    return fullList().mid(12, 4);
+}
+
+QStringList list225()
+{
+    QStringList l = headOf225();
+    l << QStringLiteral("09.%10.1f~арх Расход3") << QStringLiteral("10.%10.1f~арх Расход без ГВС")
+      << QStringLiteral("11.%10.1f~арх Расх1-Расх2") << temperatures()
+      << QStringLiteral("16.%10.1f~арх ЭЭ 1 тариф   ") << QStringLiteral("17.%10.1f~арх ЭЭ 2 тариф ")
+      << QStringLiteral("18.:%.2d~арх час записи") << QStringLiteral("19.%d~арх ошибка уст-ва")
+      << QStringLiteral("20.%.2d:%.2d~арх пер-д работы с ош") << QStringLiteral("21.итого:~слово")
+      << QStringLiteral("22.%dдн%.2d:%.2d~итого сумм время раб с ош");
+    return l;
+}
+
+QStringList list227()
+{
+    QStringList l = headOf225();
+    l << QStringLiteral("09.%10.1f~арх Расход ГВС") << QStringLiteral("10.%10.1f~арх Расход4")
+      << QStringLiteral("11.%10.1f~арх Расх1-Расх2") << temperatures()
+      << QStringLiteral("16.:%.2d~арх час записи") << QStringLiteral("17.%d~арх ошибка уст-ва")
+      << QStringLiteral("18.%.2d:%.2d~арх пер-д работы с ош") << QStringLiteral("19.итого:~слово")
+      << QStringLiteral("20.%dдн%.2d:%.2d~итого сумм время раб с ош");
+    return l;
+}
+
+QStringList initialList()
+{
+    QStringList l = shortList().mid(0, 21);
+    l[0] = QStringLiteral("00.%s~Тип устройства");
+    for (int i = 21; i <= 31; ++i)
+        l << QString::number(i) + QLatin1Char('.');
+    return l;
+}
+
+QString spaces(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
+// `text` padded with spaces so that `word` starts at 1-based character `at`.
+QString placeAt(QString text, int at, const QString &word)
+{
+    if (text.size() < at - 1)
+        text += spaces(at - 1 - text.size());
+    return text + word;
+}
+
+QString stops(std::initializer_list<int> values)
+{
+    QString s;
+    for (int v : values) {
+        const QString item = QString::number(v) + QLatin1Char('>');
+        s += item + spaces(qMax(1, 8 - int(item.size())));
+    }
+    return s.trimmed();
+}
+
+QString columns(const QStringList &words, int width)
+{
+    QString s;
+    for (const QString &w : words)
+        s += w + spaces(qMax(1, width - int(w.size())));
+    return s.trimmed();
+}
+
+const std::initializer_list<int> kRowStops = {0, 15, 28, 45, 60, 75, 95, 110, 130, 140, 155, 170, 178};
+const QStringList kRowTokens = {QStringLiteral("@06"), QStringLiteral("@07"), QStringLiteral("@08"),
+                                QStringLiteral("@09"), QStringLiteral("@10"), QStringLiteral("@12"),
+                                QStringLiteral("@13"), QStringLiteral("@14"), QStringLiteral("@16"),
+                                QStringLiteral("@17"), QStringLiteral("@19"), QStringLiteral("@20")};
+
+bool readSection(const QString &path, ReportSection &section)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QStringList lines;
+    if (!readLines(path, lines))
+        return false;
+    section.lines = lines;
+    return true;
+}
+
+} // namespace
+
+QStringList defaultVarList(VarList list)
+{
+    switch (list) {
+    case VarList::Full: return fullList();
+    case VarList::Short: return shortList();
+    case VarList::U25: return list225();
+    case VarList::U27: return list227();
+    case VarList::Initial: return initialList();
+    }
+    return {};
+}
+
+VarList varListOf(const TypeInfo &type)
+{
+    if (type.module == ModuleId::U25)
+        return VarList::U25;
+    if (type.module == ModuleId::U27)
+        return VarList::U27;
+    return type.printVars == 41 ? VarList::Full : VarList::Short;
+}
+
+QString varFormat(const QString &entry)
+{
+    const qsizetype dot = entry.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return {};
+    const qsizetype tilde = entry.indexOf(QLatin1Char('~'));
+    if (tilde < 0)
+        return entry.mid(dot + 1);
+    return tilde > dot ? entry.mid(dot + 1, tilde - dot - 1) : QString();
+}
+
+QString fontLine(const ReportFont &font)
+{
+    const QChar tab = QLatin1Char('\t');
+    QString name = font.name;
+    if (const qsizetype t = name.indexOf(tab); t >= 0)
+        name.truncate(t);
+    QString s = QStringLiteral("Name=") + name + tab + QStringLiteral("Size=") + QString::number(font.size) + tab;
+    if (font.bold)
+        s += QStringLiteral("Bold") + tab;
+    if (font.italic)
+        s += QStringLiteral("Italic") + tab;
+    return s;
+}
+
+void readMemoFont(ReportSection &section)
+{
+    if (section.lines.isEmpty())
+        return;
+    const QString first = section.lines.first();
+    const qsizetype eq = first.indexOf(QLatin1Char('='));
+    const qsizetype tab = eq < 0 ? -1 : first.indexOf(QLatin1Char('\t'), eq + 1);
+    if (tab < 0)
+        return;
+    section.font.name = first.mid(eq + 1, tab - eq - 1).left(255);
+    const QString rest = first.mid(tab + 1).left(255);
+    const qsizetype eq2 = rest.indexOf(QLatin1Char('='));
+    const qsizetype tab2 = eq2 < 0 ? -1 : rest.indexOf(QLatin1Char('\t'), eq2 + 1);
+    if (tab2 < 0)
+        return;
+    bool ok = false;
+    const int size = rest.mid(eq2 + 1, tab2 - eq2 - 1).trimmed().toInt(&ok);
+    // A size no printer can use is as good as no number.
+    section.font.size = ok && size > 0 && size <= 500 ? size : 8;
+    // A whole font line is the whole font: a header saved without bold
+    // loads without it, whatever the section held before.
+    section.font.bold = rest.contains(QStringLiteral("Bold"));
+    section.font.italic = rest.contains(QStringLiteral("Italic"));
+    section.lines.removeFirst();
+}
+
+QString printFolder()
+{
+    return DataPath({QStringLiteral("ДАННЫЕ"), QStringLiteral("ПЕЧАТЬ")});
+}
+
+PrintForms::PrintForms()
+    : header(defaultHeader()), data(defaultData()), footer(defaultFooter()), vars(defaultVarList(VarList::Initial))
+{
+}
+
+ReportSection PrintForms::defaultHeader()
+{
+    const QString u = QStringLiteral("_");
+    ReportSection s;
+    s.font = ReportFont{QStringLiteral("MS Sans Serif"), 8, true, false};
+    QString org = placeAt(QStringLiteral("Организация") + u.repeated(23), 109, QStringLiteral("Вычислитель"));
+    s.lines << placeAt(org, 122, QStringLiteral("@00"));
+    QString addr = placeAt(QStringLiteral("Адрес") + u.repeated(29), 109, QStringLiteral("Серийный №"));
+    s.lines << placeAt(addr, 120, QStringLiteral("@01"));
+    s.lines << QStringLiteral("Объект") + u.repeated(28);
+    s.lines << QString();
+    s.lines << placeAt(QStringLiteral("@04"), 7, QStringLiteral("@03"));
+    return s;
+}
+
+ReportSection PrintForms::defaultData()
+{
+    ReportSection s;
+    s.lines << QStringLiteral("^");
+    s.lines << stops({0, 15, 45, 105, 145, 170});
+    s.lines << columns({QStringLiteral("ДАТА"), QStringLiteral("ТЕПЛО"), QStringLiteral("расходомеры"),
+                        QStringLiteral("температура"), QStringLiteral("Эл.энергия"), QStringLiteral("ошибка")},
+                       14);
+    s.lines << stops({0, 15, 28, 45, 60, 75, 83, 95, 110, 130, 140, 142, 155, 157, 170, 178});
+    s.lines << columns({QStringLiteral("дд/мм"), QStringLiteral("Гкал"), QStringLiteral("первый"),
+                        QStringLiteral("второй"), QStringLiteral("ГВС"), QStringLiteral("ГВС"), QStringLiteral("огр"),
+                        QStringLiteral("подача"), QStringLiteral("обратка"), QStringLiteral("ГВС"),
+                        QStringLiteral("1"), QStringLiteral("тариф"), QStringLiteral("2"), QStringLiteral("тариф"),
+                        QStringLiteral("код"), QStringLiteral("период")},
+                       8);
+    s.lines << stops(kRowStops);
+    s.lines << columns(QStringList{QStringLiteral("@05")} + kRowTokens, 8);
+    s.lines << QStringLiteral("{^");
+    s.lines << QStringLiteral("{") + stops(kRowStops);
+    s.lines << QStringLiteral("{") + columns(QStringList{QStringLiteral("@21")} + kRowTokens, 8);
+    return s;
+}
+
+ReportSection PrintForms::defaultFooter()
+{
+    ReportSection s;
+    s.lines << QStringLiteral("Подпись ответственного лица");
+    s.lines << spaces(32) + QStringLiteral("_").repeated(20);
+    s.lines << spaces(32) + QStringLiteral("@02");
+    s.lines << QString();
+    return s;
+}
+
+QString PrintForms::varsFileName(int nn)
+{
+    return QStringLiteral("ФОРМАТЫ_%1.txt").arg(nn);
+}
+
+QString PrintForms::sectionFileName(int section, bool daily, int nn)
+{
+    static const char *const stems[] = {"ВЕРХ_", "ОСНОВА_", "НИЗ_"};
+    return QString::fromUtf8(stems[qBound(0, section, 2)]) + (daily ? QStringLiteral("СУТ_") : QStringLiteral("ЧАС_"))
+        + QString::number(nn) + QStringLiteral(".txt");
+}
+
+bool PrintForms::load(const QString &folder, int type, int kind)
+{
+    const TypeInfo *info = typeInfo(type);
+    if (!info || info->printFormat <= 0)
+        return false;
+    const int nn = info->printFormat;
+    const QStringList defaults = defaultVarList(varListOf(*info));
+    const QDir dir(folder);
+    QStringList stored;
+    const QString varsPath = dir.filePath(varsFileName(nn));
+    if (QFileInfo(varsPath).isFile() && readLines(varsPath, stored)) {
+        // A short list gets the entries it lacks; one with more is the
+        // operator's and stays as it is.
+        for (qsizetype i = stored.size(); i < defaults.size(); ++i)
+            stored << defaults[i];
+        vars = stored;
+    } else {
+        vars = defaults;
+    }
+    if (kind < 0 || kind > 3)
+        return true;
+    const bool daily = kind < 2;
+    ReportSection *sections[] = {&header, &data, &footer};
+    for (int s = 0; s < 3; ++s)
+        readSection(dir.filePath(sectionFileName(s, daily, nn)), *sections[s]);
+    for (ReportSection *s : sections)
+        readMemoFont(*s);
+    return true;
+}
+
+QString PrintForms::save(const QString &folder, int type, int kind) const
+{
+    const TypeInfo *info = typeInfo(type);
+    if (!info || info->printFormat <= 0)
+        return QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    const int nn = info->printFormat;
+    const QDir dir(folder);
+    QString error;
+    auto write = [&](const QString &name, const QStringList &lines) {
+        QString why;
+        if (!writeLines(dir.filePath(name), lines, &why) && error.isEmpty())
+            error = QDir::toNativeSeparators(dir.filePath(name)) + QStringLiteral(": ") + why;
+    };
+    write(varsFileName(nn), vars);
+    if (kind < 0 || kind > 3)
+        return error;
+    const bool daily = kind < 2;
+    const ReportSection *sections[] = {&header, &data, &footer};
+    for (int s = 0; s < 3; ++s)
+        write(sectionFileName(s, daily, nn), QStringList{fontLine(sections[s]->font)} + sections[s]->lines);
+    return error;
+}
+
+} // namespace pim

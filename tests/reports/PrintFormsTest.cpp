@@ -1,0 +1,149 @@
+// Template sets in their files: the lists a type starts from, the stored
+// lists that are shorter or longer, the font lines, the round trip and the
+// failed save.
+
+#include "base/Cp1251.h"
+#include "base/TextFile.h"
+#include "reports/PrintForms.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+
+namespace {
+
+QString writeList(const QDir &dir, const QString &name, const QStringList &lines)
+{
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeLines(path, lines));
+    return path;
+}
+
+} // namespace
+
+TEST(PrintForms, DefaultListsHaveTheirLengthsAndWords)
+{
+    EXPECT_EQ(defaultVarList(VarList::Full).size(), 41);
+    EXPECT_EQ(defaultVarList(VarList::Short).size(), 24);
+    EXPECT_EQ(defaultVarList(VarList::U25).size(), 23);
+    EXPECT_EQ(defaultVarList(VarList::U27).size(), 21);
+    EXPECT_EQ(defaultVarList(VarList::Initial).size(), 32);
+    EXPECT_EQ(varFormat(defaultVarList(VarList::Full)[6]), QStringLiteral("dd\".\"mm\".\"yy"));
+    EXPECT_EQ(varFormat(defaultVarList(VarList::Short)[21]), QStringLiteral("итого:"));
+    EXPECT_EQ(varFormat(defaultVarList(VarList::U27)[19]), QStringLiteral("итого:"));
+    EXPECT_EQ(varFormat(QStringLiteral("21.")), QString());
+    EXPECT_EQ(varFormat(QStringLiteral("no point~x")), QString());
+}
+
+// 235 shares the files of number 30 and starts from the short list; the
+// stored list is taken as it is, a short one completed from the default,
+// a longer one kept, and loading after saving changes nothing.
+TEST(PrintForms, StoredListsAreCompletedNeverGrown)
+{
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    PrintForms f;
+    ASSERT_TRUE(f.load(tmp.path(), 235, 0));
+    EXPECT_EQ(f.vars, defaultVarList(VarList::Short));
+
+    const QStringList shortList = defaultVarList(VarList::Short);
+    writeList(dir, QStringLiteral("ФОРМАТЫ_30.txt"), {QStringLiteral("00.[%s]~мой"), QStringLiteral("01.%s~")});
+    ASSERT_TRUE(f.load(tmp.path(), 237, 2));
+    EXPECT_EQ(f.vars, QStringList({QStringLiteral("00.[%s]~мой"), QStringLiteral("01.%s~")}) + shortList.mid(2));
+
+    QStringList longer = shortList;
+    longer << QStringLiteral("24.%d~лишняя");
+    writeList(dir, QStringLiteral("ФОРМАТЫ_30.txt"), longer);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(f.load(tmp.path(), 235, 0));
+        EXPECT_EQ(f.vars, longer);
+        EXPECT_TRUE(f.save(tmp.path(), 235, 0).isEmpty());
+    }
+}
+
+TEST(PrintForms, FontLines)
+{
+    struct Case {
+        const char *first;
+        ReportFont font;
+        bool removed;
+    } cases[] = {
+        {"Name=Arial\tSize=12\tBold\tItalic\t", {QStringLiteral("Arial"), 12, true, true}, true},
+        {"Name=Courier New\tSize=abc\t", {QStringLiteral("Courier New"), 8, false, false}, true},
+        {"Name=Courier New\t", {QStringLiteral("Courier New"), 10, false, false}, false},
+        {"Name=Arial\tSize=9\t", {QStringLiteral("Arial"), 9, false, false}, true},
+        {"Name=Arial\tSize=9\tItalic\t", {QStringLiteral("Arial"), 9, false, true}, true},
+        {"a=b without a tab", {QStringLiteral("Times"), 10, false, false}, false},
+    };
+    for (const Case &k : cases) {
+        ReportSection s;
+        s.font = ReportFont{QStringLiteral("Times"), 10, false, false};
+        if (QByteArray(k.first).startsWith("Name=Arial\tSize=9"))
+            s.font.bold = true; // a saved font without bold clears it
+        s.lines = {QString::fromUtf8(k.first), QStringLiteral("text")};
+        readMemoFont(s);
+        EXPECT_EQ(s.font, k.font) << k.first;
+        EXPECT_EQ(s.lines.size(), k.removed ? 1 : 2) << k.first;
+    }
+    EXPECT_EQ(fontLine({QStringLiteral("MS Sans Serif"), 8, true, false}),
+              QStringLiteral("Name=MS Sans Serif\tSize=8\tBold\t"));
+}
+
+// What is saved loads back the same, in Windows-1251 with CR LF and the
+// font line first; an edit that is not saved is replaced by the file.
+TEST(PrintForms, SaveAndLoadRoundTrip)
+{
+    QTemporaryDir tmp;
+    PrintForms f;
+    f.load(tmp.path(), 238, 3);
+    f.header.lines = {QStringLiteral("Шапка @00"), QString()};
+    f.header.font = {QStringLiteral("DejaVu Sans"), 11, false, true};
+    f.data.lines.prepend(QStringLiteral("^"));
+    f.footer.lines = {QStringLiteral("Подпись")};
+    f.vars[7] = QStringLiteral("07.%.3f~тепло");
+    ASSERT_TRUE(f.save(tmp.path(), 238, 3).isEmpty());
+
+    QByteArray bytes;
+    ASSERT_TRUE(readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ВЕРХ_ЧАС_34.txt")), bytes));
+    EXPECT_EQ(bytes, toCp1251(QStringLiteral("Name=DejaVu Sans\tSize=11\tItalic\t\r\nШапка @00\r\n\r\n")));
+
+    PrintForms g;
+    g.header.lines = {QStringLiteral("edit not saved")};
+    ASSERT_TRUE(g.load(tmp.path(), 234, 2)); // 234 shares the files of 238
+    EXPECT_EQ(g.header.lines, f.header.lines);
+    EXPECT_EQ(g.header.font, f.header.font);
+    EXPECT_EQ(g.data.lines, f.data.lines);
+    EXPECT_EQ(g.footer.lines, f.footer.lines);
+    EXPECT_EQ(g.vars, f.vars);
+    // The daily set of the same number was never written: its sections
+    // stay as they were.
+    PrintForms d;
+    ASSERT_TRUE(d.load(tmp.path(), 238, 0));
+    EXPECT_EQ(d.header.lines, PrintForms::defaultHeader().lines);
+}
+
+// A save that cannot be done says so and leaves the files that were there.
+TEST(PrintForms, FailedSaveIsReportedAndKeepsTheOldFile)
+{
+    QTemporaryDir tmp;
+    PrintForms f;
+    f.load(tmp.path(), 225, 0);
+    ASSERT_TRUE(f.save(tmp.path(), 225, 0).isEmpty());
+    const QString header = QDir(tmp.path()).filePath(QStringLiteral("ВЕРХ_СУТ_25.txt"));
+    QByteArray before;
+    ASSERT_TRUE(readFileBytes(header, before));
+
+    f.header.lines = {QStringLiteral("знак вне кодовой страницы: ✓")};
+    const QString error = f.save(tmp.path(), 225, 0);
+    EXPECT_TRUE(error.contains(QStringLiteral("ВЕРХ_СУТ_25.txt"))) << error.toStdString();
+    QByteArray after;
+    ASSERT_TRUE(readFileBytes(header, after));
+    EXPECT_EQ(after, before);
+
+    EXPECT_FALSE(f.save(QDir(tmp.path()).filePath(QStringLiteral("нет/такой")), 225, 0).isEmpty());
+    EXPECT_FALSE(f.save(tmp.path(), 128, 0).isEmpty());
+}

@@ -1,0 +1,99 @@
+// pimctl report on a saved archive file: the PDF holds the rows (read back
+// with pdftotext), --json gives the recorded pages, --templates is the
+// folder the set comes from.
+
+#include "ReportFixtures.h"
+
+#include "base/TextFile.h"
+#include "reports/PrintForms.h"
+#include "support/PimSim.h"
+#include "workflows/ArchiveFiles.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace pim;
+using namespace reporttest;
+
+namespace {
+
+// A daily archive file of type 238 (system 1), five days from 31.10.2026.
+QString writeArchive(const QString &dir)
+{
+    DeviceSession session;
+    ArhCodec &c = *session.moduleFor(238)->arh();
+    showSeries(c, ArhDaily, 5);
+    const QString path = QDir(dir).filePath(QStringLiteral("сут.Arh"));
+    QString error;
+    EXPECT_TRUE(ArchiveFiles::save(path, c.viewRows(ArhDaily, 0), c.ArhToFile(0), &error)) << error.toStdString();
+    return path;
+}
+
+} // namespace
+
+TEST(ReportCtl, PdfAndRecordedPagesOfAnArchiveFile)
+{
+    const QString dir = QDir::currentPath();
+    const QString arh = writeArchive(dir);
+    QDir().mkpath(QStringLiteral("шаблоны"));
+    PrintForms forms;
+    forms.load(QStringLiteral("шаблоны"), 238, 0);
+    forms.header.lines = {QStringLiteral("Отчет для @00 № @01")};
+    forms.data.lines = {QStringLiteral("0> 30> 60>"), QStringLiteral("дата тепло расход"),
+                        QStringLiteral("@06 @07 @08")};
+    ASSERT_TRUE(forms.save(QStringLiteral("шаблоны"), 238, 0).isEmpty());
+
+    const pimtest::CtlRun r = pimtest::pimctl({QStringLiteral("report"), QStringLiteral("--type"), QStringLiteral("238"),
+                                               QStringLiteral("--number"), QStringLiteral("12"), QStringLiteral("--kind"),
+                                               QStringLiteral("daily"), QStringLiteral("--archive"), arh,
+                                               QStringLiteral("--templates"), QStringLiteral("шаблоны"),
+                                               QStringLiteral("--pdf"), QStringLiteral("отчет.pdf"), QStringLiteral("--json")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+    const QJsonArray pages = QJsonDocument::fromJson(r.out).object().value(QStringLiteral("pages")).toArray();
+    ASSERT_EQ(pages.size(), 1);
+    const QJsonArray items = pages[0].toObject().value(QStringLiteral("items")).toArray();
+    ASSERT_FALSE(items.isEmpty());
+    const QJsonObject first = items[0].toObject();
+    EXPECT_EQ(first.value(QStringLiteral("text")).toString(), QStringLiteral("Отчет для ПИМ-238 № 12"));
+    EXPECT_DOUBLE_EQ(first.value(QStringLiteral("x_mm")).toDouble(), 15.0);
+    EXPECT_GT(first.value(QStringLiteral("y_mm")).toDouble(), 5.0);
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("отчет.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
+    ASSERT_EQ(text.exitCode(), 0);
+    const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(pdf.contains(QStringLiteral("Отчет для ПИМ-238 № 12"))) << pdf.toStdString();
+    // Rows oldest first (238 prints the table from its end): date, heat, V1.
+    const QRegularExpression rows(QStringLiteral(
+        "31.10.26 +100.0 +1000.0.*01.11.26 +102.5 +1010.0.*02.11.26.*03.11.26.*04.11.26 +110.0 +1040.0"),
+        QRegularExpression::DotMatchesEverythingOption);
+    EXPECT_TRUE(rows.match(pdf).hasMatch()) << pdf.toStdString();
+    EXPECT_TRUE(pdf.contains(QStringLiteral("Подпись ответственного лица")));
+}
+
+TEST(ReportCtl, UsageErrors)
+{
+    const QString arh = writeArchive(QDir::currentPath());
+    const QStringList base = {QStringLiteral("report"), QStringLiteral("--kind"), QStringLiteral("daily")};
+    const QList<QStringList> cases = {
+        base + QStringList{QStringLiteral("--type"), QStringLiteral("238"), QStringLiteral("--archive"), arh},
+        base + QStringList{QStringLiteral("--archive"), arh, QStringLiteral("--json")},
+        base + QStringList{QStringLiteral("--type"), QStringLiteral("128"), QStringLiteral("--archive"), arh, QStringLiteral("--json")},
+        base + QStringList{QStringLiteral("--type"), QStringLiteral("239"), QStringLiteral("--system"), QStringLiteral("2"),
+                           QStringLiteral("--archive"), arh, QStringLiteral("--json")},
+        base + QStringList{QStringLiteral("--type"), QStringLiteral("238"), QStringLiteral("--archive"), arh,
+                           QStringLiteral("--pdf"), QString()},
+    };
+    for (const QStringList &args : cases) {
+        const pimtest::CtlRun r = pimtest::pimctl(args);
+        EXPECT_EQ(r.code, 2) << args.join(QLatin1Char(' ')).toStdString() << "\n" << r.err.toStdString();
+    }
+}
