@@ -15,10 +15,13 @@ grep -qx 'Exec=pim' "$prefix/share/applications/pim.desktop" || { echo "the desk
 chmod a-w "$prefix/bin"
 mkdir -p "$tmp/home" "$tmp/run"
 cd "$tmp/run"
-out=$(env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" \
-  "$prefix/bin/pimctl" --imitation 238 state)
-echo "$out" | head -3
-grep -q 'ПИМ-238' <<<"$out" || { echo "no state of the imitated 238"; exit 1; }
+run() { env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" "$prefix/bin/pimctl" "$@"; }
+# The installed pimctl reaches the imitation of a 238 (whose state request
+# the imitation only echoes, so the state is read from a 229's).
+out=$(run --imitation 238 identify)
+grep -q 'ПИМ-238' <<<"$out" || { echo "no identity of the imitated 238: $out"; exit 1; }
+out=$(run --imitation 229 state)
+grep -q 'ПИМ-229' <<<"$out" || { echo "no state of the imitated 229: $out"; exit 1; }
 # Nothing lands beside the installed programs or in the folder run from.
 [ -z "$(ls -A "$tmp/run")" ] || { echo "files left in the current folder:"; ls -A "$tmp/run"; exit 1; }
 [ "$(ls -A "$prefix/bin" | sort | tr '\n' ' ')" = "pim pimctl pimsim " ] || { echo "files left in bin:"; ls -A "$prefix/bin"; exit 1; }
