@@ -350,6 +350,22 @@ int CtlRunner::cmdBatch()
             --running;
             startNext(key);
         });
+        // A worker that cannot be started never finishes: said here.
+        QObject::connect(p, &QProcess::errorOccurred, p, [&, p, key, index](QProcess::ProcessError e) {
+            if (e != QProcess::FailedToStart)
+                return;
+            QJsonObject &r = results[index];
+            r[QStringLiteral("name")] = lines[index].name;
+            r[QStringLiteral("type")] = lines[index].type;
+            r[QStringLiteral("number")] = lines[index].number;
+            r[QStringLiteral("status")] = kFailed;
+            r[QStringLiteral("text")] = p->errorString();
+            r[QStringLiteral("files")] = QJsonArray();
+            errOut << lines[index].name << ": ошибка: " << p->errorString() << Qt::endl;
+            done[index] = true;
+            --running;
+            startNext(key);
+        });
         QStringList args{QStringLiteral("batch"), absList, QStringLiteral("--only"), QString::number(line.lineNo)};
         p->start(QCoreApplication::applicationFilePath(), args + common);
     };
