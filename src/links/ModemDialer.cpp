@@ -199,6 +199,7 @@ void ModemDialer::rxComplete(const QByteArray &r)
             memo.insert(line + QStringLiteral("\r\n"));
         memo.insert(fromCp1251(r));
     }
+    emit replyHandled();
     const QByteArray last = m_rx.LastCommand();
     if (last.contains("ATH")) {
         const QString word = clean(r, last);

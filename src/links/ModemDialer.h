@@ -85,6 +85,8 @@ public:
 signals:
     void stateChanged(int state);
     void disconnectEnabledChanged(bool on);
+    // An answer of the modem was taken (and listed in the memo if shown).
+    void replyHandled();
 
 private:
     void setDisconnectEnabled(bool on);

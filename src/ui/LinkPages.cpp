@@ -1,7 +1,11 @@
 #include "ui/LinkPages.h"
 
 #include "base/TextFile.h"
+#include "links/AsyncReceiver.h"
+#include "links/ExchangeEngine.h"
 #include "links/TerminalMemo.h"
+#include "ui/ModemPage.h"
+#include "ui/NetworkPage.h"
 #include "ui/PageKit.h"
 #include "ui/PortPage.h"
 #include "ui/Events.h"
@@ -21,15 +25,26 @@
 
 namespace pim::ui {
 
-LinkPages::LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, DeviceSession &session, QWidget *parent)
+LinkPages::LinkPages(Events &events, ExchangeEngine &engine, WorkflowUi &ui, DeviceSession &session, QWidget *parent)
     : QTabWidget(parent), m_events(events), m_ui(ui)
 {
     setObjectName(QStringLiteral("PCcon"));
     setToolTip(QString());
-    m_port = new PortPage(events, port, ui, session, this);
+    m_rx = new AsyncReceiver(engine, &ui, this);
+    m_port = new PortPage(events, engine.port(), ui, session, this);
+    m_modem = new ModemPage(events, engine, *m_rx, ui, *m_port, this);
+    m_network = new NetworkPage(events, engine, ui, this);
+    // Another port while a call is up: the operator is asked first.
+    m_port->setChangeGuard([this] { return m_modem->allowPortChange(); });
+    connect(m_modem, &ModemPage::memoChanged, this, &LinkPages::refreshMemo);
+    connect(m_network, &NetworkPage::shown, this, [this] {
+        // The terminal memo is no part of a network link.
+        m_ma->setVisible(false);
+        emit m_port->identityLost();
+    });
     addTab(m_port, QStringLiteral("COM-порт"));
-    addTab(buildModem(), QStringLiteral("МОДЕМ"));
-    addTab(buildNetwork(), QStringLiteral("СЕТЬ"));
+    addTab(m_modem, QStringLiteral("МОДЕМ"));
+    addTab(m_network, QStringLiteral("СЕТЬ"));
     addTab(buildTerminal(), QStringLiteral("ТЕРМИНАЛ"));
     setCurrentIndex(Terminal);
     connect(this, &QTabWidget::currentChanged, this, [this] {
@@ -38,79 +53,21 @@ LinkPages::LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, Devi
     });
 }
 
-QWidget *LinkPages::buildModem()
-{
-    // The dialler comes with the modem workflow; its controls are here so
-    // that the operator's phone-book choice and codes are kept.
-    auto *w = new QWidget(this);
-    w->setObjectName(QStringLiteral("TSmod"));
-    w->setToolTip(QStringLiteral("модем обычный и GSM"));
-    auto *bar = new QToolBar(w);
-    bar->setObjectName(QStringLiteral("TBmod"));
-    const std::pair<const char *, const char *> buttons[] = {
-        {"запомнить", "добавить/изменить"},
-        {"уничтожить", "уничтожить выбранную запись"},
-        {"послать...", ""},
-        {"позвонить", "установить связь с удаленным модемом"},
-        {"отсоединить", "положить трубку, закрыть порт"},
-    };
-    for (const auto &[caption, hint] : buttons) {
-        QAction *a = bar->addAction(QString::fromUtf8(caption));
-        a->setToolTip(QString::fromUtf8(hint));
-        a->setEnabled(false);
-    }
-    auto *con = m_cbcon = new QComboBox(w);
-    con->setObjectName(QStringLiteral("CBcon"));
-    con->setEditable(true);
-    con->setToolTip(QStringLiteral("соединения ввод-добавить"));
-    con->lineEdit()->setPlaceholderText(QStringLiteral("список соединений"));
-    auto *mod = new QComboBox(w);
-    mod->setObjectName(QStringLiteral("CBmod"));
-    mod->setToolTip(QStringLiteral("COM-порт"));
-    auto *state = m_lmstate = new QLabel(QStringLiteral("начало реализации"), w);
-    state->setObjectName(QStringLiteral("LMstate"));
-    state->setToolTip(QStringLiteral("состояние, щ-обновить список"));
+LinkPages::~LinkPages() = default;
 
-    auto *g = new QGridLayout(w);
-    g->addWidget(bar, 0, 0, 1, 3);
-    g->addWidget(con, 1, 0, 1, 3);
-    g->addWidget(kit::edit("Etel", QStringLiteral("ETEL"), "номер телефона", w), 2, 0, 1, 2);
-    g->addWidget(mod, 2, 2);
-    g->addWidget(kit::check("CBton", "тоновый набор", "галочка-тоновый набор, иначе-импульсный", false, w), 3, 0);
-    g->addWidget(kit::check("CBsta", "выход в город", "выход в город через код с зуммером", false, w), 3, 1);
-    g->addWidget(kit::edit("Esta", QStringLiteral("9"), "", w), 3, 2);
-    g->addWidget(kit::check("CBtru", "межгород", "набор кода города с ожиданием зуммера", false, w), 4, 0);
-    g->addWidget(kit::edit("Ekmg", QStringLiteral("8"), "код межгорода (без скобок)", w), 4, 1);
-    g->addWidget(kit::edit("Etru", QStringLiteral("495"), "код города (без скобок)", w), 4, 2);
-    g->addWidget(state, 5, 0, 1, 3);
-    g->setRowStretch(6, 1);
-    for (QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (c != state)
-            c->setEnabled(false);
-    return w;
+QLabel *LinkPages::modemStateLabel() const
+{
+    return m_modem->stateLabel();
 }
 
-QWidget *LinkPages::buildNetwork()
+QLabel *LinkPages::networkStateLabel() const
 {
-    auto *w = new QWidget(this);
-    w->setObjectName(QStringLiteral("TSnet"));
-    auto *ip = kit::edit("MEip", QStringLiteral("MEip"), "ввод - проверка сети", w);
-    auto *port = new QSpinBox(w);
-    port->setObjectName(QStringLiteral("SEp"));
-    port->setRange(1, 9999);
-    port->setValue(5001);
-    port->setToolTip(QStringLiteral("IP-порт"));
-    auto *state = m_lnstate = new QLabel(QStringLiteral("состояние сети"), w);
-    state->setObjectName(QStringLiteral("LNstate"));
-    state->setToolTip(QStringLiteral("Состояние сети, щ.-проверка"));
-    auto *g = new QGridLayout(w);
-    g->addWidget(ip, 0, 0);
-    g->addWidget(port, 0, 1);
-    g->addWidget(state, 1, 0, 1, 2);
-    g->setRowStretch(2, 1);
-    ip->setEnabled(false);
-    port->setEnabled(false);
-    return w;
+    return m_network->stateLabel();
+}
+
+void LinkPages::rememberPhoneBookIndex(int index)
+{
+    m_modem->rememberIndex(index);
 }
 
 QWidget *LinkPages::buildTerminal()
@@ -190,7 +147,11 @@ bool LinkPages::eventFilter(QObject *o, QEvent *e)
 
 void LinkPages::showActivePage()
 {
-    switch (currentIndex()) {
+    const int page = currentIndex();
+    if (m_shown == Modem && page != Modem)
+        m_modem->pageHidden();
+    m_shown = page;
+    switch (page) {
     case Com:
         m_port->PortCheck(m_port->portList());
         break;
@@ -198,9 +159,12 @@ void LinkPages::showActivePage()
         m_ui.statusFail(QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
         break;
     case Modem:
+        m_modem->pageShown();
+        // The terminal memo lists the modem's answers while "CBgt" is ticked.
+        CBgtClick();
+        break;
     case Network:
-        // The modem and the network link come with their own workflows.
-        m_ui.statusFail(QStringLiteral("НЕ РЕАЛИЗОВАНО В ЭТОЙ ВЕРСИИ"));
+        m_network->pageShown();
         break;
     default:
         break;
@@ -209,8 +173,7 @@ void LinkPages::showActivePage()
 
 void LinkPages::selectRememberedPhoneBookEntry()
 {
-    if (m_phoneBookIndex >= 0 && m_phoneBookIndex < m_cbcon->count())
-        m_cbcon->setCurrentIndex(m_phoneBookIndex);
+    m_modem->selectRemembered();
 }
 
 } // namespace pim::ui

@@ -11,7 +11,8 @@ class QLabel;
 class QPlainTextEdit;
 
 namespace pim {
-class TCommPortDriver;
+class AsyncReceiver;
+class ExchangeEngine;
 class TerminalMemo;
 class WorkflowUi;
 }
@@ -23,6 +24,8 @@ class DeviceSession;
 namespace pim::ui {
 
 class Events;
+class ModemPage;
+class NetworkPage;
 class PortPage;
 
 class LinkPages : public QTabWidget {
@@ -30,9 +33,14 @@ class LinkPages : public QTabWidget {
 public:
     enum Page { Com = 0, Modem = 1, Network = 2, Terminal = 3 };
 
-    LinkPages(Events &events, TCommPortDriver &port, WorkflowUi &ui, DeviceSession &session, QWidget *parent = nullptr);
+    LinkPages(Events &events, ExchangeEngine &engine, WorkflowUi &ui, DeviceSession &session, QWidget *parent = nullptr);
+    ~LinkPages() override;
 
     PortPage *portPage() const { return m_port; }
+    ModemPage *modemPage() const { return m_modem; }
+    NetworkPage *networkPage() const { return m_network; }
+    // The asynchronous receive path of the port (the modem's answers).
+    AsyncReceiver &receiver() { return *m_rx; }
     // The trace of the exchanges, shown in "Ma" while "CBgt" is ticked.
     void setMemo(TerminalMemo *memo);
     void refreshMemo();
@@ -44,15 +52,13 @@ public:
 
     // The phone-book entry "CBcon" the settings named: its list is filled
     // later in the preparation, which then selects it.
-    void rememberPhoneBookIndex(int index) { m_phoneBookIndex = index; }
+    void rememberPhoneBookIndex(int index);
     void selectRememberedPhoneBookEntry();
 
-    QLabel *modemStateLabel() const { return m_lmstate; }
-    QLabel *networkStateLabel() const { return m_lnstate; }
+    QLabel *modemStateLabel() const;
+    QLabel *networkStateLabel() const;
 
 private:
-    QWidget *buildModem();
-    QWidget *buildNetwork();
     QWidget *buildTerminal();
     bool eventFilter(QObject *o, QEvent *e) override;
     void saveMemo();
@@ -60,10 +66,10 @@ private:
     Events &m_events;
     WorkflowUi &m_ui;
     PortPage *m_port;
-    QComboBox *m_cbcon = nullptr;
-    QLabel *m_lmstate = nullptr;
-    QLabel *m_lnstate = nullptr;
-    int m_phoneBookIndex = -1;
+    AsyncReceiver *m_rx;
+    ModemPage *m_modem;
+    NetworkPage *m_network;
+    int m_shown = -1; // the page whose show handler ran last
     QCheckBox *m_cbgt = nullptr;
     QPlainTextEdit *m_ma = nullptr;
     TerminalMemo *m_memo = nullptr;

@@ -12,6 +12,8 @@
 #include "ui/DevicePage.h"
 #include "ui/IndicatorStrip.h"
 #include "ui/LinkPages.h"
+#include "ui/ModemPage.h"
+#include "ui/NetworkPage.h"
 #include "ui/PortPage.h"
 #include "ui/CalibrationPage.h"
 #include "ui/ConfigPage.h"
@@ -141,7 +143,9 @@ void MainWindow::buildPages()
 {
     m_pcw = new QTabWidget(this);
     m_pcw->setObjectName(QStringLiteral("PCW"));
-    auto *links = new LinkPages(*m_events, m_engine->port(), *this, m_session);
+    auto *links = new LinkPages(*m_events, *m_engine, *this, m_session);
+    // "уничтожить" of the phone book asks the window's question.
+    links->modemPage()->setConfirm([this](const QString &question) { return m_fmd->askWhole(question); });
     m_device = new DevicePage(*m_events, *m_commands, *m_road, *this, m_session, links);
     m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session, *m_road);
     m_config = new ConfigPage(*m_events, *m_commands, *this, m_session);
@@ -313,6 +317,10 @@ void MainWindow::bindCommands()
         m_device->linkPages()->refreshMemo();
     });
     m_device->setAsk([this](const QString &text) { return m_fmd->ask(text); });
+    // The network page's check, from the command as from the page itself.
+    QAction *ping = m_commands->action(QStringLiteral("Aping"));
+    ping->setEnabled(true);
+    connect(ping, &QAction::triggered, this, [this] { m_device->linkPages()->networkPage()->check(); });
     connect(m_commands->action(QStringLiteral("AErrDec")), &QAction::triggered, this, [this] {
         m_device->AErrDecExecute(0);
     });

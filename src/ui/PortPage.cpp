@@ -150,6 +150,8 @@ bool PortPage::PortCheck(QComboBox *sender)
 {
     if (!sender)
         sender = m_cbC;
+    if (m_guard && !m_guard())
+        return m_free;
     m_session.resetIdentity();
     if (!m_events.on())
         return m_free;
@@ -183,6 +185,11 @@ bool PortPage::PortCheck(QComboBox *sender)
     m_port.ClosePort();
     m_free = opened;
     return opened;
+}
+
+int PortPage::replyTimeout() const
+{
+    return m_sed->value();
 }
 
 bool PortPage::portIsFree() const

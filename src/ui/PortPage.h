@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -57,6 +59,11 @@ public:
 
     QComboBox *portList() const { return m_cbC; }
     QLabel *stateLabel() const { return m_state; }
+    // The reply time-out the operator set ("sed").
+    int replyTimeout() const;
+    // Asked before every port check: false stops it (a modem session the
+    // operator keeps).
+    void setChangeGuard(std::function<bool()> g) { m_guard = std::move(g); }
     // A port named by a phone-book entry that the list does not hold.
     void setPortNameOverride(const QString &name) { m_portNameOverride = name; }
 
@@ -72,6 +79,7 @@ private:
     StatusSink &m_status;
     DeviceSession &m_session;
     QString m_portNameOverride;
+    std::function<bool()> m_guard;
     QComboBox *m_cbC;
     QComboBox *m_rate;
     QComboBox *m_parity;
