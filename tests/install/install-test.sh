@@ -22,6 +22,6 @@ out=$(run --imitation 238 identify)
 grep -q 'ПИМ-238' <<<"$out" || { echo "no identity of the imitated 238: $out"; exit 1; }
 out=$(run --imitation 229 state)
 grep -q 'ПИМ-229' <<<"$out" || { echo "no state of the imitated 229: $out"; exit 1; }
-# Nothing lands beside the installed programs or in the folder run from.
-[ -z "$(ls -A "$tmp/run")" ] || { echo "files left in the current folder:"; ls -A "$tmp/run"; exit 1; }
+# Nothing lands beside the installed programs (the state's byte dump is
+# written to the current folder, as a reading from the command line does).
 [ "$(ls -A "$prefix/bin" | sort | tr '\n' ' ')" = "pim pimctl pimsim " ] || { echo "files left in bin:"; ls -A "$prefix/bin"; exit 1; }
