@@ -210,6 +210,35 @@ void ArchivePage::rangeChoice()
         m_ui.message(out.message);
 }
 
+void ArchivePage::chooseAllRecords()
+{
+    {
+        const QSignalBlocker block(m_rgdtp);
+        m_rgdtp->setItemIndex(ArchiveRange::AllRecords);
+    }
+    rangeChoice();
+    refreshView();
+}
+
+void ArchivePage::selectCarrierTab(bool daily)
+{
+    const TypeInfo *info = typeInfo(m_session.type());
+    if (!info)
+        return;
+    int tab = 0;
+    if (!daily)
+        for (int i = int(info->arhTabs.size()) - 1; i >= 0; --i)
+            if (info->arhTabs[i].kind == ArhHourly)
+                tab = i;
+    rebuildTabs();
+    if (m_tca->currentIndex() != tab)
+        m_tca->setCurrentIndex(tab); // the tab's handler runs
+    else {
+        rebuildTabs();
+        refreshView();
+    }
+}
+
 void ArchivePage::resetRange()
 {
     EventsOff off(m_events);

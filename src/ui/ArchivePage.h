@@ -77,6 +77,12 @@ public:
     bool liveUpdate() const;
     void archiveGrown(int kind);
 
+    // The import of a carrier file: "все записи" chosen and its handler
+    // run; the first tab of the file's kind selected (daily: the first tab,
+    // hourly: the first hourly cumulative one) with the tab's handler.
+    void chooseAllRecords();
+    void selectCarrierTab(bool daily);
+
     // Double click on "ОТ"/"ДО": the range of the whole read archive.
     void wholeArchive();
     // Double click on a cell of "SGa": an error cell is decoded.

@@ -68,7 +68,7 @@ bool &messagesShown()
 // with their captions and hints, disabled.
 const char *const kLaterCommands[] = {
     "AConChange", "AnoSysChange", "Aping", "ARA225", "ARA227", "ARA228",
-    "ARA229", "ARA234", "ARA238", "AstopArhRead", "AGetDataLogger",
+    "ARA229", "ARA234", "ARA238", "AstopArhRead",
     "ASaveDateTime", "ASetPar", "Asavearh",
     "VesChange",
 };
@@ -247,6 +247,9 @@ void MainWindow::bindCommands()
     });
     connect(m_commands->action(QStringLiteral("AreadFileArh")), &QAction::triggered, this,
             &MainWindow::AreadFileArhExecute);
+    // Data carrier: the carrier window, then the import of its file.
+    connect(m_commands->action(QStringLiteral("AGetDataLogger")), &QAction::triggered, this,
+            &MainWindow::AGetDataLoggerExecute);
     // The commands that change the device, each after its question.
     const std::pair<const char *, int> changes[] = {
         {"ASetNO", 3}, {"ASetDevice", 2}, {"AsetWorkTime", 2}, {"ASetArh", 2}, {"ASaveDateTime", 2},

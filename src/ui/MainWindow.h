@@ -10,6 +10,7 @@
 
 #include "devices/DeviceSession.h"
 
+#include <functional>
 #include <QMainWindow>
 
 #include <memory>
@@ -27,6 +28,7 @@ class StatusLine;
 namespace pim::ui {
 
 class ArchivePage;
+class MiraWindow;
 class CalibrationPage;
 class PrintPage;
 class CommandMap;
@@ -68,6 +70,13 @@ public:
     // "задать №", "инициализация", "обнулить время работы", "стереть
     // архивы", "Уст дату/время": the question on `page`, then the command.
     void maintenanceCommand(const QString &command, int page);
+    // "чтение из носилки" (toolbar "МИРА"): a carrier file chosen in the
+    // carrier window, read as from the device onto the page "АРХИВЫ".
+    void AGetDataLoggerExecute();
+    MiraWindow *miraWindow();
+    // The open dialog of the import when the carrier window chose no file;
+    // tests answer it (an empty answer is a cancel).
+    static void setCarrierFileChooser(std::function<QString(const QString &folder, const QString &filter)> chooser);
 
     ExchangeEngine &engine() { return *m_engine; }
     CommandMap &commands() { return *m_commands; }
@@ -128,6 +137,7 @@ private:
     bool m_prepared = false;
     QString m_settingsPath;
     QString m_lastMessage;
+    MiraWindow *m_mira = nullptr;
 };
 
 } // namespace pim::ui

@@ -425,12 +425,15 @@ TEST(SimCommandLine, HelpDocumentsTheOptionsAndBadOptionsAreRefused)
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
     for (const char *word : {"--type", "--number", "--udp", "--modem", "--baud", "--seed", "--state", "--transcript",
                              "--fault", "--jumper", "--password-mismatch", "--archive-days", "--delay", "wrong-number",
-                             "--modem-answer-ms", "NO ANSWER", "--clock", "--clock-stopped"})
+                             "--modem-answer-ms", "NO ANSWER", "--clock", "--clock-stopped", "--carrier"})
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 
     for (const QStringList &bad : {QStringList{QStringLiteral("--type"), QStringLiteral("226")},
                                    QStringList{QStringLiteral("--number"), QStringLiteral("0")},
-                                   QStringList{QStringLiteral("--fault"), QStringLiteral("gremlins")}}) {
+                                   QStringList{QStringLiteral("--fault"), QStringLiteral("gremlins")},
+                                   // Type 227 has no carrier files.
+                                   QStringList{QStringLiteral("--type"), QStringLiteral("227"), QStringLiteral("--carrier"),
+                                               QStringLiteral("c")}}) {
         QProcess p;
         p.start(PimSim::binary(), bad);
         ASSERT_TRUE(p.waitForFinished(5000));

@@ -112,7 +112,7 @@ TEST(CommandMap, CategoriesHintsAndWhatIsAvailable)
         {"AreadArh", "чтение", "архив", "читать суточный архив", true, false},
         {"AreadFileArh", "чтение", "чтение архива", "читать архив из файла", true, true},
         {"AstopArhRead", "чтение", "стоп", "остановить чтение архива", false, false},
-        {"AGetDataLogger", "чтение", "чтение из носилки", "чтение архива из файла MIRA-1 и др.", false, false},
+        {"AGetDataLogger", "чтение", "чтение из носилки", "чтение архива из файла MIRA-1 и др.", true, false},
         {"ASetPar", "запись", "запись конфигурации", "Записать конфигурацию в устройство", false, false},
         {"ASetNO", "запись", "задать №", "записать серийный номер", true, false},
         {"AArhPrint", "печать", "печать архива", "пр.просмотр и печать архива", false, false},

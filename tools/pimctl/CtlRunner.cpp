@@ -497,6 +497,9 @@ void CtlRunner::addCommands(CLI::App &app)
 
     // Many calculators from a list.
     addBatchCommand(app);
+
+    // Data carrier files.
+    addCarrierCommand(app);
 }
 
 int CtlRunner::run(const QStringList &args)
@@ -628,6 +631,9 @@ bool CtlRunner::writeStdout(const QByteArray &bytes)
 
 bool CtlRunner::setupLink(QString &why)
 {
+    // Data carrier: the loaded file answers instead of a device.
+    if (m_carrier)
+        return setupCarrierLink(why);
     // A phone-book entry names the port and the number (CtlModem.cpp).
     if (!takePhoneEntry(why))
         return false;

@@ -27,6 +27,7 @@ class App;
 namespace pim {
 class ArchiveReading;
 class AsyncReceiver;
+class CarrierFile;
 class ExchangeEngine;
 class LinkRoad;
 class ModemDialer;
@@ -124,6 +125,18 @@ private:
     int cmdReport();
     std::string m_reportArchive, m_reportPdf, m_reportTemplates;
     bool m_reportPdfSet = false;
+
+    // ---- data carrier files (CtlCarrier.cpp): carrier check|info|read;
+    // a read replays the file instead of a link.
+    void addCarrierCommand(CLI::App &app);
+    int cmdCarrier();
+    int carrierCheck();
+    int carrierInfo();
+    int carrierRead();
+    bool setupCarrierLink(QString &why);
+    std::string m_carrierWhat, m_carrierName;
+    bool m_carrierOutSet = false, m_carrierCsvSet = false, m_carrierRecords = false;
+    std::shared_ptr<pim::CarrierFile> m_carrier;
 
     // Global options.
     QString m_port;

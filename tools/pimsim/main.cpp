@@ -1,6 +1,7 @@
 // pimsim: a simulated ПИМ calculator on a pseudo-terminal, on UDP or behind
 // a Hayes modem, for training, demonstrations and tests.
 
+#include "CarrierWriter.h"
 #include "LineModel.h"
 #include "Modem.h"
 #include "PtyPort.h"
@@ -128,7 +129,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption optDialMs(QStringLiteral("modem-dial-ms"), QStringLiteral("Time from ATD to its result, ms (default 300)."), QStringLiteral("MS"), QStringLiteral("300"));
     const QCommandLineOption optAnswerMs(QStringLiteral("modem-answer-ms"), QStringLiteral("Time an unanswered call rings before NO ANSWER, ms (default 30000)."), QStringLiteral("MS"), QStringLiteral("30000"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
-    for (const auto *o : {&optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
+    const QCommandLineOption optCarrier(QStringLiteral("carrier"), QStringLiteral("Write carrier files of the device's daily and hourly archives into DIR (types 225, 228, 229, 230, 234, 235) before serving; their paths go to stderr."), QStringLiteral("DIR"));
+    for (const auto *o : {&optCarrier, &optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
                           &optDays, &optStart, &optClock, &optClockStopped, &optJumper, &optPassword, &optFault, &optSplitGap,
                           &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult, &optModemEcho, &optModemExpect,
                           &optDialMs, &optAnswerMs, &optGuardMs})
@@ -241,6 +243,15 @@ int main(int argc, char *argv[])
         };
         save();
         device.setOnChanged(save);
+    }
+
+    if (p.isSet(optCarrier)) {
+        QStringList written;
+        QString err;
+        if (!writeCarrierFiles(device, p.value(optCarrier), &written, &err))
+            die(QStringLiteral("--carrier: ") + err);
+        for (const QString &path : written)
+            std::fprintf(stderr, "pimsim: carrier file %s\n", qPrintable(path));
     }
 
     Transcript transcript;
