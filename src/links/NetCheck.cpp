@@ -411,6 +411,10 @@ void NetCheck::check(const QString &hostText)
         QMetaObject::invokeMethod(this, [this, a] { lookupDone(0, a); }, Qt::QueuedConnection);
         return;
     }
+    if (m_lookup) {
+        m_lookup(m_host);
+        return;
+    }
     m_lookupId = QHostInfo::lookupHost(m_host, this, [this](const QHostInfo &info) {
         m_lookupId = -1;
         QString v4;

@@ -106,6 +106,10 @@ public:
     // The pause before the echo is sent again after a first time-out.
     void setRetryDelayMs(int ms) { m_retryMs = ms; }
 
+    // Who looks a name up: the system's resolver unless given. A test that
+    // answers the lookup itself leaves no resolver thread running at exit.
+    void setLookup(std::function<void(const QString &host)> lookup) { m_lookup = std::move(lookup); }
+
     // "проверить сеть". A new check cancels one still running.
     void check(const QString &host);
     bool running() const { return m_running; }
@@ -135,6 +139,7 @@ private:
     StatusSink *m_status;
     EchoProbe *m_probe;
     int m_lookupId = -1;
+    std::function<void(const QString &host)> m_lookup;
     int m_timeouts = 0;
     int m_generation = 0; // a retry timer of an earlier check does nothing
     int m_retryMs = 1000;

@@ -18,6 +18,7 @@
 #include "ui/CalibrationPage.h"
 #include "ui/ConfigPage.h"
 #include "ui/DebugPage.h"
+#include "links/AsyncReceiver.h"
 #include "ui/PrintPage.h"
 #include "reports/ArchiveReport.h"
 #include "ui/Events.h"
@@ -150,7 +151,9 @@ void MainWindow::buildPages()
     m_archive = new ArchivePage(*m_events, *m_commands, *this, m_session, *m_road);
     m_config = new ConfigPage(*m_events, *m_commands, *this, m_session);
     m_calibration = new CalibrationPage(*m_events, *m_commands, *this, m_session, *m_road);
-    auto *debug = new DebugPage;
+    // The service page's replies come on the link pages' asynchronous path.
+    m_debug = new DebugPage(*m_events, *this, *m_engine, links->receiver(), links->portPage());
+    auto *debug = m_debug;
     m_pcw->addTab(scrolled(m_device), QStringLiteral("УСТРОЙСТВО"));
     m_pcw->addTab(scrolled(m_archive), QStringLiteral("АРХИВЫ"));
     m_pcw->addTab(scrolled(m_config), QStringLiteral("КОНФИГУРАЦИЯ"));
@@ -174,6 +177,10 @@ void MainWindow::buildPages()
             m_config->pageShown();
         else if (i == 3)
             m_calibration->pageShown();
+        if (i == 5)
+            m_debug->pageShown();
+        else
+            m_debug->pageHidden();
     });
     connect(m_archive, &ArchivePage::showRequested, this, [this] {
         if (m_pcw->currentIndex() != 1) {

@@ -19,6 +19,7 @@ class QProgressBar;
 class QTabWidget;
 
 namespace pim {
+class AsyncReceiver;
 class ExchangeEngine;
 class IdentityCommand;
 class LinkRoad;
@@ -33,6 +34,7 @@ class CalibrationPage;
 class PrintPage;
 class CommandMap;
 class ConfigPage;
+class DebugPage;
 class ConfirmDialog;
 class DevicePage;
 class Events;
@@ -86,6 +88,7 @@ public:
     DevicePage *devicePage() const { return m_device; }
     ArchivePage *archivePage() const { return m_archive; }
     ConfigPage *configPage() const { return m_config; }
+    DebugPage *debugPage() const { return m_debug; }
     CalibrationPage *calibrationPage() const { return m_calibration; }
     ConfirmDialog *confirmDialog() const { return m_fmd; }
 
@@ -131,6 +134,7 @@ private:
     DevicePage *m_device = nullptr;
     ArchivePage *m_archive = nullptr;
     ConfigPage *m_config = nullptr;
+    DebugPage *m_debug = nullptr;
     PrintPage *m_print = nullptr;
     CalibrationPage *m_calibration = nullptr;
     QProgressBar *m_progress = nullptr;

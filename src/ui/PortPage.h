@@ -58,6 +58,7 @@ public:
     bool portIsFree() const;
 
     QComboBox *portList() const { return m_cbC; }
+    QComboBox *rateList() const { return m_rate; }
     QLabel *stateLabel() const { return m_state; }
     // The reply time-out the operator set ("sed").
     int replyTimeout() const;

@@ -460,6 +460,8 @@ void CtlRunner::addCommands(CLI::App &app)
             intOption(m, "number", m_newNumber, 1, 65535, "N", "the new number")->required();
     }
 
+    addConsoleCommands(app);
+
     CLI::App *w = addCommand(app, {"write-config",
                                    "write-config [--system 1|2] [--default] --set LABEL=VALUE ... [--yes]",
                                    "reads the configuration, changes the values named as config labels them, "

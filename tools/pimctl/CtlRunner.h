@@ -67,6 +67,11 @@ private:
     int cmdCalibrate();
     // write-config (CtlWriteConfig.cpp).
     int cmdWriteConfig();
+    // eval and table: the service console (CtlConsole.cpp).
+    void addConsoleCommands(CLI::App &app);
+    int cmdEval();
+    int cmdTable();
+    int tableSend(const QByteArray &frame, QByteArray &reply);
     bool confirm(const QString &question);
     Command &addCommand(CLI::App &app, Command c);
 
@@ -170,6 +175,10 @@ private:
     int m_channel = 0;
     bool m_allChannels = false;
     int m_newNumber = 0;
+    // eval and table
+    std::string m_expr, m_tableFile, m_decodeFile;
+    int m_tableType = 225, m_tableNumber = 22;
+    CLI::App *m_tableEncode = nullptr, *m_tableDecode = nullptr, *m_tableSend = nullptr;
     // write-config
     bool m_defaults = false;
     std::vector<std::string> m_sets;
