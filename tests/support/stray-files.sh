@@ -20,7 +20,7 @@ check)
       # executables and CMake's own files: those are not a test's doing.
       find "$build" -newer "$stamp" -type f \
         -not -path "$build/Testing/*" -not -path '*/CMakeFiles/*' -not -path '*_autogen/*' \
-        -not -name 'ctest.log' -not -name '*.cmake' -not -name 'CMakeCache.txt' -not -name 'Makefile' \
+        -not -name 'ctest.log' -not -name 'install_manifest*.txt' -not -name '*.cmake' -not -name 'CMakeCache.txt' -not -name 'Makefile' \
         -not -name '*.o' -not -name '*.d' -not -name '*.a' -not -name '*.ninja*' \
         -not \( -path "$build/bin/*" -perm -u+x \) -print
       # The source tree: files git does not know of (the build folder and

@@ -497,6 +497,9 @@ void CtlRunner::addCommands(CLI::App &app)
     // Change log and state polling.
     addLogCommands(app);
 
+    // Many calculators from a list.
+    addBatchCommand(app);
+
     // Data carrier files.
     addCarrierCommand(app);
 }

@@ -38,6 +38,8 @@ class ModemDialer;
 
 namespace pimctl {
 
+struct BatchLine; // one calculator of a batch list (CtlBatch.cpp)
+
 class CtlRunner {
 public:
     // 130 and 143 are 128 + SIGINT / SIGTERM: a run stopped by the signal.
@@ -123,6 +125,14 @@ private:
     int m_pollCount = 0; // 0: until a signal ends it
     int m_pollSystem = 1;
     std::string m_pollOut, m_pollCsv;
+
+    // ---- many calculators from a list (CtlBatch.cpp)
+    void addBatchCommand(CLI::App &app);
+    int cmdBatch();
+    int batchOne(const BatchLine &line, QJsonObject &result);
+    std::string m_batchList, m_batchOut, m_batchKinds = "state,daily,hourly", m_batchRange = "all";
+    int m_batchParallel = 0; // 0: one per distinct link
+    int m_batchOnly = 0;     // a worker: reads this line alone
 
     // Reports (CtlReport.cpp): an archive printed through the template set.
     int cmdReport();
