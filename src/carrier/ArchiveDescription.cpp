@@ -1,5 +1,7 @@
 #include "carrier/ArchiveDescription.h"
 
+#include "devices/Registry.h"
+
 #include "base/DataPath.h"
 #include "base/Dates.h"
 #include "base/TextFile.h"
@@ -163,15 +165,8 @@ QString ArchiveDescription::cell(int row, int column) const
 
 int ArchiveDescription::columnGroup(int type)
 {
-    switch (type) {
-    case 225: return 0;
-    case 228:
-    case 229:
-    case 230: return 4;
-    case 234:
-    case 235: return 8;
-    default: return -1;
-    }
+    const TypeInfo *t = typeInfo(type);
+    return t ? t->carrierGroup : -1;
 }
 
 bool ArchiveDescription::cellNumber(const QString &cell, int &value)

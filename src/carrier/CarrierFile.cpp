@@ -13,11 +13,7 @@ namespace {
 // template's 0: a carrier name with another extension is no archive.
 bool validType(int t)
 {
-    static const int kValid[] = {0, 128, 225, 227, 228, 229, 230, 234, 235, 236, 237, 238, 239};
-    for (int v : kValid)
-        if (v == t)
-            return true;
-    return false;
+    return t == 0 || typeInfo(t) != nullptr;
 }
 
 // Appends one fault; faults are separated by a carriage return.

@@ -95,7 +95,8 @@ ArhReaderInfo readerInfo(const ModuleFacts &m)
     return s;
 }
 
-TypeInfo entry(int type, const ModuleFacts &m, int systems, const char *printUnit, int printFormat, int printVars)
+TypeInfo entry(int type, const ModuleFacts &m, int systems, const char *printUnit, int printFormat, int printVars,
+               int carrierGroup = -1)
 {
     TypeInfo t;
     t.type = type;
@@ -117,6 +118,7 @@ TypeInfo entry(int type, const ModuleFacts &m, int systems, const char *printUni
     t.hourlyEntries = m.hourlyEntries;
     t.wholeHourlyDays = m.wholeHourlyDays;
     t.changeLog = m.changeLog;
+    t.carrierGroup = carrierGroup;
     t.resetHasStatus = m.resetHasStatus;
     t.reader = readerInfo(m);
     t.imitation = imitationOf(m);
@@ -133,13 +135,13 @@ QList<TypeInfo> buildTypeList()
 {
     return {
         entry(128, k128, 0, "", 0, 0),
-        entry(225, k25, 1, "U25", 25, 23),
+        entry(225, k25, 1, "U25", 25, 23, 0),
         entry(227, k27, 1, "U27", 27, 21),
-        entry(228, k28, 2, "U28", 28, 24),
-        entry(229, k29, 2, "U29", 29, 41),
-        entry(230, k29, 1, "U30", 30, 24),
-        entry(234, k34, 2, "U34", 34, 41),
-        entry(235, k34, 1, "U35", 30, 24),
+        entry(228, k28, 2, "U28", 28, 24, 4),
+        entry(229, k29, 2, "U29", 29, 41, 4),
+        entry(230, k29, 1, "U30", 30, 24, 4),
+        entry(234, k34, 2, "U34", 34, 41, 8),
+        entry(235, k34, 1, "U35", 30, 24, 8),
         entry(236, k34, 2, "U34", 34, 41),
         entry(237, k34, 1, "U35", 30, 24),
         entry(238, k38, 2, "U38", 34, 41),

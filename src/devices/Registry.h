@@ -73,6 +73,10 @@ struct TypeInfo {
     int hourlyEntries = 0;
     int wholeHourlyDays = 0;    // "весь архив" of an hourly kind, in days back (daily: dailyMax)
     bool changeLog = false;     // the change log can be read
+    // The first of the four columns of the archive description table that
+    // describe this type's records on a portable data carrier; -1: the
+    // type leaves no carrier files.
+    int carrierGroup = -1;
     // Resetting the operating time and initialising are answered with a
     // status byte, so the reply always differs from the request (not 225).
     bool resetHasStatus = true;
@@ -82,6 +86,15 @@ struct TypeInfo {
     QList<ArhTab> arhTabs;      // empty for 128
 
     bool hasArchive() const { return !arhTabs.isEmpty(); }
+    // The archive tab of a kind and heating system (1 or 2); -1 when the
+    // type has none (a one-system type has no system 2).
+    int arhTabIndex(int kind, int system) const
+    {
+        for (int t = 0; t < arhTabs.size(); ++t)
+            if (arhTabs[t].kind == kind && arhTabs[t].system == system)
+                return t;
+        return -1;
+    }
     bool hasDefaultConfig() const { return module != ModuleId::U128; }
     int configCommand() const { return paramLength > 0 ? 5 : 1; }
 };
