@@ -2,6 +2,7 @@
 // carrier, checked by name, described, and read through the archive reader
 // while the file answers every request in place of the device.
 #include "CtlRunner.h"
+#include "CtlRoads.h"
 
 #include "carrier/ArchiveDescription.h"
 #include "carrier/CarrierFile.h"
@@ -21,26 +22,6 @@ using namespace pim;
 namespace pimctl {
 
 namespace {
-
-// The road of a replayed read, counting record requests for the progress
-// line as a read from a device does.
-class CarrierRoad : public LinkRoad {
-public:
-    CarrierRoad(ExchangeEngine &engine, CtlUi &ui) : LinkRoad(engine), m_ui(ui) {}
-    bool exchange(Tab &io) override
-    {
-        const bool record = io.size() > 4 && io.at(4) == Q_Arhiv;
-        if (record)
-            m_ui.archiveRequest();
-        const bool ok = LinkRoad::exchange(io);
-        if (record && ok)
-            m_ui.archiveRecord();
-        return ok;
-    }
-
-private:
-    CtlUi &m_ui;
-};
 
 QString notArchiveText(const QString &path)
 {
@@ -203,7 +184,8 @@ bool CtlRunner::setupCarrierLink(QString &why)
     m_engine = std::make_unique<ExchangeEngine>();
     m_engine->setStatus(&m_ui);
     m_engine->setWaiter(&m_waiter);
-    m_road = std::make_unique<CarrierRoad>(*m_engine, m_ui);
+    // A replayed read counts its record requests as a read from a device does.
+    m_road = std::make_unique<CountingRoad>(*m_engine, std::function<void()>(), m_ui);
     CarrierReplay::install(*m_engine, *m_carrier);
     m_engine->setReplayMode(true);
     return true;

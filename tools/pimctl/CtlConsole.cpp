@@ -2,6 +2,7 @@
 // and one raw exchange with a table's frame.
 
 #include "CtlRunner.h"
+#include "CtlRoads.h"
 
 #include "console/CommandTable.h"
 #include "console/Expr.h"
@@ -30,17 +31,6 @@ QJsonArray jsonLines(const QStringList &l)
     for (const QString &s : l)
         a.append(s);
     return a;
-}
-
-// Hex bytes as typed: "06 E1", "06e1", "0x06,0xE1".
-bool hexBytes(const std::vector<std::string> &items, Tab &out)
-{
-    QString all;
-    for (const std::string &s : items)
-        all += QString::fromStdString(s) + QLatin1Char(' ');
-    all.replace(QLatin1Char(','), QLatin1Char(' '));
-    all.replace(QStringLiteral("0x"), QStringLiteral(" "), Qt::CaseInsensitive);
-    return Tab::fromHex(all, out);
 }
 
 // Takes the reception once it has ended.
@@ -121,7 +111,7 @@ int CtlRunner::cmdTable()
 
     if (m_tableDecode->parsed()) {
         Tab reply;
-        if (!hexBytes(m_hex, reply))
+        if (!parseBytes(m_hex, reply))
             return usage(QStringLiteral("bad hex reply"));
         const QStringList report = DecodeTable(table, reply);
         QJsonObject o;

@@ -97,12 +97,7 @@ int CtlRunner::cmdReport()
 
     auto tabFor = [&](int type) {
         const TypeInfo *info = typeInfo(type);
-        if (!info)
-            return -1;
-        for (int t = 0; t < info->arhTabs.size(); ++t)
-            if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == m_system)
-                return t;
-        return -1;
+        return info ? info->arhTabIndex(kind, m_system) : -1;
     };
     auto noArchive = [](int type) {
         return QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА TFpim.AArhPrintExecute: ") + QString::number(type);

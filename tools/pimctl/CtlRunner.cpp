@@ -1,4 +1,5 @@
 #include "CtlRunner.h"
+#include "CtlRoads.h"
 
 #include "base/Dates.h"
 #include "devices/ArhCodec.h"
@@ -121,34 +122,6 @@ QString systemsText(const Identity &id, const QList<QStringList> &labels, const 
     return t;
 }
 
-// Reply or data bytes as typed: hex digits in either case, one or two to a
-// byte (an optional 0x), separated by blanks or commas; a longer group is a
-// run of two-digit bytes.
-bool parseBytes(const std::vector<std::string> &items, Tab &out)
-{
-    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]+$"));
-    Tab bytes;
-    for (const std::string &item : items) {
-        for (QString token : QString::fromStdString(item).split(separators, Qt::SkipEmptyParts)) {
-            if (token.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-                token = token.mid(2);
-            if (!hex.match(token).hasMatch())
-                return false;
-            if (token.size() <= 2) {
-                bytes.append(token.toInt(nullptr, 16));
-                continue;
-            }
-            Tab run;
-            if (token.size() % 2 != 0 || !Tab::fromHex(token, run))
-                return false;
-            bytes.append(run);
-        }
-    }
-    out = bytes;
-    return true;
-}
-
 // Two names of one file: the same path once made absolute, or the same
 // file reached through a link.
 bool sameFile(const QString &a, const QString &b)
@@ -200,29 +173,6 @@ public:
         out << root->get_footer();
         return out.str();
     }
-};
-
-// The road to the device, counting the record requests of an archive
-// read for the progress line.
-class CountingRoad : public LinkRoad {
-public:
-    CountingRoad(ExchangeEngine &engine, std::function<void()> identify, CtlUi &ui)
-        : LinkRoad(engine, std::move(identify)), m_ui(ui)
-    {
-    }
-    bool exchange(Tab &io) override
-    {
-        const bool record = io.size() > 4 && io.at(4) == Q_Arhiv;
-        if (record)
-            m_ui.archiveRequest();
-        const bool ok = LinkRoad::exchange(io);
-        if (record && ok)
-            m_ui.archiveRecord();
-        return ok;
-    }
-
-private:
-    CtlUi &m_ui;
 };
 
 // An integer option, decimal only (08 is eight, not a fault of octal).
@@ -901,10 +851,7 @@ int CtlRunner::cmdArchive()
     const TypeInfo *info = typeInfo(type);
     if (!hasArchive(type))
         return usage(noArchiveText(type));
-    int tabIndex = -1;
-    for (int t = 0; t < info->arhTabs.size(); ++t)
-        if (info->arhTabs[t].kind == kind && info->arhTabs[t].system == m_system)
-            tabIndex = t;
+    const int tabIndex = info->arhTabIndex(kind, m_system);
     // A single-system type has no system 2: its system 1 under the name of
     // system 2 would be a wrong answer.
     if (tabIndex < 0)
@@ -1256,6 +1203,31 @@ int CtlRunner::cmdLoad()
     j[QStringLiteral("rows")] = rows;
     j[QStringLiteral("status")] = m_ui.lastStatus();
     return print(j, text) ? Done : Failed;
+}
+
+bool parseBytes(const std::vector<std::string> &items, Tab &out)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
+    static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]+$"));
+    Tab bytes;
+    for (const std::string &item : items) {
+        for (QString token : QString::fromStdString(item).split(separators, Qt::SkipEmptyParts)) {
+            if (token.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+                token = token.mid(2);
+            if (!hex.match(token).hasMatch())
+                return false;
+            if (token.size() <= 2) {
+                bytes.append(token.toInt(nullptr, 16));
+                continue;
+            }
+            Tab run;
+            if (token.size() % 2 != 0 || !Tab::fromHex(token, run))
+                return false;
+            bytes.append(run);
+        }
+    }
+    out = bytes;
+    return true;
 }
 
 } // namespace pimctl
