@@ -7,7 +7,6 @@
 #include "ui/PageKit.h"
 #include "ui/ParamEditor.h"
 #include "ui/RadioGroup.h"
-#include "workflows/ConfigReading.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QAction>
@@ -116,19 +115,13 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);
 
-    auto grid = [this] {
-        if (DeviceModule *m = m_session.module())
-            emit gridChanged(ConfigReading::gridCells(m->param()));
-    };
-    connect(def, &QPushButton::clicked, this, [this, grid] {
+    connect(def, &QPushButton::clicked, this, [this] {
         if (!m_session.module()) {
             m_ui.statusFail(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
             return;
         }
         m_editor->loadDefaults();
-        grid();
     });
-    connect(m_editor, &ParamEditor::edited, this, grid);
 
     connect(m_rgk, &RadioGroup::clicked, this, [this] {
         if (m_events.on())

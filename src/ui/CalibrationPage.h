@@ -57,10 +57,6 @@ public:
     // The type's configuration editor of this page.
     ParamEditor *editor() const { return m_editor; }
 
-signals:
-    // The configuration grid for the state grid "sgsp" after an edit.
-    void gridChanged(const QList<QStringList> &cells);
-
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
 

@@ -5,7 +5,6 @@
 #include "ui/Events.h"
 #include "ui/PageKit.h"
 #include "ui/ParamEditor.h"
-#include "workflows/ConfigReading.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QAction>
@@ -48,11 +47,7 @@ ConfigPage::ConfigPage(Events &events, CommandMap &commands, WorkflowUi &ui, Dev
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(m_panel, 1);
 
-    connect(def, &QPushButton::clicked, this, [this] {
-        m_editor->loadDefaults();
-        showGrid();
-    });
-    connect(m_editor, &ParamEditor::edited, this, &ConfigPage::showGrid);
+    connect(def, &QPushButton::clicked, m_editor, &ParamEditor::loadDefaults);
 }
 
 void ConfigPage::pageShown()
@@ -73,13 +68,7 @@ void ConfigPage::pageShown()
         m_ui.statusFail(QStringLiteral("TFpim.TSwrShow: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
         return;
     }
-    showGrid();
-}
-
-void ConfigPage::showGrid()
-{
-    if (DeviceModule *m = m_session.module())
-        emit gridChanged(ConfigReading::gridCells(m->param()));
+    m_editor->showGrid();
 }
 
 } // namespace pim::ui

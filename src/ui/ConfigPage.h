@@ -1,11 +1,9 @@
 #pragma once
 // "КОНФИГУРАЦИЯ": the configuration panel "Ppar" of the current type with
 // the type's editor, built once a configuration has been read, the row of
-// maintenance buttons and the menu. The configuration grid goes to the
-// state grid of the first page.
+// maintenance buttons and the menu. Its editor sends the configuration
+// grid to the state grid of the first page.
 
-#include <QList>
-#include <QStringList>
 #include <QWidget>
 
 class QMenu;
@@ -37,13 +35,7 @@ public:
     QWidget *panel() const { return m_panel; }
     ParamEditor *editor() const { return m_editor; }
 
-signals:
-    // The configuration grid for the state grid "sgsp".
-    void gridChanged(const QList<QStringList> &cells);
-
 private:
-    void showGrid();
-
     Events &m_events;
     CommandMap &m_commands;
     WorkflowUi &m_ui;

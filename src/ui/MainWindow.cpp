@@ -17,7 +17,9 @@
 #include "ui/PortPage.h"
 #include "ui/CalibrationPage.h"
 #include "ui/ConfigPage.h"
+#include "ui/ParamEditor.h"
 #include "ui/DebugPage.h"
+#include "carrier/CarrierFile.h"
 #include "links/AsyncReceiver.h"
 #include "ui/PrintPage.h"
 #include "reports/ArchiveReport.h"
@@ -200,8 +202,8 @@ void MainWindow::buildPages()
         g.cells = cells;
         m_device->showFileGrid(g);
     };
-    connect(m_config, &ConfigPage::gridChanged, this, showConfigGrid);
-    connect(m_calibration, &CalibrationPage::gridChanged, this, showConfigGrid);
+    connect(m_config->editor(), &ParamEditor::gridChanged, this, showConfigGrid);
+    connect(m_calibration->editor(), &ParamEditor::gridChanged, this, showConfigGrid);
 
     m_status->bind(StatusLabel::LPState, links->portPage()->stateLabel());
     m_status->bind(StatusLabel::LMstate, links->modemStateLabel());

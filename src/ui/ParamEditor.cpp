@@ -3,6 +3,7 @@
 #include "devices/DeviceSession.h"
 #include "devices/ParamCodec.h"
 #include "ui/Events.h"
+#include "workflows/ConfigReading.h"
 #include "workflows/WorkflowUi.h"
 
 #include <QCheckBox>
@@ -116,7 +117,14 @@ void ParamEditor::loadDefaults()
         return;
     c->loadDefaults();
     build();
+    showGrid();
     m_ui.statusOk(QStringLiteral("Конфигурация задана по умолчанию"));
+}
+
+void ParamEditor::showGrid()
+{
+    if (ParamCodec *c = codec())
+        emit gridChanged(ConfigReading::gridCells(*c));
 }
 
 QWidget *ParamEditor::makeInput(const ParamControl &pc, QWidget *parent)
@@ -287,7 +295,7 @@ void ParamEditor::changed(const QString &name)
         LineStatus status(m_ui, m_lastGreen);
         c->CheckParam(status);
     }
-    emit edited();
+    showGrid();
     // Rebuilt after the edit's own signal has returned.
     QTimer::singleShot(0, this, &ParamEditor::render);
 }
@@ -302,7 +310,7 @@ bool ParamEditor::eventFilter(QObject *o, QEvent *e)
             const QString shown = c->VesChange(tag, status);
             if (!shown.isEmpty())
                 m_ui.message(shown);
-            emit edited();
+            showGrid();
             QTimer::singleShot(0, this, &ParamEditor::render);
             return true;
         }

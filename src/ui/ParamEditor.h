@@ -6,6 +6,8 @@
 // weight's label switches its unit. Both the configuration page and the
 // calibration page show one.
 
+#include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QGridLayout;
@@ -35,10 +37,13 @@ public:
     void loadDefaults();
     // The widgets again from the form.
     void render();
+    // The configuration grid of the record as it stands.
+    void showGrid();
 
 signals:
-    // A value was edited and checked (green or red).
-    void edited();
+    // The configuration grid after an edit, a unit switch or the
+    // defaults, for the state grid "sgsp".
+    void gridChanged(const QList<QStringList> &cells);
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
