@@ -65,8 +65,9 @@ void MainWindow::AGetDataLoggerExecute()
         }
     }
     const ArchiveDescription table = ArchiveDescription::programTable();
-    // The process's loaded carrier file: the replay answers from it.
-    static CarrierFile loaded;
+    if (!m_carrierFile)
+        m_carrierFile = std::make_unique<CarrierFile>();
+    CarrierFile &loaded = *m_carrierFile;
     CarrierFile header;
     if (!header.CheckCarrierName(path, table).isEmpty()) {
         statusFail(QStringLiteral("файл: ") + path + QStringLiteral(" - не опознан как архивный"));

@@ -20,6 +20,7 @@ class QTabWidget;
 
 namespace pim {
 class AsyncReceiver;
+class CarrierFile;
 class ExchangeEngine;
 class IdentityCommand;
 class LinkRoad;
@@ -142,6 +143,8 @@ private:
     QString m_settingsPath;
     QString m_lastMessage;
     MiraWindow *m_mira = nullptr;
+    // The carrier file being replayed: the exchange answers from it.
+    std::unique_ptr<CarrierFile> m_carrierFile;
 };
 
 } // namespace pim::ui
