@@ -126,7 +126,15 @@ MainWindow::MainWindow(QWidget *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The pages hold on to the exchange engine, the events and the
+    // session; the engine is a child made before them, which Qt would
+    // delete first, and the events go with the members: the pages go
+    // before both.
+    delete m_pcw;
+    m_pcw = nullptr;
+}
 
 namespace {
 // A page scrolls when the window is smaller than the page needs (a 1024 x
