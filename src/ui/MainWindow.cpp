@@ -34,6 +34,7 @@
 #include "workflows/StatusLine.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -128,12 +129,17 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The pages hold on to the exchange engine, the events and the
-    // session; the engine is a child made before them, which Qt would
-    // delete first, and the events go with the members: the pages go
-    // before both.
-    delete m_pcw;
-    m_pcw = nullptr;
+    // The engine is the window's first child, so the base destructor would
+    // delete it before the pages, whose helpers still use it in their own
+    // destructors (the port's receiver unhooks itself from the port). The
+    // widgets (pages, dialogs) go first; the engine, the layout and the
+    // other plain objects stay for the base destructor.
+    QList<QPointer<QObject>> widgets;
+    for (QObject *child : children())
+        if (child->isWidgetType())
+            widgets.append(child);
+    for (const QPointer<QObject> &child : std::as_const(widgets))
+        delete child.data();
 }
 
 namespace {
