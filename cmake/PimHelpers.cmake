@@ -19,8 +19,11 @@ function(pim_add_gtest name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  math(EXPR T_TIMEOUT "${T_TIMEOUT} * ${PIM_TEST_TIMEOUT_SCALE}")
+  math(EXPR _discovery "5 * ${PIM_TEST_TIMEOUT_SCALE}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT ${_discovery}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES TIMEOUT ${T_TIMEOUT} FIXTURES_REQUIRED pim_hygiene)
 endfunction()

@@ -27,7 +27,8 @@ include(CPack)
 
 # The install into a temporary prefix, run from there.
 if(TARGET pim AND TARGET pimctl AND TARGET pimsim)
+  math(EXPR PIM_INSTALL_TEST_TIMEOUT "120 * ${PIM_TEST_TIMEOUT_SCALE}")
   add_test(NAME install_runs_from_prefix
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/install-test.sh ${CMAKE_BINARY_DIR})
-  set_tests_properties(install_runs_from_prefix PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED pim_hygiene)
+  set_tests_properties(install_runs_from_prefix PROPERTIES TIMEOUT ${PIM_INSTALL_TEST_TIMEOUT} FIXTURES_REQUIRED pim_hygiene)
 endif()

@@ -2,17 +2,26 @@
 
 #include "base/Cp1251.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <fcntl.h>
+#include <sys/types.h>
 #include <unistd.h>
 #endif
 
@@ -22,6 +31,51 @@ std::function<bool(const QString &)> &commitHook()
 {
     static std::function<bool(const QString &)> hook;
     return hook;
+}
+
+qint64 ownPid()
+{
+#ifdef Q_OS_UNIX
+    return qint64(::getpid());
+#else
+    return QCoreApplication::applicationPid();
+#endif
+}
+
+// A temporary file is named after its target, the writing process and a
+// random part: "<name>.~<pid>.<random>". The pid tells a file still being
+// written from one a killed process left behind.
+QString temporaryPrefix(const QString &target)
+{
+    return QFileInfo(target).fileName() + QStringLiteral(".~");
+}
+
+// Removes the temporary files of `target` whose writer is gone (killed or
+// crashed between writing and renaming): they are whole copies of a save
+// that never took place, and would otherwise pile up beside the user's
+// files. A file of a process still running is left alone.
+void removeAbandonedTemporaries(const QFileInfo &target)
+{
+#ifdef Q_OS_UNIX
+    static const QRegularExpression tail(QStringLiteral("^(\\d+)\\.[0-9a-z]+$"));
+    const QString prefix = temporaryPrefix(target.fileName());
+    QDirIterator it(target.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!name.startsWith(prefix))
+            continue;
+        const QRegularExpressionMatch m = tail.match(name.mid(prefix.size()));
+        bool ok = false;
+        const qint64 pid = m.hasMatch() ? m.captured(1).toLongLong(&ok) : 0;
+        if (!ok || pid <= 0 || pid == ownPid())
+            continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QFile::remove(it.filePath());
+    }
+#else
+    Q_UNUSED(target);
+#endif
 }
 
 std::filesystem::path nativePath(const QString &p)
@@ -37,6 +91,25 @@ std::filesystem::path nativePath(const QString &p)
 void setBeforeCommitHook(std::function<bool(const QString &)> hook)
 {
     commitHook() = std::move(hook);
+}
+
+void killAtSavePoint(const QString &path)
+{
+    // Test seam: PIM_TEST_KILL_SAVING names files by a wildcard pattern
+    // ("*.Arh", "ПАМЯТЬ.mem"); saving such a file ends the process with
+    // SIGKILL at its most delicate moment, as a power cut or kill -9 would,
+    // so a test can show what the next run finds. Unset, nothing happens.
+    const QString pattern = qEnvironmentVariable("PIM_TEST_KILL_SAVING");
+    if (pattern.isEmpty())
+        return;
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern));
+    if (!re.match(QFileInfo(path).fileName()).hasMatch())
+        return;
+#ifdef Q_OS_UNIX
+    ::raise(SIGKILL);
+#else
+    std::abort();
+#endif
 }
 
 QStringList splitLines(QByteArrayView bytes)
@@ -116,70 +189,116 @@ bool writeLines(const QString &path, const QStringList &lines, QString *error)
 
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error)
 {
-    auto failed = [&](const QString &why) {
+    return writeFilesAtomic({{path, data}}, error);
+}
+
+bool writeFilesAtomic(const QList<QPair<QString, QByteArray>> &files, QString *error)
+{
+    struct Pending {
+        QFileInfo info;
+        std::unique_ptr<QFile> tmp;
+    };
+    std::vector<Pending> pending;
+    // Whatever fails before the renames leaves every old file as it was
+    // and no temporary file behind.
+    auto dropAll = [&] {
+        for (Pending &p : pending) {
+            p.tmp->close();
+            p.tmp->remove();
+        }
+    };
+    auto failed = [&](const QString &path, const QString &why) {
+        dropAll();
         if (error)
             *error = QStringLiteral("не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), why);
         return false;
     };
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath())) {
-        if (error)
-            *error = QStringLiteral("не удалось создать папку %1").arg(info.absolutePath());
-        return false;
-    }
-    if (info.exists() && !info.isFile())
-        return failed(QStringLiteral("это не обычный файл"));
 
-    // The new contents go to a file of their own beside the old one. Every
+    // The new contents go to files of their own beside the old ones. Every
     // step that can meet a full disk, a quota or an I/O error is checked
-    // before the rename: the writes, the flush of the buffer, the flush to
-    // the disk and the close. Only a file known to be whole replaces the
-    // old one.
-    QFile tmp;
-    for (int n = 0; n < 100 && !tmp.isOpen(); ++n) {
-        tmp.setFileName(info.absoluteFilePath() + QStringLiteral(".~%1").arg(QRandomGenerator::global()->bounded(1u << 30), 0, 36));
-        // Another name only when this one is taken.
-        if (!tmp.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(tmp.fileName()))
-            break;
-    }
-    if (!tmp.isOpen())
-        return failed(tmp.errorString());
-    auto abandon = [&](const QString &why) {
-        tmp.close();
-        tmp.remove();
-        return failed(why);
-    };
-    if (info.exists())
-        tmp.setPermissions(QFile::permissions(info.absoluteFilePath()));
-    qint64 done = 0;
-    while (done < data.size()) {
-        const qint64 n = tmp.write(data.constData() + done, data.size() - done);
-        if (n <= 0)
-            return abandon(tmp.errorString());
-        done += n;
-    }
-    if (!tmp.flush())
-        return abandon(tmp.errorString());
+    // before the first rename: the writes, the flush of the buffer, the
+    // flush to the disk. Only files known to be whole replace the old ones,
+    // all of them one right after the other.
+    for (const auto &[path, data] : files) {
+        const QFileInfo info(path);
+        if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath())) {
+            dropAll();
+            if (error)
+                *error = QStringLiteral("не удалось создать папку %1").arg(info.absolutePath());
+            return false;
+        }
+        if (info.exists() && !info.isFile())
+            return failed(path, QStringLiteral("это не обычный файл"));
+        removeAbandonedTemporaries(info);
+        auto tmp = std::make_unique<QFile>();
+        for (int n = 0; n < 100 && !tmp->isOpen(); ++n) {
+            tmp->setFileName(info.absolutePath() + QLatin1Char('/') + temporaryPrefix(path) + QString::number(ownPid())
+                             + QLatin1Char('.') + QString::number(QRandomGenerator::global()->bounded(1u << 30), 36));
+            // Another name only when this one is taken.
+            if (!tmp->open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(tmp->fileName()))
+                break;
+        }
+        if (!tmp->isOpen())
+            return failed(path, tmp->errorString());
+        QFile &f = *tmp;
+        pending.push_back({info, std::move(tmp)});
+        if (info.exists())
+            f.setPermissions(QFile::permissions(info.absoluteFilePath()));
+        qint64 done = 0;
+        while (done < data.size()) {
+            const qint64 n = f.write(data.constData() + done, data.size() - done);
+            if (n <= 0)
+                return failed(path, f.errorString());
+            done += n;
+        }
+        if (!f.flush())
+            return failed(path, f.errorString());
 #ifdef Q_OS_UNIX
-    if (::fsync(tmp.handle()) != 0 && errno != EINVAL && errno != EROFS)
-        return abandon(QString::fromLocal8Bit(std::strerror(errno)));
+        if (::fsync(f.handle()) != 0 && errno != EINVAL && errno != EROFS)
+            return failed(path, QString::fromLocal8Bit(std::strerror(errno)));
 #endif
-    if (commitHook() && !commitHook()(path)) {
-        tmp.close();
-        tmp.remove();
-        if (error)
-            *error = QStringLiteral("запись файла %1 прервана").arg(QDir::toNativeSeparators(path));
-        return false;
+        f.close();
+        if (f.error() != QFileDevice::NoError)
+            return failed(path, f.errorString());
     }
-    tmp.close();
-    if (tmp.error() != QFileDevice::NoError)
-        return abandon(tmp.errorString());
-    std::error_code ec;
-    std::filesystem::rename(nativePath(tmp.fileName()), nativePath(info.absoluteFilePath()), ec);
-    if (ec) {
-        QFile::remove(tmp.fileName());
-        return failed(QString::fromLocal8Bit(ec.message().c_str()));
+    for (const Pending &p : pending) {
+        const QString path = p.info.filePath();
+        killAtSavePoint(path);
+        if (commitHook() && !commitHook()(path)) {
+            dropAll();
+            if (error)
+                *error = QStringLiteral("запись файла %1 прервана").arg(QDir::toNativeSeparators(path));
+            return false;
+        }
     }
+    for (size_t k = 0; k < pending.size(); ++k) {
+        const Pending &p = pending[k];
+        std::error_code ec;
+        std::filesystem::rename(nativePath(p.tmp->fileName()), nativePath(p.info.absoluteFilePath()), ec);
+        if (ec) {
+            // The files renamed before stay new; this one and the rest old.
+            for (size_t r = k; r < pending.size(); ++r)
+                QFile::remove(pending[r].tmp->fileName());
+            if (error)
+                *error = QStringLiteral("не удалось записать файл %1: %2")
+                             .arg(QDir::toNativeSeparators(p.info.filePath()), QString::fromLocal8Bit(ec.message().c_str()));
+            return false;
+        }
+    }
+#ifdef Q_OS_UNIX
+    // A rename lives in its folder: the folders are flushed too, so the new
+    // names survive a power cut that follows the save.
+    QSet<QString> folders;
+    for (const Pending &p : pending)
+        folders.insert(p.info.absolutePath());
+    for (const QString &folder : folders) {
+        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+#endif
     return true;
 }
 

@@ -4,6 +4,8 @@
 // so that an interrupted write leaves the old file whole.
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -27,13 +29,27 @@ bool readLines(const QString &path, QStringList &lines, QString *error = nullptr
 // write (the old file stays) and names the character in `error`.
 bool writeLines(const QString &path, const QStringList &lines, QString *error = nullptr);
 
-// Writes bytes to a temporary file beside `path` and renames it over `path`.
-// On any failure the old file is untouched and `error` says why.
+// Writes bytes to a temporary file beside `path` ("<name>.~<pid>.<random>"),
+// flushes it to the disk and renames it over `path`. On any failure the old
+// file is untouched and `error` says why. Temporary files of `path` that a
+// process no longer running left behind are removed first.
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error = nullptr);
+
+// Several files saved together, as one file is: every new content whole
+// beside its file first, then the renames one right after the other. A
+// failure before the renames leaves every file old.
+bool writeFilesAtomic(const QList<QPair<QString, QByteArray>> &files, QString *error = nullptr);
 
 // Test seam: called after the temporary file is complete and before the
 // rename; returning false abandons the write as a crash at that point would.
 void setBeforeCommitHook(std::function<bool(const QString &path)> hook);
+
+// Test seam for the saves of every program: when the environment variable
+// PIM_TEST_KILL_SAVING holds a wildcard pattern matching the file name of
+// `path`, the process kills itself (SIGKILL) here; otherwise nothing. The
+// atomic write calls it once the temporary file is whole and before the
+// rename, an append half-way through its bytes.
+void killAtSavePoint(const QString &path);
 
 bool readFileBytes(const QString &path, QByteArray &data, QString *error = nullptr);
 

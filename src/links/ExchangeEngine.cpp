@@ -176,6 +176,8 @@ bool ExchangeEngine::ReadFrame(QByteArray &r, int *received, bool *started, int 
     }
     if (started)
         *started = !first.isEmpty();
+    if (m_heard)
+        m_heard->append(first);
     if (first.isEmpty()) {
         if (received)
             *received = int(r.size());
@@ -192,6 +194,8 @@ bool ExchangeEngine::ReadFrame(QByteArray &r, int *received, bool *started, int 
     r[0] = char(L);
     const int want = total - 1;
     const int got = m_port->ReadBytes(r.data() + 1, want);
+    if (m_heard && got > 0)
+        m_heard->append(r.constData() + 1, got);
     if (received)
         *received = 1 + got;
     return got == want;
@@ -334,8 +338,33 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
     const bool replyDiffers = replyDiffersFromRequest(request);
     QByteArray r;
     bool ok = false;
+    // Noise whose first byte reads as a length swallows the start of the
+    // reply into a frame of the wrong size, and the frames read after it
+    // start in the middle of the reply: reading by length bytes alone stays
+    // out of step with the stream, attempt after attempt. So everything an
+    // attempt hears is kept and searched as one stream when it fails.
+    QByteArray heard;
+    struct Listening {
+        QByteArray *&slot;
+        explicit Listening(QByteArray *&s, QByteArray *to) : slot(s) { slot = to; }
+        ~Listening() { slot = nullptr; }
+    } listening(m_heard, &heard);
+    // The first frame in the stream that is this request's reply.
+    auto replyIn = [&](const QByteArray &stream) {
+        for (qsizetype from = 0; from + 6 <= stream.size();) {
+            const QByteArray f = ScanJunk(stream.mid(from), code, addressed);
+            if (f.size() < 6)
+                break;
+            const qsizetype at = stream.indexOf(f, from);
+            if (fits(f, shape) && f != req && f != idTemplate)
+                return f;
+            from = at + 1;
+        }
+        return QByteArray();
+    };
     for (int attempt = 1; attempt <= kSerialAttempts && !waiter().interrupted(); ++attempt) {
         m_lastAttempts = attempt;
+        heard.clear();
         trace(QStringLiteral("ЗАПРОС=") + TabToDecBar(request), true);
         const int written = m_port->SendData(req);
         // A port that failed under the write is closed: no further attempt.
@@ -401,6 +430,21 @@ bool ExchangeEngine::serialExchange(const Tab &request, Tab &reply)
             trace(QStringLiteral("ЕСТЬ ") + ListBytes(r, QStringLiteral("|"), 0), true);
             ok = true;
             break;
+        }
+        // The rest of what is coming (the tail of a reply the length bytes
+        // lost step with) joins what was heard, and the whole is searched.
+        // The line is then quiet, so the next attempt starts in step.
+        if (!waiter().interrupted()) {
+            const quint32 saved = m_port->InputTimeout();
+            m_port->setInputTimeout(kStaleQuietMs);
+            heard += m_port->ReadBytes(int(m_port->InBufSize()));
+            m_port->setInputTimeout(saved);
+            r = replyIn(heard);
+            if (!r.isEmpty()) {
+                trace(QStringLiteral("ЕСТЬ ") + ListBytes(r, QStringLiteral("|"), 0), true);
+                ok = true;
+                break;
+            }
         }
         trace(QStringLiteral("НЕТ В мУСОРЕ\r\n"), true);
     }

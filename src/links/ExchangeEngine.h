@@ -166,6 +166,10 @@ private:
     int m_lastAttempts = 0;
     bool m_lineEchoes = false;
     quint32 m_echoesLearntOn = 0; // the port's openCount()
+    // Every byte ReadFrame takes from the line, in order, while set: one
+    // attempt's whole stream, searched for the reply when the frames read
+    // by their length bytes did not give it.
+    QByteArray *m_heard = nullptr;
     // The last UDP reply, and how many more answers to its request may come.
     QByteArray m_udpLastReply;
     int m_udpSpares = 0;

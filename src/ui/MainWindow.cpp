@@ -34,6 +34,7 @@
 #include "workflows/StatusLine.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -126,7 +127,20 @@ MainWindow::MainWindow(QWidget *parent)
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The engine is the window's first child, so the base destructor would
+    // delete it before the pages, whose helpers still use it in their own
+    // destructors (the port's receiver unhooks itself from the port). The
+    // widgets (pages, dialogs) go first; the engine, the layout and the
+    // other plain objects stay for the base destructor.
+    QList<QPointer<QObject>> widgets;
+    for (QObject *child : children())
+        if (child->isWidgetType())
+            widgets.append(child);
+    for (const QPointer<QObject> &child : std::as_const(widgets))
+        delete child.data();
+}
 
 namespace {
 // A page scrolls when the window is smaller than the page needs (a 1024 x

@@ -1,5 +1,6 @@
 #include "ui/Rehearsal.h"
 
+#include "ui/ArchivePage.h"
 #include "ui/CommandMap.h"
 #include "ui/DevicePage.h"
 #include "ui/LinkPages.h"
@@ -27,7 +28,8 @@ QString Rehearsal::help()
         "STEPS are separated by ';': port=PATH (choose and check a serial port), identify "
         "(\"номер/тип\"), state (\"состояние\" on), archive (the page \"АРХИВЫ\" and \"архив\" for its "
         "selected tab), tab=N (select archive tab N, from 0), plot (\"график\" on), page=N (show page N of the window, from 0), "
-        "action=NAME (run a command by its name, e.g. Acal), size=WxH (resize the window), shot=FILE "
+        "action=NAME (run a command by its name, e.g. Acal), save=FILE (save the archive in view to FILE as the "
+        "file dialog would), size=WxH (resize the window), shot=FILE "
         "(save a PNG of the window), quit (close; the settings are saved as usual).");
 }
 
@@ -85,6 +87,14 @@ bool Rehearsal::run(MainWindow &w, const QStringList &steps, QString *error)
                 return false;
             }
             a->trigger();
+        } else if (step.startsWith(QLatin1String("save="))) {
+            // "запись архива" with the file dialog answered by the script.
+            const QString file = step.mid(5);
+            ArchivePage::setFileChooser([file](bool save, const QString &, const QString &) {
+                return save ? file : QString();
+            });
+            commands.action(QStringLiteral("Asavearh"))->trigger();
+            ArchivePage::setFileChooser({});
         } else if (step == QLatin1String("plot")) {
             if (auto *b = w.findChild<QPushButton *>(QStringLiteral("BPlot")); b && !b->isChecked())
                 b->click();

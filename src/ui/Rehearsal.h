@@ -6,6 +6,7 @@
 //   port=PATH   choose PATH in the port list (added when missing) and check it
 //   identify    "номер/тип"
 //   state       "состояние" on
+//   save=FILE   save the archive in view to FILE, as answered in the file dialog
 //   size=WxH    give the window that size (a screen without window manager)
 //   shot=FILE   save a PNG of the window
 //   quit        close the window (settings are saved as usual)

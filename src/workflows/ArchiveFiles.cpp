@@ -95,9 +95,16 @@ bool ArchiveFiles::save(const QString &arhPath, const QStringList &gridRows, con
             *error = QStringLiteral("нет ни одной записи архива: файл не записан");
         return false;
     }
-    if (!writeLines(companionName(arhPath), gridRows, error))
+    QString encError;
+    const QByteArray text = joinLines(gridRows, &encError);
+    if (!encError.isEmpty()) {
+        if (error)
+            *error = encError;
         return false;
-    return writeFileAtomic(arhPath, records, error);
+    }
+    // The records and their text are replaced together: a program stopped
+    // while saving leaves both old, never new records beside an old text.
+    return writeFilesAtomic({{companionName(arhPath), text}, {arhPath, records}}, error);
 }
 
 qint64 ArchiveFiles::largestArchive()

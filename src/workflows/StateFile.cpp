@@ -8,6 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace pim {
 
 namespace {
@@ -52,14 +57,25 @@ bool appendLines(const QString &path, const QStringList &headLines, const QStrin
         return false;
     }
     const qint64 old = f.size();
-    // A last line without its end (a file cut short elsewhere) is ended
-    // first, so the new row does not run on from it.
+    // A last line without its end (an append cut short by a crash or a
+    // power cut) is ended first and kept as it is: the file only ever
+    // grows, and the new row starts a line of its own instead of running on
+    // from the torn one.
     if (old > 0 && f.seek(old - 1)) {
         char last = 0;
         if (f.read(&last, 1) == 1 && last != '\n')
-            bytes.prepend("\r\n");
+            bytes.prepend(last == '\r' ? "\n" : "\r\n");
     }
-    const bool ok = f.seek(old) && f.write(bytes) == bytes.size() && f.flush();
+    // Written in two halves so that the test seam can stop the program
+    // between them, leaving the torn line a crash would.
+    const qint64 half = bytes.size() / 2;
+    bool ok = f.seek(old) && f.write(bytes.constData(), half) == half && f.flush();
+    if (ok)
+        killAtSavePoint(path);
+    ok = ok && f.write(bytes.constData() + half, bytes.size() - half) == bytes.size() - half && f.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS);
+#endif
     if (!ok) {
         const QString e = f.errorString();
         f.resize(old);

@@ -83,6 +83,52 @@ TEST(TextFile, WriteReadAndRefusal)
     EXPECT_EQ(back, QStringList({QStringLiteral("cbC=1"), QStringLiteral("Ename=№ 5")}));
 }
 
+TEST(TextFile, TemporaryFilesOfAGoneWriterAreClearedAtTheNextSave)
+{
+    // A writer killed between its temporary file and the rename leaves the
+    // file behind, named with its pid. The next save of the same file
+    // removes it; one of a writer still running, or of another file, stays.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.Arh"));
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString dead = path + QStringLiteral(".~%1.k3j").arg(gone);
+    const QString alive = path + QStringLiteral(".~%1.k3j").arg(::getppid());
+    const QString other = dir.filePath(QStringLiteral("b.Arh.~%1.k3j").arg(gone));
+    for (const QString &f : {dead, alive, other})
+        ASSERT_TRUE(writeFileAtomic(f, "half a save"));
+    ASSERT_TRUE(writeFileAtomic(path, "new"));
+    EXPECT_FALSE(QFile::exists(dead));
+    EXPECT_TRUE(QFile::exists(alive));
+    EXPECT_TRUE(QFile::exists(other));
+    QByteArray data;
+    ASSERT_TRUE(readFileBytes(path, data));
+    EXPECT_EQ(data, QByteArray("new"));
+}
+
+TEST(TextFile, FilesSavedTogetherStayOldTogether)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.Arh")), b = dir.filePath(QStringLiteral("a.txt"));
+    ASSERT_TRUE(writeFilesAtomic({{a, "old a"}, {b, "old b"}}));
+    // Stopped at the second file: the first is not replaced either.
+    setBeforeCommitHook([&](const QString &p) { return p != a; });
+    EXPECT_FALSE(writeFilesAtomic({{b, "new b"}, {a, "new a"}}));
+    setBeforeCommitHook({});
+    QByteArray data;
+    ASSERT_TRUE(readFileBytes(a, data));
+    EXPECT_EQ(data, QByteArray("old a"));
+    ASSERT_TRUE(readFileBytes(b, data));
+    EXPECT_EQ(data, QByteArray("old b"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("a.Arh"), QStringLiteral("a.txt")}));
+    ASSERT_TRUE(writeFilesAtomic({{b, "new b"}, {a, "new a"}}));
+    ASSERT_TRUE(readFileBytes(a, data));
+    EXPECT_EQ(data, QByteArray("new a"));
+}
+
 TEST(TextFile, InterruptedWriteLeavesTheOldFile)
 {
     QTemporaryDir dir;

@@ -15,7 +15,12 @@ grep -qx 'Exec=pim' "$prefix/share/applications/pim.desktop" || { echo "the desk
 chmod a-w "$prefix/bin"
 mkdir -p "$tmp/home" "$tmp/run"
 cd "$tmp/run"
-run() { env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" "$prefix/bin/pimctl" "$@"; }
+# A sanitized build's options pass through, so its reports are counted.
+run() {
+  env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
+    ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} "$prefix/bin/pimctl" "$@"
+}
 # The installed pimctl reaches the imitation of a 238 (whose state request
 # the imitation only echoes, so the state is read from a 229's).
 out=$(run --imitation 238 identify)

@@ -305,6 +305,29 @@ TEST_F(SerialFixture, LeftoverOfAnEarlierExchangeIsNotTheNextReply)
     EXPECT_EQ(b.at(5), 2);
 }
 
+TEST_F(SerialFixture, ReplyCutByNoiseTakenForALengthIsFoundInTheStream)
+{
+    // Noise 30 AB before a 105-byte reply: 30 read as a length makes a
+    // 48-byte frame of the noise and the reply's start, and the byte 3 in
+    // the reply then ends the reading by length bytes at once, with the
+    // rest of the reply still on the line. The reply is whole in what the
+    // attempt heard: it is taken there, and the next exchange is in step.
+    Tab data(99);
+    data.set(0, 1);
+    data.set(41, 3);
+    const QByteArray reply = SQ(kDev229, Q_State, data).bytes();
+    peer.answer = [&](const QByteArray &, int i) { return i == 0 ? hex("30 AB") + reply : state229(2); };
+    Tab a = SQ(kDev229, Q_State);
+    ASSERT_TRUE(engine.Exchange(a, a));
+    EXPECT_EQ(a.bytes(), reply);
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    Tab b = SQ(kDev229, Q_State);
+    ASSERT_TRUE(engine.Exchange(b, b));
+    EXPECT_EQ(b.at(5), 2);
+    EXPECT_EQ(engine.lastAttempts(), 1);
+    EXPECT_EQ(peer.requests.size(), 2);
+}
+
 TEST(TerminalMemo, SavedInWindows1251AndReset)
 {
     QTemporaryDir dir;

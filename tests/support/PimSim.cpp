@@ -1,6 +1,7 @@
 #include "support/PimSim.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -149,8 +150,21 @@ CtlRun pimctlAt(const QString &clock, const QStringList &args, const QString &di
         r.err = QStringLiteral("faketime is missing (scripts/setup installs it)");
         return r;
     }
+    // faketime wants the seconds: without them it runs nothing, says so on
+    // stderr and exits 1, which reads like a failed device. pimsim's
+    // --clock leaves them out, so either form is taken here.
+    QDateTime at = QDateTime::fromString(clock, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    if (!at.isValid())
+        at = QDateTime::fromString(clock, QStringLiteral("yyyy-MM-dd hh:mm"));
+    if (!at.isValid()) {
+        r.err = QStringLiteral("pimctlAt: the clock \"") + clock + QStringLiteral("\" is no \"YYYY-MM-DD hh:mm[:ss]\"");
+        return r;
+    }
     // "@": the clock starts there and runs; timers keep the real pace.
-    return run(faketime, QStringList{QStringLiteral("-f"), QLatin1Char('@') + clock, bin} + args, dir);
+    return run(faketime,
+               QStringList{QStringLiteral("-f"), QLatin1Char('@') + at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), bin}
+                   + args,
+               dir);
 }
 
 } // namespace pimtest

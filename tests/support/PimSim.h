@@ -62,7 +62,7 @@ struct CtlRun {
 // where its dump and trace files land.
 CtlRun pimctl(const QStringList &args, const QString &dir = QString());
 // The same with the computer's clock starting at `clock` ("YYYY-MM-DD
-// hh:mm:ss") for pimctl alone, through faketime: the archive read plans its
+// hh:mm[:ss]", the form pimsim's --clock takes too) for pimctl alone, through faketime: the archive read plans its
 // requests and clamps its range by the computer's date, so an output that
 // must not depend on the day it is made needs a fixed one.
 CtlRun pimctlAt(const QString &clock, const QStringList &args, const QString &dir = QString());

@@ -37,6 +37,7 @@ TEST(StateFile, AppendsWholeRowsAndNeverTouchesWhatIsThere)
         {nullptr, {"1", "2"}, true, "h1\t\r\nh2\t\r\n1\t2\t\r\n"},
         {"h1\t\r\nh2\t\r\n1\t\r\n", {"2"}, true, "h1\t\r\nh2\t\r\n1\t\r\n2\t\r\n"},
         {"h1\t\r\nh2\t\r\n1\t", {"2"}, true, "h1\t\r\nh2\t\r\n1\t\r\n2\t\r\n"}, // cut short elsewhere
+        {"h1\t\r\nh2\t\r\n1\t\r", {"2"}, true, "h1\t\r\nh2\t\r\n1\t\r\n2\t\r\n"}, // cut between CR and LF
         {"", {"т"}, true, "h1\t\r\nh2\t\r\n\xF2\t\r\n"},                           // an empty file gets the header too
         {"h1\t\r\n", {"€ ∞"}, false, "h1\t\r\n"},                                   // no Windows-1251 for it
         {nullptr, {"∞"}, false, nullptr},

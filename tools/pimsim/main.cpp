@@ -130,7 +130,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption optAnswerMs(QStringLiteral("modem-answer-ms"), QStringLiteral("Time an unanswered call rings before NO ANSWER, ms (default 30000)."), QStringLiteral("MS"), QStringLiteral("30000"));
     const QCommandLineOption optGuardMs(QStringLiteral("modem-guard-ms"), QStringLiteral("Guard time around \"+++\", ms (default 100)."), QStringLiteral("MS"), QStringLiteral("100"));
     const QCommandLineOption optCarrier(QStringLiteral("carrier"), QStringLiteral("Write carrier files of the device's daily and hourly archives into DIR (types 225, 228, 229, 230, 234, 235) before serving; their paths go to stderr."), QStringLiteral("DIR"));
-    for (const auto *o : {&optCarrier, &optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
+    const QCommandLineOption optUdpStrays(QStringLiteral("udp-strays"), QStringLiteral("With --udp: before every reply a datagram of noise and the previous reply go to the client from another port of this host, as stray traffic on a busy network would."));
+    for (const auto *o : {&optUdpStrays, &optCarrier, &optType, &optNumber, &optUdp, &optModem, &optBaud, &optSeed, &optState, &optTranscript,
                           &optDays, &optStart, &optClock, &optClockStopped, &optJumper, &optPassword, &optFault, &optSplitGap,
                           &optDelay, &optFrameGap, &optCalFault, &optDevErr, &optSysErr, &optModemResult, &optModemEcho, &optModemExpect,
                           &optDialMs, &optAnswerMs, &optGuardMs})
@@ -288,6 +289,13 @@ int main(int argc, char *argv[])
         // The converter's serial line: one reply after the other, each
         // piece one datagram to whoever asked.
         Pacer line([](const QByteArray &) {}, baud, true);
+        // Stray traffic: another socket of this host answers too, with
+        // noise and stale replies, which a client must not take for the
+        // converter's.
+        QUdpSocket strays;
+        if (p.isSet(optUdpStrays) && !strays.bind(QHostAddress::LocalHost, 0))
+            die(QStringLiteral("cannot bind a second UDP socket: %1").arg(strays.errorString()));
+        QByteArray lastReply;
         QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [&] {
             while (socket.hasPendingDatagrams()) {
                 const QNetworkDatagram d = socket.receiveDatagram();
@@ -298,8 +306,18 @@ int main(int argc, char *argv[])
                 const QHostAddress to = d.senderAddress();
                 const quint16 toPort = quint16(d.senderPort());
                 auto sendTo = [&socket, to, toPort](const QByteArray &bytes) { socket.writeDatagram(bytes, to, toPort); };
-                for (const QByteArray &frame : assembler.feed(d.data()))
-                    line.send(server.respond(frame), int(frame.size()), sendTo);
+                for (const QByteArray &frame : assembler.feed(d.data())) {
+                    const QList<Piece> pieces = server.respond(frame);
+                    if (strays.state() == QAbstractSocket::BoundState) {
+                        strays.writeDatagram(QByteArray("\x00\xFF\x13\x37", 4), to, toPort);
+                        if (!lastReply.isEmpty())
+                            strays.writeDatagram(lastReply, to, toPort);
+                        lastReply.clear();
+                        for (const Piece &piece : pieces)
+                            lastReply += piece.bytes;
+                    }
+                    line.send(pieces, int(frame.size()), sendTo);
+                }
             }
         });
         rc = app.exec();
