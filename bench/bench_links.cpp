@@ -6,19 +6,29 @@
 //     all overhead (waits, wake-ups, copies, both programs' loops);
 //   - paced at a line rate: the line utilisation, the time request and
 //     reply need on the wire divided by the time the exchanges took, and
-//     the overhead per record left beside the wire time.
+//     the overhead per record left beside the wire time;
+//   - the same paced line under the program's own archive reader (the one
+//     pimctl and the window use): its line utilisation and the record
+//     requests it needs per record read.
 // Not a test: it prints ratios and never fails on time.
 //
 //   bench_links [unpaced records = 1000] [paced records = 40] [baud = 9600]
 
+#include "devices/ArhCodec.h"
+#include "devices/DeviceSession.h"
 #include "devices/Registry.h"
 #include "links/ExchangeEngine.h"
 #include "protocol/Frame.h"
+#include "workflows/ArchiveRange.h"
+#include "workflows/ArchiveReading.h"
+#include "workflows/LinkRoad.h"
+#include "workflows/WorkflowUi.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -74,6 +84,7 @@ struct Result {
 };
 
 // Reads `n` daily records (the newest slots first, as a full read does).
+// The paced runs' record count is also the reader's number of days.
 Result readRecords(ExchangeEngine &engine, int n)
 {
     const Identity id{kType, kNumber};
@@ -103,8 +114,64 @@ Result readRecords(ExchangeEngine &engine, int n)
     return r;
 }
 
-// One run against a fresh simulator; false when it could not run.
-bool run(const char *link, bool udp, int baud, int n, Result &out)
+// The program's own archive read on the same line: the reader asks its
+// records through this road, which counts the record requests and the bytes
+// they put on the wire, from the first record request to the last reply.
+class MeteredRoad : public LinkRoad {
+public:
+    using LinkRoad::LinkRoad;
+    bool exchange(Tab &io) override
+    {
+        const bool record = io.size() > 4 && io.at(4) == Q_Arhiv;
+        const int sent = io.size();
+        if (record && !m_timer.isValid())
+            m_timer.start();
+        const bool ok = LinkRoad::exchange(io);
+        if (record) {
+            ++requests;
+            wireBytes += sent + (ok ? io.size() : 0);
+            elapsedMs = double(m_timer.nsecsElapsed()) / 1e6;
+        }
+        return ok;
+    }
+    int requests = 0;
+    qint64 wireBytes = 0;
+    double elapsedMs = 0;
+
+private:
+    QElapsedTimer m_timer;
+};
+
+// The daily archive of the last `days` days read as pimctl and the window
+// read it; `requests` is the number of record requests it took.
+Result readArchive(ExchangeEngine &engine, int days, int &requests)
+{
+    DeviceSession session;
+    session.setIdentity(kType, kNumber);
+    MeteredRoad road(engine);
+    WorkflowUi ui;
+    ArchiveRange range;
+    const QDate today = QDate::currentDate();
+    range.choose(ArchiveRange::Day, today, ArhDaily, kType);
+    range.setBegin(today.addDays(-(days - 1)));
+    range.setEnd(today);
+    QTemporaryDir traces;
+    ArchiveReading reader(road, ui, range, session);
+    reader.setTraceFolder(traces.path());
+    const ArchiveReading::Result res = reader.read(ArhDaily);
+    Result r;
+    r.asked = days;
+    r.good = res.records;
+    r.elapsedMs = road.elapsedMs;
+    r.wireBytes = road.wireBytes;
+    requests = road.requests;
+    return r;
+}
+
+// One run against a fresh simulator; false when it could not run. With
+// `requests` set, the program's archive reader reads `n` days instead of
+// the bare loop of record requests.
+bool run(const char *link, bool udp, int baud, int n, Result &out, int *requests = nullptr)
 {
     Sim sim;
     if (!startSim(sim, udp, baud)) {
@@ -121,7 +188,7 @@ bool run(const char *link, bool udp, int baud, int n, Result &out)
         engine->port().setPortName(sim.first);
         engine->port().setBaudRateValue(quint32(baud > 0 ? baud : 9600));
     }
-    out = readRecords(*engine, n);
+    out = requests ? readArchive(*engine, n, *requests) : readRecords(*engine, n);
     if (out.good != out.asked)
         std::fprintf(stderr, "bench_links: %s: %d of %d records read\n", link, out.good, out.asked);
     return true;
@@ -164,6 +231,23 @@ int main(int argc, char *argv[])
         std::printf("  %s: %d records in %.1f ms, wire time %.1f ms: line utilisation %.4f, "
                     "overhead %.3f ms a record\n",
                     link, r.asked, r.elapsedMs, wireMs, utilisation, (r.elapsedMs - wireMs) / r.asked);
+    }
+
+    // The same line under the program's archive reader (the goal is a line
+    // utilisation of at least 0.98 on the serial line and one request per
+    // record over UDP).
+    std::printf("\nthe archive reader, %d days, paced at %d bit/s\n", paced, baud);
+    for (const bool udp : {false, true}) {
+        const char *link = udp ? "udp" : "pty";
+        Result r;
+        int requests = 0;
+        if (!run(link, udp, baud, paced, r, &requests))
+            return 2;
+        const double wireMs = double(r.wireBytes) * msPerByte;
+        const double utilisation = r.elapsedMs > 0 ? wireMs / r.elapsedMs : 0.0;
+        std::printf("  %s: %d records in %.1f ms, wire time %.1f ms: line utilisation %.4f, "
+                    "%.3f requests a record\n",
+                    link, r.good, r.elapsedMs, wireMs, utilisation, r.good ? double(requests) / r.good : 0.0);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "base/Dates.h"
 
 #include <cmath>
+#include <utility>
 
 namespace pim {
 
@@ -28,7 +29,10 @@ double dateTimeToScale(const QDateTime &dt)
     return days >= 0 ? days + frac : days - frac;
 }
 
-QDateTime scaleToDateTime(double scale)
+namespace {
+
+// The calendar date and the wall-clock time of a day-scale value.
+std::pair<QDate, QTime> splitScale(double scale)
 {
     const double whole = std::trunc(scale);
     const double frac = std::fabs(scale - whole);
@@ -38,7 +42,15 @@ QDateTime scaleToDateTime(double scale)
         ms -= 86400000;
         days += scale >= 0 ? 1 : -1;
     }
-    return QDateTime(scaleToDate(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
+    return {scaleToDate(days), QTime::fromMSecsSinceStartOfDay(int(ms))};
+}
+
+} // namespace
+
+QDateTime scaleToDateTime(double scale)
+{
+    const auto [d, t] = splitScale(scale);
+    return QDateTime(d, t);
 }
 
 namespace {
@@ -181,7 +193,12 @@ QString formatDateTime(QStringView pattern, const QDateTime &dt, const FormatSet
 
 QString formatDateTime(QStringView pattern, double scale, const FormatSettings &fs)
 {
-    return formatDateTime(pattern, scaleToDateTime(scale), fs);
+    // Only the calendar date and the wall-clock time are printed, so the
+    // date-time is taken as UTC: a local one looks up the time zone (a
+    // stat of its file) on every cell of a grid, and would move a time
+    // that a clock change skips.
+    const auto [d, t] = splitScale(scale);
+    return formatDateTime(pattern, QDateTime(d, t, Qt::UTC), fs);
 }
 
 QString shortDateText(QDate d, const FormatSettings &fs)

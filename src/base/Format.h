@@ -68,6 +68,12 @@ struct FormatResult {
 FormatResult formatChecked(QStringView fmt, const FmtArgs &args,
                            const FormatSettings &settings = formatSettings());
 
+// What "%.Nf" gives for v (N = prec, "%f" when prec < 0), without parsing a
+// format: the one directive of every real cell of a grid.
+QString formatFixed(double v, int prec, const FormatSettings &settings = formatSettings());
+// The same appended to `out`.
+void appendFixed(QString &out, double v, int prec, const FormatSettings &settings = formatSettings());
+
 // The output, or on a mismatch the error text in its place.
 QString Format(QStringView fmt, const FmtArgs &args = {});
 

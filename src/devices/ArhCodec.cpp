@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -484,7 +485,7 @@ QList<int> ArhCodec::compactColumns(int kind) const
     return out;
 }
 
-QString ArhCodec::cellText(const ArhRec &r, int sys, int cell, bool totals) const
+void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const
 {
     const ArhCell &c = m_layout->cells[size_t(cell)];
     const double v = value(r, sys, c.field);
@@ -493,24 +494,38 @@ QString ArhCodec::cellText(const ArhRec &r, int sys, int cell, bool totals) cons
         // A day outside the years 1..9999 (only a foreign or damaged file
         // holds one) has no calendar date: its cell stays empty.
         const qint64 scale = qint64(toI32(v)) + kDayNumberOffset;
-        if (scale < kFirstScaleDay || scale > kLastScaleDay)
-            return QString();
-        return formatDateTime(u"dd mmmm yyyyг.", double(scale));
+        if (scale >= kFirstScaleDay && scale <= kLastScaleDay)
+            out += formatDateTime(u"dd mmmm yyyyг.", double(scale));
+        return;
     }
-    case ArhCellKind::Int:
-        return Format(u"%d", {toI32(v)});
+    case ArhCellKind::Int: {
+        char buf[16];
+        const auto end = std::to_chars(buf, buf + sizeof buf, toI32(v)).ptr;
+        out += QLatin1StringView(buf, end - buf);
+        return;
+    }
     case ArhCellKind::Real:
-        return valueFormat().text(v);
+        valueFormat().append(out, v);
+        return;
     case ArhCellKind::Temp100:
-        return valueFormat().text(v / 100.0);
+        valueFormat().append(out, v / 100.0);
+        return;
     case ArhCellKind::HhMm: {
         const qint64 m = toI32(v);
         if (totals)
-            return Format(u"%dдн%.2d:%.2d", {m / 1440, (m % 1440) / 60, m % 60});
-        return Format(u"%.2d:%.2d", {m / 60, m % 60});
+            out += Format(u"%dдн%.2d:%.2d", {m / 1440, (m % 1440) / 60, m % 60});
+        else
+            out += Format(u"%.2d:%.2d", {m / 60, m % 60});
+        return;
     }
     }
-    return QString();
+}
+
+QString ArhCodec::cellText(const ArhRec &r, int sys, int cell, bool totals) const
+{
+    QString out;
+    appendCellText(out, r, sys, cell, totals);
+    return out;
 }
 
 QStringList ArhCodec::ArhDateCell(const ArhRec &r, int sys) const
@@ -530,8 +545,19 @@ QStringList ArhCodec::ArhRows(const QList<ArhRec> &records, int sys) const
     rows.reserve(records.size() + 3);
     rows.append(withTabs(m_layout->head1));
     rows.append(withTabs(m_layout->head2));
-    for (const ArhRec &r : records)
-        rows.append(withTabs(ArhDateCell(r, s)));
+    // Each row is written straight into one text: an archive has thousands.
+    const int n = columnCount();
+    qsizetype width = 64;
+    for (const ArhRec &r : records) {
+        QString row;
+        row.reserve(width);
+        for (int i = 0; i < n; ++i) {
+            appendCellText(row, r, s, i, false);
+            row += QLatin1Char('\t');
+        }
+        width = qMax(width, row.size());
+        rows.append(std::move(row));
+    }
     if (rows.size() == 2) {
         QStringList none;
         for (int i = 0; i < columnCount(); ++i)
@@ -548,7 +574,7 @@ QString ArhCodec::ArhTotals(const ArhRec &r, int sys) const
     QString row = Format(u"ИТОГО(%d):\t%d\t", {n, n});
     // Cells 1 and 2 (date and hour) are the count; the rest as in a record row.
     for (int i = 2; i < columnCount(); ++i) {
-        row += cellText(r, s, i, true);
+        appendCellText(row, r, s, i, true);
         row += QLatin1Char('\t');
     }
     return row;

@@ -246,6 +246,7 @@ protected:
 
 private:
     QString cellText(const ArhRec &r, int sys, int cell, bool totals) const;
+    void appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const;
     void finishTotals(int sys);
 
     const ArhLayout *m_layout;

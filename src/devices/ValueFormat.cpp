@@ -6,17 +6,24 @@ namespace pim {
 
 void ValueFormat::setPrecision(int n)
 {
-    m_real = Format(u"%s.%df", {QStringLiteral("%"), qBound(0, n, 18)});
+    m_precision = qBound(0, n, 18);
+    m_real = Format(u"%s.%df", {QStringLiteral("%"), m_precision});
 }
 
 void ValueFormat::reset()
 {
     m_real = QStringLiteral("%f");
+    m_precision = -1;
 }
 
 QString ValueFormat::text(double v) const
 {
-    return Format(m_real, {v});
+    return formatFixed(v, m_precision);
+}
+
+void ValueFormat::append(QString &out, double v) const
+{
+    appendFixed(out, v, m_precision);
 }
 
 const ValueFormat &defaultValueFormat()

@@ -13,9 +13,12 @@ public:
     void setPrecision(int n);               // builds "%.Nf" ("%s.%df" from "%" and N)
     void reset();                           // back to "%f"
     QString text(double v) const;           // v through real()
+    void append(QString &out, double v) const; // the same text appended
 
 private:
     QString m_real = QStringLiteral("%f");
+    int m_precision = -1; // N of m_real; -1 for "%f"
+
 };
 
 // "%f": the format of a codec that belongs to no session.

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -130,12 +131,28 @@ TEST(E2eCtlBatch, AMalformedListReadsNothingAndNamesItsLine)
     }
 }
 
-TEST(E2eCtlBatch, ADialledCalculatorIsRefusedWithAReason)
+TEST(E2eCtlBatch, CallsThroughTheModemOfAPhoneBookEntry)
 {
-    const QString list = writeList({"дача;dial:контора;238;1"});
-    const CtlRun r = pimctl({"--json", "batch", list, "--out", "out"});
+    // The entry names the modem's port and the number; only that number
+    // connects. An entry missing from the book fails that line alone.
+    Sim modem;
+    ASSERT_TRUE(modem.start(229, 4660, {"--modem", "--modem-dial-ms", "50", "--modem-expect", "T123"}))
+        << qPrintable(modem.error());
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("ДАННЫЕ/МОДЕМ"));
+    ASSERT_TRUE(pim::writeLines(dir.path() + "/ДАННЫЕ/МОДЕМ/СОЕДИНЕНИЯ.TXT",
+                                {"НАИМЕНОВАНИЕ\tТЕЛЕФОН\tПОРТ\tТОН/ИМП\tКОД ГОР\tКОД В ГОР\tКОД МЕЖГОР\t",
+                                 "Котельная\t123\t" + modem.port() + "\tT\t\t\t\t"}));
+    const QString list = writeList({"дача;dial:Котельная;;", "баня;dial:Баня;229;1"});
+    const CtlRun r = pimctlCopy(dir.path(), {"--json", "batch", list, "--kinds", "state", "--out", "out"});
     EXPECT_EQ(r.code, 1) << qPrintable(r.err);
-    const QJsonObject d = QJsonDocument::fromJson(r.out).object()["devices"].toArray()[0].toObject();
-    EXPECT_EQ(d["status"].toString(), "failed");
-    EXPECT_TRUE(d["text"].toString().contains("модем")) << qPrintable(d["text"].toString());
+    const QJsonArray devices = QJsonDocument::fromJson(r.out).object()["devices"].toArray();
+    ASSERT_EQ(devices.size(), 2) << r.out.constData();
+    const QJsonObject called = devices[0].toObject();
+    EXPECT_EQ(called["status"].toString(), "ok") << qPrintable(called["text"].toString());
+    EXPECT_EQ(called["type"].toInt(), 229);
+    EXPECT_EQ(called["number"].toInt(), 4660);
+    const QJsonObject missing = devices[1].toObject();
+    EXPECT_EQ(missing["status"].toString(), "failed");
+    EXPECT_TRUE(missing["text"].toString().contains("Баня")) << qPrintable(missing["text"].toString());
 }

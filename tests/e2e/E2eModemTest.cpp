@@ -34,26 +34,6 @@ QStringList modemSim(const QStringList &extra = {})
     return QStringList{"--modem", "--modem-dial-ms", "50", "--clock", "2025-06-15 10:30", "--clock-stopped"} + extra;
 }
 
-// pimctl copied into its own folder: its program folder, where the phone
-// book is looked for, is then the test's.
-CtlRun pimctlCopy(const QString &dir, const QStringList &args)
-{
-    CtlRun r;
-    const QString exe = dir + "/pimctl";
-    if (!QFile::exists(exe) && !QFile::copy(binDir() + "/pimctl", exe)) {
-        r.err = "cannot copy pimctl";
-        return r;
-    }
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(exe, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 } // namespace
 
 TEST(E2eModem, ArchiveThroughTheModemEqualsADirectRead)

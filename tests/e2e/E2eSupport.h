@@ -24,6 +24,7 @@ using Sim = pimtest::PimSim;
 using pimtest::binDir;
 using pimtest::CtlRun;
 using pimtest::pimctl;
+using pimtest::pimctlCopy;
 
 // What a workflow showed.
 class RecordingUi : public pim::WorkflowUi {

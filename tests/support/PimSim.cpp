@@ -139,6 +139,20 @@ CtlRun pimctl(const QStringList &args, const QString &dir)
     return bin.isEmpty() ? r : run(bin, args, dir);
 }
 
+CtlRun pimctlCopy(const QString &dir, const QStringList &args)
+{
+    CtlRun r;
+    const QString bin = pimctlBinary(r);
+    if (bin.isEmpty())
+        return r;
+    const QString exe = QDir(dir).filePath(QStringLiteral("pimctl"));
+    if (!QFile::exists(exe) && !QFile::copy(bin, exe)) {
+        r.err = QStringLiteral("cannot copy pimctl into ") + dir;
+        return r;
+    }
+    return run(exe, args, dir);
+}
+
 CtlRun pimctlAt(const QString &clock, const QStringList &args, const QString &dir)
 {
     CtlRun r;

@@ -66,5 +66,8 @@ CtlRun pimctl(const QStringList &args, const QString &dir = QString());
 // requests and clamps its range by the computer's date, so an output that
 // must not depend on the day it is made needs a fixed one.
 CtlRun pimctlAt(const QString &clock, const QStringList &args, const QString &dir = QString());
+// pimctl copied into `dir` and run there: its program folder, where it
+// looks for its data (the modem page's phone book, say), is then the test's.
+CtlRun pimctlCopy(const QString &dir, const QStringList &args);
 
 } // namespace pimtest

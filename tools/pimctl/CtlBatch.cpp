@@ -9,6 +9,7 @@
 #include "base/DataPath.h"
 #include "base/TextFile.h"
 #include "devices/Registry.h"
+#include "links/PhoneBook.h"
 #include "workflows/ArchiveFiles.h"
 #include "workflows/ArchiveRange.h"
 #include "workflows/ArchiveReading.h"
@@ -47,13 +48,18 @@ struct BatchLine {
     QString dialEntry;  // a phone-book entry
     int type = -1;      // -1: asked from the device
     int number = -1;
+    // Calls go out through the modem on the port of their phone-book entry
+    // (`modemPort`, looked up before the keys are made): calls on one modem
+    // and a direct line on the same port take turns; an entry not in the
+    // book shares one queue with the others like it, and its worker says why.
+    QString modemPort;
     QString linkKey() const
     {
-        if (!dialEntry.isEmpty())
-            return QStringLiteral("dial"); // one modem
+        if (!dialEntry.isEmpty() && modemPort.isEmpty())
+            return QStringLiteral("dial");
         if (!udpHost.isEmpty())
             return QStringLiteral("udp:") + udpHost.toLower() + QLatin1Char(':') + QString::number(udpPort);
-        const QFileInfo f(port);
+        const QFileInfo f(dialEntry.isEmpty() ? port : modemPort);
         return f.exists() ? f.canonicalFilePath() : f.absoluteFilePath();
     }
 };
@@ -246,6 +252,8 @@ int CtlRunner::cmdBatch()
     if (lines.empty())
         return usage(listPath + QStringLiteral(": no calculator in the list"));
 
+    // The phone book is the program's own, wherever --out puts the data.
+    m_phoneBook = PhoneBook::defaultPath();
     QString dir = QString::fromStdString(m_batchOut);
     if (!dir.isEmpty()) {
         if (!QDir().mkpath(dir))
@@ -274,6 +282,14 @@ int CtlRunner::cmdBatch()
     // The links in the order of their first calculator, each with its queue.
     std::vector<QString> keys;
     std::map<QString, std::vector<size_t>> queues;
+    PhoneBook book = PhoneBook::defaults();
+    if (QFileInfo::exists(m_phoneBook))
+        book.load(m_phoneBook);
+    for (BatchLine &line : lines) {
+        PhoneEntry e;
+        if (!line.dialEntry.isEmpty() && book.find(line.dialEntry, &e))
+            line.modemPort = e.port.trimmed();
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         const QString k = lines[i].linkKey();
         if (!queues.count(k))
@@ -466,12 +482,14 @@ int CtlRunner::batchOne(const BatchLine &line, QJsonObject &result)
         return m_ui.lastFailure().isEmpty() ? QStringLiteral("НЕТ СВЯЗИ") : CtlUi::terminalText(m_ui.lastFailure());
     };
 
-    if (!line.dialEntry.isEmpty())
-        return finish(false, QStringLiteral("%1: звонок через модем pimctl batch пока не умеет").arg(line.link));
     Kinds kinds;
     QString why;
     parseKinds(QString::fromStdString(m_batchKinds), kinds, why);
 
+    // A phone-book entry gives the modem's port and the number to dial; the
+    // call is hung up when this worker ends, as after any command.
+    m_entry = line.dialEntry;
+    m_dialNumber.clear();
     m_port = line.port;
     m_udpHost = line.udpHost;
     m_udpPort = line.udpPort;

@@ -65,7 +65,7 @@ bool CtlRunner::takePhoneEntry(QString &why)
     // Read as the modem page keeps it; a book not made yet is the one the
     // page would make.
     PhoneBook book = PhoneBook::defaults();
-    const QString path = PhoneBook::defaultPath();
+    const QString path = m_phoneBook.isEmpty() ? PhoneBook::defaultPath() : m_phoneBook;
     QString error;
     if (QFileInfo::exists(path) && !book.load(path, &error)) {
         why = error;

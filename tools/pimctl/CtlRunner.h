@@ -195,6 +195,7 @@ private:
     QString m_dialNumber;
     bool m_pulse = false;
     QString m_entry;
+    QString m_phoneBook; // set by batch: the program's book, read before --out moves the data folder
     int m_dialTimeout = 60000;
     bool m_exitFirst = false, m_longDistance = false;
     QString m_exitCode, m_longCode, m_cityCode;
