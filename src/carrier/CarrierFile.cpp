@@ -2,9 +2,12 @@
 
 #include "base/Format.h"
 #include "devices/Registry.h"
+#include "protocol/Frame.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace pim {
 namespace {
@@ -66,11 +69,15 @@ QString CarrierFile::CheckCarrierName(const QString &fileName, const ArchiveDesc
     QString err;
     int L = 0;
     ArchiveDescription::cellNumber(table.cell(0, group + 3), L);
-    recordLength = L - 6;
+    // The record is an archive reply less its header and checksum. A
+    // record of no bytes (an edited table) would never end the file; a
+    // reply longer than a frame is no calculator's.
+    recordLength = int(std::clamp<qint64>(qint64(L) - 6, 0, kMaxFrame));
     lengthFound = true;
-    // A record of no bytes (an edited table) would never end the file.
-    if (recordLength <= 0)
+    if (L <= 6)
         err = QStringLiteral("arhL<0\r");
+    else if (L > kMaxFrame)
+        err = QStringLiteral("arhL>%1\r").arg(kMaxFrame);
 
     const QChar letter = stem.isEmpty() ? QChar() : stem.back();
     if (letter == QLatin1Char('D') || letter == QLatin1Char('H')) {
@@ -78,7 +85,9 @@ QString CarrierFile::CheckCarrierName(const QString &fileName, const ArchiveDesc
         kindFound = true;
         const QString countCell = table.cell(0, group + (daily() ? 1 : 2));
         int count = 0;
-        if (ArchiveDescription::cellNumber(countCell, count) && count >= 0) {
+        // Record numbers are 15 bits of the request: a larger count is no
+        // carrier's, and the rows of every number would never end.
+        if (ArchiveDescription::cellNumber(countCell, count) && count >= 0 && count < kMaxRecords) {
             expected = count;
             expectedFound = true;
         } else {

@@ -3,6 +3,7 @@
 #include "base/FormatSettings.h"
 
 #include <QList>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -131,6 +132,10 @@ QString realText(double v)
     if (v == 0)
         return QStringLiteral("0");
     QString t = QString::number(v, 'g', 15);
+    // Next to the largest double, 15 digits round up past it and would read
+    // back as no number; such a value keeps the digits it needs.
+    if (!std::isfinite(t.toDouble()))
+        t = QString::number(v, 'g', QLocale::FloatingPointShortest);
     // "1e-06" -> "1E-6", "1.5e+20" -> "1.5E20".
     if (const qsizetype e = t.indexOf(QLatin1Char('e')); e >= 0) {
         QString exp = t.mid(e + 1);

@@ -159,13 +159,12 @@ bool PhoneBook::remove(const QString &name)
 {
     if (!canRemove() || !find(name))
         return false;
-    for (int i = 1; i < m_rows.size(); ++i)
+    // Every row of that name goes: a hand-edited book may hold a name
+    // twice, and emptying both names to drop one row would leave a row
+    // without a name behind. The last entry stays all the same.
+    for (qsizetype i = m_rows.size() - 1; i >= 1 && m_rows.size() > 2; --i)
         if (m_rows[i].value(Name) == name)
-            m_rows[i][Name].clear();
-    // The emptied name sorts last going down, where it is dropped.
-    sortEntries(false);
-    if (m_rows.size() > 1 && m_rows.last().value(Name).isEmpty())
-        m_rows.removeLast();
+            m_rows.removeAt(i);
     sortEntries(true);
     return true;
 }

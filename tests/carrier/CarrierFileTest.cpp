@@ -104,12 +104,23 @@ TEST(CarrierName, DescriptionFile)
     zero[7] = "Q_ArhivL=6;";
     QStringList noCount = base;
     noCount[10] = "CoAH=много;";
+    // Hand-edited numbers no carrier has: more records than a request can
+    // address, a reply longer than a frame, a length that would wrap.
+    QStringList huge = base;
+    huge[5] = "CoAD=2147483647;";
+    QStringList long_ = base;
+    long_[7] = "Q_ArhivL=300;";
+    QStringList wrap = base;
+    wrap[7] = "Q_ArhivL=-2147483648;";
     const Case cases[] = {
         {edited, "A1D.229", "", 100, 30},
         {base.mid(0, 11), "A1D.234", "мало столбцов в таблице", 0, 0},
         {base.mid(0, 11), "A1D.229", "", 160, 61},
         {zero, "A1D.229", "arhL<0\r", 0, 61},
         {noCount, "A1H.235", "Кол-во записей в арх не определено:CoAH=много;", 216, 0},
+        {huge, "A1D.229", "Кол-во записей в арх не определено:CoAD=2147483647;", 160, 0},
+        {long_, "A1D.229", "arhL>255\r", 0, 61},
+        {wrap, "A1D.229", "arhL<0\r", 0, 61},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

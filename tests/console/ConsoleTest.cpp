@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace pim;
 using namespace pim::console;
 
@@ -84,6 +86,13 @@ TEST(Console, ExpressionsAsTheTablesRelyOnThem)
     }
     EXPECT_EQ(realText(1e-6), "1E-6");
     EXPECT_EQ(realText(12.34), "12.34");
+    // Next to the largest double 15 digits would round past it: the text
+    // still reads back as the value.
+    for (double v : {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max()}) {
+        double back = 0;
+        EXPECT_TRUE(readReal(realText(v), back)) << realText(v).toStdString();
+        EXPECT_EQ(back, v);
+    }
     EXPECT_EQ(exprShown(EvalExpr("1/0")), "Значение не распознано");
 }
 

@@ -130,6 +130,20 @@ TEST(PhoneBook, RemoveKeepsTheLastEntry)
     EXPECT_FALSE(book.canRemove());
 }
 
+TEST(PhoneBook, RemoveTakesEveryRowOfTheName)
+{
+    // A hand-edited book holding a name twice: both rows go, no row without
+    // a name is left behind.
+    const QString path = QDir::current().filePath(QStringLiteral("СОЕДИНЕНИЯ.TXT"));
+    ASSERT_TRUE(writeLines(path, {PhoneBook::headers().join(QLatin1Char('\t')) + QLatin1Char('\t'),
+                                  QStringLiteral("баня\t1\tCOM1\tT\t"), QStringLiteral("Аптека\t2\tCOM1\tT\t"),
+                                  QStringLiteral("баня\t3\tCOM2\tP\t")}));
+    PhoneBook book;
+    ASSERT_TRUE(book.load(path));
+    ASSERT_TRUE(book.remove(QStringLiteral("баня")));
+    EXPECT_EQ(book.names(), QStringList{QStringLiteral("Аптека")});
+}
+
 TEST(ModemDialer, DialStringAndCleaning)
 {
     struct Dial {
