@@ -6,25 +6,10 @@
 
 namespace pimsim {
 
-bool carrierType(int type)
-{
-    switch (type) {
-    case 225:
-    case 228:
-    case 229:
-    case 230:
-    case 234:
-    case 235:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool writeCarrierFiles(SimDevice &device, const QString &dir, QStringList *written, QString *error)
 {
     const TypeInfo &info = device.info();
-    if (!carrierType(info.type)) {
+    if (!info.leavesCarrierFiles) {
         *error = QStringLiteral("type %1 has no carrier files (225, 228, 229, 230, 234, 235)").arg(info.type);
         return false;
     }

@@ -13,9 +13,6 @@
 
 namespace pimsim {
 
-// The types a carrier reads.
-bool carrierType(int type);
-
 // Writes both files into `dir` (created when missing); false with `error`
 // on a type without carrier files or a file that cannot be written.
 bool writeCarrierFiles(SimDevice &device, const QString &dir, QStringList *written, QString *error);

@@ -199,6 +199,7 @@ bool typeInfo(int type, TypeInfo &i)
         i.stateLength = 41; i.paramLength = 23; i.arhLength = 49;
         i.dailyDepth = 128; i.hourlyDepth = 1024;
         i.hasStatusByte = false;
+        i.leavesCarrierFiles = true;
         return true;
     case 227:
         i.family = Family::T227;
@@ -211,6 +212,7 @@ bool typeInfo(int type, TypeInfo &i)
         i.stateLength = 97; i.paramLength = 46; i.arhLength = 166;
         i.dailyDepth = 62; i.hourlyDepth = 960;
         i.hasArhBeginEnd = true;
+        i.leavesCarrierFiles = true;
         return true;
     case 229:
     case 230:
@@ -219,6 +221,7 @@ bool typeInfo(int type, TypeInfo &i)
         i.stateLength = 105; i.paramLength = 46; i.arhLength = 166;
         i.dailyDepth = 62; i.hourlyDepth = 960;
         i.hasArhBeginEnd = true; i.hasChangeLog = true;
+        i.leavesCarrierFiles = true;
         return true;
     case 234: case 235: case 236: case 237:
         i.family = Family::T234;
@@ -226,6 +229,7 @@ bool typeInfo(int type, TypeInfo &i)
         i.stateLength = 129; i.paramLength = 100; i.arhLength = 222;
         i.dailyDepth = 366; i.hourlyDepth = 1081;
         i.pressureMPa = true; i.hasArhBeginEnd = true; i.hasChangeLog = true;
+        i.leavesCarrierFiles = type == 234 || type == 235;
         return true;
     case 238: case 239:
         i.family = Family::T238;

@@ -58,6 +58,7 @@ struct TypeInfo {
     bool hasChangeLog = false;
     bool hasArhBeginEnd = false;
     bool hasStatusByte = true; // 225 answers its write commands without one
+    bool leavesCarrierFiles = false; // its archives can be copied to a data carrier
 };
 
 // Served type codes, ascending.
