@@ -157,6 +157,107 @@ const QStringList kRowTokens = {QStringLiteral("@06"), QStringLiteral("@07"), QS
                                 QStringLiteral("@13"), QStringLiteral("@14"), QStringLiteral("@16"),
                                 QStringLiteral("@17"), QStringLiteral("@19"), QStringLiteral("@20")};
 
+// One column of a generated data section: the word of the first header
+// line that opens its group (empty inside a group), the word of the second
+// header line, the token of the rows, the token of the totals row (empty:
+// the column stays empty there) and its width in millimetres.
+struct Column {
+    const char *group;
+    const char *word;
+    const char *row;
+    const char *total;
+    int width;
+};
+
+QString stopsOf(const QList<int> &values)
+{
+    QString s;
+    for (int v : values) {
+        const QString item = QString::number(v) + QLatin1Char('>');
+        s += item + spaces(qMax(1, 8 - int(item.size())));
+    }
+    return s.trimmed();
+}
+
+// The data section of a column list: the group words over the first column
+// of each group, the column words, the row template and the totals block,
+// every word at the stop of the value it names.
+QStringList dataOf(const QList<Column> &cols)
+{
+    QList<int> all, groups, totals;
+    QStringList groupWords, words, row, total;
+    int x = 0;
+    for (const Column &c : cols) {
+        all << x;
+        words << QString::fromUtf8(c.word);
+        row << QString::fromUtf8(c.row);
+        if (*c.group) {
+            groups << x;
+            groupWords << QString::fromUtf8(c.group);
+        }
+        if (*c.total) {
+            totals << x;
+            total << QString::fromUtf8(c.total);
+        }
+        x += c.width;
+    }
+    QStringList lines;
+    lines << QStringLiteral("^");
+    lines << stopsOf(groups) << columns(groupWords, 14);
+    lines << stopsOf(all) << columns(words, 10);
+    lines << columns(row, 8);
+    lines << QStringLiteral("{^");
+    lines << QStringLiteral("{") + stopsOf(totals);
+    lines << QStringLiteral("{") + columns(total, 8);
+    return lines;
+}
+
+// The lists whose numbers follow the two-system modules (full and short):
+// 06 date, 07 heat, 08..10 volumes, 12..14 temperatures, 16, 17 pressures,
+// 18 hour, 19 error code, 20 (22 in the totals) time with error.
+QStringList dataTwoSystem(bool shortList, bool hourly)
+{
+    const char *date = shortList ? "дд/мм" : "дд.мм.гг";
+    QList<Column> cols;
+    cols << Column{"ДАТА", date, "@06", "@21", hourly ? 15 : 16};
+    if (hourly)
+        cols << Column{"", "час", "@18", "", 10};
+    cols << Column{"ТЕПЛО", "Гкал", "@07", "@07", hourly ? 15 : 17}
+         << Column{"расходомеры", "первый", "@08", "@08", hourly ? 18 : 19}
+         << Column{"", "второй", "@09", "@09", hourly ? 18 : 19}
+         << Column{"", "третий", "@10", "@10", hourly ? 16 : 17}
+         << Column{"температура", "подача", "@12", "@12", 14}
+         << Column{"", "обратка", "@13", "@13", 14}
+         << Column{"", "доп.", "@14", "@14", 12}
+         << Column{"давление", "P1", "@16", "@16", hourly ? 10 : 11}
+         << Column{"", "P2", "@17", "@17", hourly ? 10 : 11}
+         << Column{"ошибка", "код", "@19", "@19", 10}
+         << Column{"", "время", "@20", "@22", 0};
+    return dataOf(cols);
+}
+
+// The list of type 227: 05 date, 06 heat, 07, 08 volumes 1, 2, 09 hot
+// water, 10 volume 3, 12..14 temperatures, 16 hour, 17 error code, 18 (20
+// in the totals) period with error.
+QStringList data227(bool hourly)
+{
+    QList<Column> cols;
+    cols << Column{"ДАТА", "дд/мм", "@05", "@19", 14};
+    if (hourly)
+        cols << Column{"", "час", "@16", "", 9};
+    cols << Column{"ТЕПЛО", "Гкал", "@06", "@06", hourly ? 16 : 17}
+         << Column{"расходомеры", "первый", "@07", "@07", hourly ? 18 : 19}
+         << Column{"", "второй", "@08", "@08", hourly ? 18 : 19}
+         << Column{"", "ГВС", "@09", "@09", hourly ? 16 : 17}
+         << Column{"", "третий", "@10", "@10", hourly ? 16 : 17}
+         << Column{"температура", "подача", "@12", "@12", 15}
+         << Column{"", "обратка", "@13", "@13", 15}
+         << Column{"", "ГВС", "@14", "@14", 13}
+         << Column{"ошибка", "код", "@17", "@17", 11}
+         << Column{"", "период", "@18", "@20", 0};
+    return dataOf(cols);
+}
+
 bool readSection(const QString &path, ReportSection &section)
 {
     if (!QFileInfo(path).isFile())
@@ -248,11 +349,12 @@ QString printFolder()
 }
 
 PrintForms::PrintForms()
-    : header(defaultHeader()), data(defaultData()), footer(defaultFooter()), vars(defaultVarList(VarList::Initial))
+    : header(defaultHeader(VarList::U25)), data(defaultData(VarList::U25, false)), footer(defaultFooter()),
+      vars(defaultVarList(VarList::Initial))
 {
 }
 
-ReportSection PrintForms::defaultHeader()
+ReportSection PrintForms::defaultHeader(VarList list)
 {
     const QString u = QStringLiteral("_");
     ReportSection s;
@@ -263,27 +365,43 @@ ReportSection PrintForms::defaultHeader()
     s.lines << placeAt(addr, 120, QStringLiteral("@01"));
     s.lines << QStringLiteral("Объект") + u.repeated(28);
     s.lines << QString();
-    s.lines << placeAt(QStringLiteral("@04"), 7, QStringLiteral("@03"));
+    if (list == VarList::Full || list == VarList::Short)
+        // The archive title, the date range and the heating system.
+        s.lines << placeAt(QStringLiteral("@05"), 7, QStringLiteral("@04")) + QStringLiteral("   система @03");
+    else
+        s.lines << placeAt(QStringLiteral("@04"), 7, QStringLiteral("@03"));
     return s;
 }
 
-ReportSection PrintForms::defaultData()
+ReportSection PrintForms::defaultData(VarList list, bool hourly)
 {
     ReportSection s;
+    if (list == VarList::Full || list == VarList::Short) {
+        s.lines = dataTwoSystem(list == VarList::Short, hourly);
+        return s;
+    }
+    if (list == VarList::U27) {
+        s.lines = data227(hourly);
+        return s;
+    }
+    // The set the program starts with, in the numbers of the 225 list. Its
+    // hourly set keeps every stop and prints the hour after the date
+    // ("01/06:05").
+    const QString date = hourly ? QStringLiteral("@05@18") : QStringLiteral("@05");
     s.lines << QStringLiteral("^");
     s.lines << stops({0, 15, 45, 105, 145, 170});
     s.lines << columns({QStringLiteral("ДАТА"), QStringLiteral("ТЕПЛО"), QStringLiteral("расходомеры"),
                         QStringLiteral("температура"), QStringLiteral("Эл.энергия"), QStringLiteral("ошибка")},
                        14);
     s.lines << stops({0, 15, 28, 45, 60, 75, 83, 95, 110, 130, 140, 142, 155, 157, 170, 178});
-    s.lines << columns({QStringLiteral("дд/мм"), QStringLiteral("Гкал"), QStringLiteral("первый"),
-                        QStringLiteral("второй"), QStringLiteral("ГВС"), QStringLiteral("ГВС"), QStringLiteral("огр"),
-                        QStringLiteral("подача"), QStringLiteral("обратка"), QStringLiteral("ГВС"),
-                        QStringLiteral("1"), QStringLiteral("тариф"), QStringLiteral("2"), QStringLiteral("тариф"),
-                        QStringLiteral("код"), QStringLiteral("период")},
+    s.lines << columns({hourly ? QStringLiteral("дд/мм:чч") : QStringLiteral("дд/мм"), QStringLiteral("Гкал"),
+                        QStringLiteral("первый"), QStringLiteral("второй"), QStringLiteral("ГВС"), QStringLiteral("ГВС"),
+                        QStringLiteral("огр"), QStringLiteral("подача"), QStringLiteral("обратка"),
+                        QStringLiteral("ГВС"), QStringLiteral("1"), QStringLiteral("тариф"), QStringLiteral("2"),
+                        QStringLiteral("тариф"), QStringLiteral("код"), QStringLiteral("период")},
                        8);
     s.lines << stops(kRowStops);
-    s.lines << columns(QStringList{QStringLiteral("@05")} + kRowTokens, 8);
+    s.lines << columns(QStringList{date} + kRowTokens, 8);
     s.lines << QStringLiteral("{^");
     s.lines << QStringLiteral("{") + stops(kRowStops);
     s.lines << QStringLiteral("{") + columns(QStringList{QStringLiteral("@21")} + kRowTokens, 8);
@@ -318,15 +436,18 @@ bool PrintForms::load(const QString &folder, int type, int kind)
     if (!info || info->printFormat <= 0)
         return false;
     const int nn = info->printFormat;
-    const QStringList defaults = defaultVarList(varListOf(*info));
+    const VarList family = varListOf(*info);
+    const QStringList defaults = defaultVarList(family);
     const QDir dir(folder);
     QStringList stored;
     const QString varsPath = dir.filePath(varsFileName(nn));
     if (QFileInfo(varsPath).isFile() && readLines(varsPath, stored)) {
-        // A short list gets the entries it lacks; one with more is the
-        // operator's and stays as it is.
-        for (qsizetype i = stored.size(); i < defaults.size(); ++i)
-            stored << defaults[i];
+        // A list of another length gets the whole default list after its
+        // own entries, so that a token past its end still reads an entry;
+        // once it ends with that list (saved by a print) it is taken as it is.
+        const bool completed = stored.size() > defaults.size() && stored.mid(stored.size() - defaults.size()) == defaults;
+        if (stored.size() != defaults.size() && !completed)
+            stored += defaults;
         vars = stored;
     } else {
         vars = defaults;
@@ -334,9 +455,14 @@ bool PrintForms::load(const QString &folder, int type, int kind)
     if (kind < 0 || kind > 3)
         return true;
     const bool daily = kind < 2;
+    // A section without a file is the type's own built-in one: its tokens
+    // are numbered as the type's list numbers its values, and an hourly set
+    // prints the hour.
+    const ReportSection defaults3[] = {defaultHeader(family), defaultData(family, !daily), defaultFooter()};
     ReportSection *sections[] = {&header, &data, &footer};
     for (int s = 0; s < 3; ++s)
-        readSection(dir.filePath(sectionFileName(s, daily, nn)), *sections[s]);
+        if (!readSection(dir.filePath(sectionFileName(s, daily, nn)), *sections[s]))
+            *sections[s] = defaults3[s];
     for (ReportSection *s : sections)
         readMemoFont(*s);
     return true;

@@ -59,8 +59,12 @@ public:
     ReportSection footer;
     QStringList vars;
 
-    static ReportSection defaultHeader();
-    static ReportSection defaultData();
+    // The built-in sections of a list family: each value under the header
+    // word that names it, in the numbers of that list; the hourly data
+    // section prints the hour of each record. The 225 list's daily set is
+    // also the set the program starts with.
+    static ReportSection defaultHeader(VarList list = VarList::U25);
+    static ReportSection defaultData(VarList list = VarList::U25, bool hourly = false);
     static ReportSection defaultFooter();
 
     // File names of print-format number nn: "ФОРМАТЫ_30.txt",
@@ -69,11 +73,11 @@ public:
     static QString sectionFileName(int section, bool daily, int nn);
 
     // Loads the set of `type` for archive kind `kind` from `folder`: the
-    // variable list (its default when the file is missing; a shorter
-    // stored list gets the default's missing entries, a longer one is
-    // kept), then the daily (kinds 0, 1) or hourly (2, 3) sections that
-    // have a file; a missing file leaves its section as it is. False for a
-    // type without a print set.
+    // variable list (its default when the file is missing; a stored list of
+    // another length is followed by the whole default list, unless it
+    // already ends with it), then the daily (kinds 0, 1) or hourly (2, 3)
+    // sections; a section without a file is the type's built-in one. False
+    // for a type without a print set.
     bool load(const QString &folder, int type, int kind);
 
     // Writes the variable list and, for kinds 0..3, the three sections with

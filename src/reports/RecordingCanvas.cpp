@@ -36,7 +36,7 @@ double RecordingCanvas::textWidthMm(const QString &text) const
 
 void RecordingCanvas::drawText(double xMm, double yMm, const QString &text)
 {
-    m_pages.last().items.append(Item{xMm, yMm, text});
+    m_pages.last().items.append(Item{xMm, yMm, text, textWidthMm(text)});
     if (m_target)
         m_target->drawText(xMm, yMm, text);
 }

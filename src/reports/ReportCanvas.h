@@ -36,6 +36,7 @@ public:
         double x = 0;
         double y = 0;
         QString text;
+        double width = 0; // measured when drawn
     };
     struct Frame {
         double left = 0, top = 0, right = 0, bottom = 0;

@@ -137,12 +137,19 @@ void ReportLayout::printTabLine(const QString &line)
     if (s.startsWith(QLatin1Char(' ')))
         s.remove(0, 1);
     s += QLatin1Char(' ');
+    // A word wider than its column pushes the next one to its right, a
+    // blank's width after it, on this line instead of being drawn over it.
+    const double gap = m_c.textWidthMm(QStringLiteral(" "));
+    double end = -1e9;
     for (int stop : std::as_const(m_stops)) {
-        gotoXY(m_page.left + stop, m_y);
         const qsizetype sp = s.indexOf(QLatin1Char(' '));
         const QString word = sp < 0 ? QString() : s.left(sp);
-        printText(word);
         s.remove(0, sp < 0 ? s.size() : sp + 1);
+        const double x = m_page.left + stop;
+        gotoXY(x < end ? end + gap : x, m_y);
+        printText(word);
+        if (!word.isEmpty())
+            end = m_x;
     }
     newLine();
     gotoXY(m_x, m_y + m_page.interval);

@@ -39,29 +39,35 @@ TEST(PrintForms, DefaultListsHaveTheirLengthsAndWords)
     EXPECT_EQ(varFormat(QStringLiteral("no point~x")), QString());
 }
 
-// 235 shares the files of number 30 and starts from the short list; the
-// stored list is taken as it is, a short one completed from the default,
-// a longer one kept, and loading after saving changes nothing.
-TEST(PrintForms, StoredListsAreCompletedNeverGrown)
+// 235 shares the files of number 30 and starts from the short list. A
+// stored list of another length, shorter or longer, is followed by the
+// whole default list; one of the default's length is taken as it is; and
+// loading after saving never grows the list again.
+TEST(PrintForms, StoredListsOfAnotherLengthGetTheWholeDefault)
 {
     QTemporaryDir tmp;
     const QDir dir(tmp.path());
     PrintForms f;
     ASSERT_TRUE(f.load(tmp.path(), 235, 0));
-    EXPECT_EQ(f.vars, defaultVarList(VarList::Short));
-
     const QStringList shortList = defaultVarList(VarList::Short);
-    writeList(dir, QStringLiteral("ФОРМАТЫ_30.txt"), {QStringLiteral("00.[%s]~мой"), QStringLiteral("01.%s~")});
-    ASSERT_TRUE(f.load(tmp.path(), 237, 2));
-    EXPECT_EQ(f.vars, QStringList({QStringLiteral("00.[%s]~мой"), QStringLiteral("01.%s~")}) + shortList.mid(2));
+    EXPECT_EQ(f.vars, shortList);
 
+    const QStringList own = {QStringLiteral("00.[%s]~мой"), QStringLiteral("01.%s~")};
     QStringList longer = shortList;
     longer << QStringLiteral("24.%d~лишняя");
-    writeList(dir, QStringLiteral("ФОРМАТЫ_30.txt"), longer);
-    for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(f.load(tmp.path(), 235, 0));
-        EXPECT_EQ(f.vars, longer);
-        EXPECT_TRUE(f.save(tmp.path(), 235, 0).isEmpty());
+    QStringList edited = shortList;
+    edited[7] = QStringLiteral("07.%.3f~тепло");
+    const struct {
+        QStringList stored;
+        QStringList loaded;
+    } cases[] = {{own, own + shortList}, {longer, longer + shortList}, {edited, edited}};
+    for (const auto &k : cases) {
+        writeList(dir, QStringLiteral("ФОРМАТЫ_30.txt"), k.stored);
+        for (int round = 0; round < 3; ++round) {
+            ASSERT_TRUE(f.load(tmp.path(), round == 1 ? 237 : 235, round == 2 ? 2 : 0));
+            EXPECT_EQ(f.vars, k.loaded) << k.stored.size() << " entries, round " << round;
+            EXPECT_TRUE(f.save(tmp.path(), 235, 0).isEmpty());
+        }
     }
 }
 
@@ -120,10 +126,13 @@ TEST(PrintForms, SaveAndLoadRoundTrip)
     EXPECT_EQ(g.footer.lines, f.footer.lines);
     EXPECT_EQ(g.vars, f.vars);
     // The daily set of the same number was never written: its sections
-    // stay as they were.
+    // are the built-in ones of the full list, whatever they held before.
     PrintForms d;
+    d.data.lines = {QStringLiteral("от другого типа")};
     ASSERT_TRUE(d.load(tmp.path(), 238, 0));
-    EXPECT_EQ(d.header.lines, PrintForms::defaultHeader().lines);
+    EXPECT_EQ(d.header.lines, PrintForms::defaultHeader(VarList::Full).lines);
+    EXPECT_EQ(d.data.lines, PrintForms::defaultData(VarList::Full, false).lines);
+    EXPECT_EQ(d.footer.lines, PrintForms::defaultFooter().lines);
 }
 
 // A save that cannot be done says so and leaves the files that were there.

@@ -14,7 +14,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -262,4 +267,189 @@ TEST_F(ReportLayoutTest, EmptyArchiveAndNothingCarriedOver)
     const QStringList next = render(session, forms, sourceOf(238, ArhDaily, 1));
     EXPECT_EQ(next.filter(QStringLiteral("31.10.26")), QStringList());
     EXPECT_EQ(next.filter(QStringLiteral("без")), QStringList());
+}
+
+namespace {
+
+using Line = QList<RecordingCanvas::Item>;
+
+// The texts of each page grouped by line (their base line), in x order.
+QList<Line> linesOf(const RecordingCanvas &rec)
+{
+    QList<Line> out;
+    for (const RecordingCanvas::Page &p : rec.pages()) {
+        QMap<double, Line> byY;
+        for (const RecordingCanvas::Item &i : p.items)
+            byY[i.y] << i;
+        for (Line l : byY) {
+            std::sort(l.begin(), l.end(), [](const auto &a, const auto &b) { return a.x < b.x; });
+            out << l;
+        }
+    }
+    return out;
+}
+
+const RecordingCanvas::Item *itemAt(const Line &line, double x)
+{
+    for (const RecordingCanvas::Item &i : line)
+        if (std::fabs(i.x - x) < 1e-6)
+            return &i;
+    return nullptr;
+}
+
+const RecordingCanvas::Item *itemNamed(const Line &line, const QString &text)
+{
+    for (const RecordingCanvas::Item &i : line)
+        if (i.text == text)
+            return &i;
+    return nullptr;
+}
+
+} // namespace
+
+// Every type with archives, every tab (daily and hourly, cumulative and
+// differential, each system) and an archive read from a file: with no
+// template files the type's built-in set puts the date under "ДАТА", the
+// heat under "ТЕПЛО", each temperature under its word, the hour on an
+// hourly row and the totals under the same words; every value stands under
+// a word of the column header, and no two texts of a line overlap.
+TEST_F(ReportLayoutTest, BuiltInSetsPutEveryValueUnderItsWord)
+{
+    struct Tokens {
+        int date, heat, supply, ret, add, hour, word;
+    };
+    auto tokensOf = [](VarList l) {
+        if (l == VarList::U25)
+            return Tokens{5, 6, 12, 13, 14, 18, 21};
+        if (l == VarList::U27)
+            return Tokens{5, 6, 12, 13, 14, 16, 19};
+        return Tokens{6, 7, 12, 13, 14, 18, 21};
+    };
+    QTemporaryDir noFiles;
+    for (int type : {225, 227, 228, 229, 230, 234, 235, 236, 237, 238, 239}) {
+        const TypeInfo &info = *typeInfo(type);
+        ArhCodec &c = *session.moduleFor(type)->arh();
+        const Tokens t = tokensOf(varListOf(info));
+        for (int tab = 0; tab < info.arhTabs.size(); ++tab) {
+            const ArhTab &at = info.arhTabs[tab];
+            for (bool fromFile : {false, true}) {
+                if (fromFile && (at.kind != ArhDailyDiff || at.system != 1))
+                    continue;
+                const std::string what = std::to_string(type) + " tab " + std::to_string(tab) + (fromFile ? " file" : "");
+                showSeries(c, at.kind, 4);
+                PrintForms forms;
+                ASSERT_TRUE(forms.load(noFiles.path(), type, at.kind));
+                ReportSource src = sourceOf(type, at.kind, at.system);
+                src.fromFile = fromFile;
+                src.filePath = QStringLiteral("/архивы/238_12.Arh");
+                RecordingCanvas rec;
+                ArchiveReport::render(rec, forms, PageSettings(), session, src);
+                const QList<Line> lines = linesOf(rec);
+
+                for (const Line &l : lines)
+                    for (qsizetype i = 1; i < l.size(); ++i)
+                        EXPECT_LE(l[i - 1].x + l[i - 1].width, l[i].x + 1e-6)
+                            << what << ": \"" << l[i - 1].text.toStdString() << "\" runs into \""
+                            << l[i].text.toStdString() << '"';
+
+                // The column header: the group words, then the words of each column.
+                qsizetype h = 0;
+                while (h < lines.size() && !itemNamed(lines[h], QStringLiteral("ДАТА")))
+                    ++h;
+                ASSERT_LT(h + 1, lines.size()) << what;
+                const Line &groups = lines[h];
+                const Line &words = lines[h + 1];
+                const RecordingCanvas::Item *heatWord = itemNamed(groups, QStringLiteral("ТЕПЛО"));
+                const RecordingCanvas::Item *supplyWord = itemNamed(words, QStringLiteral("подача"));
+                const RecordingCanvas::Item *returnWord = itemNamed(words, QStringLiteral("обратка"));
+                ASSERT_TRUE(heatWord && supplyWord && returnWord) << what;
+                const double xDate = itemNamed(groups, QStringLiteral("ДАТА"))->x;
+                const qsizetype addAt = returnWord - words.constData() + 1;
+                ASSERT_LT(addAt, words.size()) << what;
+                const double xAdd = words[addAt].x;
+                EXPECT_TRUE(QStringList({QStringLiteral("доп."), QStringLiteral("ГВС")}).contains(words[addAt].text))
+                    << what;
+                const RecordingCanvas::Item *hourWord = itemNamed(words, QStringLiteral("час"));
+
+                const QList<ArhRec> table = c.displayed();
+                QList<ArhRec> rows;
+                const int half = fromFile ? 0 : at.system - 1;
+                for (const ArhRec &r : table)
+                    if (c.day(r, half) >= 0)
+                        rows << r;
+                if (ArchiveReport::reverseOrder(info))
+                    std::reverse(rows.begin(), rows.end());
+                if (arhKindIsDiff(at.kind))
+                    rows << table.last(); // the totals row
+                ASSERT_FALSE(rows.isEmpty()) << what;
+
+                const VarFiller v(c, forms.vars, FillContext());
+                auto value = [&](int nn, const ArhRec &r) {
+                    return v.fill(QStringLiteral("@%1").arg(nn, 2, 10, QLatin1Char('0')), r, half);
+                };
+                qsizetype k = h + 2;
+                for (qsizetype n = 0; n < rows.size(); ++n, ++k) {
+                    while (k < lines.size() && !itemAt(lines[k], xDate))
+                        ++k;
+                    ASSERT_LT(k, lines.size()) << what << " row " << n;
+                    const Line &row = lines[k];
+                    const ArhRec &r = rows[n];
+                    const bool totals = arhKindIsDiff(at.kind) && n == rows.size() - 1;
+                    const QString date = itemAt(row, xDate)->text;
+                    if (totals) {
+                        EXPECT_EQ(date, value(t.word, r)) << what;
+                    } else if (arhKindIsDaily(at.kind)) {
+                        EXPECT_EQ(date, value(t.date, r)) << what;
+                    } else if (hourWord) {
+                        EXPECT_EQ(date, value(t.date, r)) << what;
+                        ASSERT_TRUE(itemAt(row, hourWord->x)) << what;
+                        EXPECT_EQ(itemAt(row, hourWord->x)->text, value(t.hour, r)) << what;
+                    } else {
+                        EXPECT_EQ(date, value(t.date, r) + value(t.hour, r)) << what;
+                    }
+                    const struct {
+                        double x;
+                        int nn;
+                    } cells[] = {{heatWord->x, t.heat}, {supplyWord->x, t.supply}, {returnWord->x, t.ret}, {xAdd, t.add}};
+                    for (const auto &cell : cells) {
+                        const RecordingCanvas::Item *i = itemAt(row, cell.x);
+                        ASSERT_TRUE(i) << what << " row " << n << " @" << cell.nn;
+                        EXPECT_EQ(i->text, value(cell.nn, r).trimmed()) << what << " row " << n;
+                    }
+                    for (const RecordingCanvas::Item &i : row)
+                        EXPECT_TRUE(itemAt(words, i.x)) << what << ": \"" << i.text.toStdString() << "\" under no word";
+                }
+            }
+        }
+    }
+}
+
+// A word wider than its column is never drawn over the next one: the next
+// word moves to a blank after it, on that line only; a word that fits
+// stays at its stop even with little room to spare.
+TEST_F(ReportLayoutTest, WideWordPushesTheNextOne)
+{
+    showSeries(*session.moduleFor(238)->arh(), ArhDaily, 1);
+    PrintForms forms;
+    forms.vars = defaultVarList(VarList::Full);
+    forms.header.lines.clear();
+    forms.footer.lines.clear();
+    forms.data.lines = {QStringLiteral("0> 5> 10> 30> 32>"), QStringLiteral("длинноеслово а б в г"),
+                        QStringLiteral("а б в г д")};
+    RecordingCanvas rec;
+    ArchiveReport::render(rec, forms, PageSettings(), session, sourceOf(238, ArhDaily, 1));
+    QList<QPair<double, QString>> placed;
+    for (const RecordingCanvas::Item &i : rec.pages().first().items)
+        placed << qMakePair(i.x, i.text);
+    // 8-point words of the fixed model: 1.6 mm a character, a blank too.
+    const QList<QPair<double, QString>> expected = {
+        {15, QStringLiteral("длинноеслово")}, {15 + 19.2 + 1.6, QStringLiteral("а")},
+        {15 + 19.2 + 1.6 + 1.6 + 1.6, QStringLiteral("б")}, {45, QStringLiteral("в")}, {47, QStringLiteral("г")},
+        {15, QStringLiteral("а")}, {20, QStringLiteral("б")}, {25, QStringLiteral("в")}, {45, QStringLiteral("г")},
+        {47, QStringLiteral("д")}};
+    ASSERT_EQ(placed.size(), expected.size());
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        EXPECT_NEAR(placed[i].first, expected[i].first, 1e-9) << i;
+        EXPECT_EQ(placed[i].second, expected[i].second) << i;
+    }
 }

@@ -155,5 +155,5 @@ TEST_F(ReportVars, RangeAndTitleOfDeviceAndFile)
     ctx.fromDevice = false;
     ctx.filePath = QStringLiteral("/a/") + QStringLiteral("b").repeated(70) + QStringLiteral("/x.Arh");
     EXPECT_EQ(VarFiller(c, defaultVarList(VarList::Full), ctx).fill(QStringLiteral("@04|@05"), r, 0),
-              QStringLiteral("от  до |Файл: /a/") + QStringLiteral("b").repeated(57) + QStringLiteral("/.../x.Arh"));
+              QStringLiteral("|Файл: /a/") + QStringLiteral("b").repeated(57) + QStringLiteral("/.../x.Arh"));
 }
