@@ -214,42 +214,44 @@ QStringList dataOf(const QList<Column> &cols)
 
 // The lists whose numbers follow the two-system modules (full and short):
 // 06 date, 07 heat, 08..10 volumes, 12..14 temperatures, 16, 17 pressures,
-// 18 hour, 19 error code, 20 (22 in the totals) time with error.
+// 18 hour, 19 error code, 20 (22 in the totals) time with error. The full
+// list's hour ("05:00") has a column of its own; the short list's (":05")
+// follows the date ("01/06:05").
 QStringList dataTwoSystem(bool shortList, bool hourly)
 {
-    const char *date = shortList ? "дд/мм" : "дд.мм.гг";
+    const bool hourColumn = hourly && !shortList;
+    const bool hourAfterDate = hourly && shortList;
     QList<Column> cols;
-    cols << Column{"ДАТА", date, "@06", "@21", hourly ? 15 : 16};
-    if (hourly)
+    cols << Column{"ДАТА", shortList ? (hourly ? "дд/мм:чч" : "дд/мм") : "дд.мм.гг", hourAfterDate ? "@06@18" : "@06",
+                   "@21", 16};
+    if (hourColumn)
         cols << Column{"", "час", "@18", "", 10};
-    cols << Column{"ТЕПЛО", "Гкал", "@07", "@07", hourly ? 15 : 17}
-         << Column{"расходомеры", "первый", "@08", "@08", hourly ? 18 : 19}
-         << Column{"", "второй", "@09", "@09", hourly ? 18 : 19}
-         << Column{"", "третий", "@10", "@10", hourly ? 16 : 17}
+    cols << Column{"ТЕПЛО", "Гкал", "@07", "@07", hourColumn ? 15 : 17}
+         << Column{"расходомеры", "первый", "@08", "@08", hourColumn ? 18 : 19}
+         << Column{"", "второй", "@09", "@09", hourColumn ? 18 : 19}
+         << Column{"", "третий", "@10", "@10", hourColumn ? 15 : 17}
          << Column{"температура", "подача", "@12", "@12", 14}
          << Column{"", "обратка", "@13", "@13", 14}
          << Column{"", "доп.", "@14", "@14", 12}
-         << Column{"давление", "P1", "@16", "@16", hourly ? 10 : 11}
-         << Column{"", "P2", "@17", "@17", hourly ? 10 : 11}
+         << Column{"давление", "P1", "@16", "@16", hourColumn ? 10 : 11}
+         << Column{"", "P2", "@17", "@17", hourColumn ? 10 : 11}
          << Column{"ошибка", "код", "@19", "@19", 10}
          << Column{"", "время", "@20", "@22", 0};
     return dataOf(cols);
 }
 
 // The list of type 227: 05 date, 06 heat, 07, 08 volumes 1, 2, 09 hot
-// water, 10 volume 3, 12..14 temperatures, 16 hour, 17 error code, 18 (20
-// in the totals) period with error.
+// water, 10 volume 3, 12..14 temperatures, 16 hour (after the date), 17
+// error code, 18 (20 in the totals) period with error.
 QStringList data227(bool hourly)
 {
     QList<Column> cols;
-    cols << Column{"ДАТА", "дд/мм", "@05", "@19", 14};
-    if (hourly)
-        cols << Column{"", "час", "@16", "", 9};
-    cols << Column{"ТЕПЛО", "Гкал", "@06", "@06", hourly ? 16 : 17}
-         << Column{"расходомеры", "первый", "@07", "@07", hourly ? 18 : 19}
-         << Column{"", "второй", "@08", "@08", hourly ? 18 : 19}
-         << Column{"", "ГВС", "@09", "@09", hourly ? 16 : 17}
-         << Column{"", "третий", "@10", "@10", hourly ? 16 : 17}
+    cols << Column{"ДАТА", hourly ? "дд/мм:чч" : "дд/мм", hourly ? "@05@16" : "@05", "@19", 16}
+         << Column{"ТЕПЛО", "Гкал", "@06", "@06", 17}
+         << Column{"расходомеры", "первый", "@07", "@07", 19}
+         << Column{"", "второй", "@08", "@08", 19}
+         << Column{"", "ГВС", "@09", "@09", 16}
+         << Column{"", "третий", "@10", "@10", 16}
          << Column{"температура", "подача", "@12", "@12", 15}
          << Column{"", "обратка", "@13", "@13", 15}
          << Column{"", "ГВС", "@14", "@14", 13}

@@ -685,6 +685,7 @@ void ArchivePage::stepPrintSpacing()
     // 0 → 1 → 2 → −1 → 0 …
     m_spacing = m_spacing == 2 ? -1 : m_spacing + 1;
     m_bint->setText(QString::number(m_spacing));
+    emit printSpacingChanged(m_spacing);
 }
 
 QPrinter *ArchivePage::printer()

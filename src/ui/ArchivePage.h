@@ -145,6 +145,8 @@ signals:
     void printableChanged(bool printable);
     // The template set to load: the tab changed, or an archive file was read.
     void printSetChanged(int type, int kind);
+    // "Bint" stepped: the report's line interval in millimetres.
+    void printSpacingChanged(int mm);
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;

@@ -178,6 +178,7 @@ void MainWindow::buildPages()
     // архива" opens the preview of the archive in view.
     m_print = new PrintPage(*m_events, *this, m_session, [this] { return m_archive->printer(); });
     connect(m_archive, &ArchivePage::printSetChanged, m_print, &PrintPage::loadForms);
+    connect(m_archive, &ArchivePage::printSpacingChanged, m_print, &PrintPage::setLineInterval);
     connect(m_commands->action(QStringLiteral("AArhPrint")), &QAction::triggered, this,
             [this] { m_print->previewArchive(m_archive->reportSource()); });
     m_pcw->addTab(scrolled(m_print), QStringLiteral("настройка печати"));

@@ -15,9 +15,11 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -25,6 +27,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextBlock>
 
@@ -78,6 +81,13 @@ PrintPage::PrintPage(Events &events, WorkflowUi &ui, DeviceSession &session, std
     m_cbd->setInsertPolicy(QComboBox::NoInsert);
     m_cbd->setMinimumWidth(320);
     side->addWidget(m_cbd, sr++, 0, 1, 2);
+    // The whole list at a glance: a click chooses the entry as "cbd" does.
+    m_varList = new QListWidget(this);
+    m_varList->setObjectName(QStringLiteral("LBvars"));
+    m_varList->setToolTip(QStringLiteral("переменные значения"));
+    m_varList->setMinimumHeight(160);
+    m_varList->setProperty("noSetting", true);
+    side->addWidget(m_varList, sr++, 0, 1, 2);
     auto *font = kit::button("Button1", "ШРИФТ", "шрифт раздела, в котором был курсор", this);
     m_help = kit::button("SBhe", "помощь настройки печати", "помощь настройки печати", this);
     m_help->setCheckable(true);
@@ -92,7 +102,8 @@ PrintPage::PrintPage(Events &events, WorkflowUi &ui, DeviceSession &session, std
     };
     for (const auto &[name, hint, value, max, field] : spins) {
         side->addWidget(new QLabel(QString::fromUtf8(hint), this), sr, 0);
-        *field = kit::spin(name, 0, max, value, hint, this);
+        // The interval may be −1 mm, as "Bint" steps it.
+        *field = kit::spin(name, field == &m_interval ? -1 : 0, max, value, hint, this);
         side->addWidget(*field, sr++, 1);
     }
     m_frame = kit::check("cbf", "поля", "показывать поля (будут печататься)", true, this);
@@ -112,7 +123,11 @@ PrintPage::PrintPage(Events &events, WorkflowUi &ui, DeviceSession &session, std
     g->addLayout(side, 0, 4, r, 1);
     g->setColumnStretch(0, 1);
 
-    connect(m_cbd, qOverload<int>(&QComboBox::activated), this, [this](int i) { m_cbdIndex = i; });
+    connect(m_cbd, qOverload<int>(&QComboBox::activated), this, &PrintPage::chooseVariable);
+    connect(m_varList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row != m_cbd->currentIndex())
+            chooseVariable(row);
+    });
     connect(m_cbd->lineEdit(), &QLineEdit::returnPressed, this, &PrintPage::editVariable);
     connect(font, &QPushButton::clicked, this, &PrintPage::chooseFont);
     connect(m_help, &QPushButton::toggled, this, &PrintPage::showHelp);
@@ -135,15 +150,30 @@ void PrintPage::showForms()
         else
             m_sections[i]->setPlainText(s[i]->lines.join(QLatin1Char('\n')));
     }
-    const int keep = m_cbd->currentIndex();
+    // The entry last chosen stays chosen; without one it is entry 0, the
+    // one a double click inserts.
+    const int keep = qMax(0, m_cbd->currentIndex());
     m_cbd->clear();
     m_cbd->addItems(m_forms.vars);
-    m_cbd->setCurrentIndex(qMin(keep, int(m_cbd->count()) - 1));
+    m_varList->clear();
+    m_varList->addItems(m_forms.vars);
+    const int current = qMin(keep, int(m_cbd->count()) - 1);
+    m_cbd->setCurrentIndex(current);
+    m_varList->setCurrentRow(current);
+}
+
+void PrintPage::chooseVariable(int index)
+{
+    m_cbdIndex = index;
+    if (m_cbd->currentIndex() != index)
+        m_cbd->setCurrentIndex(index);
+    if (m_varList->currentRow() != index)
+        m_varList->setCurrentRow(index);
 }
 
 void PrintPage::loadForms(int type, int kind)
 {
-    m_forms = forms(); // what a missing file leaves: the sections as they are now
+    m_forms = forms(); // the fonts and the list as they are now; loading replaces them
     m_forms.load(printFolder(), type, kind);
     showForms();
 }
@@ -155,6 +185,11 @@ PrintForms PrintPage::forms() const
     f.data.lines = linesOf(m_sections[1]);
     f.footer.lines = linesOf(m_sections[2]);
     return f;
+}
+
+void PrintPage::setLineInterval(int mm)
+{
+    m_interval->setValue(mm);
 }
 
 PageSettings PrintPage::pageSettings() const
@@ -242,6 +277,8 @@ void PrintPage::editVariable()
     const QString text = m_cbd->currentText();
     m_forms.vars[m_cbdIndex] = text;
     m_cbd->setItemText(m_cbdIndex, text);
+    if (QListWidgetItem *item = m_varList->item(m_cbdIndex))
+        item->setText(text);
 }
 
 bool PrintPage::eventFilter(QObject *o, QEvent *e)
@@ -293,6 +330,10 @@ void PrintPage::previewArchive(const ReportSource &source)
         view->setZoomMode(QPrintPreviewWidget::CustomZoom);
         view->setZoomFactor(0.98);
     }
+    // Without a window manager "maximised" is only a wish: the dialog gets
+    // the screen's working area itself.
+    if (QScreen *screen = window() && window()->screen() ? window()->screen() : QGuiApplication::primaryScreen())
+        dialog.setGeometry(screen->availableGeometry());
     dialog.setWindowState(Qt::WindowMaximized);
     dialog.exec();
 }

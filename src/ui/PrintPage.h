@@ -16,6 +16,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
@@ -47,6 +48,9 @@ public:
     // header while the help text is shown) with their fonts and the list.
     PrintForms forms() const;
     PageSettings pageSettings() const;
+    // The line interval "SEint" in millimetres; "Bint" of the archive page
+    // sets it (0, 1, 2, −1).
+    void setLineInterval(int mm);
 
     // "печать архива": saves the set of the type (SavePrintForms) and opens
     // the preview of the report, from which the operator prints or saves a
@@ -74,6 +78,7 @@ private:
     void showCaret(int section);
     void chooseFont();
     void editVariable();
+    void chooseVariable(int index);
 
     Events &m_events;
     WorkflowUi &m_ui;
@@ -86,6 +91,7 @@ private:
     int m_cbdIndex = 0;        // the variable last chosen
     QPlainTextEdit *m_sections[3];
     QComboBox *m_cbd;
+    QListWidget *m_varList; // every entry of the list, as "cbd" holds it
     QSpinBox *m_left, *m_top, *m_right, *m_bottom, *m_interval;
     QCheckBox *m_frame;
     QPushButton *m_help;

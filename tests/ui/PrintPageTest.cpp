@@ -10,11 +10,19 @@
 #include "devices/DeviceSession.h"
 #include "reports/ArchiveReport.h"
 #include "ui/Events.h"
+#include "ui/MainWindow.h"
 #include "ui/PrintPage.h"
 #include "workflows/WorkflowUi.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QListWidget>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -115,4 +123,80 @@ TEST(PrintPage, PrintsTheArchiveInView)
     const QString out = QString::fromUtf8(text.readAllStandardOutput());
     for (const char *row : {"31.10.26 +100.0", "01.11.26 +102.5", "02.11.26 +105.0"})
         EXPECT_TRUE(out.contains(QRegularExpression(QString::fromUtf8(row)))) << row << "\n" << out.toStdString();
+}
+
+// "переменные значения" shows the list as it was loaded, in the combo box
+// and as a whole list, with entry 0 chosen until the operator chooses;
+// choosing in the list chooses the token.
+TEST(PrintPage, VariableListShowsTheLoadedList)
+{
+    PrintPageFixture f;
+    auto *cbd = f.page.findChild<QComboBox *>(QStringLiteral("cbd"));
+    auto *list = f.page.findChild<QListWidget *>(QStringLiteral("LBvars"));
+    ASSERT_TRUE(cbd && list);
+    EXPECT_EQ(cbd->currentIndex(), 0);
+    EXPECT_EQ(f.page.selectedToken(), QStringLiteral("@00"));
+    const struct {
+        int type;
+        int kind;
+        VarList list;
+    } cases[] = {{238, 0, VarList::Full}, {225, 2, VarList::U25}, {235, 1, VarList::Short}, {227, 3, VarList::U27}};
+    for (const auto &k : cases) {
+        f.page.loadForms(k.type, k.kind);
+        const QStringList expected = defaultVarList(k.list);
+        QStringList shown, listed;
+        for (int i = 0; i < cbd->count(); ++i)
+            shown << cbd->itemText(i);
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        EXPECT_EQ(shown, expected) << k.type;
+        EXPECT_EQ(listed, expected) << k.type;
+        EXPECT_EQ(cbd->currentText(), expected[0]) << k.type;
+    }
+    list->setCurrentRow(7);
+    EXPECT_EQ(cbd->currentIndex(), 7);
+    EXPECT_EQ(f.page.selectedToken(), QStringLiteral("@07"));
+}
+
+// The preview opens over the screen's working area even where no window
+// manager maximises it.
+TEST(PrintPage, PreviewOpensAtAUsableSize)
+{
+    PrintPageFixture f;
+    f.session.setIdentity(238, 12);
+    reporttest::showSeries(*f.session.moduleFor(238)->arh(), ArhDaily, 3);
+    f.page.loadForms(238, 0);
+    QSize opened;
+    QTimer::singleShot(0, &f.page, [&] {
+        auto *dialog = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = dialog->size();
+        dialog->reject();
+    });
+    ReportSource src;
+    src.type = 238;
+    src.tabIndex = 0;
+    f.page.previewArchive(src);
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_GE(opened.width(), screen.width() * 9 / 10);
+    EXPECT_GE(opened.height(), screen.height() * 9 / 10);
+}
+
+// "Bint" of the archive page is the report's line interval: each step sets
+// "SEint", −1 included, and the report uses it.
+TEST(PrintPage, BintSetsTheLineInterval)
+{
+    uitest::UiEnv env;
+    auto w = uitest::preparedWindow();
+    auto *bint = w->findChild<QPushButton *>(QStringLiteral("Bint"));
+    auto *seint = w->findChild<QSpinBox *>(QStringLiteral("SEint"));
+    auto *page = w->findChild<PrintPage *>(QStringLiteral("TSp"));
+    ASSERT_TRUE(bint && seint && page);
+    for (int expected : {1, 2, -1, 0, 1}) {
+        bint->click();
+        EXPECT_EQ(bint->text(), QString::number(expected));
+        EXPECT_EQ(seint->value(), expected);
+        EXPECT_EQ(page->pageSettings().interval, expected);
+    }
 }
