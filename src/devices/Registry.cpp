@@ -16,11 +16,15 @@ const QString kTypeMismatch = QStringLiteral("НЕСОВПАДЕНИЕ ТИПА 
 using Reader = ArhReaderInfo::Kind;
 using Cal = ImitationProfile::Calibration;
 
-constexpr ModuleFacts::Imitation kEcho{false, 0, false, Cal::Echo, false};
+// The newer modules: their state is generated from their layout (their
+// codec's ImitState), their archive and configuration replies are random
+// ones of their lengths, so that each can be tried in training mode; the
+// calibration is given back as asked.
+constexpr ModuleFacts::Imitation kLayoutState{false, 0, true, Cal::Echo, false};
 
 // The imitation's replies: the state generator of the 228 family, random
 // archive and configuration replies of the module's lengths, its
-// calibration answer. The newer modules have none of these and are echoed.
+// calibration answer.
 constexpr ModuleFacts k128{ModuleId::U128, 31, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, true, Reader::None,
                            {false, 0, false, Cal::Echo, true}};
 constexpr ModuleFacts k25{ModuleId::U25, 41, 23, 49, 9, 96, 127, 128, 1023, 1024, 42, false, false, Reader::R225,
@@ -32,9 +36,9 @@ constexpr ModuleFacts k28{ModuleId::U28, 97, 46, 166, 9, 352, 61, 62, 959, 960, 
 constexpr ModuleFacts k29{ModuleId::U29, 105, 46, 166, 9, 352, 61, 62, 959, 960, 39, true, true, Reader::R229,
                           {true, 6, true, Cal::OneOrFour, false}};
 constexpr ModuleFacts k34{ModuleId::U34, 129, 100, 222, 10, 464, 365, 366, 1080, 1081, 45, true, true, Reader::R234,
-                          kEcho};
+                          kLayoutState};
 constexpr ModuleFacts k38{ModuleId::U38, 161, 100, 222, 10, 464, 4400, 4401, 3600, 3601, 150, true, true, Reader::R238,
-                          kEcho};
+                          kLayoutState};
 
 ImitationProfile imitationOf(const ModuleFacts &m)
 {

@@ -1,8 +1,8 @@
 #pragma once
 // The state codec of a module: the decoded state record, the check and
 // decoding of a state reply (DecState), the value texts (SLfromState), the
-// display table of the state page (StateView), the error-code tables and,
-// for U128, U25 and U27, the imitated state reply.
+// display table of the state page (StateView), the error-code tables and
+// the imitated state reply.
 //
 // Every codec keeps its one record for the whole run; a reply that is
 // refused leaves it exactly as it was.
@@ -151,7 +151,7 @@ public:
     virtual void setErrorCode(int tag, int system, int code);
 
     // The imitated state reply to a request (its code: U128 1 and 255;
-    // U25, U27 1). Fills `reply` (length and data; the header bytes 1..4
+    // the others 1). Fills `reply` (length and data; the header bytes 1..4
     // and the checksum are the imitation's frame coding) and returns an
     // empty text, or returns the module's text and leaves `reply` alone.
     // The record is not touched.
@@ -279,6 +279,12 @@ public:
     const QStringList &errorTexts(int tag) const override;
     int errorCode(int tag, int system = 0) const override;
     void setErrorCode(int tag, int system, int code) override;
+    // Plausible readings of both systems written by the module's layout, so
+    // the module's decoder takes them: temperatures, pressures in the
+    // module's unit, flows, the volumes and masses of some months of work
+    // at those flows, the heat of those volumes, the error bytes.
+    bool hasImitation() const override { return true; }
+    QString ImitState(const Tab &request, Imitator &im, Tab &reply) override;
 
     const StateRec2 &rec() const { return m_rec; }
 

@@ -6,7 +6,12 @@
 #include "devices/ValueFormat.h"
 
 #include "base/Format.h"
+#include "base/Rounding.h"
 #include "protocol/Fields.h"
+#include "protocol/Imitation.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace pim {
 namespace {
@@ -94,6 +99,45 @@ StateCodec2::Layout make34(ModuleId id)
     return l;
 }
 
+// An error byte of the imitation: none about every second time, any code
+// otherwise (as the older generators draw it).
+int imitErrorByte(Imitator &im)
+{
+    const double e = roundHalfEven(im.NormRand(255, 0));
+    return (e >= 0 && e <= 255) ? int(e) : 0;
+}
+
+// One system's readings: a heating system in the season, its meters run
+// for some months since the counters were last reset.
+StateHalf imitHalf(Imitator &im, bool bar)
+{
+    StateHalf h;
+    h.tSupply = im.NormRand(8, 80);
+    h.tReturn = h.tSupply - std::fabs(im.NormRand(5, 20));
+    h.tHot = im.NormRand(3, 55);
+    const double unit = bar ? 1.0 : 0.1; // bar, or MPa
+    h.pressure1 = std::fabs(im.NormRand(0.5, 6)) * unit;
+    h.pressure2 = std::fabs(im.NormRand(0.5, 4)) * unit;
+    h.flow1 = std::fabs(im.NormRand(0.3, 2.5));
+    h.flow2 = std::max(0.0, h.flow1 - std::fabs(im.NormRand(0.02, 0.05)));
+    h.flow3 = std::fabs(im.NormRand(0.1, 0.4));
+    const double hours = 24 * std::max(1.0, roundHalfEven(im.NormRand(60, 180)));
+    // The flows of now, kept up on average over the hours of work.
+    const double run = hours * std::fabs(im.NormRand(0.05, 1));
+    h.volume1 = h.flow1 * run;
+    h.volume2 = h.flow2 * run;
+    h.volume3 = h.flow3 * run;
+    // A cubic metre of water is about a tonne; a tonne cooled by one
+    // degree gives a thousandth of a Gcal.
+    h.heat = std::max(0.0, h.volume1 * (h.tSupply - h.tReturn) / 1000);
+    h.mass1 = h.volume1 * im.NormRand(0.003, 0.98);
+    h.mass2 = h.volume2 * im.NormRand(0.003, 0.98);
+    h.mass3 = h.volume3 * im.NormRand(0.003, 0.98);
+    h.systemError = imitErrorByte(im);
+    h.deviceError = imitErrorByte(im);
+    return h;
+}
+
 } // namespace
 
 const StateCodec2::Layout &StateCodec2::layout(ModuleId id)
@@ -136,6 +180,32 @@ QString StateCodec2::decode(const Tab &reply, const Identity &id)
     }
     m_rec = r;
     return text;
+}
+
+QString StateCodec2::ImitState(const Tab &request, Imitator &im, Tab &reply)
+{
+    if (request.at(4) != Q_State)
+        return StateCodec::ImitState(request, im, reply);
+    const bool bar = m_layout->module == ModuleId::U28 || m_layout->module == ModuleId::U29;
+    std::array<StateHalf, 2> halves{imitHalf(im, bar), imitHalf(im, bar)};
+    // The device error is one byte of the device, shown in both systems.
+    halves[1].deviceError = halves[0].deviceError;
+    Tab t(m_layout->length);
+    t.set(0, m_layout->length);
+    for (int i = 1; i <= 4; ++i)
+        t.set(i, request.at(i));
+    for (const Field &f : m_layout->fields) {
+        for (int s = 0; s < 2; ++s) {
+            const int off = s == 0 ? f.off1 : f.off2;
+            if (f.enc == Field::F32)
+                PutF(t, off, halves[size_t(s)].*f.real);
+            else
+                t.set(off, halves[size_t(s)].*f.integer);
+        }
+    }
+    t.set(t.size() - 1, CalcCS(t.mid(0, t.size() - 1)));
+    reply = t;
+    return QString();
 }
 
 QStringList StateCodec2::SLfromState(int system) const

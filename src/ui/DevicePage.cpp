@@ -290,6 +290,17 @@ void DevicePage::handIdentity()
         a->setEnabled(h.changeLog);
 }
 
+int DevicePage::imitationType() const
+{
+    // The restored choice never ran the hand identity: read it here.
+    if (m_cbtu->currentIndex() >= 0) {
+        const int chosen = typeByModelName(m_cbtu->currentText());
+        if (chosen >= 0)
+            return chosen;
+    }
+    return m_imitType;
+}
+
 void DevicePage::clearIdentity()
 {
     m_session.resetIdentity();

@@ -46,8 +46,10 @@ public:
     // "Enok" of the calibration page: filled and cleared with "ENo", and a
     // double click on it clears the identity too.
     void setCalibrationIdentityField(QLineEdit *enok);
-    // The type the imitation answers as (set by the hand identity).
-    int imitationType() const { return m_imitType; }
+    // The type the imitation answers as: the type chosen in "CBTu" (set by
+    // the hand identity, or come back with the settings while the change
+    // handlers were held off), 128 before any was chosen.
+    int imitationType() const;
     // The change-log command may be enabled (its workflow is present).
     bool changeLogAvailable() const { return m_changeLogAvailable; }
     // The identity fields (ENo, Etype, Enok) show these texts.

@@ -27,6 +27,10 @@ struct Maintenance::Job {
     // The reply's status once it passed its frame check: 0 done, 1 jumper,
     // other password; -1: not a reply to this request.
     std::function<int(const Tab &reply, const Identity &id)> status;
+    // The status of an imitated reply (training mode has no line that
+    // could spoil a frame, and its replies are not a device's frames: they
+    // are read by their status byte alone). Unset: imitatedStatus().
+    std::function<int(const Tab &reply, const Identity &id)> imitated;
     std::function<void()> before; // right after "ДА"
 };
 
@@ -73,6 +77,15 @@ int statusOf(const Tab &reply, int code, const Identity &id, bool hasStatus)
     return hasStatus ? reply.at(5) : 0;
 }
 
+// An imitated reply: a 225 has no status byte, so any reply is done; the
+// others say what their byte 5 holds, whatever the imitation put there.
+int imitatedStatus(const Tab &reply, const Identity &id)
+{
+    if (id.type == 225)
+        return 0;
+    return reply.size() > 5 ? reply.at(5) : -1;
+}
+
 } // namespace
 
 Maintenance::Result Maintenance::run(const Job &job)
@@ -101,7 +114,13 @@ Maintenance::Result Maintenance::run(const Job &job)
         return r;
     r.sent = true;
     const bool answered = m_road.exchange(io);
-    const int status = answered ? job.status(io, id) : -1;
+    int status = -1;
+    if (answered) {
+        if (m_road.imitation())
+            status = job.imitated ? job.imitated(io, id) : imitatedStatus(io, id);
+        else
+            status = job.status(io, id);
+    }
     if (status < 0) {
         r.text = m_session.type() == 225 ? kNoLink225 : kNoLink;
         m_ui.statusFail(r.text);
@@ -130,6 +149,7 @@ Maintenance::Result Maintenance::setTime(const std::function<QDateTime()> &now, 
     s.status = [](const Tab &reply, const Identity &id) {
         return statusOf(reply, Q_SetTime, id, answersWithStatus(id.type)) < 0 ? -1 : 0;
     };
+    s.imitated = [](const Tab &, const Identity &) { return 0; };
     s.success = [&] {
         // The system's short date and long time formats.
         return QStringLiteral("Успешно установлено ") + shortDateText(at.date()) + QLatin1Char(' ')
@@ -175,6 +195,13 @@ Maintenance::Result Maintenance::setNumber(int number)
         // The reply may come under the new number already.
         const int st = statusOf(reply, Q_SetNo, renamed, hasStatus);
         return st >= 0 ? st : statusOf(reply, Q_SetNo, id, hasStatus);
+    };
+    s.imitated = [&](const Tab &reply, const Identity &id) {
+        // The imitated pulse counter names the new number in its header
+        // about every second time, the old one otherwise.
+        if (id.type == 128)
+            return GetW(reply, 2) == number ? 0 : 1;
+        return imitatedStatus(reply, id);
     };
     s.success = [] { return QStringLiteral("успешно установлен номер"); };
     Result r = run(s);
@@ -252,6 +279,12 @@ Maintenance::Result Maintenance::writeConfig()
             return m_session.moduleFor(128)->param().writeAccepted(reply) ? 0 : 1;
         }
         return statusOf(reply, Q_SetParam, id, answersWithStatus(id.type));
+    };
+    s.imitated = [&](const Tab &reply, const Identity &id) {
+        // The imitated pulse counter answers with the state it generated.
+        if (id.type == 128)
+            return m_session.moduleFor(128)->param().writeAccepted(reply) ? 0 : 1;
+        return imitatedStatus(reply, id);
     };
     s.success = [] { return QStringLiteral("успешно обновлена конфигурация"); };
     Result r = run(s);

@@ -4,7 +4,9 @@
 // archives. Each asks first (the caller's confirmation: the window's
 // dialog, a terminal question or pimctl's --yes), sends one request, checks
 // the reply as a whole frame before reading its status byte, and reports
-// in the status line with the texts the operator knows.
+// in the status line with the texts the operator knows. In imitation mode
+// the reply is the training mode's own: read by its status byte alone (the
+// clock and a 225 always done, the pulse counter's number by its header).
 
 #include "protocol/Tab.h"
 

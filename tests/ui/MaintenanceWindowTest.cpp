@@ -1,6 +1,6 @@
 // The commands that change the device, from the window: the question on
 // its page, "ДА" and "Отмена", the identity fields after a new number, the
-// new-number field's check.
+// new-number field's check, and their outcomes in imitation mode.
 
 #include "UiSupport.h"
 
@@ -11,11 +11,15 @@
 #include "ui/ParamEditor.h"
 #include "ui/RadioGroup.h"
 #include "devices/ParamCodec.h"
+#include "devices/Registry.h"
+#include "workflows/SettingsFile.h"
 #include <QCoreApplication>
 #include "links/ExchangeEngine.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableWidget>
@@ -256,4 +260,50 @@ TEST(ConfigWindow, WeightUnitDefaultsAndTheGridOnBothPages)
     w->findChild<QPushButton *>("BuDefault")->click();
     EXPECT_TRUE(status(*w).endsWith("Конфигурация задана по умолчанию")) << qPrintable(status(*w));
     EXPECT_EQ(sgsp->item(2, 12)->text().trimmed(), "1");
+}
+
+// Training mode: the type chosen in the system mode is the one imitated,
+// also when that choice came back with the settings; the maintenance
+// commands show the outcomes of the training mode.
+TEST(MaintenanceWindow, ImitationFollowsTheSystemModeTypeAndShowsItsOutcomes)
+{
+    uitest::UiEnv env;
+    {
+        // The system mode with a 238 chosen, as the last run left it.
+        QStringList names;
+        for (int t : ServedTypes())
+            names << ModelName(t);
+        ASSERT_TRUE(SettingsFile::save(SettingsFile::defaultPath(),
+                                       {{"rbs", SettingsFile::checkedValue(true)},
+                                        {"rbu", SettingsFile::checkedValue(false)},
+                                        {"CBTu", QString::number(names.indexOf(ModelName(238)))}}));
+    }
+    auto w = uitest::preparedWindow();
+    ASSERT_TRUE(w->findChild<QRadioButton *>("rbs")->isChecked());
+    w->commands().action("Aimit")->trigger();
+    w->commands().action("AreadNoTu")->trigger();
+    EXPECT_EQ(w->session().type(), 238);
+    EXPECT_EQ(w->session().number(), 20560);
+
+    // The clock is set once a configuration was read.
+    w->commands().action("AreadParam")->trigger();
+    ASSERT_TRUE(w->commands().action("ASaveDateTime")->isEnabled()) << qPrintable(status(*w));
+    answer(*w, "ASaveDateTime", true);
+    EXPECT_TRUE(status(*w).contains("Успешно установлено ")) << qPrintable(status(*w));
+    // An echoed request's status byte is its checksum here: a refusal.
+    answer(*w, "AsetWorkTime", true);
+    EXPECT_EQ(status(*w), "не совпал пароль");
+
+    // A 225 chosen now: its clear-archives is done whatever comes back.
+    auto *cbtu = w->findChild<QComboBox *>("CBTu");
+    cbtu->setCurrentIndex(cbtu->findText(ModelName(225)));
+    EXPECT_EQ(w->session().type(), 225);
+    for (int i = 0; i < 4; ++i) {
+        answer(*w, "ASetArh", true);
+        EXPECT_TRUE(status(*w).endsWith("успешно начата очистка архивов")) << qPrintable(status(*w));
+    }
+    // Asked again, the device is the imitation of the type chosen now.
+    w->commands().action("AreadNoTu")->trigger();
+    EXPECT_EQ(w->session().type(), 225);
+    EXPECT_EQ(w->session().number(), 20560);
 }
