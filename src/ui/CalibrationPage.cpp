@@ -107,7 +107,8 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
     auto *numbers = new QGridLayout;
     top->addSpacing(16);
     top->addLayout(numbers);
-    top->addStretch();
+    // The room left over goes to the right, not between captions and fields.
+    top->addStretch(1);
     m_enok = kit::edit("Enok", QString(), "", panel);
     m_enok->setReadOnly(true);
     m_enok->setMaximumWidth(90);
@@ -137,6 +138,7 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
     rows->addWidget(def, at / 5, at % 5);
     rows->setColumnStretch(5, 1);
+    rows->setAlignment(Qt::AlignLeft);
     outer->addLayout(rows);
     // The type's configuration editor, under the calibration controls.
     m_editor = new ParamEditor(events, ui, session, panel);
