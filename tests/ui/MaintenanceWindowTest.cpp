@@ -91,6 +91,10 @@ TEST(MaintenanceWindow, NewNumberAfterYesAndNothingAfterCancel)
     sedn->setValue(77);
     EXPECT_EQ(status(*w), "ПИМ-229 № 1000: новый номер правильный");
 
+    // The question is asked on the calibration page, and showing that page
+    // says the link; "Отмена" changes nothing after that.
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    EXPECT_EQ(status(*w), "ПИМ-229 № 1000: На связи");
     const QString before = status(*w);
     auto asked = answer(*w, "ASetNO", false);
     EXPECT_TRUE(asked.first.endsWith("ЗАДАТЬ НОМЕР 77 ???")) << qPrintable(asked.first);
