@@ -96,6 +96,8 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         g->addWidget(m_resultLabels[size_t(i)], i, 2);
         g->addWidget(m_results[size_t(i)], i, 3);
     }
+    // Spare height under the rows, so that two set points stay together.
+    g->setRowStretch(4, 1);
     m_sbd = kit::button("sbd", "", "", panel);
     m_sbd->setCheckable(true);
     m_sbd->setText(kSingle);
@@ -144,7 +146,8 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
     m_editor = new ParamEditor(events, ui, session, panel);
     m_editor->setObjectName(QStringLiteral("ParamEditorK"));
     outer->addWidget(m_editor);
-    outer->addStretch();
+    // The spare height goes under the editor, not between the parts.
+    outer->addStretch(1);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);
 
