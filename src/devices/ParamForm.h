@@ -1,6 +1,6 @@
 #pragma once
 // The configuration page as data: every field, check box, list and date
-// field that the page shows, with its caption, text, colour and enabling.
+// field that the page shows, with its caption, text, label state and enabling.
 // The codec builds it (ShowParam) and reads it back (CheckParam); the
 // window only mirrors it into widgets and writes the operator's edits back
 // through the setters, so every rule of the page is tested without widgets.
@@ -13,7 +13,10 @@
 namespace pim {
 
 enum class ParamControlKind { Edit, Check, List, Date };
-enum class ParamLabelColor { Default, Red, Navy };
+// What a label says about its value beyond its words: a pulse weight's
+// unit is also told by how the page marks its label (the window picks the
+// colours).
+enum class ParamLabelState { Plain, PulsesPerLitre, LitresPerPulse };
 
 struct ParamControl {
     QString name;      // object name of the input control
@@ -21,10 +24,10 @@ struct ParamControl {
     ParamControlKind kind = ParamControlKind::Edit;
     QString label;     // label caption, or the caption of a check box
     QString unit;      // the unit suffix that ends `label` (" л/имп", " имп/л"), if any
-    ParamLabelColor labelColor = ParamLabelColor::Default;
+    ParamLabelState labelState = ParamLabelState::Plain;
     QString hint;
     QString text;        // Edit
-    QString editMask;    // Edit, "!99:99;1;_" for the tariff starts
+    QString editMask;    // Edit: an input mask in the line edit's syntax (the tariff starts)
     bool checked = false; // Check
     QStringList items;   // List
     int index = -1;      // List, -1 = nothing selected

@@ -204,7 +204,7 @@ bool ParamCodec25::CheckParam(ParamStatus &status)
         reportFail(status, outOfRange(bad));
         return false;
     }
-    if (!status.isGreen())
+    if (!status.lastOk())
         reportOk(status, T::kDataOk);
     return true;
 }

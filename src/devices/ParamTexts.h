@@ -52,7 +52,12 @@ inline const QString kDiffUse = QStringLiteral(" Пр.исп.2-й t°С ");
 inline const QString kTwoTariffs = QStringLiteral("Два тарифа");
 inline const QString kTariffStart = QStringLiteral("Начало тарифа № ");
 inline const QString kTariffRange = QStringLiteral("Начало тарифа");
-inline const QString kTariffMask = QStringLiteral("!99:99;1;_");
+// Hours and minutes, each digit optional, "_" for a free place, the colon
+// kept. Written in the widget's own mask syntax: the character after the
+// first ";" is the blank, so a mask that puts a digit there (as a "keep the
+// literals" flag would read elsewhere) silently drops that digit from every
+// time typed.
+inline const QString kTariffMask = QStringLiteral("99:99;_");
 inline const QString kVesElectric = QStringLiteral("вес имп. счетчика ЭЭ");
 inline const QString kUseLimit = QStringLiteral("Использовать ограничение t°С ГВС");
 inline const QString kLimit = QStringLiteral("ограничение t°С ГВС");

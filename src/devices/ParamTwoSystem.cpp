@@ -212,12 +212,12 @@ void ParamCodecTwo::ShowParam(int type)
         } else if (hasUnitBit(w)) {
             c.unit = T::kUnitPulsesPerLitre;
             c.label = weightBaseLabel(i) + c.unit;
-            c.labelColor = ParamLabelColor::Red;
+            c.labelState = ParamLabelState::PulsesPerLitre;
             setEditText(c, real2(double(int(roundEven(w)) & 0x7FFF) / 100));
         } else {
             c.unit = T::kUnitLitresPerPulse;
             c.label = weightBaseLabel(i) + c.unit;
-            c.labelColor = ParamLabelColor::Navy;
+            c.labelState = ParamLabelState::LitresPerPulse;
             setEditText(c, real1(w / 10));
         }
     }
@@ -351,7 +351,7 @@ bool ParamCodecTwo::readForm(ParamHalf &h, int s, ParamStatus &status)
         return c;
     };
     // A contractual value that is not a number is refused (it would go to
-    // the device as -1 under a green status); the stored value is kept.
+    // the device as -1 under a success status); the stored value is kept.
     if (m_layout.contractual) {
         for (int i = 0; i < 6; ++i) {
             ParamControl *c = m_form.find(N::contract(i + 1));
@@ -490,11 +490,11 @@ QString ParamCodecTwo::VesChange(int tag, ParamStatus &status)
     if (word & 0x8000) {
         w = word & 0x7FFF;
         c->unit = T::kUnitLitresPerPulse;
-        c->labelColor = ParamLabelColor::Navy;
+        c->labelState = ParamLabelState::LitresPerPulse;
     } else {
         w = word | 0x8000;
         c->unit = T::kUnitPulsesPerLitre;
-        c->labelColor = ParamLabelColor::Red;
+        c->labelState = ParamLabelState::PulsesPerLitre;
     }
     c->label = weightBaseLabel(tag - 1) + c->unit;
     c->shownText.clear(); // the same text now means the other unit

@@ -299,8 +299,13 @@ void ArchivePage::pageShown()
     if (!m_events.on())
         return;
     const int type = m_session.type();
-    if (m_session.identified() && type >= kMinTypeCode && type <= kMaxTypeCode)
+    // With a device the line says so; without one it says which port is
+    // chosen and how it stands.
+    const bool connected = m_session.identified() && type >= kMinTypeCode && type <= kMaxTypeCode;
+    if (connected)
         m_ui.statusOk(QStringLiteral("НА СВЯЗИ!"));
+    else
+        m_ui.statusBusy(m_linkText ? m_linkText() : QString());
     if (tabIndex() < 0 || type < 0)
         return;
     const TypeInfo *info = typeInfo(type);
@@ -308,8 +313,18 @@ void ArchivePage::pageShown()
         m_ui.message(QStringLiteral("TFpim.TSaShow:НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
         return;
     }
+    // A read running keeps its own progress on the line.
+    if (connected && !reading())
+        m_ui.statusOk(QStringLiteral("На связи"));
     if (!reading())
         rebuildTabs();
+    if (showingFile()) {
+        // While "чтение архива" is on, the file read stays in view here
+        // too, grid and plot, until a tab or a date asks for the device's.
+        showGrid(m_loadedGrid);
+        refreshPlot();
+        return;
+    }
     rangeChoice();
     refreshView();
 }
@@ -343,16 +358,25 @@ void ArchivePage::refreshView()
     refreshPlot();
 }
 
+bool ArchivePage::showingFile() const
+{
+    const QAction *toggle = m_commands.action(QStringLiteral("AreadFileArh"));
+    return !m_loadedFile.isEmpty() && toggle && toggle->isChecked() && !reading();
+}
+
 PlotData ArchivePage::currentPlot() const
 {
     const TypeInfo *info = typeInfo(m_session.type());
     DeviceModule *module = m_session.moduleFor(m_session.type());
     if (!info || !module || !module->arh() || tabIndex() < 0 || tabIndex() >= info->arhTabs.size())
         return {};
+    const QString device = ModelName(m_session.type()) + QStringLiteral(" № ") + QString::number(m_session.number());
+    // A file just read is what the displayed archive holds.
+    if (!m_loadedFile.isEmpty())
+        return ArchivePlot::fromLoaded(*module->arh(),
+                                       QStringLiteral("Файл: ") + QFileInfo(m_loadedFile).fileName());
     const ArhTab &tab = info->arhTabs[tabIndex()];
-    const QString title = ModelName(m_session.type()) + QStringLiteral(" № ") + QString::number(m_session.number())
-        + QStringLiteral(", ") + tab.caption;
-    return ArchivePlot::fromDisplayed(*module->arh(), tab.kind, tab.system - 1, title);
+    return ArchivePlot::fromDisplayed(*module->arh(), tab.kind, tab.system - 1, device + QStringLiteral(", ") + tab.caption);
 }
 
 void ArchivePage::refreshPlot()
@@ -637,6 +661,9 @@ ArchiveView::Grid ArchivePage::loadArchive(bool *cancelled)
     const ArchiveView::Grid g = m_view.load(m_session.type(), path);
     if (g.ok) {
         m_loadedFile = QFileInfo(path).absoluteFilePath();
+        m_loadedGrid = g;
+        // The plot beside the grid shows the file at once.
+        refreshPlot();
         if (const TypeInfo *info = typeInfo(m_session.type()); info && tabIndex() >= 0 && tabIndex() < info->arhTabs.size())
             emit printSetChanged(m_session.type(), info->arhTabs[tabIndex()].kind);
     }

@@ -58,9 +58,12 @@ public:
     // (after it came back from the settings with its handler held off).
     void takePrecision();
 
-    // The page was shown: the tabs of the current type, the range choice
-    // again and the archive view.
+    // The page was shown: the link's state on the status line, the tabs of
+    // the current type, the range choice again and the archive view.
     void pageShown();
+    // The text the status line shows when the page is shown without a
+    // device: the chosen port and its state ("COM1: ...").
+    void setLinkText(std::function<QString()> text) { m_linkText = std::move(text); }
     // The tabs "TCa" from the current type's tab captions, keeping the
     // selected index; the read command's hint and image follow the tab.
     void rebuildTabs();
@@ -156,6 +159,8 @@ private:
     void appendRows(const QList<QStringList> &rows);
     void flushLive();
     void refreshPlot();
+    // An archive file read is in view ("чтение архива" on).
+    bool showingFile() const;
     void setPrintable(bool on);
     QString choose(bool save, const QString &proposed, const QString &filter);
 
@@ -164,6 +169,7 @@ private:
     WorkflowUi &m_ui;
     DeviceSession &m_session;
     DeviceRoad &m_road;
+    std::function<QString()> m_linkText;
     ArchiveRange m_range;
     ArchiveView m_view;
     ArchiveReading *m_reader = nullptr;
@@ -172,6 +178,7 @@ private:
     bool m_liveRows = false; // the grid holds rows added while reading
     bool m_printable = false;
     QString m_loadedFile;  // the archive file whose records are shown; empty: the device's
+    ArchiveView::Grid m_loadedGrid; // its grid
     int m_spacing = 0;
     std::unique_ptr<QPrinter> m_printer;
     QMenu *m_pma;

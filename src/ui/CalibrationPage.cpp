@@ -2,6 +2,7 @@
 
 #include "devices/DeviceSession.h"
 #include "devices/Registry.h"
+#include "protocol/Frame.h"
 #include "ui/CommandMap.h"
 #include "ui/Events.h"
 #include "ui/PageKit.h"
@@ -45,7 +46,7 @@ std::array<QString, 4> captions(int type, int kind)
 
 CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
                                  DeviceRoad &road, QWidget *parent)
-    : QWidget(parent), m_events(events), m_ui(ui), m_session(session), m_road(road)
+    : QWidget(parent), m_events(events), m_commands(commands), m_ui(ui), m_session(session), m_road(road)
 {
     setObjectName(QStringLiteral("TSk"));
     auto *panel = new QWidget(this);
@@ -60,8 +61,19 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         const QSignalBlocker block(m_rgk);
         m_rgk->setItemIndex(0);
     }
-    auto *g = new QGridLayout(panel);
-    g->addWidget(m_rgk, 0, 0, 4, 1);
+    // Kinds on the left (the pressure mode under them), the set points with
+    // what a run measured beside them, then the device's number and the one
+    // "задать №" gives; the command buttons in two rows under them and the
+    // configuration editor below: everything within a 1024-pixel screen.
+    auto *outer = new QVBoxLayout(panel);
+    auto *top = new QHBoxLayout;
+    outer->addLayout(top);
+    auto *kinds = new QVBoxLayout;
+    kinds->addWidget(m_rgk);
+    top->addLayout(kinds);
+    auto *g = new QGridLayout;
+    g->setHorizontalSpacing(8);
+    top->addLayout(g);
     const char *labels[4] = {"L1Td1", "L1Od2", "L2Td1", "L2Od2"};
     const char *spins[4] = {"SE1Td1", "SE1Od2", "SE2Td1", "SE2Od2"};
     const std::array<QString, 4> first = captions(229, 0);
@@ -70,48 +82,72 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         m_labels[size_t(i)]->setText(first[size_t(i)]);
         m_labels[size_t(i)]->setAutoFillBackground(true);
         m_points[size_t(i)] = kit::spin(spins[i], -kit::kUnbounded, kit::kUnbounded, 0, "", panel);
+        m_points[size_t(i)]->setMaximumWidth(90);
         m_points[size_t(i)]->installEventFilter(this);
         m_resultLabels[size_t(i)] = new QLabel(QStringLiteral("  измерено:  "), panel);
         m_results[size_t(i)] = new QLineEdit(panel);
         // Unnamed: what a run measured is no setting to keep.
         m_results[size_t(i)]->setReadOnly(true);
+        m_results[size_t(i)]->setMaximumWidth(110);
         m_resultLabels[size_t(i)]->setVisible(false);
         m_results[size_t(i)]->setVisible(false);
-        g->addWidget(m_labels[size_t(i)], i, 1);
-        g->addWidget(m_points[size_t(i)], i, 2);
-        g->addWidget(m_resultLabels[size_t(i)], i, 3);
-        g->addWidget(m_results[size_t(i)], i, 4);
+        g->addWidget(m_labels[size_t(i)], i, 0);
+        g->addWidget(m_points[size_t(i)], i, 1);
+        g->addWidget(m_resultLabels[size_t(i)], i, 2);
+        g->addWidget(m_results[size_t(i)], i, 3);
     }
+    // Spare height under the rows, so that two set points stay together.
+    g->setRowStretch(4, 1);
     m_sbd = kit::button("sbd", "", "", panel);
     m_sbd->setCheckable(true);
     m_sbd->setText(kSingle);
     m_sbd->setToolTip(QStringLiteral("по выбранному каналу давления"));
     m_sbd->setVisible(false);
-    g->addWidget(m_sbd, 4, 0);
+    kinds->addWidget(m_sbd);
+    kinds->addStretch();
+
+    auto *numbers = new QGridLayout;
+    top->addSpacing(16);
+    top->addLayout(numbers);
+    // The room left over goes to the right, not between captions and fields.
+    top->addStretch(1);
     m_enok = kit::edit("Enok", QString(), "", panel);
     m_enok->setReadOnly(true);
-    g->addWidget(m_enok, 4, 1);
+    m_enok->setMaximumWidth(90);
     m_sedn = kit::spin("SEDN", 1, 65535, 1, "№ устройства (для записи)", panel);
-    g->addWidget(m_sedn, 4, 2);
+    m_sedn->setMaximumWidth(90);
+    auto *enokLabel = new QLabel(QStringLiteral("№ устройства"), panel);
+    enokLabel->setBuddy(m_enok);
+    auto *sednLabel = new QLabel(QStringLiteral("новый № (для записи)"), panel);
+    sednLabel->setBuddy(m_sedn);
+    numbers->addWidget(enokLabel, 0, 0);
+    numbers->addWidget(m_enok, 0, 1);
+    numbers->addWidget(sednLabel, 1, 0);
+    numbers->addWidget(m_sedn, 1, 1);
+    numbers->setRowStretch(2, 1);
 
     const std::pair<const char *, const char *> buttons[] = {
         {"BuNoTu", "AreadNoTu"},      {"BuSetNo", "ASetNO"},       {"BuDateTime", "ASaveDateTime"},
         {"BuSetPar", "ASetPar"},      {"BuInit", "ASetDevice"},    {"BuCal", "Acal"},
         {"BuWorkTime", "AsetWorkTime"}, {"BuClrArh", "ASetArh"},
     };
-    auto *row = new QHBoxLayout;
-    for (const auto &[name, action] : buttons)
-        row->addWidget(kit::commandButton(commands, name, action, panel));
+    auto *rows = new QGridLayout;
+    int at = 0;
+    for (const auto &[name, action] : buttons) {
+        rows->addWidget(kit::commandButton(commands, name, action, panel), at / 5, at % 5);
+        ++at;
+    }
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
-    row->addWidget(def);
-    row->addStretch();
-    g->addLayout(row, 5, 0, 1, 5);
+    rows->addWidget(def, at / 5, at % 5);
+    rows->setColumnStretch(5, 1);
+    rows->setAlignment(Qt::AlignLeft);
+    outer->addLayout(rows);
     // The type's configuration editor, under the calibration controls.
     m_editor = new ParamEditor(events, ui, session, panel);
     m_editor->setObjectName(QStringLiteral("ParamEditorK"));
-    g->addWidget(m_editor, 6, 0, 1, 6);
-    g->setRowStretch(7, 1);
-    g->setColumnStretch(5, 1);
+    outer->addWidget(m_editor);
+    // The spare height goes under the editor, not between the parts.
+    outer->addStretch(1);
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(panel, 1);
 
@@ -138,9 +174,28 @@ void CalibrationPage::pageShown()
     if (!m_events.on())
         return;
     const int type = m_session.type();
-    // The type's configuration editor: the configuration read, else the defaults.
-    if (type >= 0 && !m_editor->build())
-        m_ui.statusFail(QStringLiteral("%1 %2").arg(type).arg(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")));
+    // With a device the line says so; without one it says which port is
+    // chosen and how it stands.
+    const bool connected = m_session.identified() && type >= kMinTypeCode && type <= kMaxTypeCode;
+    if (connected)
+        m_ui.statusOk(QStringLiteral("НА СВЯЗИ!"));
+    else
+        m_ui.statusBusy(m_linkText ? m_linkText() : QString());
+    if (type >= 0) {
+        if (connected)
+            m_ui.statusOk(QStringLiteral("На связи"));
+        else
+            m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
+        // The clock and the configuration can be written from here, as
+        // from the configuration page once it has been read.
+        if (m_session.module())
+            for (const char *name : {"ASaveDateTime", "ASetPar"})
+                if (QAction *a = m_commands.action(QString::fromUtf8(name)))
+                    a->setEnabled(true);
+        // The type's configuration editor: the configuration read, else the defaults.
+        if (!m_editor->build())
+            m_ui.statusFail(QStringLiteral("%1 %2").arg(type).arg(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА")));
+    }
     const QList<int> kinds = Calibration::kinds(type);
     for (int k = 0; k < 3; ++k)
         m_rgk->setItemShown(k, kinds.contains(k) || kinds.isEmpty());

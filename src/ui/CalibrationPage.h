@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -41,8 +42,13 @@ public:
     // "SEDN": the number "задать №" gives the device.
     QSpinBox *newNumber() const { return m_sedn; }
 
-    // The page was shown: the kinds of the current type, then the kind.
+    // The page was shown: the link's state on the status line, the
+    // clock and configuration writes enabled, the configuration editor,
+    // the kinds of the current type, then the kind.
     void pageShown();
+    // The text the status line shows when the page is shown without a
+    // device: the chosen port and its state ("COM1: ...").
+    void setLinkText(std::function<QString()> text) { m_linkText = std::move(text); }
     // A kind chosen: labels and visibility by type, the kind's defaults,
     // the pressure mode switch in the pressure kind only.
     void kindChosen();
@@ -62,6 +68,7 @@ protected:
 
 private:
     Events &m_events;
+    CommandMap &m_commands;
     WorkflowUi &m_ui;
     DeviceSession &m_session;
     DeviceRoad &m_road;
@@ -76,6 +83,7 @@ private:
     QMenu *m_pmk;
     ParamEditor *m_editor;
     int m_channel = 0;
+    std::function<QString()> m_linkText;
 };
 
 } // namespace pim::ui

@@ -211,6 +211,12 @@ void MainWindow::buildPages()
             [this](bool on) { m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(on); });
     connect(m_device, &DevicePage::showRequested, this, [this] { m_pcw->setCurrentIndex(0); });
     m_device->setCalibrationIdentityField(m_calibration->enok());
+    // Shown without a device, these pages name the port and how it stands.
+    auto linkText = [links] {
+        return links->portPage()->portList()->currentText() + QStringLiteral(": ") + links->portPage()->stateLabel()->text();
+    };
+    m_archive->setLinkText(linkText);
+    m_calibration->setLinkText(linkText);
     // The configuration grid shows in the state grid of the first page.
     auto showConfigGrid = [this](const QList<QStringList> &cells) {
         ArchiveView::Grid g;

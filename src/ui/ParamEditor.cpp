@@ -28,27 +28,27 @@ namespace {
 // The checks report on the window's status line.
 class LineStatus final : public ParamStatus {
 public:
-    LineStatus(StatusSink &sink, bool &green) : m_sink(sink), m_green(green) {}
+    LineStatus(StatusSink &sink, bool &ok) : m_sink(sink), m_ok(ok) {}
     void showStatus(Kind kind, const QString &text) override
     {
-        m_green = kind == Kind::Ok;
-        if (m_green)
+        m_ok = kind == Kind::Ok;
+        if (m_ok)
             m_sink.statusOk(text);
         else
             m_sink.statusFail(text);
     }
-    bool isGreen() const override { return m_green; }
+    bool lastOk() const override { return m_ok; }
 
 private:
     StatusSink &m_sink;
-    bool &m_green;
+    bool &m_ok;
 };
 
-QColor labelColour(ParamLabelColor c)
+QColor labelColour(ParamLabelState c)
 {
     switch (c) {
-    case ParamLabelColor::Red: return QColor(Qt::red);
-    case ParamLabelColor::Navy: return QColor(0, 0, 128);
+    case ParamLabelState::PulsesPerLitre: return QColor(Qt::red);
+    case ParamLabelState::LitresPerPulse: return QColor(0, 0, 128);
     default: return {};
     }
 }
@@ -237,7 +237,7 @@ void ParamEditor::render()
             label = new QLabel(pc.label, m_body);
             label->setObjectName(pc.labelName);
             label->setProperty("noSetting", true);
-            if (const QColor colour = labelColour(pc.labelColor); colour.isValid()) {
+            if (const QColor colour = labelColour(pc.labelState); colour.isValid()) {
                 QPalette p = label->palette();
                 p.setColor(QPalette::WindowText, colour);
                 label->setPalette(p);
@@ -292,7 +292,7 @@ void ParamEditor::changed(const QString &name)
         // The other system's half on the page.
         c->ShowParam(m_session.type());
     } else {
-        LineStatus status(m_ui, m_lastGreen);
+        LineStatus status(m_ui, m_lastOk);
         c->CheckParam(status);
     }
     showGrid();
@@ -306,7 +306,7 @@ bool ParamEditor::eventFilter(QObject *o, QEvent *e)
         const int tag = o->property("weightTag").toInt();
         ParamCodec *c = codec();
         if (tag > 0 && c && m_events.on()) {
-            LineStatus status(m_ui, m_lastGreen);
+            LineStatus status(m_ui, m_lastOk);
             const QString shown = c->VesChange(tag, status);
             if (!shown.isEmpty())
                 m_ui.message(shown);

@@ -57,7 +57,7 @@ private:
     WorkflowUi &m_ui;
     DeviceSession &m_session;
     QWidget *m_body = nullptr;
-    bool m_lastGreen = false;
+    bool m_lastOk = false;
 };
 
 } // namespace pim::ui

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -39,16 +40,21 @@ struct PanelDef {
     QList<FieldLine> lines;
 };
 
-QList<PanelDef> panelsFor()
+QList<PanelDef> panelsFor(const ArhCodec &codec)
 {
+    // The single-system pair calls its third temperature by what it is,
+    // as their grid does.
+    const bool hotWater = codec.module() == ModuleId::U25 || codec.module() == ModuleId::U27;
     // In a difference view the counters hold what was used in each period,
     // so the same fields serve both views.
     return {
         {"тепло, Гкал", {{ArhField::Heat, "тепло", kHeat}}},
         {"объемы, м3",
-         {{ArhField::Vol1, "объем 1-й", kBlue}, {ArhField::Vol2, "объем 2-й", kGreen}, {ArhField::Vol3, "объем 3-й", kViolet}}},
+         {{ArhField::Vol1, "объем 1-й", kBlue}, {ArhField::Vol2, "объем 2-й", kGreen},
+          {ArhField::VolHot, "объем ГВС", kOrange}, {ArhField::Vol3, "объем 3-й", kViolet}}},
         {"температуры, °C",
-         {{ArhField::TSupply, "подача", kRed}, {ArhField::TReturn, "обратка", kCyan}, {ArhField::TAdd, "доп.", kOrange}}},
+         {{ArhField::TSupply, "подача", kRed}, {ArhField::TReturn, "обратка", kCyan},
+          {ArhField::TAdd, hotWater ? "ГВС" : "доп.", kOrange}}},
     };
 }
 
@@ -83,19 +89,19 @@ QString xLabel(qint64 hours, bool hourly)
 
 } // namespace
 
-PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &title)
+namespace {
+
+// The plot of the first `count` elements of the displayed archive.
+PlotData build(const ArhCodec &codec, qsizetype count, bool hourly, int sys, const QString &title)
 {
     PlotData d;
     d.title = title;
-    d.hourly = !arhKindIsDaily(kind);
-    const bool diff = arhKindIsDiff(kind);
+    d.hourly = hourly;
     const QList<ArhRec> &shown = codec.displayed();
-    qsizetype count = shown.size();
-    if (diff && count > 0)
-        --count; // the totals element
     const int s = qBound(0, sys, codec.halves() - 1);
 
-    // Oldest first on the time axis.
+    // Oldest first on the time axis. A totals record and a record the
+    // device would not give have no day of their own.
     struct Point {
         qint64 x;
         qsizetype i;
@@ -103,7 +109,7 @@ PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &
     QList<Point> points;
     for (qsizetype i = 0; i < count; ++i) {
         const int day = codec.day(shown[i], s);
-        if (day == kArhNoDay)
+        if (day == kArhNoDay || day < 0)
             continue;
         const qint64 x = qint64(day) * 24 + (d.hourly ? codec.hour(shown[i], s) : 0);
         points.append({x, i});
@@ -117,7 +123,7 @@ PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &
                              && (points[k].x - points[k - 1].x != period || codec.displayedGap(points[k].i)));
     }
 
-    for (const PanelDef &def : panelsFor()) {
+    for (const PanelDef &def : panelsFor(codec)) {
         PlotPanel panel;
         panel.title = QString::fromUtf8(def.title);
         for (const FieldLine &f : def.lines) {
@@ -126,9 +132,10 @@ PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &
             PlotSeries series;
             series.name = QString::fromUtf8(f.name);
             series.colour = f.colour;
+            series.field = f.field;
             bool any = false;
             for (const Point &pt : points) {
-                const double v = codec.value(shown[pt.i], s, f.field);
+                const double v = shownValue(codec, shown[pt.i], s, f.field);
                 series.values.append(std::isfinite(v) ? v : std::numeric_limits<double>::quiet_NaN());
                 any = any || (std::isfinite(v) && v != 0);
             }
@@ -140,6 +147,40 @@ PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &
             d.panels.append(panel);
     }
     return d;
+}
+
+} // namespace
+
+double shownValue(const ArhCodec &codec, const ArhRec &r, int sys, ArhField f)
+{
+    const double v = codec.value(r, sys, f);
+    const bool temperature = f == ArhField::TSupply || f == ArhField::TReturn || f == ArhField::TAdd;
+    // Kept as an integer, a temperature counts hundredths of a degree.
+    return temperature && !codec.isRealField(f) ? v / 100 : v;
+}
+
+PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &title)
+{
+    qsizetype count = codec.displayed().size();
+    if (arhKindIsDiff(kind) && count > 0)
+        --count; // the totals element
+    return build(codec, count, !arhKindIsDaily(kind), sys, title);
+}
+
+PlotData fromLoaded(const ArhCodec &codec, const QString &title)
+{
+    const QList<ArhRec> &shown = codec.displayed();
+    bool hourly = false;
+    QSet<int> days;
+    for (const ArhRec &r : shown) {
+        const int day = codec.day(r, 0);
+        if (day == kArhNoDay || day < 0)
+            continue;
+        if (codec.hour(r, 0) != 0 || days.contains(day))
+            hourly = true;
+        days.insert(day);
+    }
+    return build(codec, shown.size(), hourly, 0, title);
 }
 
 void draw(QPainter &p, const QRect &area, const PlotData &data)

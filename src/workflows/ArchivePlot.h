@@ -11,6 +11,8 @@
 // service engineer reads each curve at its own resolution and still sees
 // at a glance which hour or day they share.
 
+#include "devices/ArhCodec.h"
+
 #include <QColor>
 #include <QList>
 #include <QSize>
@@ -21,11 +23,11 @@ class QRect;
 
 namespace pim {
 
-class ArhCodec;
 
 struct PlotSeries {
     QString name;              // "подача", "объем 1-й" ...
     QColor colour;
+    ArhField field = ArhField::Heat; // the record field it draws
     // One value per point of the plot's x list; NaN where the record has
     // none. A break (missing records between two points) starts a new line.
     QList<double> values;
@@ -54,6 +56,16 @@ namespace ArchivePlot {
 // for the tab): kind 0..3 and the record half `sys` (0 or 1); the totals
 // element of a difference view is left out.
 PlotData fromDisplayed(const ArhCodec &codec, int kind, int sys, const QString &title);
+
+// The plot of an archive file just loaded into the displayed archive (each
+// record in the first half). A file does not say its kind: it is hourly
+// when its records carry hours or share a day, and its totals record (a
+// negative day) is no point.
+PlotData fromLoaded(const ArhCodec &codec, const QString &title);
+
+// A value of a record as the grid shows it: the temperatures that a record
+// keeps in hundredths of a degree (U25, U27) in degrees, the rest as kept.
+double shownValue(const ArhCodec &codec, const ArhRec &r, int sys, ArhField f);
 
 // Draws the plot into `area`: title, panels with their scales, a time axis
 // with dates (and hours), a legend per panel. An empty plot says "нет

@@ -48,16 +48,16 @@ bool ConfigEdits::parse(const QString &item, Edit &edit)
 }
 
 namespace {
-// Keeps the last text and its colour.
+// Keeps the last text and whether it told success.
 class LastStatus final : public ParamStatus {
 public:
     void showStatus(Kind kind, const QString &text) override
     {
-        green = kind == Kind::Ok;
+        ok = kind == Kind::Ok;
         last = text;
     }
-    bool isGreen() const override { return green; }
-    bool green = false;
+    bool lastOk() const override { return ok; }
+    bool ok = false;
     QString last;
 };
 } // namespace
@@ -97,7 +97,7 @@ ConfigEdits::Outcome ConfigEdits::apply(DeviceSession &session, int system, bool
         codec.form().setIndex(ParamCodec::kSystemChoice, system);
     codec.ShowParam(session.type());
     LastStatus status;
-    if (!codec.CheckParam(status) || (!status.last.isEmpty() && !status.green)) {
+    if (!codec.CheckParam(status) || (!status.last.isEmpty() && !status.ok)) {
         out.text = status.last;
         return out;
     }

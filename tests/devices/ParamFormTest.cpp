@@ -45,18 +45,18 @@ TEST_F(ParamForm34, WeightFieldsShowTheirUnit)
         int tag;
         const char *text;
         const char *label;
-        ParamLabelColor color;
+        ParamLabelState color;
     };
     const Case cases[] = {
-        {1, "100.0", "вес имп.Vп л/имп", ParamLabelColor::Navy}, // word 1000
-        {2, "2.50", "вес имп.Vo имп/л", ParamLabelColor::Red},   // word 32768 + 250
-        {3, "50.0", "вес имп.Vx л/имп", ParamLabelColor::Navy},
+        {1, "100.0", "вес имп.Vп л/имп", ParamLabelState::LitresPerPulse}, // word 1000
+        {2, "2.50", "вес имп.Vo имп/л", ParamLabelState::PulsesPerLitre},   // word 32768 + 250
+        {3, "50.0", "вес имп.Vx л/имп", ParamLabelState::LitresPerPulse},
     };
     for (const auto &c : cases) {
         const ParamControl &w = ctl(*p, N::weight(c.tag));
         EXPECT_EQ(w.text, QString::fromUtf8(c.text));
         EXPECT_EQ(w.label, QString::fromUtf8(c.label));
-        EXPECT_EQ(w.labelColor, c.color);
+        EXPECT_EQ(w.labelState, c.color);
         EXPECT_EQ(w.tag, c.tag);
         EXPECT_EQ(w.labelName, QStringLiteral("L") + N::weight(c.tag));
     }
@@ -141,7 +141,7 @@ TEST_F(ParamForm34, FieldChecksAndTheirTexts)
         {ModuleId::U34, N::kColdTemp1, "-1", "1-я t°C XBC для открытых систем=\"-1\"-неправильное значение"},
         {ModuleId::U34, N::kColdTemp2, "256", "2-я t°C XBC для открытых систем=\"256\"-неправильное значение"},
         {ModuleId::U34, N::kColdTemp2, "7.5", "2-я t°C XBC для открытых систем=\"7.5\"-неправильное значение"},
-        // A contractual value must be a number (else -1 would go out under green); any sign is taken.
+        // A contractual value must be a number (else -1 would go out under a success status); any sign is taken.
         {ModuleId::U34, N::contract(1), "9O", "Договорное Tп=\"9O\"-неправильное значение"},
         {ModuleId::U34, N::contract(6), "", "Договорное Pх=\"\"-неправильное значение"},
         {ModuleId::U34, N::contract(3), "-2.5", {}},
@@ -164,7 +164,7 @@ TEST_F(ParamForm34, FieldChecksAndTheirTexts)
                   c.id == ModuleId::U28 ? QStringLiteral("правильное значение") : QStringLiteral("правильные значения"));
         if (!c.red.isEmpty()) {
             EXPECT_EQ(status.last(), c.red);
-            EXPECT_TRUE(status.lastRed());
+            EXPECT_TRUE(status.lastFailed());
         } else {
             EXPECT_EQ(status.entries.size(), 1);
         }
@@ -429,11 +429,11 @@ TEST_F(ParamForm34, WeightUnitSwitch)
     auto p = read(ModuleId::U34, 234, reply34());
     EXPECT_EQ(p->VesChange(1, status), QString());
     EXPECT_EQ(ctl(*p, N::weight(1)).label, QStringLiteral("вес имп.Vп имп/л"));
-    EXPECT_EQ(ctl(*p, N::weight(1)).labelColor, ParamLabelColor::Red);
+    EXPECT_EQ(ctl(*p, N::weight(1)).labelState, ParamLabelState::PulsesPerLitre);
     EXPECT_DOUBLE_EQ(two(*p).rec().sys[0].weight[0], 0x8000 + 10000); // "100.0" now per litre
     p->VesChange(1, status);
     EXPECT_EQ(ctl(*p, N::weight(1)).label, QStringLiteral("вес имп.Vп л/имп"));
-    EXPECT_EQ(ctl(*p, N::weight(1)).labelColor, ParamLabelColor::Navy);
+    EXPECT_EQ(ctl(*p, N::weight(1)).labelState, ParamLabelState::LitresPerPulse);
     EXPECT_DOUBLE_EQ(two(*p).rec().sys[0].weight[0], 1000);
     // A value too large for the other unit is refused there.
     p->form().setText(N::weight(1), "400");
@@ -471,7 +471,7 @@ TEST_F(ParamFormSingle, U25PageAndTariffFields)
     EXPECT_EQ(ctl(*p, N::kTwoTariffs).label, QStringLiteral("Два тарифа"));
     EXPECT_EQ(ctl(*p, N::tariff(1)).label, QStringLiteral("Начало тарифа № 1"));
     EXPECT_EQ(ctl(*p, N::tariff(2)).label, QStringLiteral("Начало тарифа № 2"));
-    EXPECT_EQ(ctl(*p, N::tariff(1)).editMask, QStringLiteral("!99:99;1;_"));
+    EXPECT_EQ(ctl(*p, N::tariff(1)).editMask, QStringLiteral("99:99;_"));
     EXPECT_EQ(ctl(*p, N::tariff(1)).text, "07:30");
     EXPECT_EQ(ctl(*p, N::tariff(2)).text, "23:00");
     EXPECT_EQ(ctl(*p, N::weight(3)).label, QStringLiteral("вес имп.р-мера ГВС,л/имп"));
@@ -532,7 +532,7 @@ TEST_F(ParamFormSingle, U25Checks)
     p->form().setText(N::kColdTemp, "200");
     p->CheckParam(status);
     EXPECT_EQ(status.last(), QStringLiteral("выход за диапазон: Тип системы;t°C XBC для открытых систем;"));
-    // Already green: no second green text.
+    // Success already shown: no second success text.
     auto q = read(ModuleId::U25, 225, reply25());
     status.clear();
     status.ok("НА СВЯЗИ!");

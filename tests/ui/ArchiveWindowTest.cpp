@@ -21,6 +21,7 @@
 #include <QImage>
 #include <QSet>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QDateEdit>
@@ -400,6 +401,74 @@ TEST(ArchiveWindow, PlotFollowsTheRangeAndTheTabAndSavesAPicture)
                 colours.insert(image.pixel(x, y));
         EXPECT_GT(colours.size(), 8); // not blank: axes, text and coloured lines
     });
+}
+
+TEST(ArchiveWindow, AFileReadIsPlottedAtOnceAndStaysInViewOnThePage)
+{
+    pimtest::onOneDay([](const QDate &) {
+        uitest::UiEnv env;
+        uitest::PimSim sim;
+        ASSERT_TRUE(sim.start(225, 7)) << qPrintable(sim.error());
+        auto w = windowOn(sim);
+        read(*w, 0, ArchiveRange::Week);
+        w->findChild<QPushButton *>("BPlot")->click();
+        auto *plot = w->findChild<ArchivePlotWidget *>("PPlot");
+        const int rows = sga(*w)->rowCount();
+        ASSERT_GT(rows, 3);
+        // The temperatures in degrees, as the grid shows them.
+        ASSERT_EQ(plot->plot().panels.size(), 3);
+        for (const PlotSeries &t : plot->plot().panels[2].series)
+            for (double v : t.values)
+                EXPECT_LT(v, 150) << qPrintable(t.name);
+
+        const QString path = env.folder() + "/a.Arh";
+        {
+            Chooser c(path);
+            w->commands().action("Asavearh")->trigger();
+        }
+        // Another range in view, then the file: the plot is the file's at once.
+        w->findChild<RadioGroup *>("RGdtp")->setItemIndex(ArchiveRange::Day);
+        ASSERT_NE(plot->plot().x.size(), rows - 2);
+        {
+            Chooser c(path);
+            w->commands().action("AreadFileArh")->trigger();
+        }
+        EXPECT_TRUE(plot->plot().title.startsWith("Файл: a.Arh")) << qPrintable(plot->plot().title);
+        EXPECT_EQ(plot->plot().x.size(), rows - 2);
+        EXPECT_FALSE(plot->plot().hourly);
+        // The page shown while the file is in view: its grid and plot stay.
+        w->findChild<QTabWidget *>("PCW")->setCurrentIndex(1);
+        EXPECT_EQ(sga(*w)->rowCount(), rows);
+        EXPECT_TRUE(plot->plot().title.startsWith("Файл: ")) << qPrintable(plot->plot().title);
+        // Another tab asks for the device's archive again.
+        w->findChild<QTabBar *>("TCa")->setCurrentIndex(1);
+        EXPECT_FALSE(plot->plot().title.startsWith("Файл: ")) << qPrintable(plot->plot().title);
+    });
+}
+
+TEST(ArchiveWindow, ShowingThePageSaysThePortOrTheDevice)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 12)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    auto *pcw = w->findChild<QTabWidget *>("PCW");
+    for (int page : {1, 3}) {
+        SCOPED_TRACE(page);
+        pcw->setCurrentIndex(0);
+        pcw->setCurrentIndex(page);
+        const QString link = w->findChild<QComboBox *>("cbC")->currentText() + ": "
+            + w->findChild<QLabel *>("LPState")->text();
+        EXPECT_TRUE(status(*w).endsWith(link)) << qPrintable(status(*w)) << " / " << qPrintable(link);
+    }
+    w->commands().action("AreadNoTu")->trigger();
+    for (int page : {1, 3}) {
+        SCOPED_TRACE(page);
+        pcw->setCurrentIndex(0);
+        pcw->setCurrentIndex(page);
+        EXPECT_TRUE(status(*w).endsWith("На связи")) << qPrintable(status(*w));
+    }
 }
 
 TEST(ArchivePlot, MissingDaysBreakTheLineAndAnEmptyViewSaysNoData)

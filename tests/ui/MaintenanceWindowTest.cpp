@@ -10,8 +10,11 @@
 #include "ui/MainWindow.h"
 #include "ui/ParamEditor.h"
 #include "ui/RadioGroup.h"
+#include "devices/DeviceModule.h"
+#include "devices/DeviceSession.h"
 #include "devices/ParamCodec.h"
 #include "devices/Registry.h"
+#include "protocol/Fields.h"
 #include "workflows/SettingsFile.h"
 #include <QCoreApplication>
 #include "links/ExchangeEngine.h"
@@ -25,6 +28,7 @@
 #include <QTableWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTabWidget>
 #include <QEvent>
 #include <QTimer>
@@ -91,6 +95,10 @@ TEST(MaintenanceWindow, NewNumberAfterYesAndNothingAfterCancel)
     sedn->setValue(77);
     EXPECT_EQ(status(*w), "ПИМ-229 № 1000: новый номер правильный");
 
+    // The question is asked on the calibration page, and showing that page
+    // says the link; "Отмена" changes nothing after that.
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    EXPECT_EQ(status(*w), "ПИМ-229 № 1000: На связи");
     const QString before = status(*w);
     auto asked = answer(*w, "ASetNO", false);
     EXPECT_TRUE(asked.first.endsWith("ЗАДАТЬ НОМЕР 77 ???")) << qPrintable(asked.first);
@@ -306,4 +314,81 @@ TEST(MaintenanceWindow, ImitationFollowsTheSystemModeTypeAndShowsItsOutcomes)
     w->commands().action("AreadNoTu")->trigger();
     EXPECT_EQ(w->session().type(), 225);
     EXPECT_EQ(w->session().number(), 20560);
+}
+
+TEST(ConfigWindow, TariffStartsTakeEveryDigitTypedIntoTheRecordAndTheDevice)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(225, 8)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    w->commands().action("AreadParam")->trigger();
+    QCoreApplication::processEvents();
+    ParamCodec &codec = w->session().module()->param();
+
+    // Typed as the operator types: into the field, over what it shows, then Enter.
+    struct Case {
+        int field;
+        const char *typed;
+        int minutes;
+    };
+    const Case cases[] = {{1, "10:15", 615}, {2, "11:00", 660}, {1, "01:10", 70}, {2, "23:59", 1439}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        auto *e = w->findChild<QLineEdit *>(paramname::tariff(c.field));
+        ASSERT_NE(e, nullptr);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, c.typed);
+        EXPECT_EQ(e->text(), c.typed);
+        QTest::keyClick(e, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        // The record, as the configuration list prints it (minutes after midnight).
+        EXPECT_EQ(codec.SLfromParam(0).value(4 + c.field), QString::number(c.minutes));
+        // The words the write would send (frame bytes 14 and 16).
+        Tab data;
+        QString diff;
+        ASSERT_EQ(codec.EncParam(data, diff), QString());
+        EXPECT_EQ(GetW(data, 14 - 5 + 2 * (c.field - 1)), c.minutes);
+        // The field shows it back with every digit.
+        e = w->findChild<QLineEdit *>(paramname::tariff(c.field));
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->text(), c.typed);
+    }
+
+    answer(*w, "ASetPar", true);
+    EXPECT_TRUE(status(*w).endsWith("успешно обновлена конфигурация")) << qPrintable(status(*w));
+    w->commands().action("AreadParam")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->findChild<QLineEdit *>(paramname::tariff(1))->text(), "01:10");
+    EXPECT_EQ(w->findChild<QLineEdit *>(paramname::tariff(2))->text(), "23:59");
+}
+
+TEST(CalibrationWindow, AConfigurationReadThereEnablesItsWritesAndAnUnknownDeviceHasNoLink)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(229, 8)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    auto *pcw = w->findChild<QTabWidget *>("PCW");
+    // A type chosen by hand, no number: the type is known, the device is not.
+    w->session().setType(229);
+    pcw->setCurrentIndex(3);
+    EXPECT_EQ(status(*w), "НЕТ СВЯЗИ");
+
+    w->commands().action("AreadNoTu")->trigger();
+    pcw->setCurrentIndex(0);
+    pcw->setCurrentIndex(3);
+    EXPECT_TRUE(status(*w).endsWith("На связи")) << qPrintable(status(*w));
+    w->commands().action("AreadParam")->trigger();
+    EXPECT_EQ(pcw->currentIndex(), 3);
+    EXPECT_TRUE(status(*w).endsWith("Конфигурация успешно прочитана")) << qPrintable(status(*w));
+    for (const char *name : {"ASetPar", "ASaveDateTime"})
+        EXPECT_TRUE(w->commands().action(name)->isEnabled()) << name;
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuSetPar")->isEnabled());
+    answer(*w, "ASetPar", true);
+    EXPECT_TRUE(status(*w).endsWith("успешно обновлена конфигурация")) << qPrintable(status(*w));
 }

@@ -43,9 +43,9 @@ private:
 class RecordingStatus final : public pim::ParamStatus {
 public:
     void showStatus(Kind kind, const QString &text) override { entries.append({kind, text}); }
-    bool isGreen() const override { return !entries.isEmpty() && entries.last().first == Kind::Ok; }
+    bool lastOk() const override { return !entries.isEmpty() && entries.last().first == Kind::Ok; }
     QString last() const { return entries.isEmpty() ? QString() : entries.last().second; }
-    bool lastRed() const { return !entries.isEmpty() && entries.last().first == Kind::Fail; }
+    bool lastFailed() const { return !entries.isEmpty() && entries.last().first == Kind::Fail; }
     void clear() { entries.clear(); }
     QList<QPair<Kind, QString>> entries;
 };
