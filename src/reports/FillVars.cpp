@@ -179,7 +179,7 @@ QString VarFiller::value(int nn, const QString &format, const ArhRec &r, int hal
     case Var::System:
         return m_ctx.system > 0 ? applyVarFormat(format, {m_ctx.system}) : QString();
     case Var::Range:
-        if (!m_ctx.fromDevice)
+        if (!m_ctx.fromDevice && !m_ctx.fileRange)
             return applyVarFormat(format, {QString(), QString()});
         return applyVarFormat(format, {shortDateText(m_ctx.begin), shortDateText(m_ctx.end)});
     case Var::Title:
