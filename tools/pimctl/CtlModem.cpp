@@ -27,7 +27,8 @@ void CtlRunner::addModemOptions(CLI::App &app)
                m_dialNumber = QString::fromStdString(v).trimmed().toUpper();
                m_dialGiven = true;
            },
-           "call NUMBER through the modem on --port first, hang up after the command")
+           "call NUMBER through the modem on --port first, hang up after the command (digits, A-D, * # + , W P "
+           "T ! @ and blanks, hyphens, brackets only; anything else is refused before the port is opened)")
         ->type_name("NUMBER");
     app.add_flag("--pulse", m_pulse, "pulse dialling (tone by default)");
     app.add_option_function<std::string>(

@@ -439,7 +439,9 @@ void CtlRunner::addCommands(CLI::App &app)
                   "the kind's defaults unless given")
         ->type_name("A,B,C,D");
     intOption(c, "--channel", m_channel, 2, 5, "2..5", "the pressure channel to calibrate");
-    c->add_flag("--all", m_allChannels, "every pressure channel in turn");
+    c->add_flag("--all", m_allChannels,
+                "every pressure channel in turn; the run succeeds only when every channel did, and each "
+                "channel's outcome is printed (JSON \"channels\")");
     c->add_flag("--yes", m_yes, "do it without asking");
 
     // Network: ping (CtlModem.cpp).
