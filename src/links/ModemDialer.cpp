@@ -48,6 +48,40 @@ QByteArray ModemDialer::dialCommand(const DialPlan &p)
     return s.toLatin1();
 }
 
+QString ModemDialer::dialStringError(const QString &what, const QString &text)
+{
+    static const QString allowed = QStringLiteral("0123456789ABCDabcd*#+,WwPpTt!@ -()");
+    for (const QChar c : text) {
+        if (allowed.contains(c))
+            continue;
+        const QString shown = c.unicode() < 0x20 || c.unicode() == 0x7F
+            ? QStringLiteral("код %1").arg(c.unicode())
+            : QStringLiteral("\"") + c + QLatin1Char('"');
+        return what + QStringLiteral(" \"") + QString(text).replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+                   .replace(QLatin1Char('\n'), QStringLiteral("\\n"))
+            + QStringLiteral("\": недопустимый символ ") + shown
+            + QStringLiteral(" (в наборе допустимы цифры, A-D, * # + , W P T ! @)");
+    }
+    return {};
+}
+
+QString ModemDialer::dialPlanError(const DialPlan &p)
+{
+    bool digits = false;
+    for (const QChar c : p.number)
+        digits = digits || c.isDigit() || c == QLatin1Char('*') || c == QLatin1Char('#');
+    if (!digits)
+        return QStringLiteral("номер \"") + p.number + QStringLiteral("\": нечего набирать");
+    QString why = dialStringError(QStringLiteral("номер"), p.number);
+    if (why.isEmpty() && p.exitFirst)
+        why = dialStringError(QStringLiteral("код выхода в город"), p.exitCode);
+    if (why.isEmpty() && p.longDistance)
+        why = dialStringError(QStringLiteral("код межгорода"), p.longCode);
+    if (why.isEmpty() && p.longDistance)
+        why = dialStringError(QStringLiteral("код города"), p.cityCode);
+    return why;
+}
+
 QString ModemDialer::clean(const QByteArray &reply, const QByteArray &lastCommand)
 {
     QByteArray r = reply;
@@ -139,6 +173,13 @@ bool ModemDialer::send(const QString &text)
 
 bool ModemDialer::dial(const DialPlan &plan)
 {
+    // Checked before the port is touched: the modem would take a CR in the
+    // number as the end of the dial and run what follows as commands.
+    if (const QString why = dialPlanError(plan); !why.isEmpty()) {
+        failed(StatusLabel::LuState, why);
+        failed(StatusLabel::LMstate, why);
+        return false;
+    }
     m_number = plan.number;
     m_lastWord.clear();
     m_lastStateText.clear();

@@ -44,6 +44,14 @@ public:
     // "ATDT" or "ATDP", the exit code and W, the long-distance code, W and
     // the city code, the number, CR.
     static QByteArray dialCommand(const DialPlan &plan);
+    // Why `text` cannot go into a dial command (empty when it can): only
+    // what a Hayes dial string holds, digits, A-D, * # + , W P T ! @ and
+    // the blanks, hyphens and brackets modems skip. Anything else (a CR
+    // would end the dial and run the rest as commands; a letter outside
+    // Latin-1 goes out as "?") is named. `what` names the field.
+    static QString dialStringError(const QString &what, const QString &text);
+    // The same for every part a dial of `plan` sends; an empty number too.
+    static QString dialPlanError(const DialPlan &plan);
     // The modem's text without the echo of `lastCommand` (its first
     // occurrence) and without everything but upper-case Latin letters:
     // "\r\nNO CARRIER\r\n" gives "NOCARRIER".
@@ -73,7 +81,8 @@ public:
     // the port could not be opened.
     bool send(const QString &text);
     // "позвонить": a bare CR, then the dial command. False when the port
-    // could not be opened; the answer comes through rxComplete().
+    // could not be opened or the plan holds what no dial string may (said
+    // on both labels, nothing sent); the answer comes through rxComplete().
     bool dial(const DialPlan &plan);
     // "отсоединить": "+++", a pause, the port closed (which drops the
     // line), a pause. Only when connected, unless `always`.

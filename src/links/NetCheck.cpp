@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <cmath>
 
 namespace pim {
@@ -149,20 +150,28 @@ void EchoProbe::start(const QHostAddress &address)
 
 bool EchoProbe::startSocket(bool raw)
 {
-    const int fd = ::socket(AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP);
+    // An IPv6 address is asked with ICMPv6, whose checksum the kernel
+    // fills in on both kinds of socket.
+    const bool v6 = m_address.protocol() == QAbstractSocket::IPv6Protocol;
+    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, (raw ? SOCK_RAW : SOCK_DGRAM) | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                            v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP));
     if (fd < 0)
         return false; // not allowed here: the next way
     m_fd = fd;
     m_raw = raw;
+    m_v6 = v6;
     m_used = raw ? QStringLiteral("raw") : QStringLiteral("datagram");
     const int ttl = kTtl;
-    ::setsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
+    if (v6)
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_UNICAST_HOPS, &ttl, sizeof ttl);
+    else
+        ::setsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
 
     static quint16 counter = 0;
     m_id = quint16((::getpid() ^ (++counter << 8)) & 0xFFFF);
     m_seq = quint16(m_seq + 1);
     QByteArray packet(8, '\0');
-    packet[0] = 8; // echo request
+    packet[0] = char(v6 ? 128 : 8); // echo request
     packet[4] = char(m_id >> 8);
     packet[5] = char(m_id & 0xFF);
     packet[6] = char(m_seq >> 8);
@@ -170,17 +179,31 @@ bool EchoProbe::startSocket(bool raw)
     const QByteArray text("pim reachability check ");
     for (int i = 0; i < kPayloadSize; ++i)
         packet.append(text[i % text.size()]);
-    const quint16 sum = inetChecksum(packet);
-    packet[2] = char(sum >> 8);
-    packet[3] = char(sum & 0xFF);
+    if (!v6) {
+        const quint16 sum = inetChecksum(packet);
+        packet[2] = char(sum >> 8);
+        packet[3] = char(sum & 0xFF);
+    }
 
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(m_address.toIPv4Address());
+    sockaddr_storage to{};
+    socklen_t toLen = 0;
+    if (v6) {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&to);
+        in6->sin6_family = AF_INET6;
+        const Q_IPV6ADDR a = m_address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &a, sizeof a);
+        in6->sin6_scope_id = m_address.scopeId().toUInt();
+        toLen = sizeof(sockaddr_in6);
+    } else {
+        auto *in = reinterpret_cast<sockaddr_in *>(&to);
+        in->sin_family = AF_INET;
+        in->sin_addr.s_addr = htonl(m_address.toIPv4Address());
+        toLen = sizeof(sockaddr_in);
+    }
     m_notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &EchoProbe::readSocket);
     m_sentNs = monotonicNs();
-    if (::sendto(fd, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to) < 0) {
+    if (::sendto(fd, packet.constData(), size_t(packet.size()), 0, reinterpret_cast<sockaddr *>(&to), toLen) < 0) {
         const int e = errno;
         if (e == EACCES || e == EPERM) {
             // The socket opened but may not send: try the next way.
@@ -201,13 +224,49 @@ void EchoProbe::readSocket()
 {
     for (;;) {
         char buf[1500];
-        sockaddr_in from{};
-        socklen_t len = sizeof from;
-        const ssize_t n = ::recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&from), &len);
+        sockaddr_storage fromAddr{};
+        socklen_t len = sizeof fromAddr;
+        const ssize_t n = ::recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&fromAddr), &len);
         if (n < 0)
             return; // nothing more now
         const qint64 now = monotonicNs();
+        const QString fromText = QHostAddress(reinterpret_cast<const sockaddr *>(&fromAddr)).toString();
         QByteArray b(buf, int(n));
+        if (m_v6) {
+            // ICMPv6 sockets give the message without its IP header.
+            if (b.size() < 8)
+                continue;
+            const int type = quint8(b[0]);
+            const int code = quint8(b[1]);
+            const quint16 seq = quint16((quint8(b[6]) << 8) | quint8(b[7]));
+            const quint16 id = quint16((quint8(b[4]) << 8) | quint8(b[5]));
+            if (type == 129) {
+                if (seq != m_seq || (m_raw && id != m_id))
+                    continue;
+                EchoResult r;
+                r.replies = 1;
+                r.rttMs = int((now - m_sentNs) / 1000000);
+                r.dataSize = int(b.size()) - 8;
+                r.from = fromText;
+                finish(r);
+                return;
+            }
+            // Destination unreachable (1) and time exceeded (3) carry the
+            // IPv6 header (40 bytes) and the start of our request.
+            if (!m_raw || (type != 1 && type != 3) || b.size() < 8 + 40 + 8)
+                continue;
+            const int inner = 8 + 40;
+            const quint16 innerId = quint16((quint8(b[inner + 4]) << 8) | quint8(b[inner + 5]));
+            const quint16 innerSeq = quint16((quint8(b[inner + 6]) << 8) | quint8(b[inner + 7]));
+            if (quint8(b[inner]) != 128 || innerId != m_id || innerSeq != m_seq)
+                continue;
+            EchoResult r;
+            r.status = type == 3 ? (code == 0 ? 11013 : 11014)
+                                 : (code == 0 ? 11002 : code == 4 ? 11005 : 11003);
+            r.from = fromText;
+            finish(r);
+            return;
+        }
         int off = 0;
         if (m_raw) {
             if (b.size() < 20)
@@ -229,7 +288,7 @@ void EchoProbe::readSocket()
             r.replies = 1;
             r.rttMs = int((now - m_sentNs) / 1000000);
             r.dataSize = int(b.size()) - off - 8;
-            r.from = QHostAddress(ntohl(from.sin_addr.s_addr)).toString();
+            r.from = fromText;
             finish(r);
             return;
         }
@@ -249,7 +308,7 @@ void EchoProbe::readSocket()
             continue;
         EchoResult r;
         r.status = errorStatus(type, code);
-        r.from = QHostAddress(ntohl(from.sin_addr.s_addr)).toString();
+        r.from = fromText;
         finish(r);
         return;
     }
@@ -304,7 +363,7 @@ void EchoProbe::startProgram()
 std::optional<EchoResult> EchoProbe::parsePingOutput(const QString &output)
 {
     static const QRegularExpression re(
-        QStringLiteral(R"((\d+) bytes from ([0-9.]+)[^\n]*?time[=<] ?([0-9.]+) ?ms)"));
+        QStringLiteral(R"((\d+) bytes from ([0-9A-Fa-f.:]+?):? [^\n]*?time[=<] ?([0-9.]+) ?ms)"));
     const QRegularExpressionMatch m = re.match(output);
     if (!m.hasMatch())
         return std::nullopt;
@@ -405,8 +464,9 @@ void NetCheck::check(const QString &hostText)
     report(StatusLabel::LNstate, StatusKind::Busy, QStringLiteral("ПРОВЕРКА СЕТИ"));
     m_timeouts = 0;
     const QHostAddress dotted(m_host);
-    if (!dotted.isNull() && dotted.protocol() == QAbstractSocket::IPv4Protocol) {
-        // A dotted address needs no lookup.
+    if (!dotted.isNull() && (dotted.protocol() == QAbstractSocket::IPv4Protocol
+                             || dotted.protocol() == QAbstractSocket::IPv6Protocol)) {
+        // A dotted (or IPv6) address needs no lookup.
         const QString a = dotted.toString();
         QMetaObject::invokeMethod(this, [this, a] { lookupDone(0, a); }, Qt::QueuedConnection);
         return;
@@ -417,13 +477,17 @@ void NetCheck::check(const QString &hostText)
     }
     m_lookupId = QHostInfo::lookupHost(m_host, this, [this](const QHostInfo &info) {
         m_lookupId = -1;
-        QString v4;
-        for (const QHostAddress &a : info.addresses())
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+        // The first IPv4 address; a name that has only IPv6 ones is asked
+        // there rather than called non-existent.
+        QString v4, v6;
+        for (const QHostAddress &a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && v4.isEmpty())
                 v4 = a.toString();
-                break;
-            }
-        lookupDone(info.error() != QHostInfo::NoError ? int(info.error()) : (v4.isEmpty() ? -1 : 0), v4);
+            else if (a.protocol() == QAbstractSocket::IPv6Protocol && v6.isEmpty())
+                v6 = a.toString();
+        }
+        const QString found = v4.isEmpty() ? v6 : v4;
+        lookupDone(info.error() != QHostInfo::NoError ? int(info.error()) : (found.isEmpty() ? -1 : 0), found);
     });
 }
 

@@ -79,6 +79,7 @@ private:
     QHostAddress m_address;
     int m_fd = -1;
     bool m_raw = false;
+    bool m_v6 = false; // the address is IPv6: ICMPv6
     quint16 m_id = 0;
     quint16 m_seq = 0;
     qint64 m_sentNs = 0;

@@ -2,6 +2,7 @@
 
 #include "base/DataPath.h"
 #include "base/TextFile.h"
+#include "links/ModemDialer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,10 +50,14 @@ bool PhoneBook::load(const QString &path, QString *error)
         return false;
     }
     m_rows.clear();
+    m_refused.clear();
     int columns = ColumnCount;
-    for (QString line : lines) {
+    QList<int> lineNumbers;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
         if (line.isEmpty())
             continue;
+        lineNumbers.append(int(n + 1));
         // Every cell ends with its TAB; a line cut short of the last one
         // is read as if it were there.
         if (!line.endsWith(kTab))
@@ -71,7 +76,40 @@ bool PhoneBook::load(const QString &path, QString *error)
             h.append(QString());
         m_rows.append(h);
     }
+    for (qsizetype i = 1; i < m_rows.size(); ++i) {
+        const PhoneEntry e = entryOf(m_rows[i]);
+        // An entry without a number yet is no danger; one whose texts
+        // would reach the modem as more than a dial is.
+        QString why = ModemDialer::dialStringError(QStringLiteral("номер"), e.phone);
+        if (why.isEmpty())
+            why = ModemDialer::dialStringError(QStringLiteral("код выхода в город"), e.exitCode);
+        if (why.isEmpty())
+            why = ModemDialer::dialStringError(QStringLiteral("код межгорода"), e.longCode);
+        if (why.isEmpty())
+            why = ModemDialer::dialStringError(QStringLiteral("код города"), e.cityCode);
+        if (!why.isEmpty())
+            m_refused.append({e.name, QStringLiteral("%1, строка %2: запись \"%3\": %4")
+                                          .arg(QFileInfo(path).fileName())
+                                          .arg(lineNumbers.value(i))
+                                          .arg(e.name, why)});
+    }
     return true;
+}
+
+QStringList PhoneBook::refusals() const
+{
+    QStringList out;
+    for (const auto &r : m_refused)
+        out.append(r.second);
+    return out;
+}
+
+QString PhoneBook::refusal(const QString &name) const
+{
+    for (const auto &r : m_refused)
+        if (r.first == name)
+            return r.second;
+    return {};
 }
 
 bool PhoneBook::save(const QString &path, QString *error) const

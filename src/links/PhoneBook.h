@@ -6,6 +6,7 @@
 // without its final TAB reads the same, and rows may be ragged.
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,10 @@ public:
     // (its folder created). False, with `error`, when the file exists but
     // cannot be read or the new one cannot be written (the book then holds
     // the defaults all the same).
+    // An entry whose number or codes hold what no dial string may (a CR
+    // that would make the modem run the rest as commands, a Cyrillic
+    // letter) is kept, so a save loses nothing, but refused: `refusals()`
+    // names its file line, and `refusal(name)` says it when it is chosen.
     bool load(const QString &path, QString *error = nullptr);
     // Writes every row, each cell followed by a TAB, atomically.
     bool save(const QString &path, QString *error = nullptr) const;
@@ -58,6 +63,11 @@ public:
     // "уничтожить": every row of that name goes. The last entry stays.
     bool remove(const QString &name);
 
+    // "<file>, строка N: запись "NAME": <why>" per refused entry, in file order.
+    QStringList refusals() const;
+    // The refusal of the entry named so; empty when it may be dialled.
+    QString refusal(const QString &name) const;
+
     static PhoneEntry entryOf(const QStringList &row);
     static QStringList rowOf(const PhoneEntry &entry);
 
@@ -65,6 +75,8 @@ private:
     void sortEntries(bool ascending);
 
     QList<QStringList> m_rows;
+    // Entries refused when the file was read: name and text.
+    QList<QPair<QString, QString>> m_refused;
 };
 
 } // namespace pim

@@ -83,6 +83,7 @@ ArchiveReport::Drawn ArchiveReport::render(ReportCanvas &canvas, const PrintForm
     ctx.fromDevice = !source.fromFile;
     ctx.begin = source.begin;
     ctx.end = source.end;
+    ctx.fileRange = source.fileRange;
     ctx.archiveTitle = tab ? tab->longName : QString();
     ctx.filePath = source.filePath;
 

@@ -22,6 +22,7 @@ struct ReportSource {
     bool fromFile = false; // the records were loaded from an archive file (system 1 only)
     QString filePath;      // that file
     QDate begin, end;      // the date range of a device archive
+    bool fileRange = false; // a file archive: begin and end are the days of its first and last record
     QDate today;
     int number = -1;       // the serial number shown; -1 none
 };

@@ -179,8 +179,9 @@ QString VarFiller::value(int nn, const QString &format, const ArhRec &r, int hal
     case Var::System:
         return m_ctx.system > 0 ? applyVarFormat(format, {m_ctx.system}) : QString();
     case Var::Range:
-        // A file has no date range: nothing, not "от  до ".
-        if (!m_ctx.fromDevice)
+        // A file has no date range of its own unless its records give one:
+        // nothing then, not "от  до ".
+        if (!m_ctx.fromDevice && !m_ctx.fileRange)
             return {};
         return applyVarFormat(format, {shortDateText(m_ctx.begin), shortDateText(m_ctx.end)});
     case Var::Title:

@@ -23,6 +23,7 @@ struct FillContext {
     int system = 1;       // heating system of the archive tab; 0: no tab selected
     bool fromDevice = true; // the archive came from the device, not from a file
     QDate begin, end;     // the date range of a device archive
+    bool fileRange = false; // a file archive whose begin and end are its records' first and last day
     QString archiveTitle; // "Архив суточный накопительный" ...
     QString filePath;     // the archive file of a file archive
 };

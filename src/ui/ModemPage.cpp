@@ -140,6 +140,8 @@ void ModemPage::pageShown()
     QString error;
     if (!m_book.load(m_bookPath, &error))
         m_status.StatusFail(StatusLabel::LuState, error);
+    else if (!m_book.refusals().isEmpty())
+        m_status.StatusFail(StatusLabel::LuState, m_book.refusals().first());
     const int index = qMax(0, m_remembered);
     {
         EventsOff off(m_events);
@@ -173,6 +175,10 @@ void ModemPage::entrySelected()
     PhoneEntry e;
     if (!m_book.find(m_cbcon->currentText(), &e))
         return;
+    // A refused entry is shown so it can be corrected and stored again;
+    // "позвонить" refuses it until then.
+    if (const QString why = m_book.refusal(e.name); !why.isEmpty())
+        m_status.StatusFail(StatusLabel::LMstate, why);
     m_etel->setText(e.phone);
     const int port = m_cbmod->findText(e.port);
     m_cbmod->setCurrentIndex(port);
@@ -205,6 +211,16 @@ void ModemPage::remember()
     }
     if (m_cbsta->isChecked())
         e.exitCode = m_esta->text();
+    // The book keeps only what can be dialled.
+    for (const auto &[what, text] : {std::pair{QStringLiteral("номер"), e.phone},
+                                     std::pair{QStringLiteral("код выхода в город"), e.exitCode},
+                                     std::pair{QStringLiteral("код межгорода"), e.longCode},
+                                     std::pair{QStringLiteral("код города"), e.cityCode}}) {
+        if (const QString why = ModemDialer::dialStringError(what, text); !why.isEmpty()) {
+            m_status.StatusFail(StatusLabel::LuState, why);
+            return;
+        }
+    }
     m_book.store(e);
     QString error;
     if (!m_book.save(m_bookPath, &error)) {

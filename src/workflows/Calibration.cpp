@@ -232,23 +232,45 @@ Calibration::Result Calibration::run(int kind, const std::array<double, 4> &poin
             PutF(data, 1, points[size_t(c - 2)]);
             Tab io = SQ(id, Q_Cal, data);
             r.memo << QStringLiteral("запрос");
+            ChannelOutcome outcome;
+            outcome.channel = c;
             if (!send(io, true) || !soundReply(io, id, 7)) {
+                outcome.text = kNoLink;
+                r.channels << outcome;
                 say(false, kNoLink);
                 continue;
             }
+            outcome.answered = true;
             const int status = io.at(5);
             double got = 0;
             const bool has = valueAt(io, 6, got);
             const QString current = has ? Format(u"%.5f", {got}) : QString();
             if (status == 0) {
                 r.shown[size_t(c - 2)] = current;
-                say(true, QStringLiteral("калибровка по давлению успешно завершена"));
+                outcome.measured = current;
+                outcome.ok = true;
+                outcome.text = QStringLiteral("калибровка по давлению успешно завершена");
             } else if (status == 1) {
-                say(false, kJumper);
+                outcome.text = kJumper;
             } else {
                 r.shown[size_t(c - 2)] = current;
-                say(false, QStringLiteral("ток=") + current + QStringLiteral(" - отличается больше, чем на 1 мА"));
+                outcome.measured = current;
+                outcome.text = QStringLiteral("ток=") + current + QStringLiteral(" - отличается больше, чем на 1 мА");
             }
+            r.channels << outcome;
+            say(outcome.ok, outcome.text);
+        }
+        // One channel says its own outcome; a run over several succeeds
+        // only when each channel did, and otherwise names those that did
+        // not, so a channel out of tolerance is never hidden behind the
+        // success of the one after it.
+        if (r.channels.size() > 1) {
+            QStringList failed;
+            for (const ChannelOutcome &o : r.channels)
+                if (!o.ok)
+                    failed << channelName(type, o.channel).trimmed() + QStringLiteral(": ") + o.text;
+            if (!failed.isEmpty())
+                say(false, failed.join(QStringLiteral("; ")));
         }
     }
     m_road.setReplyTimeout(operatorWait);

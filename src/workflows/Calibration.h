@@ -33,20 +33,32 @@ public:
 
     Calibration(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session);
 
+    // What one pressure channel's request came to.
+    struct ChannelOutcome {
+        int channel = 0;      // 2..5
+        bool ok = false;      // calibrated
+        bool answered = false; // a sound reply came
+        QString text;         // the status text of this channel
+        QString measured;     // the current it measured ("%.5f"), or empty
+    };
+
     struct Result {
         bool ran = false;
-        bool ok = false;
+        bool ok = false;              // every channel asked was calibrated
         QString text;                 // the last status text
         std::array<QString, 4> shown; // the result fields ("норма", a value or empty)
         int requests = 0;
         QStringList memo;             // the lines of "байты калибровки.txt"
+        QList<ChannelOutcome> channels; // the pressure run, one per channel asked
     };
 
     // The run of "калибровка". `points` are the four set-point fields
     // (supply and return of system 1, then of system 2; kind 2: the
     // currents of channels 2..5); `channel` the selected one (2..5, else
     // none) and `all` the pressure mode "ОЧЕРЕДЯМИ". The memo lines are
-    // also written to `memoFile` when it is not empty.
+    // also written to `memoFile` when it is not empty. A pressure run over
+    // several channels succeeds only when every one of them did; its last
+    // text then names each channel that did not.
     Result run(int kind, const std::array<double, 4> &points, int channel, bool all, const QString &memoFile);
 
 private:

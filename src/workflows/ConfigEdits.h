@@ -36,7 +36,10 @@ public:
         QString text; // the refusal: the module's red text, or why the edit is wrong
     };
     // Into system `system` (0 or 1) of the session's configuration, after
-    // the defaults when `defaults` is set; then the page's check and the
+    // the defaults when `defaults` is set; then the page's check, the
+    // limits of each edited value's control (a list item that exists, a day
+    // the date field can show, a number its field holds as typed: refused
+    // as "LABEL=VALUE - допустимо ..." in the listing's units) and the
     // encoder's refusals ("Не совпадает:", a value out of range).
     static Outcome apply(DeviceSession &session, int system, bool defaults, const QList<Edit> &edits);
 };

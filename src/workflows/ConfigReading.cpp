@@ -61,6 +61,37 @@ ConfigReading::Result ConfigReading::read()
     return r;
 }
 
+int ConfigReading::holdsWritten(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, const Tab &request,
+                                int attempts)
+{
+    const Identity id = session.identity();
+    const TypeInfo *info = typeInfo(id.type);
+    DeviceModule *module = session.module();
+    if (!info || !module || request.size() < 7)
+        return -1;
+    const int code = info->configCommand();
+    const int length = id.type == 128 ? info->stateLength : info->paramLength;
+    for (int n = 1; n <= attempts; ++n) {
+        ui.statusBusy(QStringLiteral("Проверка записанной конфигурации. Ждите... попытка № ") + QString::number(n));
+        Tab reply = SQ(id, code);
+        if (!road.exchange(reply))
+            return -1;
+        if (!TestAnswer(reply, length, code, id).isEmpty())
+            continue; // damaged again: asked again
+        // The pulse counter echoes its configuration in its state; the
+        // others read back exactly the data bytes the write carried.
+        if (id.type == 128)
+            return module->param().writeAccepted(reply) ? 0 : 1;
+        if (reply.size() != request.size())
+            return 1;
+        for (int k = 5; k < request.size() - 1; ++k)
+            if (reply.at(k) != request.at(k))
+                return 1;
+        return 0;
+    }
+    return -1;
+}
+
 QList<QStringList> ConfigReading::gridCells(const ParamCodec &codec)
 {
     QList<QStringList> cells = codec.gridHeader();

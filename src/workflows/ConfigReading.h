@@ -31,6 +31,14 @@ public:
     };
     Result read();
 
+    // After a configuration write whose reply was lost or came back
+    // damaged: the configuration read again (up to `attempts` requests,
+    // the session's record untouched) and compared with what `request`
+    // carried. 0 the device holds the written values, 1 it holds others,
+    // -1 it gave no configuration to compare.
+    static int holdsWritten(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, const Tab &request,
+                            int attempts = 3);
+
     // The configuration grid as the state grid shows it: the two header
     // rows, then system 1 and system 2 (a one-system type shows its values
     // in both rows), one column per value in the module's column order.

@@ -6,6 +6,7 @@
 #include "devices/Registry.h"
 #include "protocol/Fields.h"
 #include "protocol/Frame.h"
+#include "workflows/ConfigReading.h"
 #include "workflows/DeviceRoad.h"
 #include "workflows/IdentityCheck.h"
 #include "workflows/WorkflowUi.h"
@@ -32,6 +33,10 @@ struct Maintenance::Job {
     // are read by their status byte alone). Unset: imitatedStatus().
     std::function<int(const Tab &reply, const Identity &id)> imitated;
     std::function<void()> before; // right after "ДА"
+    // A request that went out without a sound reply may still have been
+    // carried out: asks the device what is true now. 0 done, 1 not done
+    // (with its text), -1 unknown (with its text).
+    std::function<int(const Identity &id, QString &text)> verify;
 };
 
 Maintenance::Maintenance(DeviceRoad &road, WorkflowUi &ui, DeviceSession &session, Confirm confirm)
@@ -86,6 +91,20 @@ int imitatedStatus(const Tab &reply, const Identity &id)
     return reply.size() > 5 ? reply.at(5) : -1;
 }
 
+// The device answers an identity request addressed to `who`.
+bool answersAs(DeviceRoad &road, const Identity &who)
+{
+    Tab io = SQ(who, Q_NoTu);
+    if (!road.exchange(io))
+        return false;
+    const int len = io.at(0);
+    if (len < 6 || len > io.size())
+        return false;
+    io.truncate(len);
+    int number = -1, type = -1;
+    return DecNoTu(io, number, type).isEmpty() && number == who.number && type == who.type;
+}
+
 } // namespace
 
 Maintenance::Result Maintenance::run(const Job &job)
@@ -120,6 +139,21 @@ Maintenance::Result Maintenance::run(const Job &job)
             status = job.imitated ? job.imitated(io, id) : imitatedStatus(io, id);
         else
             status = job.status(io, id);
+    }
+    // Training mode has no line to lose a reply on: only a real line is
+    // asked again what became of a request it heard no sound reply to.
+    if (status < 0 && job.verify && !m_road.imitation()) {
+        QString text;
+        const int verdict = job.verify(id, text);
+        if (verdict == 0) {
+            r.ok = true;
+            r.text = job.success();
+            m_ui.statusOk(r.text);
+        } else {
+            r.text = text;
+            m_ui.statusFail(r.text);
+        }
+        return r;
     }
     if (status < 0) {
         r.text = m_session.type() == 225 ? kNoLink225 : kNoLink;
@@ -203,6 +237,25 @@ Maintenance::Result Maintenance::setNumber(int number)
             return GetW(reply, 2) == number ? 0 : 1;
         return imitatedStatus(reply, id);
     };
+    // A lost or damaged reply does not say the number stayed: the device
+    // is asked under the new number first, then under the old one.
+    s.verify = [&](const Identity &id, QString &text) {
+        const Identity renamed{id.type, number};
+        m_ui.statusBusy(QStringLiteral("ответ не получен: проверка номера ") + QString::number(number));
+        if (answersAs(m_road, renamed))
+            return 0;
+        if (number != id.number && answersAs(m_road, id)) {
+            text = id.type == 225 ? QStringLiteral("не замкнута перемычка")
+                                  : QStringLiteral("номер не изменен: устройство отвечает под номером ")
+                                        + QString::number(id.number);
+            return 1;
+        }
+        text = QStringLiteral("НЕТ СВЯЗИ: неизвестно, изменен ли номер (устройство не ответило ни под номером %1, "
+                              "ни под номером %2)")
+                   .arg(number)
+                   .arg(id.number);
+        return -1;
+    };
     s.success = [] { return QStringLiteral("успешно установлен номер"); };
     Result r = run(s);
     if (r.ok) {
@@ -256,6 +309,7 @@ Maintenance::Result Maintenance::writeConfig()
     s.confirm = QStringLiteral("СМЕНИТЬ КОНФИГУРАЦИЮ ???");
     s.progress = QStringLiteral("Обновление кофигурации. Ждите...");
     QString refused;
+    Tab sent;
     s.request = [&](const Identity &id) -> Tab {
         DeviceModule *module = m_session.moduleFor(id.type);
         if (!module) {
@@ -268,7 +322,21 @@ Maintenance::Result Maintenance::writeConfig()
             m_ui.statusFail(refused);
             return Tab();
         }
+        sent = request;
         return request;
+    };
+    // A lost or damaged reply does not say the write failed: what the
+    // device holds now is read back and compared before anything is said.
+    s.verify = [&](const Identity &id, QString &text) {
+        const int verdict = ConfigReading::holdsWritten(m_road, m_ui, m_session, sent);
+        if (verdict == 1)
+            text = id.type == 225 ? QStringLiteral("не замкнута перемычка")
+                                  : QStringLiteral("конфигурация не записана: ответ не получен, устройство хранит "
+                                                   "другую");
+        else if (verdict < 0)
+            text = (id.type == 225 ? kNoLink225 : kNoLink)
+                + QStringLiteral(": неизвестно, записана ли конфигурация");
+        return verdict;
     };
     s.status = [&](const Tab &reply, const Identity &id) {
         if (id.type == 128) {

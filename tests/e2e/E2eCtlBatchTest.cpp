@@ -118,6 +118,9 @@ TEST(E2eCtlBatch, AMalformedListReadsNothingAndNamesItsLine)
         {{"a;/dev/null;999;1"}, 1, "not a served type"},
         {{"a;/dev/null;238;-4"}, 1, "not a device number"},
         {{"a;/dev/null;238;x"}, 1, "not a device number"},
+        {{"a;/dev/null;238;0"}, 1, "not a device number (1..65535)"},
+        {{"# x", "a;/dev/null;238;65536"}, 2, "not a device number (1..65535)"},
+        {{"a;tcp:10.0.0.1:4001;;"}, 1, "unknown link kind \"tcp:\""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(qPrintable(c.lines.join(" | ")));
@@ -155,4 +158,34 @@ TEST(E2eCtlBatch, CallsThroughTheModemOfAPhoneBookEntry)
     const QJsonObject missing = devices[1].toObject();
     EXPECT_EQ(missing["status"].toString(), "failed");
     EXPECT_TRUE(missing["text"].toString().contains("Баня")) << qPrintable(missing["text"].toString());
+}
+
+TEST(E2eCtlBatch, AListOrFolderThatCannotServeIsSaidBeforeTheFirstCall)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 5)) << qPrintable(sim.error());
+    const QString list = writeList({"котельная;" + sim.port() + ";;"});
+    // A folder that takes no file: said before any calculator is read.
+    CtlRun r = pimctl({"batch", list, "--kinds", "state", "--out", "/proc"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("НЕ МОГУ ПИСАТЬ В ДИР /proc")) << qPrintable(r.err);
+    EXPECT_FALSE(r.err.contains("котельная:")) << qPrintable(r.err);
+    // An empty folder name is no folder.
+    r = pimctl({"batch", list, "--kinds", "state", "--out", ""});
+    EXPECT_EQ(r.code, 2) << qPrintable(r.err);
+    EXPECT_FALSE(r.err.contains("котельная:")) << qPrintable(r.err);
+
+    // A list saved as UTF-16 is refused as such, the message free of NULs.
+    const QString utf16 = QDir::current().absoluteFilePath("list16.txt");
+    QFile f(utf16);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QString text = "котельная;" + sim.port() + ";;\r\n";
+    f.write("\xFF\xFE");
+    f.write(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    f.close();
+    r = pimctl({"batch", utf16, "--out", "out"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("UTF-16")) << qPrintable(r.err);
+    EXPECT_FALSE(r.err.contains('\0'));
+    EXPECT_FALSE(QFileInfo::exists("out/summary.csv"));
 }

@@ -442,11 +442,37 @@ TEST(Calibration, PressureChannelsOneByOneOrInTurn)
         EXPECT_EQ(road.wakes.size(), channels) << type;
         EXPECT_EQ(r.shown[0], "20.25000");
         EXPECT_EQ(r.shown[1], "20.25000"); // channel 3 out of tolerance shows its current too
-        // The last channel's outcome stays on the line.
-        EXPECT_EQ(r.text, type == 238 ? "калибровка по давлению успешно завершена"
-                                      : "ток=20.25000 - отличается больше, чем на 1 мА");
+        // Channel 3 out of tolerance fails the run, even when the channels
+        // after it pass; the text names it, and each channel keeps its own.
+        EXPECT_FALSE(r.ok) << type;
+        EXPECT_EQ(r.text, (type == 238 ? QString("2 датчик 1-й системы") : QString("2 датчик"))
+                              + ": ток=20.25000 - отличается больше, чем на 1 мА");
+        EXPECT_EQ(ui.fails.last(), r.text);
+        ASSERT_EQ(r.channels.size(), channels) << type;
+        for (int i = 0; i < channels; ++i) {
+            EXPECT_EQ(r.channels[i].channel, 2 + i);
+            EXPECT_EQ(r.channels[i].ok, i != 1) << type << " channel " << 2 + i;
+            EXPECT_EQ(r.channels[i].measured, "20.25000");
+        }
         // The operator's wait is never changed for the pressure inputs.
         EXPECT_TRUE(road.timeouts.isEmpty() || road.timeouts == QList<int>{2500}) << type;
+    }
+    // Every channel in tolerance: the run succeeds; one channel whose reply
+    // is lost fails it whatever the others did.
+    for (int lost : {0, 5}) {
+        ScriptRoad road;
+        road.answer = [lost](const Tab &q) {
+            return q.at(5) == lost ? Tab() : calReply(q, 11, 0, 6, {GetF(q, 6)});
+        };
+        RecordingUi ui;
+        DeviceSession session;
+        session.setIdentity(238, 9);
+        Calibration cal(road, ui, session);
+        const Calibration::Result r = cal.run(Calibration::Pressure, {20, 20, 20, 20}, 0, true, QString());
+        EXPECT_EQ(r.ok, lost == 0);
+        EXPECT_EQ(r.text, lost == 0 ? "калибровка по давлению успешно завершена" : "2 датчик 2-й системы: НЕТ СВЯЗИ");
+        ASSERT_EQ(r.channels.size(), 4);
+        EXPECT_EQ(r.channels[3].answered, lost == 0);
     }
     // One channel needs one chosen.
     ScriptRoad road;
@@ -503,6 +529,34 @@ TEST(E2eCtl, CalibrateAgainstTheSimulator)
         r = pimtest::pimctl(QStringList{"--port", sim.port()} + args, dir.path());
         EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
     }
+}
+
+TEST(E2eCtl, CalibrateAllFailsWhenAnyChannelDid)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 4, {"--cal-fault", "3"})) << qPrintable(sim.error());
+    QTemporaryDir dir;
+    CtlRun r = pimtest::pimctl({"--port", sim.port(), "--json", "calibrate", "--kind", "pressure", "--all", "--yes"},
+                               dir.path());
+    EXPECT_EQ(r.code, 1) << qPrintable(r.err);
+    QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["status"].toString(), "fail");
+    EXPECT_TRUE(o["text"].toString().startsWith("2 датчик 1-й системы: ток=")) << qPrintable(o["text"].toString());
+    const QJsonArray channels = o["channels"].toArray();
+    ASSERT_EQ(channels.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject c = channels[i].toObject();
+        EXPECT_EQ(c["channel"].toInt(), 2 + i);
+        EXPECT_EQ(c["status"].toString(), i == 1 ? "fail" : "ok") << qPrintable(c["text"].toString());
+        EXPECT_FALSE(c["measured"].toString().isEmpty());
+    }
+    // The text names every channel's outcome; the failure is the last line.
+    r = pimtest::pimctl({"--port", sim.port(), "calibrate", "--kind", "pressure", "--all", "--yes"}, dir.path());
+    EXPECT_EQ(r.code, 1);
+    for (const char *name : {"1 датчик 1-й системы: калибровка по давлению успешно завершена",
+                             "2 датчик 1-й системы: ток=", "2 датчик 2-й системы: калибровка"})
+        EXPECT_TRUE(r.out.contains(name)) << name << "\n" << r.out.constData();
+    EXPECT_TRUE(r.err.trimmed().section('\n', -1).startsWith("2 датчик 1-й системы: ток=")) << qPrintable(r.err);
 }
 
 TEST(Maintenance, EditedConfigurationIsWrittenAndReadsBackTheSame)
@@ -629,4 +683,141 @@ TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
     r = pimctl({"--port", sim.port(), "write-config", "--yes", "--default"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(configValues(sim.port())[0].value(19), "1");
+}
+
+TEST(Maintenance, ANumberChangeWithoutAReplyAsksTheDeviceWhatIsTrue)
+{
+    // The device takes the change (or not) and its reply is lost; it
+    // answers under whatever number it has, or not at all.
+    struct Case {
+        const char *what;
+        bool applies, answers;
+        bool ok;
+        QString text;
+        int number;
+    } cases[] = {
+        {"changed", true, true, true, "успешно установлен номер", 42},
+        {"not changed", false, true, false, "номер не изменен: устройство отвечает под номером 41", 41},
+        {"silent", true, false, false,
+         "НЕТ СВЯЗИ: неизвестно, изменен ли номер (устройство не ответило ни под номером 42, ни под номером 41)", 41},
+    };
+    for (const Case &c : cases) {
+        ScriptRoad road;
+        int current = 41;
+        road.answer = [&](const Tab &q) -> Tab {
+            if (q.at(4) == Q_SetNo) {
+                if (c.applies)
+                    current = GetW(q, 7);
+                return Tab();
+            }
+            if (!c.answers || addressee(q).number != current)
+                return Tab();
+            return reply(q, 6, 0);
+        };
+        RecordingUi ui;
+        DeviceSession session;
+        session.setIdentity(229, 41);
+        Maintenance m(road, ui, session, yes);
+        const Maintenance::Result r = m.setNumber(42);
+        EXPECT_EQ(r.ok, c.ok) << c.what;
+        EXPECT_EQ(r.text, c.text) << c.what;
+        EXPECT_EQ(r.number, c.number) << c.what;
+        EXPECT_EQ(session.number(), c.number) << c.what;
+        // Asked under the new number first.
+        ASSERT_GE(road.requests.size(), 2) << c.what;
+        EXPECT_EQ(road.requests[1].at(4), Q_NoTu);
+        EXPECT_EQ(addressee(road.requests[1]).number, 42);
+    }
+}
+
+TEST(Maintenance, AConfigurationWriteWithADamagedReplyIsReadBack)
+{
+    struct Case {
+        const char *what;
+        bool applies, answers;
+        bool ok;
+        QString text;
+    } cases[] = {
+        {"written", true, true, true, "успешно обновлена конфигурация"},
+        {"not written", false, true, false, "конфигурация не записана: ответ не получен, устройство хранит другую"},
+        {"silent", true, false, false, "НЕТ СВЯЗИ: неизвестно, записана ли конфигурация"},
+    };
+    for (const Case &c : cases) {
+        ScriptRoad road;
+        Tab held; // the configuration the device holds, as its read reply
+        road.answer = [&](const Tab &q) -> Tab {
+            if (q.at(4) == Q_SetParam) {
+                Tab t = q;
+                if (!c.applies)
+                    t.set(20, t.at(20) + 1); // something else stays in the device
+                t.set(4, Q_Param);
+                t.set(t.size() - 1, CalcCS(t.mid(0, t.size() - 1)));
+                held = t;
+                Tab damaged = reply(q, 7, 0);
+                damaged.set(6, damaged.at(6) + 1);
+                return damaged;
+            }
+            if (q.at(4) == Q_Param && c.answers)
+                return held;
+            return Tab();
+        };
+        RecordingUi ui;
+        DeviceSession session;
+        session.setIdentity(229, 5);
+        session.module()->param().loadDefaults();
+        Maintenance m(road, ui, session, yes);
+        const Maintenance::Result r = m.writeConfig();
+        EXPECT_EQ(r.ok, c.ok) << c.what;
+        EXPECT_EQ(r.text, c.text) << c.what;
+        ASSERT_GE(road.requests.size(), 2) << c.what;
+        EXPECT_EQ(road.requests[1].at(4), Q_Param) << c.what;
+    }
+}
+
+TEST(E2eCtl, LostAndDamagedRepliesOfWritesAreCheckedAgainstTheSimulator)
+{
+    // Request 2 is the write: its reply is lost (the number) or damaged
+    // (the configuration, read first as request 2, written as request 3).
+    Sim lost;
+    ASSERT_TRUE(lost.start(238, 41, {"--fault", "silence@2"})) << qPrintable(lost.error());
+    CtlRun r = pimctl({"--port", lost.port(), "--timeout", "300", "--json", "set-number", "42", "--yes"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["status"].toString(), "ok");
+    EXPECT_EQ(o["number"].toInt(), 42);
+
+    Sim damaged;
+    ASSERT_TRUE(damaged.start(238, 7, {"--fault", "bad-checksum@3"})) << qPrintable(damaged.error());
+    r = pimctl({"--port", damaged.port(), "--timeout", "300", "--json", "write-config", "--yes", "--set", "отч день=9"});
+    EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["text"].toString(), "успешно обновлена конфигурация");
+    EXPECT_EQ(configValues(damaged.port())[0].value(19), "9");
+}
+
+TEST(E2eCtl, WriteConfigRefusesWhatThePageCouldNotWrite)
+{
+    // A one-system type has no system 2, whatever its record holds: a
+    // usage error, as for archive, and poll likewise.
+    for (int type : {230, 235, 237, 239}) {
+        SCOPED_TRACE(type);
+        Sim sim;
+        ASSERT_TRUE(sim.start(type, 3)) << qPrintable(sim.error());
+        const QList<QStringList> before = configValues(sim.port());
+        CtlRun r = pimctl({"--port", sim.port(), "write-config", "--yes", "--system", "2", "--set", "отч день=5"});
+        EXPECT_EQ(r.code, 2) << qPrintable(r.err);
+        EXPECT_TRUE(r.err.contains("one heating system")) << qPrintable(r.err);
+        r = pimctl({"--port", sim.port(), "poll", "--interval", "1", "--count", "1", "--system", "2"});
+        EXPECT_EQ(r.code, 2) << qPrintable(r.err);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(configValues(sim.port()), before);
+    }
+    // A value beyond its control: refused with the label, the range and
+    // the value; the device keeps its configuration.
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 3)) << qPrintable(sim.error());
+    const QList<QStringList> before = configValues(sim.port());
+    const CtlRun r = pimctl({"--port", sim.port(), "--json", "write-config", "--yes", "--set", "тип сист=7"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["text"].toString(), "тип сист=7 - допустимы целые от 1 до 6");
+    EXPECT_EQ(configValues(sim.port()), before);
 }

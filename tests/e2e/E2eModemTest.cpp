@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -152,4 +153,55 @@ TEST(E2eModem, Ping)
     if (text.code == 0) {
         EXPECT_TRUE(QString::fromUtf8(text.out).startsWith("IP-АДРЕС 127.0.0.1 НА СВЯЗИ\nскорость ответа "));
     }
+}
+
+TEST(E2eModem, ADialThatIsNoDialNeverReachesThePort)
+{
+    // Each refused before the port is opened: the port does not even exist.
+    const QString port = QDir::current().filePath("no-such-modem");
+    struct Case {
+        QStringList args;
+        const char *said;
+    } cases[] = {
+        {{"--dial", "525\rAT&F\rAT&W"}, "недопустимый символ код 13"},
+        {{"--dial", ""}, "нечего набирать"},
+        {{"--dial", "Т525"}, "недопустимый символ \"Т\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.said);
+        const CtlRun r = pimctl(QStringList{"--port", port} + c.args + QStringList{"identify"});
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.said))) << qPrintable(r.err);
+        EXPECT_FALSE(r.err.contains("занят")) << qPrintable(r.err);
+    }
+    // A phone-book entry with a CR in its number is refused with its line,
+    // for --entry and for a batch list that calls it.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("ДАННЫЕ/МОДЕМ"));
+    ASSERT_TRUE(pim::writeLines(dir.path() + "/ДАННЫЕ/МОДЕМ/СОЕДИНЕНИЯ.TXT",
+                                {"НАИМЕНОВАНИЕ\tТЕЛЕФОН\tПОРТ\tТОН/ИМП\tКОД ГОР\tКОД В ГОР\tКОД МЕЖГОР\t",
+                                 "Котельная\t123\rATZ\t" + port + "\tT\t\t\t\t"}));
+    CtlRun r = pimctlCopy(dir.path(), {"--entry", "Котельная", "identify"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("СОЕДИНЕНИЯ.TXT, строка 2: запись \"Котельная\"")) << qPrintable(r.err);
+    const QString list = QDir(dir.path()).filePath("list.txt");
+    ASSERT_TRUE(pim::writeLines(list, {"дача;dial:Котельная;;"}));
+    r = pimctlCopy(dir.path(), {"batch", list, "--out", QDir(dir.path()).filePath("out")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("list.txt:1: СОЕДИНЕНИЯ.TXT, строка 2")) << qPrintable(r.err);
+    EXPECT_FALSE(QFileInfo::exists(QDir(dir.path()).filePath("out/summary.csv")));
+}
+
+TEST(E2eModem, PingOfNothingAndOfAnIpv6Address)
+{
+    EXPECT_EQ(pimctl({"ping", ""}).code, 2);
+    EXPECT_EQ(pimctl({"ping", "  "}).code, 2);
+    // The IPv6 loopback answers, or the check says why it cannot ask; it
+    // is never an address that does not exist.
+    const CtlRun r = pimctl({"--json", "ping", "::1"});
+    const QJsonObject o = json(r);
+    EXPECT_EQ(o["address"].toString(), "::1") << r.out.constData();
+    EXPECT_FALSE(o["text"].toString().contains("НЕ СУЩЕСТВУЕТ")) << qPrintable(o["text"].toString());
+    if (o["reachable"].toBool())
+        EXPECT_EQ(o["text"].toString(), "IP-АДРЕС ::1 НА СВЯЗИ");
 }

@@ -353,3 +353,80 @@ TEST(ModemDialer, PortThatDoesNotOpen)
     EXPECT_TRUE(status.texts[kLu].endsWith(QStringLiteral("no-such-port занят (отсутсвует)")));
     EXPECT_EQ(status.texts[kLM], status.texts[kLu]);
 }
+
+TEST(ModemDialer, OnlyWhatADialStringHoldsGoesToTheModem)
+{
+    struct Case {
+        QString text;
+        bool ok;
+        const char *named; // part of the refusal
+    };
+    const Case cases[] = {
+        {QStringLiteral("8-495-123 45 67"), true, ""},
+        {QStringLiteral("*99#"), true, ""},
+        {QStringLiteral("9W8W495123,,P12!@T+"), true, ""},
+        {QStringLiteral("123\rAT&F\rAT&W"), false, "код 13"},
+        {QStringLiteral("12\n3"), false, "код 10"},
+        {QStringLiteral("Т123"), false, "\"Т\""}, // Cyrillic: would go out as "?"
+        {QStringLiteral("123;"), false, "\";\""},
+    };
+    for (const Case &c : cases) {
+        const QString why = ModemDialer::dialStringError(QStringLiteral("номер"), c.text);
+        EXPECT_EQ(why.isEmpty(), c.ok) << qPrintable(c.text) << " " << qPrintable(why);
+        EXPECT_TRUE(why.contains(QString::fromUtf8(c.named))) << qPrintable(why);
+        EXPECT_FALSE(why.contains(QLatin1Char('\r')));
+    }
+    // Every part of a plan is checked, and an empty number has nothing to dial.
+    DialPlan codes = planFor("525");
+    codes.longDistance = true;
+    codes.longCode = QStringLiteral("8");
+    codes.cityCode = QStringLiteral("495\r");
+    EXPECT_TRUE(ModemDialer::dialPlanError(codes).startsWith(QStringLiteral("код города"))) << qPrintable(ModemDialer::dialPlanError(codes));
+    EXPECT_FALSE(ModemDialer::dialPlanError(planFor("")).isEmpty());
+    EXPECT_FALSE(ModemDialer::dialPlanError(planFor(" - ")).isEmpty());
+    EXPECT_TRUE(ModemDialer::dialPlanError(planFor("525")).isEmpty());
+
+    // Refused before the port is touched: the refusal, not the port, is said.
+    pimtest::app();
+    ExchangeEngine engine;
+    engine.port().setPortName(QDir::current().filePath(QStringLiteral("no-such-port")));
+    RecordingStatus status;
+    AsyncReceiver rx(engine, &status);
+    ModemDialer dialer(engine, rx, &status);
+    EXPECT_FALSE(dialer.dial(planFor("525\rATZ")));
+    EXPECT_EQ(dialer.ModemState(), ModemDialer::Idle);
+    EXPECT_EQ(status.kinds[kLu], StatusKind::Fail);
+    EXPECT_TRUE(status.texts[kLu].startsWith(QStringLiteral("номер"))) << qPrintable(status.texts[kLu]);
+    EXPECT_FALSE(engine.port().IsOpen());
+}
+
+TEST(PhoneBook, AnEntryThatIsNoDialIsRefusedWithItsLine)
+{
+    // A CR inside a cell (the file's lines end in CR LF) and a Cyrillic
+    // letter in a code: the entries stay in the book, so a save loses
+    // nothing, but each is refused with its file line.
+    const QString path = QDir::current().filePath(QStringLiteral("СОЕДИНЕНИЯ.TXT"));
+    QString error;
+    writeBytes(path, joinLines({QStringLiteral("НАИМЕНОВАНИЕ\tТЕЛЕФОН\tПОРТ\tТОН/ИМП\tКОД ГОР\tКОД В ГОР\tКОД МЕЖГОР\t"),
+                                QStringLiteral("Баня\t525\tCOM1\tT\t\t\t\t"),
+                                QStringLiteral(""),
+                                QStringLiteral("Дача\t123\rAT&F\tCOM1\tT\t\t\t\t"),
+                                QStringLiteral("Школа\t77\tCOM1\tT\t495\t\tЗ\t")},
+                               &error));
+    PhoneBook book;
+    ASSERT_TRUE(book.load(path, &error)) << qPrintable(error);
+    EXPECT_EQ(book.names(), (QStringList{QStringLiteral("Баня"), QStringLiteral("Дача"), QStringLiteral("Школа")}));
+    const QStringList refusals = book.refusals();
+    ASSERT_EQ(refusals.size(), 2);
+    EXPECT_TRUE(refusals[0].startsWith(QStringLiteral("СОЕДИНЕНИЯ.TXT, строка 4: запись \"Дача\": номер")))
+        << qPrintable(refusals[0]);
+    EXPECT_TRUE(refusals[1].startsWith(QStringLiteral("СОЕДИНЕНИЯ.TXT, строка 5: запись \"Школа\": код межгорода")))
+        << qPrintable(refusals[1]);
+    EXPECT_EQ(book.refusal(QStringLiteral("Дача")), refusals[0]);
+    EXPECT_TRUE(book.refusal(QStringLiteral("Баня")).isEmpty());
+    // Saved again, the refused rows are still there as they were.
+    ASSERT_TRUE(book.save(path, &error));
+    PhoneBook again;
+    ASSERT_TRUE(again.load(path));
+    EXPECT_EQ(again.rows(), book.rows());
+}

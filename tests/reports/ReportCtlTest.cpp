@@ -10,6 +10,7 @@
 #include "workflows/ArchiveFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,4 +97,53 @@ TEST(ReportCtl, UsageErrors)
         const pimtest::CtlRun r = pimtest::pimctl(args);
         EXPECT_EQ(r.code, 2) << args.join(QLatin1Char(' ')).toStdString() << "\n" << r.err.toStdString();
     }
+}
+
+TEST(ReportCtl, AFileReportNamesItsDaysAndAnEmptyRangeWritesNothing)
+{
+    // A file names no range: the header's dates are its first and last record's.
+    const QString arh = writeArchive(QDir::currentPath());
+    QDir().mkpath(QStringLiteral("шаблоны"));
+    PrintForms forms;
+    forms.load(QStringLiteral("шаблоны"), 238, 0);
+    forms.header.lines = {QStringLiteral("Период: @04")};
+    ASSERT_TRUE(forms.save(QStringLiteral("шаблоны"), 238, 0).isEmpty());
+    pimtest::CtlRun r = pimtest::pimctl({QStringLiteral("report"), QStringLiteral("--type"), QStringLiteral("238"),
+                                         QStringLiteral("--kind"), QStringLiteral("daily"), QStringLiteral("--archive"),
+                                         arh, QStringLiteral("--templates"), QStringLiteral("шаблоны"),
+                                         QStringLiteral("--json")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonArray items = QJsonDocument::fromJson(r.out)
+                                 .object()
+                                 .value(QStringLiteral("pages"))
+                                 .toArray()[0]
+                                 .toObject()
+                                 .value(QStringLiteral("items"))
+                                 .toArray();
+    ASSERT_FALSE(items.isEmpty());
+    const QString period = items[0].toObject().value(QStringLiteral("text")).toString();
+    const QRegularExpression dates(QStringLiteral("^Период: от 31\\.10\\.(20)?26 до 04\\.11\\.(20)?26$"));
+    EXPECT_TRUE(dates.match(period).hasMatch()) << period.toStdString();
+
+    // A device range without a record: as `archive`, nothing is written
+    // over the file that is there, and the exit says it.
+    pimtest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 12, {QStringLiteral("--clock"), QStringLiteral("2026-03-15 12:00")}))
+        << sim.error().toStdString();
+    writeLines(QStringLiteral("старый.pdf"), {QStringLiteral("прежний отчет")});
+    const QByteArray before = [] {
+        QFile f(QStringLiteral("старый.pdf"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    r = pimtest::pimctl({QStringLiteral("--port"), sim.port(), QStringLiteral("report"), QStringLiteral("--kind"),
+                         QStringLiteral("daily"), QStringLiteral("--from"), QStringLiteral("2001-01-01"),
+                         QStringLiteral("--to"), QStringLiteral("2001-01-05"), QStringLiteral("--pdf"),
+                         QStringLiteral("старый.pdf")});
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("записан старый.pdf"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("ничего не записано"))) << r.err.toStdString();
+    QFile after(QStringLiteral("старый.pdf"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
 }

@@ -168,6 +168,25 @@ TEST(CalibrationWindow, KindsLabelsDefaultsAndAPressureRunInTurn)
     EXPECT_EQ(int(w->engine().port().InputTimeout()), w->findChild<QSpinBox *>("sed")->value());
 }
 
+TEST(CalibrationWindow, APressureRunInTurnFailsWhenOneChannelIsOut)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(238, 5, {"--cal-fault", "3"})) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    w->findChild<RadioGroup *>("RGk")->setItemIndex(2);
+    w->findChild<QPushButton *>("sbd")->click();
+    w->commands().action("Acal")->trigger();
+    // Channel 5 passed after channel 3 failed: the line names channel 3.
+    EXPECT_TRUE(status(*w).contains("2 датчик 1-й системы: ток=")) << qPrintable(status(*w));
+    EXPECT_FALSE(status(*w).contains("успешно")) << qPrintable(status(*w));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(w->calibrationPage()->measured(i).contains('.')) << i;
+}
+
 TEST(CalibrationWindow, TheOlderPairHasNoPressureAndOneSystem)
 {
     uitest::UiEnv env;

@@ -29,6 +29,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <map>
@@ -123,6 +124,14 @@ bool parseLine(const QString &raw, BatchLine &line, QString &why)
             why = QStringLiteral("link %1: dial:ENTRY needs a phone-book entry").arg(line.link);
             return false;
         }
+    } else if (const qsizetype colon = line.link.indexOf(QLatin1Char(':'));
+               colon > 0 && !line.link.startsWith(QLatin1Char('/'))
+               && !line.link.left(colon).contains(QLatin1Char('/'))) {
+        // "tcp:...", "serial:..." and the like: a kind of link this list
+        // does not know, not a port whose name happens to hold a colon.
+        why = QStringLiteral("link %1: unknown link kind \"%2:\" (a serial port path, udp:HOST:PORT or dial:ENTRY)")
+                  .arg(line.link, line.link.left(colon));
+        return false;
     } else {
         line.port = line.link;
     }
@@ -138,8 +147,8 @@ bool parseLine(const QString &raw, BatchLine &line, QString &why)
             why = QStringLiteral("type %1 is not a served type").arg(type);
             return false;
         }
-        if (!okN || line.number < 0) {
-            why = QStringLiteral("number %1 is not a device number").arg(number);
+        if (!okN || line.number < 1 || line.number > 65535) {
+            why = QStringLiteral("number %1 is not a device number (1..65535)").arg(number);
             return false;
         }
     }
@@ -205,7 +214,14 @@ void CtlRunner::addBatchCommand(CLI::App &app)
               false, [this] { return cmdBatch(); }})
                        .app;
     b->add_option("list", m_batchList, "the list of calculators")->required()->type_name("LIST");
-    b->add_option("--out", m_batchOut, "the folder of the files (the program's data folder)")->type_name("DIR");
+    b->add_option_function<std::string>(
+         "--out",
+         [this](const std::string &v) {
+             m_batchOut = v;
+             m_batchOutGiven = true;
+         },
+         "the folder of the files (the program's data folder)")
+        ->type_name("DIR");
     b->add_option("--kinds", m_batchKinds, "what to read (state,daily,hourly)")->type_name("KINDS");
     b->add_option("--range", m_batchRange, "the range choice of the archive page (all)")
         ->type_name("day|week|...|all")
@@ -234,6 +250,13 @@ int CtlRunner::cmdBatch()
     Kinds kinds;
     if (!parseKinds(QString::fromStdString(m_batchKinds), kinds, err))
         return usage(err);
+    // A UTF-16 list (what some editors save as "Unicode") has a NUL in
+    // every other byte: said as such rather than read as garbage lines.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.contains('\0'))
+        return usage(listPath + QStringLiteral(": the list is UTF-16 (or holds NUL bytes); save it as UTF-8 or "
+                                               "Windows-1251"));
+    if (m_batchOutGiven && m_batchOut.empty())
+        return usage(QStringLiteral("--out names no folder"));
 
     // Every line is checked before any calculator is read: a list with a
     // typing mistake reads nothing.
@@ -263,6 +286,15 @@ int CtlRunner::cmdBatch()
     } else {
         dir = programFolder();
     }
+    // Every calculator's files and the summary go below DIR: a folder that
+    // cannot take a file is said before the first call, not after the
+    // last one.
+    if (m_batchOnly <= 0) {
+        QDir().mkpath(dir);
+        QTemporaryFile probe(dir + QStringLiteral("/.pimctl-probe-XXXXXX"));
+        if (!probe.open())
+            return fail(QStringLiteral("НЕ МОГУ ПИСАТЬ В ДИР ") + dir + QStringLiteral(": ") + probe.errorString());
+    }
 
     if (m_batchOnly > 0) {
         for (const BatchLine &line : lines) {
@@ -287,8 +319,13 @@ int CtlRunner::cmdBatch()
         book.load(m_phoneBook);
     for (BatchLine &line : lines) {
         PhoneEntry e;
-        if (!line.dialEntry.isEmpty() && book.find(line.dialEntry, &e))
+        if (!line.dialEntry.isEmpty() && book.find(line.dialEntry, &e)) {
+            // An entry whose dial the modem would take as commands is a
+            // mistake of the list's book: nothing is read.
+            if (const QString refused = book.refusal(line.dialEntry); !refused.isEmpty())
+                return usage(QStringLiteral("%1:%2: %3").arg(listPath).arg(line.lineNo).arg(refused));
             line.modemPort = e.port.trimmed();
+        }
     }
     for (size_t i = 0; i < lines.size(); ++i) {
         const QString k = lines[i].linkKey();

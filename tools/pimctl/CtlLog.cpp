@@ -161,6 +161,17 @@ int CtlRunner::cmdPoll()
         && QFileInfo(QString::fromStdString(m_pollOut)).absoluteFilePath()
             == QFileInfo(QString::fromStdString(m_pollCsv)).absoluteFilePath())
         return usage(QStringLiteral("--out and --csv name the same file"));
+    // A one-system type has no system 2: said before anything is read when
+    // the type is given, else at the first reading, before anything is kept.
+    auto noSecondSystem = [this](int type) {
+        const TypeInfo *info = typeInfo(type);
+        return m_pollSystem == 2 && info && info->systems < 2;
+    };
+    auto systemUsage = [this](int type) {
+        return usage(ModelName(type) + QStringLiteral(" has no heating system ") + QString::number(m_pollSystem));
+    };
+    if (m_typeSet && noSecondSystem(m_type))
+        return systemUsage(m_type);
     if (const int rc = openLink(); rc >= 0)
         return rc;
     const QString out = QString::fromStdString(m_pollOut);
@@ -186,6 +197,8 @@ int CtlRunner::cmdPoll()
             m_ui.note(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + CtlUi::terminalText(m_ui.lastStatus()));
             continue;
         }
+        if (noSecondSystem(m_session.type()))
+            return systemUsage(m_session.type());
         const DeviceModule *module = m_session.module();
         const TypeInfo *info = typeInfo(m_session.type());
         // A one-system type has only system 1 to show.

@@ -22,8 +22,13 @@ namespace pimctl {
 void CtlRunner::addModemOptions(CLI::App &app)
 {
     app.add_option_function<std::string>(
-           "--dial", [this](const std::string &v) { m_dialNumber = QString::fromStdString(v).trimmed().toUpper(); },
-           "call NUMBER through the modem on --port first, hang up after the command")
+           "--dial",
+           [this](const std::string &v) {
+               m_dialNumber = QString::fromStdString(v).trimmed().toUpper();
+               m_dialGiven = true;
+           },
+           "call NUMBER through the modem on --port first, hang up after the command (digits, A-D, * # + , W P "
+           "T ! @ and blanks, hyphens, brackets only; anything else is refused before the port is opened)")
         ->type_name("NUMBER");
     app.add_flag("--pulse", m_pulse, "pulse dialling (tone by default)");
     app.add_option_function<std::string>(
@@ -49,8 +54,26 @@ void CtlRunner::addNetworkCommands(CLI::App &app)
 
 bool CtlRunner::takePhoneEntry(QString &why)
 {
-    if (m_dialNumber.isEmpty() && m_entry.isEmpty())
+    if (!m_dialGiven && m_entry.isEmpty())
         return true;
+    if (!takeDialEntry(why))
+        return false;
+    // Nothing reaches the port unless the whole dial is one: a CR in it
+    // would make the modem run the rest as commands, an empty one would
+    // leave the modem in command mode for the device's frames.
+    DialPlan plan;
+    plan.number = m_dialNumber;
+    plan.exitFirst = m_exitFirst;
+    plan.exitCode = m_exitCode;
+    plan.longDistance = m_longDistance;
+    plan.longCode = m_longCode;
+    plan.cityCode = m_cityCode;
+    why = ModemDialer::dialPlanError(plan);
+    return why.isEmpty();
+}
+
+bool CtlRunner::takeDialEntry(QString &why)
+{
     if (m_imitation >= 0 || !m_udpHost.isEmpty()) {
         why = QStringLiteral("--dial and --entry call through the modem on --port, not with --udp or --imitation");
         return false;
@@ -74,6 +97,10 @@ bool CtlRunner::takePhoneEntry(QString &why)
     PhoneEntry e;
     if (!book.find(m_entry, &e)) {
         why = QStringLiteral("no entry \"%1\" in the phone book %2").arg(m_entry, QFileInfo(path).absoluteFilePath());
+        return false;
+    }
+    if (const QString refused = book.refusal(m_entry); !refused.isEmpty()) {
+        why = refused;
         return false;
     }
     // What the command line gives itself goes before the entry.
@@ -154,6 +181,8 @@ int CtlRunner::cmdPing()
     NetCheck check(&m_ui);
     QObject::connect(&check, &NetCheck::finished, [this] { m_waiter.wake(); });
     const QString host = QString::fromStdString(m_pingHost);
+    if (host.trimmed().isEmpty())
+        return usage(QStringLiteral("ping needs a host name or address"));
     for (int i = 0; i < m_pingCount && !m_waiter.interrupted(); ++i) {
         check.check(host);
         while (check.running() && !m_waiter.interrupted())

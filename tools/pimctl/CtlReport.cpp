@@ -6,6 +6,8 @@
 
 #include "devices/ArhCodec.h"
 #include "devices/Registry.h"
+#include "base/Dates.h"
+#include "devices/DeviceSession.h"
 #include "reports/ArchiveReport.h"
 #include "reports/PainterCanvas.h"
 #include "reports/PrintForms.h"
@@ -21,6 +23,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -128,6 +131,26 @@ int CtlRunner::cmdReport()
         source.fromFile = true;
         source.filePath = QFileInfo(archive).absoluteFilePath();
         source.number = m_numberSet ? m_number : -1;
+        if (g.records == 0)
+            return fail(QStringLiteral("ничего не записано: в файле ") + archive + QStringLiteral(" нет ни одной записи"));
+        // A file names no range: the header's "от ... до ..." are the days
+        // of its first and last record.
+        if (const DeviceModule *module = m_session.moduleFor(type); module && module->arh()) {
+            const ArhCodec &codec = *module->arh();
+            int first = std::numeric_limits<int>::max(), last = std::numeric_limits<int>::min();
+            for (const ArhRec &rec : codec.displayed()) {
+                const int day = codec.day(rec, 0);
+                if (day <= 0)
+                    continue; // a totals row or a missing record
+                first = std::min(first, day);
+                last = std::max(last, day);
+            }
+            if (first <= last) {
+                source.begin = dayNumberToDate(first);
+                source.end = dayNumberToDate(last);
+                source.fileRange = true;
+            }
+        }
     } else {
         const int givenType = m_imitation >= 0 ? m_imitation : m_typeSet ? m_type : -1;
         if (givenType >= 0 && (!typeInfo(givenType) || !typeInfo(givenType)->hasArchive()))
@@ -163,6 +186,11 @@ int CtlRunner::cmdReport()
         const ArchiveView::Grid g = view.build(type, tabIndex);
         if (!g.ok)
             return fail(r.status);
+        // As `archive` does: a range without a record replaces no file and
+        // is no report.
+        if (g.records == 0)
+            return fail(QStringLiteral("ничего не записано, в архиве нет ни одной записи за выбранные дни (") + r.status
+                        + QLatin1Char(')'));
         source.type = type;
         source.tabIndex = tabIndex;
         source.begin = range.begin();

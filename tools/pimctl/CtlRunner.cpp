@@ -439,7 +439,9 @@ void CtlRunner::addCommands(CLI::App &app)
                   "the kind's defaults unless given")
         ->type_name("A,B,C,D");
     intOption(c, "--channel", m_channel, 2, 5, "2..5", "the pressure channel to calibrate");
-    c->add_flag("--all", m_allChannels, "every pressure channel in turn");
+    c->add_flag("--all", m_allChannels,
+                "every pressure channel in turn; the run succeeds only when every channel did, and each "
+                "channel's outcome is printed (JSON \"channels\")");
     c->add_flag("--yes", m_yes, "do it without asking");
 
     // Network: ping (CtlModem.cpp).
@@ -1068,13 +1070,35 @@ int CtlRunner::cmdCalibrate()
         shown += QLatin1Char('\t') + m;
     }
     o[QStringLiteral("measured")] = measured;
+    // Each pressure channel's own outcome, so a run over several never
+    // reads as one success.
+    QString perChannel;
+    if (!r.channels.isEmpty()) {
+        QJsonArray channels;
+        for (const Calibration::ChannelOutcome &c : r.channels) {
+            QJsonObject co;
+            co[QStringLiteral("channel")] = c.channel;
+            co[QStringLiteral("name")] = Calibration::channelName(type, c.channel).trimmed();
+            co[QStringLiteral("status")] = c.ok ? QStringLiteral("ok") : QStringLiteral("fail");
+            co[QStringLiteral("text")] = c.text;
+            co[QStringLiteral("measured")] = c.measured;
+            channels.append(co);
+            perChannel += Calibration::channelName(type, c.channel).trimmed() + QStringLiteral(": ") + c.text
+                + QLatin1Char('\n');
+        }
+        o[QStringLiteral("channels")] = channels;
+    }
     if (!r.ok) {
+        if (!m_json && r.channels.size() > 1)
+            print(QJsonObject(), perChannel);
         if (text != m_ui.lastLine())
             m_ui.note(text);
         if (m_json)
             print(o, QString());
         return CtlSignals::received() ? interrupted() : int(Failed);
     }
+    if (r.channels.size() > 1)
+        return print(o, perChannel + text + QStringLiteral("\nизмерено:") + shown + QLatin1Char('\n')) ? Done : Failed;
     return print(o, text + QStringLiteral("\nизмерено:") + shown + QLatin1Char('\n')) ? Done : Failed;
 }
 

@@ -110,6 +110,7 @@ private:
     void addNetworkCommands(CLI::App &app);
     // --entry: the number, port and codes of a phone-book entry.
     bool takePhoneEntry(QString &why);
+    bool takeDialEntry(QString &why);
     // --dial: the call placed on the opened port; false (with the page's
     // texts said) when it did not connect.
     bool dialModem();
@@ -131,6 +132,7 @@ private:
     int cmdBatch();
     int batchOne(const BatchLine &line, QJsonObject &result);
     std::string m_batchList, m_batchOut, m_batchKinds = "state,daily,hourly", m_batchRange = "all";
+    bool m_batchOutGiven = false; // --out was given, even empty
     int m_batchParallel = 0; // 0: one per distinct link
     int m_batchOnly = 0;     // a worker: reads this line alone
 
@@ -193,6 +195,7 @@ private:
 
     // ---- modem and network options
     QString m_dialNumber;
+    bool m_dialGiven = false; // --dial was given, even empty
     bool m_pulse = false;
     QString m_entry;
     QString m_phoneBook; // set by batch: the program's book, read before --out moves the data folder

@@ -39,7 +39,10 @@ int CtlRunner::cmdWriteConfig()
     const int type = m_session.type();
     if (!m_session.module())
         return usage(ModelName(type) + QStringLiteral(": НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
-    if (m_system == 2 && m_session.module()->param().recordSystems() < 2)
+    // The one-system types of a two-system module (230, 235, 237, 239)
+    // carry a second half in their record, but the device has no system 2.
+    if (const TypeInfo *info = typeInfo(type);
+        m_system == 2 && (m_session.module()->param().recordSystems() < 2 || !info || info->systems < 2))
         return usage(ModelName(type) + QStringLiteral(" has one heating system: --system 1"));
     // What the device holds now is the base of the edits.
     ConfigReading reading(*m_road, m_ui, m_session);
