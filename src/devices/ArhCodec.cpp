@@ -200,6 +200,13 @@ ArhRec ArhCodec::missingRecord() const
     return r;
 }
 
+bool ArhCodec::unwritten(const ArhRec &r) const
+{
+    // The date is one 16-bit word on the wire for every module.
+    const int d = day(r, 0);
+    return d == 0 || d == 0xFFFF;
+}
+
 bool ArhCodec::hasField(ArhField f) const
 {
     return fieldOffset(f) >= 0;

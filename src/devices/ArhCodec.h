@@ -154,6 +154,11 @@ public:
     // ---- records
     ArhRec emptyRecord() const;         // every field zero
     ArhRec missingRecord() const;       // empty, day kArhNoDay in every half
+    // A decoded slot that holds no record: erased memory (its date word
+    // reads 0xFFFF, as every byte of a slot never written does) or a slot
+    // never dated (day 0, the day before the first day of the scale).
+    // A ring that has not wrapped yet gives these past its oldest record.
+    bool unwritten(const ArhRec &r) const;
     bool hasField(ArhField f) const;
     bool isRealField(ArhField f) const;
     int fieldOffset(ArhField f) const;  // -1 when absent

@@ -351,6 +351,12 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
     result.clear();
     run.result.missing = 0;
     int badRun = 0;
+    // A ring that has not wrapped yet holds erased slots past its oldest
+    // record. The slots asked from the first of them on form the tail: a
+    // written record after it makes them holes (missing); the tail reaching
+    // kBadInARow slots, or the end of what the range asks, is the end of
+    // the archive, and nothing in it is missing.
+    int tail = 0;
     const QDate begin = m_range.begin();
     const QDate end = m_range.end();
     const qint64 n = m_range.tolerance();
@@ -402,13 +408,27 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         }
         if (refused && daily && traits.family && m_ui.memoVisible())
             m_ui.memoAppend(QStringLiteral("\r\nархив есть, но устройство его не отдает"));
-        if (i == 0 && !refused)
+        const bool blank = !refused && codec.unwritten(rec);
+        if (i == 0 && !refused && !blank)
             run.newest = rec;
         const qint64 recHours = qint64(codec.day(rec)) * 24 + (daily ? 0 : codec.hour(rec));
         const qint64 entryHours = qint64(entry.day) * 24 + (daily ? 0 : entry.hour);
         const qint64 diff = qAbs(recHours - entryHours);
+        const bool fits = !refused && !blank && diff <= n;
         bool endNow = false;
-        if (diff <= n && refused) {
+        if (blank || (tail > 0 && !fits)) {
+            // An unwritten slot, or any slot after one that no written
+            // record has followed yet: the ring may end here. Never a
+            // record, never asked again; missing only if a record follows.
+            if (tail == 0)
+                badRun = 0;
+            ++tail;
+            ++finished;
+            if (tail >= kBadInARow) {
+                run.result.ringEnd = true;
+                endNow = true;
+            }
+        } else if (diff <= n && refused) {
             // Only "все записи" lets a refused record pass the date check
             // (its empty record is dated 30.12.1899): it is missing, as in
             // the other modes, and never shown as data of that day.
@@ -416,6 +436,9 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
             ++finished;
             ++run.result.missing;
         } else if (diff <= n) {
+            // Unwritten slots before a written record were holes in the ring.
+            run.result.missing += tail;
+            tail = 0;
             badRun = 0;
             ++finished;
             result.append(rec);
@@ -455,10 +478,14 @@ bool ArchiveReading::loop(const ReaderTraits &traits, Run &run, bool daily)
         if (!daily && i % 50 == 0)
             progress(run, estimateText());
         if (endNow) {
-            run.result.endedEarly = true;
+            run.result.endedEarly = !run.result.ringEnd;
             break;
         }
     }
+    // The plan or the range ended inside the unwritten part: the end of
+    // the archive too.
+    if (tail > 0 && !run.result.stopped)
+        run.result.ringEnd = true;
     if (run.result.endedEarly) {
         // What the range asked for beyond the end is missing too.
         for (int k = i + 1; k < ring; ++k)
@@ -503,7 +530,7 @@ void ArchiveReading::clockCheck(const ReaderTraits &traits, Run &run, bool daily
         Tab io;
         ArhRec rec;
         bool refused = true;
-        if (!askRecord(traits, run, plan.first(), daily, io, rec, refused) || refused)
+        if (!askRecord(traits, run, plan.first(), daily, io, rec, refused) || refused || codec.unwritten(rec))
             return;
         run.newest = rec;
     }

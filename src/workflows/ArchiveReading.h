@@ -36,7 +36,9 @@ public:
     // for a reply that does not come.
     static constexpr int kRecordAttempts = 4;
     // Records in a row that the daily readers of the 229 family may find
-    // refused or misdated before the read ends early.
+    // refused or misdated before the read ends early; also the slots in a
+    // row past the written records that tell any reader the ring has not
+    // wrapped yet and its archive ends there.
     static constexpr int kBadInARow = 5;
 
     // Reads into the archive records of `session`'s module.
@@ -52,6 +54,7 @@ public:
         bool linkLost = false; // an exchange failed
         bool stopped = false;  // "стоп" ended the loop
         bool endedEarly = false; // records refused or misdated in a row ended the read
+        bool ringEnd = false;  // the unwritten part of a ring not yet wrapped ended the read
         bool clockOff = false; // nothing in range, and the device clock is far from the computer's
         int kind = 0;
         int records = 0;       // records in the result

@@ -541,14 +541,16 @@ TEST(ReaderScript, OlderReadersKeepAByteTraceOfAllRecords)
         Bench b(type);
         const int length = type == 227 ? 41 : 166;
         // Every second record refused: those are missing and leave no trace;
-        // the others, of any date, are kept with their bytes.
+        // the others, of any date (here 25 March 2003), are kept with their bytes.
         int asked = 0;
+        const auto dated = [&](Tab &t) { PutW(1180, t, typeInfo(type)->reader.dateOffset); };
         b.road.answer = [&](const Tab &req, Tab &reply) {
             if (req[4] == Q_ArhNo)
                 reply = arhNo(5, 1, false, 9);
             else if (req[4] == Q_Arhiv)
-                reply = (asked++ / ArchiveReading::kRecordAttempts) % 2 == 0 || req[5] % 2 == 0 ? frame(length, Q_Arhiv)
-                                                                                               : frame(6, Q_Arhiv);
+                reply = (asked++ / ArchiveReading::kRecordAttempts) % 2 == 0 || req[5] % 2 == 0
+                            ? frame(length, Q_Arhiv, dated)
+                            : frame(6, Q_Arhiv);
             else
                 reply = frame(6, req[4]);
             return true;
@@ -573,4 +575,110 @@ TEST(ReaderScript, OlderReadersKeepAByteTraceOfAllRecords)
         EXPECT_EQ(lines.size(), r.records * (1 + length));
         EXPECT_TRUE(b.ui.memo.contains("запрос=128[1] 0[0]"));
     }
+}
+
+namespace {
+
+// A sound record reply of the bench's type for a request, dated as the plan
+// expects the slot asked for, or with the given day word.
+Tab recordFor(const DeviceSession &session, const Tab &req, int day = -1)
+{
+    const ArhReaderInfo &traits = typeInfo(session.type())->reader;
+    for (const ArhPlanEntry &e : const_cast<DeviceSession &>(session).module()->arh()->plan())
+        if (e.lo == req[5] && e.hi == req[6])
+            return frame(traits.replyLength, Q_Arhiv, [&](Tab &t) {
+                PutW(day < 0 ? e.day : day, t, traits.dateOffset);
+                t.set(traits.hourOffset, e.hour);
+            });
+    return Tab();
+}
+
+} // namespace
+
+TEST(ReaderScript, RingNotWrappedEndsAtItsUnwrittenSlots)
+{
+    // The slots in the order the read asks them: W a record of the expected
+    // date, F erased memory (every data byte 0xFF), Z a slot never dated
+    // (day 0), R a reply always refused; the script goes on with F.
+    struct Case {
+        const char *what;
+        int type, kind, item;
+        QString script;
+        int records, missing, asked; // asked: slots requested
+        int oldest;                  // daily: days back to the oldest record read
+    };
+    const QString full = QString(60, 'W') + "FF";
+    const Case cases[] = {
+        {"four records", 229, ArhDaily, ArchiveRange::WholeArchive, "WWWW", 4, 0, 9, 3},
+        {"never dated", 238, ArhDaily, ArchiveRange::WholeArchive, "WWWZZZZZ", 3, 0, 8, 2},
+        {"older reader, hourly", 225, ArhHourly, ArchiveRange::WholeArchive, "WWWWWW", 6, 0, 11, 0},
+        {"227 daily", 227, ArhDaily, ArchiveRange::WholeArchive, "WW", 2, 0, 7, 1},
+        // An erased slot between written records is a hole in the ring.
+        {"hole", 229, ArhDaily, ArchiveRange::WholeArchive, "WWFWW", 4, 1, 10, 4},
+        {"hole, hourly", 228, ArhHourly, ArchiveRange::WholeArchive, "WFFWW", 3, 2, 10, 0},
+        // A refused slot before the first erased one may be a record the
+        // line spoilt: missing. After it, it lies in the unwritten part.
+        {"refused before the end", 229, ArhDaily, ArchiveRange::WholeArchive, "WWR", 2, 1, 8, 1},
+        {"refused in the end", 234, ArhDaily, ArchiveRange::WholeArchive, "WWFRFFF", 2, 0, 7, 1},
+        // Two slots short of wrapping: the plan ends before five erased ones.
+        {"nearly full", 229, ArhDaily, ArchiveRange::WholeArchive, full, 60, 0, 62, 59},
+        {"nothing written", 238, ArhHourly, ArchiveRange::WholeArchive, "", 0, 0, 5, 0},
+        // "все записи" keeps records of any date, never an erased slot.
+        {"all records", 228, ArhDaily, ArchiveRange::AllRecords, "WWW", 3, 0, 8, 0},
+    };
+    for (const Case &c : cases) pimtest::onOneDay([&](const QDate &today) {
+        Bench b(c.type);
+        const ArhReaderInfo &traits = typeInfo(c.type)->reader;
+        QList<int> order; // the slots in the order first asked
+        b.road.answer = [&](const Tab &req, Tab &reply) {
+            switch (req[4]) {
+            case Q_ArhNo: reply = arhNo(500, 30, traits.dailyWord, traits.arhNoLength); return true;
+            case Q_Arhiv: {
+                const int slot = req[5] | (req[6] << 8);
+                if (!order.contains(slot))
+                    order << slot;
+                const int at = int(order.indexOf(slot));
+                const QChar s = at < c.script.size() ? c.script[at] : QLatin1Char('F');
+                if (s == 'R') {
+                    reply = frame(6, Q_Arhiv);
+                } else {
+                    reply = recordFor(b.session, req, s == 'Z' ? 0 : -1);
+                    if (s == 'F') {
+                        for (int k = 5; k < reply.size() - 1; ++k)
+                            reply.set(k, 0xFF);
+                        reply.set(reply.size() - 1, CalcCS(reply.mid(0, reply.size() - 1)));
+                    }
+                }
+                return true;
+            }
+            default: reply = frame(6, req[4]); return true;
+            }
+        };
+        const ArchiveReading::Result r = b.read(c.kind, c.item, today);
+        EXPECT_EQ(r.records, c.records) << c.what;
+        EXPECT_EQ(r.missing, c.missing) << c.what;
+        EXPECT_EQ(order.size(), c.asked) << c.what;
+        EXPECT_TRUE(r.ringEnd) << c.what;
+        EXPECT_FALSE(r.endedEarly) << c.what;
+        EXPECT_FALSE(r.failed) << c.what << qPrintable(r.status);
+        EXPECT_EQ(r.partial(), c.missing > 0) << c.what;
+        const ArhCodec &codec = *b.session.module()->arh();
+        for (const ArhRec &rec : codec.readRecords(c.kind))
+            EXPECT_FALSE(codec.unwritten(rec)) << c.what;
+        QString want;
+        if (c.records == 0)
+            want = "в архиве нет ни одной записи";
+        else if (c.item == ArchiveRange::AllRecords)
+            want = "архив прочитан";
+        else if (arhKindIsDaily(c.kind))
+            // The daily range narrows to the records read.
+            want = "архив прочитан от " + shortDateText(today.addDays(-c.oldest)) + " г. до "
+                + shortDateText(today) + " г.";
+        else
+            want = "архив прочитан от " + shortDateText(b.range.begin()) + " г. до " + shortDateText(today) + " г.";
+        if (c.missing > 0)
+            want += "... " + QString::number(c.missing) + " записей отсутствует";
+        EXPECT_EQ(r.status, want) << c.what;
+        EXPECT_EQ(b.road.codes().contains(Q_ArhEnd), traits.beginEnd && c.records > 0) << c.what;
+    });
 }
