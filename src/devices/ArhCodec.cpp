@@ -235,6 +235,44 @@ void ArhCodec::setValue(ArhRec &r, int sys, ArhField f, double v) const
         r.setI32(sys, off, toI32(v));
 }
 
+bool ArhCodec::realHalf(const ArhRec &r, int s, bool totalsToo) const
+{
+    const ArhLayout &L = *m_layout;
+    if (r.size() != recordSize() || s < 0 || s >= L.halves)
+        return false;
+    const double d = value(r, s, ArhField::Date);
+    const bool totals = totalsToo && d == kArhNoDay;
+    if (!totals && !(d >= kFirstDeviceDay && d <= kLastDeviceDay))
+        return false;
+    // A totals record keeps its count where the hour is.
+    if (!totals && hasField(ArhField::Hour)) {
+        const double h = value(r, s, ArhField::Hour);
+        if (!(h >= 0 && h <= 23))
+            return false;
+    }
+    // No quantity of a calculator reaches ten digits before the point; noise
+    // read as singles almost always does somewhere in a record.
+    for (const ArhSlot &slot : L.fieldSlots)
+        if (slot.offset >= 0 && slot.real && !(std::fabs(r.f64(s, slot.offset)) < kLargestValue))
+            return false;
+    return true;
+}
+
+bool ArhCodec::realRecord(const ArhRec &r) const
+{
+    for (int s = 0; s < m_layout->halves; ++s)
+        if (!realHalf(r, s))
+            return false;
+    return true;
+}
+
+int ArhCodec::dropUnreal(QList<ArhRec> &records) const
+{
+    const qsizetype before = records.size();
+    records.removeIf([this](const ArhRec &r) { return !realRecord(r); });
+    return int(before - records.size());
+}
+
 // ---- request plan
 
 int ArhCodec::PlanArh(int kind, int current, const QDateTime &now)
