@@ -96,6 +96,7 @@ ArchiveFiles::NamedType ArchiveFiles::namedType(const QString &arhPath, int pref
             const TypeInfo *info = typeInfo(t);
             if (info && info->hasArchive()) {
                 n.type = t;
+                n.alike = {t};
                 n.source = QStringLiteral("по папке прибора");
                 return n;
             }
@@ -116,16 +117,26 @@ ArchiveFiles::NamedType ArchiveFiles::namedType(const QString &arhPath, int pref
     }
     if (fits.isEmpty())
         return n;
-    const TypeInfo *first = typeInfo(fits.first());
-    bool oneModule = true;
-    for (int t : fits)
-        oneModule = oneModule && typeInfo(t)->module == first->module;
-    if (fits.contains(preferred))
+    // Modules whose headers are alike name the type only when their record
+    // images are alike too (the same length, every field in the same place).
+    const std::unique_ptr<ArhCodec> first = makeArhCodec(typeInfo(fits.first())->module);
+    bool oneLayout = true;
+    for (int t : fits) {
+        const std::unique_ptr<ArhCodec> other = makeArhCodec(typeInfo(t)->module);
+        oneLayout = oneLayout && other->halfSize() == first->halfSize();
+        for (int f = 0; f < kArhFieldCount && oneLayout; ++f)
+            oneLayout = other->fieldOffset(ArhField(f)) == first->fieldOffset(ArhField(f))
+                && other->isRealField(ArhField(f)) == first->isRealField(ArhField(f));
+    }
+    if (fits.contains(preferred)) {
         n.type = preferred;
-    else if (oneModule)
+        n.alike = {preferred};
+    } else if (oneLayout) {
         n.type = fits.first();
-    else
+        n.alike = fits;
+    } else {
         return n; // the text fits several layouts: it names none
+    }
     n.source = QStringLiteral("по тексту рядом");
     return n;
 }

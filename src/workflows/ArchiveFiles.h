@@ -72,6 +72,9 @@ public:
     struct NamedType {
         int type = -1;
         QString source; // "по папке прибора" or "по тексту рядом"
+        // Every type the text fits (their files are alike); `type` alone
+        // when the folder names it.
+        QList<int> alike;
     };
     static NamedType namedType(const QString &arhPath, int preferred = -1);
 

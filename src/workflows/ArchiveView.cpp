@@ -237,7 +237,10 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
     g.type = readType;
     const int recordLength = codec->halfSize();
     const QString model = ModelName(readType);
-    const QString as = named.type >= 0 ? QStringLiteral("%1 (%2)").arg(model, named.source) : model;
+    QStringList models;
+    for (int t : named.alike)
+        models << ModelName(t);
+    const QString as = named.type >= 0 ? QStringLiteral("%1 (%2)").arg(models.join(QLatin1Char('/')), named.source) : model;
     if (file.records(recordLength) == 0) {
         // The grid keeps its header rows and says there is nothing in it.
         g.kind = ArhHourly;

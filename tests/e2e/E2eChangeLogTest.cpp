@@ -144,15 +144,20 @@ TEST(ChangeLog, StopsWhenARecordIsNotAnsweredKeepingTheRowsRead)
     EXPECT_EQ(none.requests, 1);
     EXPECT_EQ(b.ui.fails.last(), QStringLiteral("НЕТ СВЯЗИ"));
 
-    // The silence from the fifth request on: four records stay.
+    // Two changes written (requests 1..4), then the silence from the
+    // log's fifth request on: the two records stay, the two erased slots
+    // after them are counted.
     Sim later;
-    ASSERT_TRUE(later.start(229, 5, {QStringLiteral("--fault"), QStringLiteral("silence@5,6,7,8,9,10")}))
+    ASSERT_TRUE(later.start(229, 5, {QStringLiteral("--fault"), QStringLiteral("silence@9,10,11,12,13,14")}))
         << later.error().toStdString();
     Bench c(later);
     c.session.setIdentity(229, 5);
+    writeConfig(c, 19, 7);
+    writeConfig(c, 19, 8);
     const ChangeLog::Result part = ChangeLog(*c.road, c.ui, c.session).read();
     EXPECT_FALSE(part.answered);
-    EXPECT_EQ(part.rows.size(), 8);
+    EXPECT_EQ(part.rows.size(), 4);
+    EXPECT_EQ(part.erased, 2);
     EXPECT_EQ(c.ui.fails.last(), QStringLiteral("НЕТ СВЯЗИ"));
 }
 

@@ -195,8 +195,7 @@ QString CtlTable::aligned(const QList<QStringList> &rows, int headerRows, int wi
             out += QString(qMin(used, qMax(width, 1)), QLatin1Char('-')) + QLatin1Char('\n');
     }
     if (shown < columns)
-        out += QStringLiteral("(показаны %1 из %2 столбцов: все - с --csv FILE, --json или при выводе в файл или "
-                              "канал, например | cat)\n")
+        out += QStringLiteral("(столбцов %1 из %2; все: --csv FILE, --json или вывод через | cat)\n")
                    .arg(shown)
                    .arg(columns);
     return out;
