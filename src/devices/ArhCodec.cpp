@@ -523,7 +523,7 @@ QList<int> ArhCodec::compactColumns(int kind) const
     return out;
 }
 
-void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const
+void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals, DateCache *dates) const
 {
     const ArhCell &c = m_layout->cells[size_t(cell)];
     const double v = value(r, sys, c.field);
@@ -532,8 +532,17 @@ void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, 
         // A day outside the years 1..9999 (only a foreign or damaged file
         // holds one) has no calendar date: its cell stays empty.
         const qint64 scale = qint64(toI32(v)) + kDayNumberOffset;
-        if (scale >= kFirstScaleDay && scale <= kLastScaleDay)
+        if (scale < kFirstScaleDay || scale > kLastScaleDay)
+            return;
+        if (!dates) {
             out += formatDateTime(u"dd mmmm yyyyг.", double(scale));
+        } else {
+            if (dates->scale != scale) {
+                dates->scale = scale;
+                dates->text = formatDateTime(u"dd mmmm yyyyг.", double(scale));
+            }
+            out += dates->text;
+        }
         return;
     }
     case ArhCellKind::Int: {
@@ -550,10 +559,16 @@ void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, 
         return;
     case ArhCellKind::HhMm: {
         const qint64 m = toI32(v);
-        if (totals)
+        if (totals) {
             out += Format(u"%dдн%.2d:%.2d", {m / 1440, (m % 1440) / 60, m % 60});
-        else
+        } else if (m >= 0 && m < 6000) {
+            // "%.2d:%.2d" of a period's minutes, without the general Format.
+            const int h = int(m / 60), mm = int(m % 60);
+            const char text[5] = {char('0' + h / 10), char('0' + h % 10), ':', char('0' + mm / 10), char('0' + mm % 10)};
+            out += QLatin1StringView(text, 5);
+        } else {
             out += Format(u"%.2d:%.2d", {m / 60, m % 60});
+        }
         return;
     }
     }
@@ -586,11 +601,12 @@ QStringList ArhCodec::ArhRows(const QList<ArhRec> &records, int sys) const
     // Each row is written straight into one text: an archive has thousands.
     const int n = columnCount();
     qsizetype width = 64;
+    DateCache dates;
     for (const ArhRec &r : records) {
         QString row;
         row.reserve(width);
         for (int i = 0; i < n; ++i) {
-            appendCellText(row, r, s, i, false);
+            appendCellText(row, r, s, i, false, &dates);
             row += QLatin1Char('\t');
         }
         width = qMax(width, row.size());

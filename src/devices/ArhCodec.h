@@ -20,6 +20,7 @@
 #include <QStringList>
 
 #include <array>
+#include <climits>
 
 namespace pim {
 
@@ -261,7 +262,15 @@ protected:
 
 private:
     QString cellText(const ArhRec &r, int sys, int cell, bool totals) const;
-    void appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const;
+    // The date text of the last day a row showed: the rows of an archive
+    // come day after day (an hourly one 24 to a day), and the calendar
+    // text is the dearest cell of a row.
+    struct DateCache {
+        qint64 scale = LLONG_MIN;
+        QString text;
+    };
+    void appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals,
+                        DateCache *dates = nullptr) const;
     void finishTotals(int sys);
 
     const ArhLayout *m_layout;
