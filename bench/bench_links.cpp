@@ -25,6 +25,7 @@
 #include "workflows/WorkflowUi.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -248,6 +249,40 @@ int main(int argc, char *argv[])
         std::printf("  %s: %d records in %.1f ms, wire time %.1f ms: line utilisation %.4f, "
                     "%.3f requests a record\n",
                     link, r.good, r.elapsedMs, wireMs, utilisation, r.good ? double(requests) / r.good : 0.0);
+    }
+    // pimctl archive on the unpaced pseudo-terminal: what one record costs
+    // the command as a whole (reader, status, progress, traces, grid).
+    std::printf("\npimctl archive, unpaced pty\n");
+    {
+        Sim sim;
+        if (!startSim(sim, false, 0))
+            return 2;
+        const QString ctl = QFileInfo(simBinary()).absolutePath() + QStringLiteral("/pimctl");
+        QTemporaryDir work;
+        auto timed = [&](int days) {
+            const QDate today = QDate::currentDate();
+            QProcess p;
+            p.setWorkingDirectory(work.path());
+            p.setStandardOutputFile(QProcess::nullDevice());
+            p.setStandardErrorFile(QProcess::nullDevice());
+            QElapsedTimer t;
+            t.start();
+            p.start(ctl, {QStringLiteral("--port"), sim.first, QStringLiteral("--quiet"), QStringLiteral("archive"),
+                          QStringLiteral("--kind"), QStringLiteral("daily"), QStringLiteral("--from"),
+                          today.addDays(-(days - 1)).toString(Qt::ISODate), QStringLiteral("--to"),
+                          today.toString(Qt::ISODate)});
+            if (!p.waitForFinished(600000) || p.exitCode() != 0)
+                return -1.0;
+            return double(t.nsecsElapsed()) / 1e6;
+        };
+        const int few = 10, many = qMin(kDailyRing - 10, few + unpaced);
+        const double a = timed(few), b = timed(many);
+        if (a < 0 || b < 0) {
+            std::fprintf(stderr, "bench_links: pimctl archive failed (%s)\n", qPrintable(ctl));
+            return 2;
+        }
+        std::printf("  %d records in %.1f ms, %d in %.1f ms: %.3f ms a record\n", few, a, many, b,
+                    (b - a) / (many - few));
     }
     return 0;
 }

@@ -1,9 +1,11 @@
 // A change-log reply as any bytes: the check never reads past the reply and
 // takes only a whole record of the device; a record taken always gives two
 // rows of 16 cells, the three cells a record does not carry empty; the
-// listing has one line per byte after its caption.
+// listing has one line per byte after its caption; an erased slot (all
+// 0xFF) is never a record a date could be taken from.
 
 #include "devices/ValueFormat.h"
+#include "protocol/Fields.h"
 #include "protocol/Frame.h"
 #include "workflows/ChangeLog.h"
 
@@ -24,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!fault.isEmpty())
         return 0;
     if (reply.size() < kChangReplyLength || !TestCS(reply))
+        __builtin_trap();
+    // Erased memory is never a record whose date could be real.
+    if (ChangeLog::erasedSlot(reply) && ChangeLog::recordFault(reply).isEmpty())
+        __builtin_trap();
+    if (ChangeLog::recordFault(reply).isEmpty() && (GetW(reply, 5) < 1 || GetW(reply, 7) >= 1440))
         __builtin_trap();
     const Tab frame = ChangeLog::configFrame(reply);
     if (frame.size() != kChangReplyLength || !TestCS(frame) || frame.at(4) != Q_Param)

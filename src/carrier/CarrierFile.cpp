@@ -1,6 +1,8 @@
 #include "carrier/CarrierFile.h"
 
 #include "base/Format.h"
+#include "devices/ArhCodec.h"
+#include "devices/DeviceModule.h"
 #include "devices/Registry.h"
 #include "protocol/Frame.h"
 
@@ -137,8 +139,66 @@ QString CarrierFile::LoadCarrierFile(const QString &path, const ArchiveDescripti
         if (++count % 10 == 0 && progress)
             progress(QStringLiteral("чтение записи № ") + QString::number(count));
     }
+    screen(bytes);
     loaded = true;
     return QString();
+}
+
+void CarrierFile::screen(const QByteArray &bytes)
+{
+    realRecords = unrealRecords = 0;
+    m_noData.clear();
+    const TypeInfo *info = typeInfo(type);
+    std::unique_ptr<ArhCodec> codec = info ? makeArhCodec(info->module) : nullptr;
+    // Each whole record as the reply the replay makes of it, through the
+    // decoder of the type: what the archive reader will get.
+    const Identity id{type, number};
+    for (const QByteArray &r : records) {
+        if (r.size() != recordLength)
+            continue;
+        Tab reply;
+        reply.append(quint8(recordLength + 6));
+        reply.append(quint8(type));
+        reply.append(quint8(number & 0xFF));
+        reply.append(quint8((number >> 8) & 0xFF));
+        reply.append(quint8(Q_Arhiv));
+        for (char c : r)
+            reply.append(quint8(c));
+        reply.append(CalcCS(reply));
+        ArhRec rec;
+        if (codec && codec->DecArh(reply, rec, id).isEmpty() && codec->realRecord(rec))
+            ++realRecords;
+        else
+            ++unrealRecords;
+    }
+    if (realRecords > 0)
+        return;
+    const QByteArray content = bytes.mid(2);
+    if (realRecords + unrealRecords == 0)
+        m_noData = Format(QStringLiteral("в файле нет ни одной целой записи (%d байт после указателя, запись %d байт)"),
+                          {content.size(), recordLength});
+    else if (content.count(char(0xFF)) == content.size())
+        m_noData = QStringLiteral("файл стерт: все байты 0xFF, записей архива в нем нет");
+    else if (content.count(char(0)) == content.size())
+        m_noData = QStringLiteral("файл пуст: все байты нулевые, записей архива в нем нет");
+    else
+        m_noData = Format(QStringLiteral("ни одна из %d записей файла не может быть записью прибора (дата, час или "
+                                         "значения невозможны): файл испорчен или он не от ПИМ-%d"),
+                          {unrealRecords, type});
+}
+
+QString CarrierFile::noDataText() const
+{
+    return loaded ? m_noData : QString();
+}
+
+QString CarrierFile::unrealText(int count)
+{
+    if (count <= 0)
+        return QString();
+    return Format(QStringLiteral("%d записей не могут быть записями прибора (дата, час или значения невозможны: "
+                                 "стертая или испорченная память): пропущены"),
+                  {count});
 }
 
 QStringList CarrierFile::CarrierInfoLines() const

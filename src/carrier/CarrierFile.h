@@ -31,6 +31,11 @@ public:
     int pointer = 0;
     QList<QByteArray> records;
     bool loaded = false;
+    // Whole records that decode as a calculator's (a date of the device's
+    // calendar, an hour of the day, finite values), and those that cannot
+    // be real: erased or zeroed memory, noise, another type's file.
+    int realRecords = 0;
+    int unrealRecords = 0;
 
     // Which of the name's facts were found (pimctl shows the others as null).
     bool typeFound = false, numberFound = false, kindFound = false, lengthFound = false, expectedFound = false;
@@ -47,6 +52,13 @@ public:
     // last short one too). "чтение записи № N" goes to `progress` every ten
     // records. An empty text on success; nothing is kept otherwise.
     QString LoadCarrierFile(const QString &path, const ArchiveDescription &table, const Progress &progress = {});
+
+    // Why a loaded file holds no archive at all: empty when at least one
+    // record is real; otherwise the likely cause (erased memory, zeroed
+    // memory, no whole record, or records that cannot be real).
+    QString noDataText() const;
+    // "N записей ... пропущены" for records that cannot be real; empty when none.
+    static QString unrealText(int count);
 
     // "Файл:...", "данные из назв ф-ла", the name's facts and the content's
     // sizes, one text a line.
@@ -66,6 +78,8 @@ public:
 
 private:
     void reset();
+    void screen(const QByteArray &content);
+    QString m_noData;
 };
 
 } // namespace pim

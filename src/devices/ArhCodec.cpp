@@ -242,6 +242,44 @@ void ArhCodec::setValue(ArhRec &r, int sys, ArhField f, double v) const
         r.setI32(sys, off, toI32(v));
 }
 
+bool ArhCodec::realHalf(const ArhRec &r, int s, bool totalsToo) const
+{
+    const ArhLayout &L = *m_layout;
+    if (r.size() != recordSize() || s < 0 || s >= L.halves)
+        return false;
+    const double d = value(r, s, ArhField::Date);
+    const bool totals = totalsToo && d == kArhNoDay;
+    if (!totals && !(d >= kFirstDeviceDay && d <= kLastDeviceDay))
+        return false;
+    // A totals record keeps its count where the hour is.
+    if (!totals && hasField(ArhField::Hour)) {
+        const double h = value(r, s, ArhField::Hour);
+        if (!(h >= 0 && h <= 23))
+            return false;
+    }
+    // No quantity of a calculator reaches ten digits before the point; noise
+    // read as singles almost always does somewhere in a record.
+    for (const ArhSlot &slot : L.fieldSlots)
+        if (slot.offset >= 0 && slot.real && !(std::fabs(r.f64(s, slot.offset)) < kLargestValue))
+            return false;
+    return true;
+}
+
+bool ArhCodec::realRecord(const ArhRec &r) const
+{
+    for (int s = 0; s < m_layout->halves; ++s)
+        if (!realHalf(r, s))
+            return false;
+    return true;
+}
+
+int ArhCodec::dropUnreal(QList<ArhRec> &records) const
+{
+    const qsizetype before = records.size();
+    records.removeIf([this](const ArhRec &r) { return !realRecord(r); });
+    return int(before - records.size());
+}
+
 // ---- request plan
 
 int ArhCodec::PlanArh(int kind, int current, const QDateTime &now)
@@ -492,7 +530,7 @@ QList<int> ArhCodec::compactColumns(int kind) const
     return out;
 }
 
-void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const
+void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals, DateCache *dates) const
 {
     const ArhCell &c = m_layout->cells[size_t(cell)];
     const double v = value(r, sys, c.field);
@@ -501,8 +539,17 @@ void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, 
         // A day outside the years 1..9999 (only a foreign or damaged file
         // holds one) has no calendar date: its cell stays empty.
         const qint64 scale = qint64(toI32(v)) + kDayNumberOffset;
-        if (scale >= kFirstScaleDay && scale <= kLastScaleDay)
+        if (scale < kFirstScaleDay || scale > kLastScaleDay)
+            return;
+        if (!dates) {
             out += formatDateTime(u"dd mmmm yyyyг.", double(scale));
+        } else {
+            if (dates->scale != scale) {
+                dates->scale = scale;
+                dates->text = formatDateTime(u"dd mmmm yyyyг.", double(scale));
+            }
+            out += dates->text;
+        }
         return;
     }
     case ArhCellKind::Int: {
@@ -519,10 +566,16 @@ void ArhCodec::appendCellText(QString &out, const ArhRec &r, int sys, int cell, 
         return;
     case ArhCellKind::HhMm: {
         const qint64 m = toI32(v);
-        if (totals)
+        if (totals) {
             out += Format(u"%dдн%.2d:%.2d", {m / 1440, (m % 1440) / 60, m % 60});
-        else
+        } else if (m >= 0 && m < 6000) {
+            // "%.2d:%.2d" of a period's minutes, without the general Format.
+            const int h = int(m / 60), mm = int(m % 60);
+            const char text[5] = {char('0' + h / 10), char('0' + h % 10), ':', char('0' + mm / 10), char('0' + mm % 10)};
+            out += QLatin1StringView(text, 5);
+        } else {
             out += Format(u"%.2d:%.2d", {m / 60, m % 60});
+        }
         return;
     }
     }
@@ -555,11 +608,12 @@ QStringList ArhCodec::ArhRows(const QList<ArhRec> &records, int sys) const
     // Each row is written straight into one text: an archive has thousands.
     const int n = columnCount();
     qsizetype width = 64;
+    DateCache dates;
     for (const ArhRec &r : records) {
         QString row;
         row.reserve(width);
         for (int i = 0; i < n; ++i) {
-            appendCellText(row, r, s, i, false);
+            appendCellText(row, r, s, i, false, &dates);
             row += QLatin1Char('\t');
         }
         width = qMax(width, row.size());

@@ -20,6 +20,7 @@
 #include <QStringList>
 
 #include <array>
+#include <climits>
 
 namespace pim {
 
@@ -167,6 +168,21 @@ public:
     int day(const ArhRec &r, int sys = 0) const { return int(value(r, sys, ArhField::Date)); }
     int hour(const ArhRec &r, int sys = 0) const { return int(value(r, sys, ArhField::Hour)); }
 
+    // Whether a record could have come from a calculator: in every half a
+    // day of the device's calendar (1 January 2000 .. 31 December 2099), an
+    // hour 0..23 and real values below kLargestValue in size. Erased memory
+    // (all 0xFF), zeroed memory (day 0, 31.12.1999) and noise are not. A
+    // totals record (its day kArhNoDay) passes only when `totalsToo`.
+    bool realRecord(const ArhRec &r) const;
+    // The same for one half (a record loaded from a file fills only the first).
+    bool realHalf(const ArhRec &r, int sys, bool totalsToo = false) const;
+    // Removes the records that cannot be real; returns how many went.
+    int dropUnreal(QList<ArhRec> &records) const;
+    // The day numbers of the device's calendar.
+    static constexpr int kFirstDeviceDay = 1;      // 1 January 2000
+    static constexpr int kLastDeviceDay = 36525;   // 31 December 2099
+    static constexpr double kLargestValue = 1e10;
+
     // ---- request plan: kind 0/1 daily, 2/3 hourly; current = the 0-based
     // slot of the newest record (-1 when none); now = the PC clock. Fills
     // the plan and returns its number of entries.
@@ -251,7 +267,15 @@ protected:
 
 private:
     QString cellText(const ArhRec &r, int sys, int cell, bool totals) const;
-    void appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals) const;
+    // The date text of the last day a row showed: the rows of an archive
+    // come day after day (an hourly one 24 to a day), and the calendar
+    // text is the dearest cell of a row.
+    struct DateCache {
+        qint64 scale = LLONG_MIN;
+        QString text;
+    };
+    void appendCellText(QString &out, const ArhRec &r, int sys, int cell, bool totals,
+                        DateCache *dates = nullptr) const;
     void finishTotals(int sys);
 
     const ArhLayout *m_layout;

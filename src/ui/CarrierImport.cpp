@@ -93,15 +93,31 @@ void MainWindow::AGetDataLoggerExecute()
         statusFail(QStringLiteral("файл: ") + path + QStringLiteral(" - не опознан как архивный"));
         return;
     }
+    // Erased or zeroed memory, noise: nothing in it is an archive.
+    if (!loaded.noDataText().isEmpty()) {
+        message(loaded.noDataText());
+        m_engine->setReplayMode(false);
+        statusFail(QStringLiteral("файл: ") + path + QStringLiteral(" - нет ни одной записи прибора"));
+        return;
+    }
     CarrierReplay::install(*m_engine, loaded);
     if (memoVisible())
         memoAppend(loaded.CarrierInfo(QStringLiteral("\r")));
     const ArchiveReading::Result r = m_archive->readArchive();
     m_engine->setReplayMode(false);
+    // Slots that cannot be real are no data: out of the grid and the files.
+    int unreal = 0;
+    if (DeviceModule *module = m_session.module(); module && module->arh()) {
+        ArhCodec *codec = module->arh();
+        unreal = codec->dropUnreal(codec->readRecords(header.daily() ? ArhDaily : ArhHourly));
+        if (unreal > 0)
+            m_archive->refreshView();
+    }
     m_commands->action(QStringLiteral("AArhPrint"))->setEnabled(m_archive->printable());
     // Read only when records came; otherwise the reader's failure stays.
-    if (r.ran && r.records > 0)
-        statusOk(QStringLiteral("архив из файла: ") + path + QStringLiteral(" - прочитан"));
+    if (r.ran && r.records > unreal)
+        statusOk(QStringLiteral("архив из файла: ") + path + QStringLiteral(" - прочитан")
+                 + (unreal > 0 ? QStringLiteral("; ") + CarrierFile::unrealText(unreal) : QString()));
 }
 
 } // namespace pim::ui

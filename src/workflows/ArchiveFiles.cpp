@@ -3,8 +3,10 @@
 #include "devices/Registry.h"
 #include "base/DataPath.h"
 #include "base/Dates.h"
+#include "base/Cp1251.h"
 #include "base/TextFile.h"
-#include "devices/Registry.h"
+#include "devices/ArhCodec.h"
+#include "devices/DeviceModule.h"
 #include "protocol/Frame.h"
 
 #include <QDir>
@@ -22,7 +24,122 @@ QString numberFolder(int number)
 {
     return QString::number(number).rightJustified(5, QLatin1Char('0'));
 }
+
+QString withTabs(const QStringList &cells)
+{
+    QString s;
+    for (const QString &c : cells)
+        s += c + QLatin1Char('\t');
+    return s;
+}
+
+// The two header lines a companion text of the module starts with, for
+// each column map its grids are shown with.
+QList<QStringList> headerLines(ModuleId module)
+{
+    QList<QStringList> out;
+    const std::unique_ptr<ArhCodec> codec = makeArhCodec(module);
+    if (!codec)
+        return out;
+    for (int kind : {ArhDaily, ArhHourly}) {
+        QStringList lines;
+        for (int row : {1, 2}) {
+            const QStringList cells = withTabs(codec->headerRow(row)).split(QLatin1Char('\t'));
+            QStringList picked;
+            for (int k : codec->columnMap(kind)) {
+                const int i = qAbs(k) - 1;
+                picked << (i >= 0 && i < cells.size() - 1 ? cells[i] : QString());
+            }
+            lines << withTabs(picked);
+        }
+        out << lines;
+    }
+    return out;
+}
+
+// The first two lines of a companion text (never more than a few
+// kilobytes read), or nothing.
+QStringList companionHead(const QString &path)
+{
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = f.read(64 * 1024);
+    const QList<QByteArray> lines = head.split('\n');
+    if (lines.size() < 3)
+        return {};
+    QStringList out;
+    for (int i = 0; i < 2; ++i) {
+        QByteArray l = lines[i];
+        if (l.endsWith('\r'))
+            l.chop(1);
+        out << fromCp1251(l);
+    }
+    return out;
+}
+
 } // namespace
+
+ArchiveFiles::NamedType ArchiveFiles::namedType(const QString &arhPath, int preferred)
+{
+    NamedType n;
+    // ДАННЫЕ/АРХИВЫ/<model>/<number>/file: the folders the save made.
+    const QDir numberDir = QFileInfo(arhPath).absoluteDir();
+    const QString number = numberDir.dirName();
+    bool digits = !number.isEmpty();
+    for (QChar c : number)
+        digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (digits) {
+        QDir modelDir = numberDir;
+        if (modelDir.cdUp()) {
+            const int t = typeByModelName(modelDir.dirName());
+            const TypeInfo *info = typeInfo(t);
+            if (info && info->hasArchive()) {
+                n.type = t;
+                n.alike = {t};
+                n.source = QStringLiteral("по папке прибора");
+                return n;
+            }
+        }
+    }
+    const QStringList head = companionHead(companionName(arhPath));
+    if (head.size() < 2)
+        return n;
+    QList<int> fits;
+    for (const TypeInfo &t : typeList()) {
+        if (!t.hasArchive())
+            continue;
+        for (const QStringList &lines : headerLines(t.module))
+            if (lines == head) {
+                fits << t.type;
+                break;
+            }
+    }
+    if (fits.isEmpty())
+        return n;
+    // Modules whose headers are alike name the type only when their record
+    // images are alike too (the same length, every field in the same place).
+    const std::unique_ptr<ArhCodec> first = makeArhCodec(typeInfo(fits.first())->module);
+    bool oneLayout = true;
+    for (int t : fits) {
+        const std::unique_ptr<ArhCodec> other = makeArhCodec(typeInfo(t)->module);
+        oneLayout = oneLayout && other->halfSize() == first->halfSize();
+        for (int f = 0; f < kArhFieldCount && oneLayout; ++f)
+            oneLayout = other->fieldOffset(ArhField(f)) == first->fieldOffset(ArhField(f))
+                && other->isRealField(ArhField(f)) == first->isRealField(ArhField(f));
+    }
+    if (fits.contains(preferred)) {
+        n.type = preferred;
+        n.alike = {preferred};
+    } else if (oneLayout) {
+        n.type = fits.first();
+        n.alike = fits;
+    } else {
+        return n; // the text fits several layouts: it names none
+    }
+    n.source = QStringLiteral("по тексту рядом");
+    return n;
+}
 
 QString ArchiveFiles::archivesFolder()
 {

@@ -63,6 +63,21 @@ public:
     // small, so that a wrong file is never read whole into memory.
     static qint64 largestArchive();
 
+    // The type an archive file names by where it lies or what lies beside
+    // it (the file itself names none): the device folder
+    // .../<model name>/<number>/ it was saved to, else the header rows of
+    // its companion text, which differ from module to module. `preferred`
+    // (the identified type) wins among types the text fits equally. -1
+    // when neither names one.
+    struct NamedType {
+        int type = -1;
+        QString source; // "по папке прибора" or "по тексту рядом"
+        // Every type the text fits (their files are alike); `type` alone
+        // when the folder names it.
+        QList<int> alike;
+    };
+    static NamedType namedType(const QString &arhPath, int preferred = -1);
+
     // The rows of a grid (lists of cells) as companion-file lines.
     static QStringList gridLines(const QList<QStringList> &grid);
 };

@@ -220,7 +220,12 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
     const ArchiveFiles::Loaded file = ArchiveFiles::load(path);
     if (!file.warning.isEmpty())
         m_ui.statusFail(file.warning);
-    ArhCodec *codec = codecOf(type);
+    const ArchiveFiles::NamedType named = ArchiveFiles::namedType(path, type);
+    const TypeInfo *current = typeInfo(type);
+    const TypeInfo *given = typeInfo(named.type);
+    // The named type's layout when it is another than the identified one.
+    const int readType = given && (!current || given->module != current->module) ? named.type : type;
+    ArhCodec *codec = codecOf(readType);
     if (!codec) {
         m_ui.message(QStringLiteral("НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА"));
         return g;
@@ -229,7 +234,13 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
         m_ui.statusFail(file.error);
         return g;
     }
+    g.type = readType;
     const int recordLength = codec->halfSize();
+    const QString model = ModelName(readType);
+    QStringList models;
+    for (int t : named.alike)
+        models << ModelName(t);
+    const QString as = named.type >= 0 ? QStringLiteral("%1 (%2)").arg(models.join(QLatin1Char('/')), named.source) : model;
     if (file.records(recordLength) == 0) {
         // The grid keeps its header rows and says there is nothing in it.
         g.kind = ArhHourly;
@@ -242,21 +253,64 @@ ArchiveView::Grid ArchiveView::load(int type, const QString &path)
                             .arg(recordLength));
         return g;
     }
-    const ArhFileView v = codec->ArhFromFile(file.image);
+    // Nothing in the file says its type: records of another length or
+    // layout read as this type's are rows of nonsense, so a file that does
+    // not fit is refused with what it most likely is.
+    const QString otherType = named.type >= 0
+        ? QStringLiteral("файл испорчен или это не архив %1").arg(as)
+        : QStringLiteral("вероятно, это архив прибора другого типа (определен %1; файл из папки прибора "
+                         "или с текстом .txt рядом читается по своему типу) или файл испорчен")
+              .arg(model);
+    g.leftover = file.leftover(recordLength);
+    if (g.leftover > 0) {
+        m_ui.statusFail(QStringLiteral("архив из файла: %1 - не прочитан: %2 байт - не целое число записей %3 по %4 "
+                                       "байт; %5")
+                            .arg(path)
+                            .arg(file.image.size())
+                            .arg(as)
+                            .arg(recordLength)
+                            .arg(otherType));
+        return g;
+    }
+    const int count = file.records(recordLength);
+    QByteArray image;
+    image.reserve(file.image.size());
+    for (int i = 0; i < count; ++i) {
+        const QByteArray one = file.image.mid(qsizetype(i) * recordLength, recordLength);
+        ArhRec r = codec->emptyRecord();
+        r.setHalf(0, one);
+        // Only the last record may be the totals of a difference tab.
+        if (codec->realHalf(r, 0, i == count - 1 && count > 1))
+            image += one;
+        else
+            ++g.unreal;
+    }
+    if (g.unreal > 0 && (named.type < 0 || image.isEmpty())) {
+        m_ui.statusFail(QStringLiteral("архив из файла: %1 - не прочитан: %2 из %3 записей не могут быть записями %4 "
+                                       "(дата, час или значения невозможны); %5")
+                            .arg(path)
+                            .arg(g.unreal)
+                            .arg(count)
+                            .arg(as)
+                            .arg(otherType));
+        g.unreal = 0;
+        return g;
+    }
+    const ArhFileView v = codec->ArhFromFile(image);
     g.kind = ArhHourly;
     g.rows = v.rows;
     g.columns = v.columns;
     g.cells = pick(g.rows, g.columns);
     g.printable = true;
     g.records = v.records;
-    g.leftover = file.leftover(recordLength);
     g.ok = true;
     QString text = QStringLiteral("архива из файла: ") + path + QStringLiteral(" - прочитан");
-    if (g.leftover > 0)
-        text += QStringLiteral("; после %1 записей по %2 байт остались лишние %3 байт")
-                    .arg(file.records(recordLength))
-                    .arg(recordLength)
-                    .arg(g.leftover);
+    if (readType != type)
+        text += QStringLiteral(" как ") + as;
+    if (g.unreal > 0)
+        text += QStringLiteral("; %1 записей не могут быть записями прибора (дата, час или значения невозможны): "
+                               "пропущены")
+                    .arg(g.unreal);
     m_ui.statusOk(text);
     return g;
 }

@@ -33,6 +33,8 @@ public:
         // across missing records, so that it covers more than one period.
         QList<bool> gaps;
         int leftover = 0;          // a loaded file: bytes after its last whole record
+        int type = -1;             // a loaded file: the type it was read as
+        int unreal = 0;            // a loaded file: records left out that cannot be real
         bool gap(int row) const { return gaps.value(row - 2, false); }
     };
 
@@ -77,11 +79,15 @@ public:
     QStringList csvLines(int type, const Grid &g) const;
     QString saveCsv(int type, const Grid &g, const QString &path) const;
 
-    // "чтение архива": loads a file into the displayed archive of the type
-    // and returns its grid (system 1, hourly column map). A file refused by
-    // its size or kind, and one without a whole record ("нет данных"), is
-    // not ok; bytes after the last whole record are counted in `leftover`
-    // and named in the status.
+    // "чтение архива": loads a file into the displayed archive and returns
+    // its grid (system 1, hourly column map). The file is read as the type
+    // its device folder or companion text names (ArchiveFiles::namedType),
+    // else as `type`. A file refused by its size or kind, one without a
+    // whole record ("нет данных"), one whose size is no whole number of
+    // records, and one read as `type` alone with a record that cannot be
+    // real (another type's file) is not ok, with the likely cause in the
+    // status. Of a file whose type is named, records that cannot be real
+    // are left out and counted (`unreal`).
     Grid load(int type, const QString &path);
 
     // Cells of rows picked by a column map (1-based cell numbers, sign

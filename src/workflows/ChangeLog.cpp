@@ -85,6 +85,28 @@ QString ChangeLog::replyFault(const Tab &reply, const Identity &id)
     return {};
 }
 
+bool ChangeLog::erasedSlot(const Tab &reply)
+{
+    if (reply.size() < kChangReplyLength)
+        return false;
+    for (int i = 5; i < reply.size() - 1; ++i)
+        if (reply.at(i) != 0xFF)
+            return false;
+    return true;
+}
+
+QString ChangeLog::recordFault(const Tab &reply)
+{
+    if (reply.size() < kChangReplyLength)
+        return Format(u"неполный ответ: %d байт", {int(reply.size())});
+    const int day = GetW(reply, 5);
+    const int minutes = GetW(reply, 7);
+    // The calculators count days from 1 January 2000 with a two-digit year.
+    if (day < 1 || day > 36525 || minutes >= 24 * 60)
+        return Format(u"невозможные дата и время изменения: день %d, минута %d", {day, minutes});
+    return {};
+}
+
 Tab ChangeLog::configFrame(const Tab &record)
 {
     Tab f = record.mid(0, 5);
@@ -154,22 +176,42 @@ ChangeLog::Result ChangeLog::read(const std::function<void(const QList<QStringLi
     const Identity id = m_session.identity();
     for (int b = 0; b < kBlocks; ++b) {
         for (int n = 0; n < kRecords; ++n) {
-            Tab io = SQ(id, Q_Chang, Tab{quint8(b), quint8(n)});
-            ++r.requests;
-            if (!m_road.exchange(io)) {
-                m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
-                return r;
+            QString fault;
+            bool erased = false;
+            Tab io;
+            QStringList lines;
+            for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+                if (attempt > 1)
+                    m_road.waiter().Pause(1);
+                io = SQ(id, Q_Chang, Tab{quint8(b), quint8(n)});
+                ++r.requests;
+                if (!m_road.exchange(io)) {
+                    if (m_ui.memoVisible() && !lines.isEmpty())
+                        m_ui.memoAppend(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+                    m_ui.statusFail(QStringLiteral("НЕТ СВЯЗИ"));
+                    return r;
+                }
+                lines << listing(io, b, n);
+                fault = replyFault(io, id);
+                erased = fault.isEmpty() && erasedSlot(io);
+                if (fault.isEmpty() && !erased)
+                    fault = recordFault(io);
+                if (fault.isEmpty())
+                    break;
+                if (attempt < kAttempts)
+                    lines << Format(u"ЖУИ блок=%d запись=%d: %s - запрошена еще раз", {b, n, fault});
             }
-            QStringList lines = listing(io, b, n);
-            const QString fault = replyFault(io, id);
-            if (!fault.isEmpty()) {
+            if (erased) {
+                ++r.erased;
+                lines << Format(u"ЖУИ блок=%d запись=%d: пустая (изменений не записано)", {b, n});
+            } else if (!fault.isEmpty()) {
                 const QString why = Format(u"ЖУИ блок=%d запись=%d пропущена: %s", {b, n, fault});
                 lines << why;
                 r.skipped << why;
             }
             if (m_ui.memoVisible())
                 m_ui.memoAppend(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-            if (fault.isEmpty()) {
+            if (fault.isEmpty() && !erased) {
                 const QList<QStringList> rows = recordRows(io, b, n, m_session.valueFormat());
                 r.rows += rows;
                 if (onRows)
@@ -179,8 +221,11 @@ ChangeLog::Result ChangeLog::read(const std::function<void(const QList<QStringLi
         }
     }
     r.answered = true;
-    if (r.skipped.isEmpty())
+    const int taken = int(r.rows.size() / 2);
+    if (r.skipped.isEmpty() && r.erased == 0)
         m_ui.statusOk(QStringLiteral("Журнал учета изменений успешно прочитан"));
+    else if (r.skipped.isEmpty())
+        m_ui.statusOk(Format(u"Журнал учета изменений успешно прочитан: записей %d, пустых %d", {taken, r.erased}));
     else
         m_ui.statusFail(Format(u"Журнал учета изменений прочитан не весь: пропущено записей %d", {int(r.skipped.size())}));
     return r;

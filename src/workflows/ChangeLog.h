@@ -44,6 +44,17 @@ public:
     // it can): shorter than a record, a bad checksum, another command or
     // another device's number. Never reads past the reply.
     static QString replyFault(const Tab &reply, const Identity &id);
+    // A slot no change was ever written to: a sound reply whose data (day,
+    // minutes, configuration) are all 0xFF, as erased memory reads. It is
+    // no record.
+    static bool erasedSlot(const Tab &reply);
+    // Why a sound reply that is not an erased slot still cannot be a
+    // record: a day outside the device's calendar (2000..2099) or a time
+    // past 23:59. Empty when it can.
+    static QString recordFault(const Tab &reply);
+    // Requests of one record while its reply is refused (damaged on the
+    // line, or dated impossibly), as an archive record is asked again.
+    static constexpr int kAttempts = 4;
     // The configuration reply a record stands for: record bytes 0..4 with
     // length 46 and code 5, record bytes 9..45 as bytes 5..41, three zero
     // bytes and a fresh checksum. `record` must be a whole record.
@@ -62,11 +73,13 @@ public:
         bool served = true;      // false: the type keeps no change log, nothing was asked
         QList<QStringList> rows; // two per record taken, without the header
         QStringList skipped;     // one text per record that was left out, saying why
+        int erased = 0;          // slots no change was written to (no records)
         int requests = 0;
         // Every record answered and taken.
         bool ok() const { return answered && skipped.isEmpty(); }
     };
-    // Reads all 33 records. `onRows` sees the two rows of every record as
+    // Reads all 33 slots; a refused reply is asked again up to kAttempts
+    // times, an erased slot is counted and shown as nothing. `onRows` sees the two rows of every record as
     // it comes (the window appends them to its table). The status line says
     // what happened: busy while reading, "НЕТ СВЯЗИ" when a record is not
     // answered (the rows so far stay), the success text when every record

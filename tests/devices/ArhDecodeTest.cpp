@@ -7,6 +7,7 @@
 
 #include <QDate>
 
+#include <functional>
 #include <limits>
 
 using namespace pim;
@@ -318,4 +319,64 @@ TEST(ArhTemperature, HalvesToEvenAndGuardedQuotient)
     };
     for (const Case &c : cases)
         EXPECT_EQ(arhHundredthsTemperature(c.weighted, c.volume), c.hundredths) << c.weighted << " / " << c.volume;
+}
+
+// A record is data only with a day of the device's calendar, an hour of the
+// day and finite values in every half: erased memory (all 0xFF), zeroed
+// memory (31.12.1999) and noise are not; the totals record of a file only
+// where it is allowed.
+TEST_F(ArhDecode, RecordsThatCannotBeReal)
+{
+    auto codec = makeArhCodec(ModuleId::U38);
+    ArhRec good;
+    ASSERT_EQ(codec->DecArh(reply238(), good, m_dev), QString());
+    EXPECT_TRUE(codec->realRecord(good));
+    struct Case {
+        const char *what;
+        std::function<void(ArhRec &)> spoil;
+        bool real;
+    };
+    const Case cases[] = {
+        {"first day", [&](ArhRec &r) { codec->setValue(r, 1, ArhField::Date, 1); }, true},
+        {"31.12.2099", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Date, 36525); }, true},
+        {"2100", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Date, 36526); }, false},
+        {"erased day", [&](ArhRec &r) { codec->setValue(r, 1, ArhField::Date, 65535); }, false},
+        {"day 0", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Date, 0); }, false},
+        {"hour 23", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Hour, 23); }, true},
+        {"hour 24", [&](ArhRec &r) { codec->setValue(r, 1, ArhField::Hour, 24); }, false},
+        {"hour 173", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Hour, 173); }, false},
+        {"NaN heat", [&](ArhRec &r) { codec->setValue(r, 1, ArhField::Heat, std::numeric_limits<double>::quiet_NaN()); },
+         false},
+        {"infinite volume",
+         [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Vol2, std::numeric_limits<double>::infinity()); }, false},
+        {"1e12 Gcal", [&](ArhRec &r) { codec->setValue(r, 1, ArhField::Heat, 1e12); }, false},
+        {"negative difference", [&](ArhRec &r) { codec->setValue(r, 0, ArhField::Heat, -5); }, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ArhRec r = good;
+        c.spoil(r);
+        EXPECT_EQ(codec->realRecord(r), c.real);
+    }
+
+    // An erased reply decodes, but is no record; dropUnreal keeps the rest
+    // in order.
+    Tab erased = reply238();
+    for (int i = 5; i < erased.size() - 1; ++i)
+        erased.set(i, 0xFF);
+    erased.set(erased.size() - 1, CalcCS(erased.mid(0, erased.size() - 1)));
+    ArhRec blank;
+    ASSERT_EQ(codec->DecArh(erased, blank, m_dev), QString());
+    EXPECT_FALSE(codec->realRecord(blank));
+    QList<ArhRec> list{good, blank, codec->emptyRecord(), good};
+    EXPECT_EQ(codec->dropUnreal(list), 2);
+    EXPECT_EQ(list, (QList<ArhRec>{good, good}));
+
+    // The totals of a file (day 30.12.1899, the count in the hour) only
+    // where the caller allows them.
+    ArhRec totals = good;
+    codec->setValue(totals, 0, ArhField::Date, kArhNoDay);
+    codec->setValue(totals, 0, ArhField::Hour, 400);
+    EXPECT_FALSE(codec->realHalf(totals, 0));
+    EXPECT_TRUE(codec->realHalf(totals, 0, true));
 }

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,10 @@ TEST(E2eCarrier, ReplayEqualsDirectRead)
         const CtlRun replay = pimctl(QStringList{"--json", "carrier", "read", file, "--out", "a.Arh"} + c.extra);
         ASSERT_EQ(direct.code, 0) << direct.err.toStdString();
         ASSERT_EQ(replay.code, 0) << replay.err.toStdString();
-        const QJsonObject d = json(direct), r = json(replay);
+        const QJsonObject d = json(direct);
+        QJsonObject r = json(replay);
+        // Every slot of a full ring is a record: none left out.
+        EXPECT_EQ(r.take(QStringLiteral("unreal")).toInt(-1), 0);
         EXPECT_GT(r[QStringLiteral("rows")].toArray().size(), 60);
         EXPECT_EQ(r, d);
         EXPECT_EQ(r[QStringLiteral("missing")].toInt(), 0);
@@ -124,6 +128,88 @@ TEST(E2eCarrier, ShortAndForeignFiles)
     EXPECT_EQ(records[40].toArray()[49].toString(), QStringLiteral("dummy=данные кончились"));
     EXPECT_EQ(records[41].toArray(), QJsonArray({"данные", "в", "файле", "кончились"}));
     EXPECT_EQ(pimctl({"carrier", "read", "--records", f.fileName()}).code, 2);
+}
+
+// Memory that holds no archive is never "прочитан": an erased file, a
+// zeroed one and noise are refused, saying what they look like; a file
+// with some slots erased or damaged keeps its sound records and counts the
+// others, out of the grid and the files.
+TEST(E2eCarrier, RecordsThatCannotBeRealAreNoData)
+{
+    const QString dir = QDir::current().filePath(QStringLiteral("носитель"));
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 77, {"--clock", "2026-03-10 12:30", "--clock-stopped", "--carrier", dir}))
+        << sim.error().toStdString();
+    QFile sound(QDir(dir).filePath(QStringLiteral("ARH00077D.229")));
+    ASSERT_TRUE(sound.open(QIODevice::ReadOnly));
+    const QByteArray good = sound.readAll();
+    sound.close();
+    ASSERT_EQ(good.size(), 2 + 62 * 160);
+
+    QRandomGenerator random(27);
+    QByteArray noise(good.size(), '\0');
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    struct Case {
+        const char *what;
+        QByteArray content;
+        const char *cause;
+    };
+    const Case refused[] = {
+        {"erased", QByteArray(2, '\x05') + QByteArray(good.size() - 2, '\xFF'), "файл стерт"},
+        {"zeroed", QByteArray(good.size(), '\0'), "файл пуст"},
+        {"noise", noise, "ни одна из 62 записей файла не может быть записью прибора"},
+    };
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.what);
+        const QString name = QStringLiteral("%1/ARH00077D.229").arg(c.what);
+        QDir().mkpath(c.what);
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        CtlRun r = pimctl({"--json", "carrier", "read", name, "--out", "x.Arh", "--csv", "x.csv"});
+        EXPECT_EQ(r.code, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.cause))) << r.err.toStdString();
+        EXPECT_EQ(lastLine(r.err),
+                  QStringLiteral("файл: ") + name + QStringLiteral(" - нет ни одной записи прибора"));
+        EXPECT_FALSE(r.err.contains(QStringLiteral(" - прочитан")));
+        EXPECT_FALSE(QFile::exists(QStringLiteral("x.Arh")));
+        EXPECT_FALSE(QFile::exists(QStringLiteral("x.csv")));
+        // Described all the same, with the count, and not as an archive.
+        r = pimctl({"--json", "carrier", "info", name});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(json(r)[QStringLiteral("real_records")].toInt(-1), 0);
+    }
+
+    // Slots 3..7 erased, slot 10's date and slot 20's heat damaged, slot
+    // 30's hour 173: 8 records left out of 62.
+    QByteArray mixed = good;
+    auto at = [](int slot, int offset) { return 2 + slot * 160 + offset; };
+    for (int slot = 3; slot <= 7; ++slot)
+        mixed.replace(at(slot, 0), 160, QByteArray(160, '\xFF'));
+    mixed[at(10, 156)] = '\xFF';
+    mixed[at(10, 157)] = '\xFF';
+    for (int i = 6; i < 10; ++i)
+        mixed[at(20, i)] = '\xFF';
+    mixed[at(30, 155)] = char(173);
+    const QString name = QStringLiteral("ARH00077D.229");
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(mixed);
+    f.close();
+    const CtlRun r = pimctl({"--json", "carrier", "read", name, "--out", "m.Arh"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = json(r);
+    EXPECT_EQ(o[QStringLiteral("unreal")].toInt(), 8);
+    EXPECT_EQ(o[QStringLiteral("rows")].toArray().size(), 62 - 8);
+    const QByteArray text = QJsonDocument(o).toJson();
+    for (const char *never : {"2179г", "1999г", "nan", "NAN"})
+        EXPECT_FALSE(text.contains(never)) << never;
+    EXPECT_EQ(QFileInfo(QStringLiteral("m.Arh")).size(), (62 - 8) * 176);
+    EXPECT_TRUE(lastLine(r.err).startsWith(QStringLiteral("архив из файла: ") + name
+                                           + QStringLiteral(" - прочитан; 8 записей не могут быть записями прибора")))
+        << r.err.toStdString();
 }
 
 // carrier check: the name's facts, null where a check was not reached.

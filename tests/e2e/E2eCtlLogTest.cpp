@@ -6,6 +6,7 @@
 #include "e2e/E2eSupport.h"
 
 #include "base/TextFile.h"
+#include "protocol/Frame.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -36,12 +37,30 @@ QStringList outLines(const CtlRun &r)
     return QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// `count` changes written to the device's configuration, one change-log
+// record each (the slots of a new device are erased memory, no records).
+void fillLog(Sim &sim, int type, int number, int count)
+{
+    Bench b(sim);
+    b.session.setIdentity(type, number);
+    for (int i = 0; i < count; ++i) {
+        pim::Tab p = pim::SQ(b.session.identity(), pim::Q_Param);
+        ASSERT_TRUE(b.road->exchange(p));
+        pim::Tab data = p.mid(5, p.size() - 6);
+        data.set(19 - 5, 7 + i); // cold-water temperature 1
+        pim::Tab w = pim::SQ(b.session.identity(), pim::Q_SetParam, data);
+        ASSERT_TRUE(b.road->exchange(w));
+        ASSERT_EQ(w.at(5), 0) << "the write was refused";
+    }
+}
+
 } // namespace
 
 TEST(E2eCtlLog, ChangelogPrintsTheWindowsTable)
 {
     Sim sim;
     ASSERT_TRUE(sim.start(236, 9)) << qPrintable(sim.error());
+    fillLog(sim, 236, 9, 3);
     const CtlRun r = pimctl({"--port", sim.port(), "--json", "changelog"});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
@@ -52,21 +71,30 @@ TEST(E2eCtlLog, ChangelogPrintsTheWindowsTable)
     EXPECT_EQ(header[0].toArray()[0].toString(), "блок,запись,№ сист");
     EXPECT_EQ(header[1].toArray()[15].toString(), "исп 2-й t°C");
     const QJsonArray rows = o["rows"].toArray();
-    ASSERT_EQ(rows.size(), 66);
+    // Three records; the 30 slots no change was written to are no rows.
+    ASSERT_EQ(rows.size(), 6);
     for (const QJsonValue &row : rows)
         ASSERT_EQ(row.toArray().size(), 16);
-    EXPECT_TRUE(rows[65].toArray()[0].toString().startsWith("2 10 2 ")) << qPrintable(rows[65].toArray()[0].toString());
+    EXPECT_TRUE(rows[5].toArray()[0].toString().startsWith("0 02 2 ")) << qPrintable(rows[5].toArray()[0].toString());
+    EXPECT_EQ(o["erased"].toInt(), 30);
+    EXPECT_EQ(o["skipped"].toArray().size(), 0);
+    EXPECT_TRUE(r.err.trimmed().endsWith("Журнал учета изменений успешно прочитан: записей 3, пустых 30")) << qPrintable(r.err);
 }
 
 TEST(E2eCtlLog, ChangelogWithARecordLeftOutPrintsTheRestAndFails)
 {
-    // The identity given by hand: the log's second request is the
-    // simulator's second frame, answered six bytes short.
+    // Three changes written (the simulator's requests 1..6), the identity
+    // given by hand: the log's second record (requests 8..11) is answered
+    // six bytes short every time it is asked.
     Sim sim;
-    ASSERT_TRUE(sim.start(230, 4, {"--fault", "short@2"})) << qPrintable(sim.error());
+    ASSERT_TRUE(sim.start(230, 4, {"--fault", "short@8,9,10,11"})) << qPrintable(sim.error());
+    fillLog(sim, 230, 4, 3);
     const CtlRun r = pimctl({"--port", sim.port(), "--type", "230", "--number", "4", "--json", "changelog"});
     EXPECT_EQ(r.code, 1) << qPrintable(r.err);
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["rows"].toArray().size(), 64);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["rows"].toArray().size(), 4);
+    EXPECT_EQ(o["erased"].toInt(), 30);
+    EXPECT_EQ(o["skipped"].toArray(), QJsonArray{"ЖУИ блок=0 запись=1 пропущена: неполный ответ: 40 байт"});
     EXPECT_TRUE(r.err.contains("ЖУИ блок=0 запись=1 пропущена: неполный ответ: 40 байт")) << qPrintable(r.err);
     EXPECT_TRUE(r.err.trimmed().endsWith("пропущено записей 1")) << qPrintable(r.err);
 }

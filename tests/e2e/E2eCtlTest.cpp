@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -195,6 +196,59 @@ TEST(E2eCtl, RussianTextWithoutJson)
     // Progress and the final status go to stderr as they come.
     EXPECT_TRUE(r.err.contains("Чтение состояния. Ждите... попытка № 1"));
     EXPECT_EQ(lastLine(r.err), "ПИМ-229 № 4660: Cостояние прочитано успешно");
+}
+
+// On a terminal the archive is a table a person can read: its columns
+// aligned, as many as fit the width, and a line saying how to get them
+// all; piped, the rows stay TAB-joined, every cell there.
+TEST(E2eCtl, ArchiveOnATerminalFitsItsWidth)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(238, 7, {"--clock", "2026-03-10 12:30", "--clock-stopped"})) << qPrintable(sim.error());
+    QTemporaryDir dir;
+    const QStringList args{"--port", sim.port(), "archive", "--kind", "daily", "--range", "week"};
+    const CtlRun piped = pimtest::pimctlAt("2026-03-10 12:30", args, dir.path());
+    ASSERT_EQ(piped.code, 0) << qPrintable(piped.err);
+    const QStringList pipedLines = QString::fromUtf8(piped.out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(pipedLines.size(), 10);
+    EXPECT_EQ(pipedLines[1].count('\t'), 27) << qPrintable(pipedLines[1]);
+
+    // The same read, at the same moment, under a pseudo-terminal (script)
+    // 100 columns wide.
+    const QString faketime = QStandardPaths::findExecutable("faketime");
+    ASSERT_FALSE(faketime.isEmpty());
+    QStringList quoted;
+    for (const QString &a : QStringList{faketime, "2026-03-10 12:30:00", QDir(binDir()).filePath("pimctl")} + args)
+        quoted << "'" + a + "'";
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("script", {"-qefc", "stty cols 100 rows 40; " + quoted.join(' ') + " 2>/dev/null", "/dev/null"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).remove('\r').split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), pipedLines.size() + 2) << qPrintable(lines.join('\n'));
+    EXPECT_EQ(lines[0], pipedLines[0]); // the title
+    for (const QString &l : lines) {
+        EXPECT_LE(l.size(), 100) << qPrintable(l);
+        EXPECT_FALSE(l.contains('\t')) << qPrintable(l);
+    }
+    EXPECT_TRUE(lines[3].startsWith("-----"));
+    // Every row starts with its date, and the first column has the same
+    // width in all of them.
+    int width = 0;
+    for (int i = 1; i < pipedLines.size() - 1; ++i)
+        width = qMax(width, int(pipedLines[i].section('\t', 0, 0).trimmed().size()));
+    for (int i = 4; i < lines.size() - 2; ++i) {
+        EXPECT_TRUE(lines[i].startsWith(pipedLines[i - 1].section('\t', 0, 0))) << qPrintable(lines[i]);
+        EXPECT_EQ(lines[i].mid(width, 2), "  ") << qPrintable(lines[i]);
+    }
+    const QString hint = lines[lines.size() - 2];
+    EXPECT_TRUE(hint.startsWith("(столбцов ")) << qPrintable(hint);
+    EXPECT_TRUE(hint.endsWith(" из 28; все: --csv FILE, --json или вывод через | cat)")) << qPrintable(hint);
+    const int shownColumns = hint.section(' ', 1, 1).toInt();
+    EXPECT_GE(shownColumns, 3);
+    EXPECT_LT(shownColumns, 28);
+    EXPECT_EQ(lines.last(), pipedLines.last()); // the status
 }
 
 TEST(E2eCtl, ArchiveJsonFileAndCsv)

@@ -478,6 +478,74 @@ TEST(E2eArchive, FileSavedAndLoadedBackToTheSameGrid)
     setProgramFolder(QString());
 }
 
+// An archive file names no type: a 229's file opened while a 238 is
+// identified is read as a 229 where its device folder or its companion
+// text says so, and refused, with the likely cause, where nothing does.
+TEST(E2eArchive, AnotherTypesFileIsReadAsItsTypeOrRefused)
+{
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 45)) << qPrintable(sim.error());
+    Bench b(sim);
+    ASSERT_TRUE(b.identify());
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    Read r = readArchive(b, ArhDaily, ArchiveRange::Week, dir);
+    ArchiveView view(b.ui, r.range, b.session);
+    const int tab = tabOf(229, ArhDaily);
+    const ArchiveView::Grid shown = view.build(229, tab);
+    const QString path = view.proposedPath(229, 45, tab, QDateTime(QDate(2024, 2, 14), QTime(9, 0)));
+    ASSERT_TRUE(view.save(229, 45, tab, path).ok);
+    const int n = shown.records;
+    ASSERT_GE(n, 7);
+    ASSERT_EQ(QFileInfo(path).size(), n * 176);
+
+    DeviceSession other;
+    other.setIdentity(238, 9);
+    ArchiveView as238(b.ui, r.range, other);
+    // In its device folder, and beside its companion text elsewhere.
+    const QString moved = dir.path() + "/elsewhere.Arh";
+    ASSERT_TRUE(QFile::copy(path, moved));
+    ASSERT_TRUE(QFile::copy(ArchiveFiles::companionName(path), ArchiveFiles::companionName(moved)));
+    // The text is alike for every type of the 229's record image.
+    struct Named { QString path; QString as; };
+    const Named cases[] = {
+        {path, ModelName(229) + " (по папке прибора)"},
+        {moved, ModelName(228) + "/" + ModelName(229) + "/" + ModelName(230) + " (по тексту рядом)"},
+    };
+    for (const Named &named : cases) {
+        SCOPED_TRACE(named.as.toStdString());
+        const ArchiveView::Grid g = as238.load(238, named.path);
+        ASSERT_TRUE(g.ok) << qPrintable(b.ui.statuses.last());
+        EXPECT_NE(ArchiveFiles::namedType(named.path).alike.indexOf(229), -1);
+        EXPECT_EQ(g.records, n);
+        // The rows of the 229's hourly column map, the dates as saved.
+        EXPECT_EQ(g.cells.mid(2), ArchiveView::pick(shown.rows, g.columns).mid(2));
+        EXPECT_EQ(b.ui.statuses.last(), "архива из файла: " + named.path + " - прочитан как " + named.as);
+    }
+
+    // Alone, it is no whole number of 232-byte records.
+    const QString alone = dir.path() + "/alone.Arh";
+    ASSERT_TRUE(QFile::copy(path, alone));
+    EXPECT_FALSE(as238.load(238, alone).ok);
+    ASSERT_NE(n * 176 % 232, 0);
+    EXPECT_TRUE(b.ui.fails.last().contains(QString::number(n * 176) + " байт - не целое число записей " + ModelName(238)
+                                           + " по 232 байт"))
+        << qPrintable(b.ui.fails.last());
+    EXPECT_TRUE(b.ui.fails.last().contains("архив прибора другого типа"));
+    // 29 of its records are 22 of a 238's: their dates and values cannot be.
+    QByteArray image;
+    ASSERT_TRUE(readFileBytes(path, image));
+    QByteArray many;
+    for (int i = 0; i < 29; ++i)
+        many += image.mid((i % n) * 176, 176);
+    const QString fits = dir.path() + "/fits.Arh";
+    ASSERT_TRUE(writeFileAtomic(fits, many));
+    EXPECT_FALSE(as238.load(238, fits).ok);
+    EXPECT_TRUE(b.ui.fails.last().contains("из 22 записей не могут быть записями " + ModelName(238)))
+        << qPrintable(b.ui.fails.last());
+    setProgramFolder(QString());
+}
+
 TEST(E2eArchive, WholeReadArchiveIsTheRangeOfTheRecords)
 {
     pimtest::onOneDay([&](const QDate &today) {

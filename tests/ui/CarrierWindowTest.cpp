@@ -210,22 +210,36 @@ TEST(CarrierWindow, ListProposeAndCopy)
     EXPECT_EQ(again.shownFolder(), m.shownFolder());
 }
 
-// A carrier file with a good name but no record is read and shows the
-// reader's own text: never "прочитан".
+// A carrier file with a good name but no record, or only erased memory,
+// is refused with what it holds: never "прочитан".
 TEST(CarrierWindow, FileWithoutRecordsIsNotReportedRead)
 {
-    uitest::UiEnv env;
-    Hooks hooks;
-    const QString path = env.folder() + QStringLiteral("/ARH00005D.229");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\x01\x00", 2));
-    f.close();
-    auto w = uitest::preparedWindow();
-    MainWindow::setCarrierFileChooser([&](const QString &, const QString &) { return path; });
-    import(*w, [](MiraWindow &m) { m.AfileDLOpenExecute(); });
-    EXPECT_EQ(w->session().type(), 229);
-    EXPECT_FALSE(status(*w).contains(QStringLiteral("прочитан"))) << qPrintable(status(*w));
-    EXPECT_FALSE(w->commands().action("AArhPrint")->isEnabled());
-    EXPECT_FALSE(w->engine().ReplayMode());
+    struct Case {
+        const char *what;
+        QByteArray content;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"no record", QByteArray("\x01\x00", 2), nullptr},
+        {"erased", QByteArray("\x01\x00", 2) + QByteArray(62 * 160, '\xFF'), " - нет ни одной записи прибора"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        uitest::UiEnv env;
+        Hooks hooks;
+        const QString path = env.folder() + QStringLiteral("/ARH00005D.229");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.content);
+        f.close();
+        auto w = uitest::preparedWindow();
+        MainWindow::setCarrierFileChooser([&](const QString &, const QString &) { return path; });
+        import(*w, [](MiraWindow &m) { m.AfileDLOpenExecute(); });
+        EXPECT_EQ(w->session().type(), 229);
+        EXPECT_FALSE(status(*w).contains(QStringLiteral("прочитан"))) << qPrintable(status(*w));
+        if (c.says)
+            EXPECT_TRUE(status(*w).endsWith(QString::fromUtf8(c.says))) << qPrintable(status(*w));
+        EXPECT_FALSE(w->commands().action("AArhPrint")->isEnabled());
+        EXPECT_FALSE(w->engine().ReplayMode());
+    }
 }

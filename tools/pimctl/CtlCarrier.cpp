@@ -113,7 +113,11 @@ int CtlRunner::carrierInfo()
         a.append(l);
     o[QStringLiteral("lines")] = a;
     o[QStringLiteral("title")] = f.CarrierTitle();
-    QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + f.CarrierTitle() + QLatin1Char('\n');
+    // How many whole records could be a calculator's, and how many cannot.
+    o[QStringLiteral("real_records")] = f.realRecords;
+    o[QStringLiteral("unreal_records")] = f.unrealRecords;
+    QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + f.CarrierTitle() + QLatin1Char('\n')
+        + QStringLiteral("записей прибора=%1 невозможных=%2\n").arg(f.realRecords).arg(f.unrealRecords);
     QString fieldError;
     if (m_carrierRecords) {
         // One row per record number: its fields as name=value, or the
@@ -133,6 +137,9 @@ int CtlRunner::carrierInfo()
         return Failed;
     if (!fieldError.isEmpty())
         return fail(fieldError, false);
+    // Described, but no archive: the exit says so.
+    if (!f.noDataText().isEmpty())
+        return fail(f.noDataText(), false);
     return Done;
 }
 
@@ -148,6 +155,11 @@ int CtlRunner::carrierRead()
     if (!err.isEmpty()) {
         m_ui.note(CtlUi::terminalText(err));
         return fail(notArchiveText(path));
+    }
+    // Erased or zeroed memory, noise: nothing in it is an archive.
+    if (!file->noDataText().isEmpty()) {
+        m_ui.note(file->noDataText());
+        return fail(QStringLiteral("файл: ") + path + QStringLiteral(" - нет ни одной записи прибора"));
     }
     // The archive command of the file's identity and kind, over all its
     // records, as the window's import reads it.
@@ -173,7 +185,10 @@ int CtlRunner::carrierRead()
     if (!any)
         return fail(m_ui.lastStatus().isEmpty() ? QStringLiteral("в архиве нет ни одной записи") : m_ui.lastStatus(),
                     false);
-    m_ui.note(QStringLiteral("архив из файла: ") + path + QStringLiteral(" - прочитан"));
+    QString done = QStringLiteral("архив из файла: ") + path + QStringLiteral(" - прочитан");
+    if (m_carrierUnreal > 0)
+        done += QStringLiteral("; ") + CarrierFile::unrealText(m_carrierUnreal);
+    m_ui.note(done);
     return Done;
 }
 

@@ -142,6 +142,13 @@ int CtlRunner::cmdChangeLog()
         rows.append(jsonRow(row));
     o[QStringLiteral("header")] = h;
     o[QStringLiteral("rows")] = rows;
+    // Slots no change was written to, and records still missing after
+    // being asked again (each with its reason).
+    o[QStringLiteral("erased")] = r.erased;
+    QJsonArray skipped;
+    for (const QString &s : r.skipped)
+        skipped.append(s);
+    o[QStringLiteral("skipped")] = skipped;
     QString text;
     for (const QStringList &row : header + r.rows)
         text += row.join(QLatin1Char('\t')) + QLatin1Char('\n');

@@ -5,7 +5,11 @@
 
 #include "workflows/StatusLine.h"
 
+#include <QByteArray>
+
 #include <cstdio>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace pimctl {
 
@@ -137,6 +141,64 @@ void CtlUi::message(const QString &text)
     m_failed = true;
     m_failure = text;
     show(text);
+}
+
+// ------------------------------------------------------------- tables
+
+int CtlTable::terminalWidth()
+{
+    if (::isatty(STDOUT_FILENO) != 1)
+        return 0;
+    winsize ws{};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+        return ws.ws_col;
+    bool ok = false;
+    const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
+    return ok && columns > 0 ? columns : 80;
+}
+
+QString CtlTable::aligned(const QList<QStringList> &rows, int headerRows, int width)
+{
+    constexpr int kGap = 2;
+    int columns = 0;
+    for (const QStringList &r : rows)
+        columns = qMax(columns, int(r.size()));
+    QList<int> widths(columns, 0);
+    for (const QStringList &r : rows)
+        for (int c = 0; c < r.size(); ++c)
+            widths[c] = qMax(widths[c], int(r[c].trimmed().size()));
+    // Columns from the left while they fit; the first one in any case.
+    int shown = 0, used = 0;
+    while (shown < columns && (shown == 0 || used + kGap + widths[shown] <= width)) {
+        used += (shown > 0 ? kGap : 0) + widths[shown];
+        ++shown;
+    }
+    auto line = [&](const QStringList &r) {
+        QString l;
+        for (int c = 0; c < shown; ++c) {
+            if (c > 0)
+                l += QString(kGap, QLatin1Char(' '));
+            const QString cell = r.value(c).trimmed();
+            // Numbers right-aligned, texts left; no blanks at the line's end.
+            bool number = false;
+            QString(cell).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&number);
+            l += number ? cell.rightJustified(widths[c]) : cell.leftJustified(widths[c]);
+        }
+        while (l.endsWith(QLatin1Char(' ')))
+            l.chop(1);
+        return l + QLatin1Char('\n');
+    };
+    QString out;
+    for (int i = 0; i < rows.size(); ++i) {
+        out += line(rows[i]);
+        if (i == headerRows - 1)
+            out += QString(qMin(used, qMax(width, 1)), QLatin1Char('-')) + QLatin1Char('\n');
+    }
+    if (shown < columns)
+        out += QStringLiteral("(столбцов %1 из %2; все: --csv FILE, --json или вывод через | cat)\n")
+                   .arg(shown)
+                   .arg(columns);
+    return out;
 }
 
 } // namespace pimctl

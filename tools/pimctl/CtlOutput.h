@@ -7,6 +7,8 @@
 #include "workflows/WorkflowUi.h"
 
 #include <QElapsedTimer>
+#include <QList>
+#include <QStringList>
 #include <QString>
 #include <QTextStream>
 
@@ -74,6 +76,18 @@ private:
     qint64 m_lastDrawn = -1;
     int m_lineWidth = 0;           // the progress line now on the terminal
     const pim::DeviceSession *m_session = nullptr;
+};
+
+// A table for a person at a terminal: the columns aligned, as many of
+// them from the left as fit the width, and a last line saying how many
+// were left out and how to get them all. Piped output is never made so.
+struct CtlTable {
+    // The width of the terminal on stdout (its window size, else $COLUMNS,
+    // else 80); 0 when stdout is no terminal.
+    static int terminalWidth();
+    // `rows` (the first `headerRows` of them the header, underlined) laid
+    // out within `width` characters; the first column is always shown.
+    static QString aligned(const QList<QStringList> &rows, int headerRows, int width);
 };
 
 } // namespace pimctl

@@ -863,6 +863,13 @@ int CtlRunner::cmdArchive()
     ArchiveReading::Result r;
     if (const int rc = readArchiveRange(kind, type, item, today, from, to, range, r); rc >= 0)
         return rc;
+    // A carrier file's erased or damaged slots are no data: out of the grid
+    // and the files, counted.
+    if (m_carrier && m_session.module() && m_session.module()->arh()) {
+        ArhCodec *codec = m_session.module()->arh();
+        m_carrierUnreal = codec->dropUnreal(codec->readRecords(kind));
+        r.records = int(codec->readRecords(kind).size());
+    }
     ArchiveView view(m_ui, range, m_session);
     const ArchiveView::Grid g = view.build(type, tabIndex);
 
@@ -932,6 +939,11 @@ int CtlRunner::cmdArchive()
             gaps.append(g.gap(row));
         text += g.cells[row].join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
+    // A person at a terminal gets the columns aligned, as many as fit;
+    // piped text stays one TAB-joined line per row.
+    if (const int width = CtlTable::terminalWidth(); width > 0 && !m_json)
+        text = ModelName(type) + QStringLiteral(" № ") + QString::number(m_session.number()) + QStringLiteral(", ")
+            + info->arhTabs[tabIndex].caption + QLatin1Char('\n') + CtlTable::aligned(g.cells, 2, width);
     j[QStringLiteral("header")] = header;
     j[QStringLiteral("rows")] = rows;
     // One flag per row: a difference taken across missing records.
@@ -940,6 +952,8 @@ int CtlRunner::cmdArchive()
     j[QStringLiteral("missing")] = r.missing;
     j[QStringLiteral("misordered")] = r.misordered;
     j[QStringLiteral("status")] = r.status;
+    if (m_carrier)
+        j[QStringLiteral("unreal")] = m_carrierUnreal;
     if (!failure.isEmpty())
         j[QStringLiteral("error")] = failure;
     text += r.status + QLatin1Char('\n');
@@ -1217,12 +1231,20 @@ int CtlRunner::cmdLoad()
         return fail(m_ui.lastFailure());
     QJsonObject j;
     j[QStringLiteral("type")] = m_type;
+    // The type the file was read as: its device folder or companion text
+    // may name another than --type.
+    j[QStringLiteral("read_as")] = g.type;
     QJsonArray header, rows;
-    QString text = ModelName(m_type) + QStringLiteral(", ") + path + QLatin1Char('\n');
+    const QString title = ModelName(g.type) + QStringLiteral(", ") + path + QLatin1Char('\n');
+    QString text = title;
     for (int row = 0; row < g.cells.size(); ++row) {
         (row < 2 ? header : rows).append(jsonList(g.cells[row]));
         text += g.cells[row].join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
+    // A person at a terminal gets the columns aligned, as many as fit;
+    // piped text stays one TAB-joined line per row.
+    if (const int width = CtlTable::terminalWidth(); width > 0 && !m_json)
+        text = title + CtlTable::aligned(g.cells, 2, width);
     j[QStringLiteral("header")] = header;
     j[QStringLiteral("rows")] = rows;
     j[QStringLiteral("status")] = m_ui.lastStatus();

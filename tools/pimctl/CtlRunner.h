@@ -152,6 +152,7 @@ private:
     std::string m_carrierWhat, m_carrierName;
     bool m_carrierOutSet = false, m_carrierCsvSet = false, m_carrierRecords = false;
     std::shared_ptr<pim::CarrierFile> m_carrier;
+    int m_carrierUnreal = 0; // records of the carrier read that could not be real, left out
 
     // Global options.
     QString m_port;
