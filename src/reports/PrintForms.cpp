@@ -157,15 +157,19 @@ const QStringList kRowTokens = {QStringLiteral("@06"), QStringLiteral("@07"), QS
                                 QStringLiteral("@13"), QStringLiteral("@14"), QStringLiteral("@16"),
                                 QStringLiteral("@17"), QStringLiteral("@19"), QStringLiteral("@20")};
 
-bool readSection(const QString &path, ReportSection &section)
+// A template file of the operator's: Windows-1251 as the program saves it,
+// or UTF-8 as another editor may have; one past the bound is refused (its
+// section or list stays as it was) and said in `error` (the first refusal).
+bool readTemplate(const QString &path, QStringList &lines, QString *error)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    QStringList lines;
-    if (!readLines(path, lines))
-        return false;
-    section.lines = lines;
-    return true;
+    QString why;
+    if (readTextLines(path, lines, &why, kTemplateFileBound))
+        return true;
+    if (error && error->isEmpty())
+        *error = why;
+    return false;
 }
 
 } // namespace
@@ -312,7 +316,7 @@ QString PrintForms::sectionFileName(int section, bool daily, int nn)
         + QString::number(nn) + QStringLiteral(".txt");
 }
 
-bool PrintForms::load(const QString &folder, int type, int kind)
+bool PrintForms::load(const QString &folder, int type, int kind, QString *error)
 {
     const TypeInfo *info = typeInfo(type);
     if (!info || info->printFormat <= 0)
@@ -322,7 +326,7 @@ bool PrintForms::load(const QString &folder, int type, int kind)
     const QDir dir(folder);
     QStringList stored;
     const QString varsPath = dir.filePath(varsFileName(nn));
-    if (QFileInfo(varsPath).isFile() && readLines(varsPath, stored)) {
+    if (readTemplate(varsPath, stored, error)) {
         // A short list gets the entries it lacks; one with more is the
         // operator's and stays as it is.
         for (qsizetype i = stored.size(); i < defaults.size(); ++i)
@@ -335,8 +339,11 @@ bool PrintForms::load(const QString &folder, int type, int kind)
         return true;
     const bool daily = kind < 2;
     ReportSection *sections[] = {&header, &data, &footer};
-    for (int s = 0; s < 3; ++s)
-        readSection(dir.filePath(sectionFileName(s, daily, nn)), *sections[s]);
+    for (int s = 0; s < 3; ++s) {
+        QStringList lines;
+        if (readTemplate(dir.filePath(sectionFileName(s, daily, nn)), lines, error))
+            sections[s]->lines = lines;
+    }
     for (ReportSection *s : sections)
         readMemoFont(*s);
     return true;
