@@ -4,8 +4,8 @@
 // the bytes are stretched to the size bound, one byte past it or left as
 // they are), then the file's bytes.
 //
-// Checked: a file past the bound is refused with a text naming the bound
-// and leaves the set as it was; one within it is read, as UTF-8 exactly
+// Checked: a file past the size bound, or with a line past the line bound,
+// is refused with a text naming the bound and leaves the set as it was; one within it is read, as UTF-8 exactly
 // when its bytes are valid UTF-8, else byte for byte as Windows-1251; no
 // line holds a line end; what was read saves as Windows-1251 when every
 // character has a byte there (and reads back the same), and is refused
@@ -78,6 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (bytes.size() > kTemplateFileBound) {
         // Refused unread: the bound in the text, the set as it was.
         if (!error.contains(QString::number(kTemplateFileBound)) || forms.data.lines != before.data.lines
+            || forms.vars != defaultVarList(varListOf(*typeInfo(type))))
+            __builtin_trap();
+        return 0;
+    }
+    // A line past its bound refuses the file too, naming the bound.
+    qsizetype longest = 0;
+    for (const QString &l : splitTextLines(bytes))
+        longest = qMax(longest, l.size());
+    if (longest > kTemplateLineBound) {
+        if (!error.contains(QString::number(kTemplateLineBound)) || forms.data.lines != before.data.lines
             || forms.vars != defaultVarList(varListOf(*typeInfo(type))))
             __builtin_trap();
         return 0;

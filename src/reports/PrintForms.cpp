@@ -158,15 +158,23 @@ const QStringList kRowTokens = {QStringLiteral("@06"), QStringLiteral("@07"), QS
                                 QStringLiteral("@17"), QStringLiteral("@19"), QStringLiteral("@20")};
 
 // A template file of the operator's: Windows-1251 as the program saves it,
-// or UTF-8 as another editor may have; one past the bound is refused (its
+// or UTF-8 as another editor may have; one past the bounds is refused (its
 // section or list stays as it was) and said in `error` (the first refusal).
 bool readTemplate(const QString &path, QStringList &lines, QString *error)
 {
     if (!QFileInfo(path).isFile())
         return false;
     QString why;
-    if (readTextLines(path, lines, &why, kTemplateFileBound))
-        return true;
+    if (readTextLines(path, lines, &why, kTemplateFileBound)) {
+        for (qsizetype i = 0; i < lines.size() && why.isEmpty(); ++i)
+            if (lines[i].size() > kTemplateLineBound)
+                why = QStringLiteral("файл %1 не прочитан: строка %2 длиннее %3 знаков")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(i + 1)
+                          .arg(kTemplateLineBound);
+        if (why.isEmpty())
+            return true;
+    }
     if (error && error->isEmpty())
         *error = why;
     return false;

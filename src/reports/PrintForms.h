@@ -44,11 +44,13 @@ QString fontLine(const ReportFont &font);
 // only the name sets the name and stays as a text line.
 void readMemoFont(ReportSection &section);
 
-// The most bytes a template file (a section or a variable list) may hold:
-// the built-in ones are about a kilobyte, and every line of a section is
-// laid out on every page (the data section on every row), so a file of
-// megabytes would only stall the report.
-inline constexpr qint64 kTemplateFileBound = 256 * 1024;
+// The most bytes a template file (a section or a variable list) may hold,
+// and the longest line: the built-in ones are about a kilobyte with lines
+// far shorter than a page is wide, and every line of a section is laid out
+// on every page (the data section on every row), so a file of megabytes or
+// a line of thousands of tokens would only stall the report.
+inline constexpr qint64 kTemplateFileBound = 64 * 1024;
+inline constexpr int kTemplateLineBound = 1024;
 
 // ДАННЫЕ/ПЕЧАТЬ under the program folder.
 QString printFolder();
@@ -80,9 +82,10 @@ public:
     // kept), then the daily (kinds 0, 1) or hourly (2, 3) sections that
     // have a file; a missing file leaves its section as it is. A file is
     // read as Windows-1251 or, when its bytes are valid UTF-8, as UTF-8; a
-    // file larger than kTemplateFileBound is not read, leaves its part as
-    // it is, and the first such refusal is said in `error`. False for a
-    // type without a print set.
+    // file larger than kTemplateFileBound or with a line longer than
+    // kTemplateLineBound is not taken, leaves its part as it is, and the
+    // first such refusal is said in `error`. False for a type without a
+    // print set.
     bool load(const QString &folder, int type, int kind, QString *error = nullptr);
 
     // Writes the variable list and, for kinds 0..3, the three sections with

@@ -150,7 +150,7 @@ TEST(PrintForms, FailedSaveIsReportedAndKeepsTheOldFile)
 
 // Templates written by another editor in UTF-8 (with or without a mark)
 // read as UTF-8, and are saved in Windows-1251 as always. A template file
-// past the bound is refused unread, said, and its part stays as it was.
+// past its bounds is refused, said, and its part stays as it was.
 TEST(PrintForms, Utf8TemplatesAndTheSizeBound)
 {
     QTemporaryDir tmp;
@@ -186,5 +186,21 @@ TEST(PrintForms, Utf8TemplatesAndTheSizeBound)
             << error.toStdString();
         EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
         EXPECT_EQ(f.header.lines, QStringList{header}); // the others are read
+    }
+    // A line no page is wide enough for: the file is refused, the line named.
+    for (const int length : {kTemplateLineBound, kTemplateLineBound + 1}) {
+        ASSERT_TRUE(writeFileAtomic(dir.filePath(QStringLiteral("ОСНОВА_СУТ_34.txt")),
+                                    "@06\r\n" + QByteArray(length, '@') + "\r\n"));
+        PrintForms f;
+        QString error;
+        ASSERT_TRUE(f.load(tmp.path(), 238, 0, &error));
+        if (length <= kTemplateLineBound) {
+            EXPECT_EQ(error, QString());
+            EXPECT_EQ(f.data.lines.size(), 2);
+        } else {
+            EXPECT_TRUE(error.contains(QStringLiteral("строка 2")) && error.contains(QString::number(kTemplateLineBound)))
+                << error.toStdString();
+            EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
+        }
     }
 }

@@ -93,17 +93,18 @@ TEST(StateFile, ProcessesAppendingAtOnceLoseNoRow)
     ASSERT_TRUE(QFileInfo(helper).isExecutable()) << qPrintable(helper);
     constexpr int kProcesses = 6, kRows = 60;
     std::vector<std::unique_ptr<QProcess>> procs;
+    QSet<QString> pids;
     for (int p = 0; p < kProcesses; ++p) {
         procs.push_back(std::make_unique<QProcess>());
         procs.back()->start(helper, {path, csv, QString::number(kRows)});
+        ASSERT_TRUE(procs.back()->waitForStarted(10000));
+        pids.insert(QString::number(procs.back()->processId()));
     }
-    QSet<QString> pids;
     int headers = 0;
     for (auto &p : procs) {
         ASSERT_TRUE(p->waitForFinished(60000));
         ASSERT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
         headers += p->readAllStandardOutput().trimmed().toInt();
-        pids.insert(QString::number(p->processId()));
     }
     EXPECT_EQ(headers, 1);
 
