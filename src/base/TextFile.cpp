@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -145,6 +146,15 @@ QStringList splitLines(QByteArrayView bytes)
     return cutLines(bytes, [](QByteArrayView line) { return fromCp1251(line); });
 }
 
+namespace {
+// UTF-8 as it is: a byte-order mark inside the text stays a character.
+QString fromUtf8AsIs(QByteArrayView bytes)
+{
+    QStringDecoder d(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return d.decode(bytes);
+}
+} // namespace
+
 QStringList splitTextLines(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -152,11 +162,11 @@ QStringList splitTextLines(QByteArrayView bytes)
     // Valid UTF-8 is exactly what comes back as itself: an invalid or cut
     // off sequence turns into a replacement character, an overlong one into
     // its short form.
-    if (QString::fromUtf8(bytes).toUtf8() != bytes)
+    if (fromUtf8AsIs(bytes).toUtf8() != bytes)
         return splitLines(bytes);
     // A line feed byte is never part of a multi-byte sequence, so the lines
     // can be cut before they are decoded.
-    return cutLines(bytes, [](QByteArrayView line) { return QString::fromUtf8(line); });
+    return cutLines(bytes, [](QByteArrayView line) { return fromUtf8AsIs(line); });
 }
 
 QByteArray joinLines(const QStringList &lines, QString *error)

@@ -256,6 +256,8 @@ TEST(TextFile, TextLinesAreUtf8WhenValidElseWindows1251)
     const std::vector<std::pair<QByteArray, QStringList>> cases = {
         {utf8 + "\r\nt°С\n", {text, QStringLiteral("t°С")}},
         {"\xEF\xBB\xBF" + utf8 + "\r\n", {text}},
+        // Only the first mark is the file's: one after it is text.
+        {"\xEF\xBB\xBF\xEF\xBB\xBFx\n\xEF\xBB\xBF", {QChar(0xFEFF) + QStringLiteral("x"), QString(QChar(0xFEFF))}},
         {cp + "\r\n\r\nx", {text, QString(), QStringLiteral("x")}},
         {"@06\t@07\r\n", {QStringLiteral("@06\t@07")}},
         {"", {}},
