@@ -23,6 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # plugins are loaded at run time, so no linker sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The package ships the programs stripped: the debug information of a
+# RelWithDebInfo build is ten times the code. It goes into a package of its
+# own (pim-dbgsym_<version>_<arch>.ddeb, found by the binaries' build ids)
+# for whoever debugs an installed system.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 include(CPack)
 
 # The install into a temporary prefix, run from there.

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -112,7 +113,12 @@ void killAtSavePoint(const QString &path)
 #endif
 }
 
-QStringList splitLines(QByteArrayView bytes)
+namespace {
+// Cuts text into lines: LF ends a line, a CR right before it goes with it,
+// a last line without an end is a line, and the end of the last line does
+// not start another. `decode` turns the bytes of one line into text.
+template <typename Decode>
+QStringList cutLines(QByteArrayView bytes, Decode decode)
 {
     QStringList lines;
     qsizetype start = 0;
@@ -121,7 +127,7 @@ QStringList splitLines(QByteArrayView bytes)
             qsizetype end = i;
             if (end > start && bytes[end - 1] == '\r')
                 --end;
-            lines.append(fromCp1251(bytes.sliced(start, end - start)));
+            lines.append(decode(bytes.sliced(start, end - start)));
             start = i + 1;
         }
     }
@@ -129,9 +135,38 @@ QStringList splitLines(QByteArrayView bytes)
         qsizetype end = bytes.size();
         if (bytes[end - 1] == '\r')
             --end;
-        lines.append(fromCp1251(bytes.sliced(start, end - start)));
+        lines.append(decode(bytes.sliced(start, end - start)));
     }
     return lines;
+}
+} // namespace
+
+QStringList splitLines(QByteArrayView bytes)
+{
+    return cutLines(bytes, [](QByteArrayView line) { return fromCp1251(line); });
+}
+
+namespace {
+// UTF-8 as it is: a byte-order mark inside the text stays a character.
+QString fromUtf8AsIs(QByteArrayView bytes)
+{
+    QStringDecoder d(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return d.decode(bytes);
+}
+} // namespace
+
+QStringList splitTextLines(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    // Valid UTF-8 is exactly what comes back as itself: an invalid or cut
+    // off sequence turns into a replacement character, an overlong one into
+    // its short form.
+    if (fromUtf8AsIs(bytes).toUtf8() != bytes)
+        return splitLines(bytes);
+    // A line feed byte is never part of a multi-byte sequence, so the lines
+    // can be cut before they are decoded.
+    return cutLines(bytes, [](QByteArrayView line) { return fromUtf8AsIs(line); });
 }
 
 QByteArray joinLines(const QStringList &lines, QString *error)
@@ -154,24 +189,60 @@ QByteArray joinLines(const QStringList &lines, QString *error)
     return out;
 }
 
-bool readFileBytes(const QString &path, QByteArray &data, QString *error)
+bool readFileBytes(const QString &path, QByteArray &data, QString *error, qint64 bound)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("не удалось открыть файл %1: %2").arg(path, f.errorString());
+            *error = QStringLiteral("не удалось открыть файл %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
         return false;
     }
-    data = f.readAll();
+    const auto tooLarge = [&] {
+        if (error)
+            *error = QStringLiteral("файл %1 не прочитан: он больше %2 байт")
+                         .arg(QDir::toNativeSeparators(path))
+                         .arg(bound);
+        return false;
+    };
+    // A regular file says its size (a sparse one of gigabytes too) and is
+    // refused unread; a pipe or a device is read up to one byte past the
+    // bound, which is enough to know.
+    if (!f.isSequential() && f.size() > bound)
+        return tooLarge();
+    QByteArray bytes;
+    char chunk[65536];
+    for (;;) {
+        const qint64 n = f.read(chunk, qMin<qint64>(sizeof chunk, bound + 1 - bytes.size()));
+        if (n < 0) {
+            if (error)
+                *error = QStringLiteral("ошибка чтения файла %1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
+            return false;
+        }
+        if (n == 0)
+            break;
+        bytes.append(chunk, n);
+        if (bytes.size() > bound)
+            return tooLarge();
+    }
+    data = bytes;
     return true;
 }
 
-bool readLines(const QString &path, QStringList &lines, QString *error)
+bool readLines(const QString &path, QStringList &lines, QString *error, qint64 bound)
 {
     QByteArray data;
-    if (!readFileBytes(path, data, error))
+    if (!readFileBytes(path, data, error, bound))
         return false;
     lines = splitLines(data);
+    return true;
+}
+
+bool readTextLines(const QString &path, QStringList &lines, QString *error, qint64 bound)
+{
+    QByteArray data;
+    if (!readFileBytes(path, data, error, bound))
+        return false;
+    lines = splitTextLines(data);
     return true;
 }
 

@@ -22,8 +22,24 @@ QStringList splitLines(QByteArrayView bytes);
 // text naming the first character the code page cannot hold.
 QByteArray joinLines(const QStringList &lines, QString *error = nullptr);
 
-// Reads a whole text file as lines. False (with `error`) when it cannot be read.
-bool readLines(const QString &path, QStringList &lines, QString *error = nullptr);
+// The most bytes a file the program reads whole may hold unless its reader
+// names a bound of its own. Settings, lists, tables, phone books and
+// templates are kilobytes; a file far larger is none of them, and reading
+// it whole would only exhaust the memory.
+inline constexpr qint64 kTextFileBound = 8 * 1024 * 1024;
+
+// Reads a whole text file as Windows-1251 lines. False (with `error`) when
+// it cannot be read or holds more than `bound` bytes (the bound is in the
+// text).
+bool readLines(const QString &path, QStringList &lines, QString *error = nullptr, qint64 bound = kTextFileBound);
+
+// Lines of a text the operator may have written with any editor: UTF-8
+// (with or without a byte-order mark) when the bytes are valid UTF-8,
+// Windows-1251 otherwise. Lines split as splitLines() does.
+QStringList splitTextLines(QByteArrayView bytes);
+
+// readLines() with the text read by splitTextLines().
+bool readTextLines(const QString &path, QStringList &lines, QString *error = nullptr, qint64 bound = kTextFileBound);
 
 // Writes lines atomically. A character outside Windows-1251 refuses the
 // write (the old file stays) and names the character in `error`.
@@ -51,6 +67,8 @@ void setBeforeCommitHook(std::function<bool(const QString &path)> hook);
 // rename, an append half-way through its bytes.
 void killAtSavePoint(const QString &path);
 
-bool readFileBytes(const QString &path, QByteArray &data, QString *error = nullptr);
+// The bytes of a file, at most `bound` of them: a file (or pipe) holding
+// more is refused with a text naming the bound, and never read whole.
+bool readFileBytes(const QString &path, QByteArray &data, QString *error = nullptr, qint64 bound = kTextFileBound);
 
 } // namespace pim

@@ -130,12 +130,18 @@ QString ArchiveDescription::fileName()
     return DataPath({QStringLiteral("ДАННЫЕ")}, QStringLiteral("описание архивов"), QStringLiteral("txt"));
 }
 
-ArchiveDescription ArchiveDescription::programTable()
+ArchiveDescription ArchiveDescription::programTable(QString *error)
 {
     const QString path = fileName();
     QStringList lines;
-    if (QFileInfo(path).isFile() && readLines(path, lines))
+    if (!QFileInfo::exists(path))
+        return ArchiveDescription();
+    // 51 rows of 12 short cells: a few kilobytes even with long captions.
+    QString why = QStringLiteral("это не обычный файл");
+    if (QFileInfo(path).isFile() && readLines(path, lines, &why, 1024 * 1024))
         return fromLines(lines);
+    if (error)
+        *error = why;
     return ArchiveDescription();
 }
 

@@ -22,8 +22,9 @@ public:
     ArchiveDescription();
 
     // The table of the program: the file in ДАННЫЕ when it exists and can
-    // be read, else the built-in one.
-    static ArchiveDescription programTable();
+    // be read, else the built-in one (`error` then says why a file that
+    // exists was not read: unreadable, or larger than any table can be).
+    static ArchiveDescription programTable(QString *error = nullptr);
     // A table from the lines of a description file (TAB after every cell);
     // rows and cells beyond the grid are ignored.
     static ArchiveDescription fromLines(const QStringList &lines);

@@ -81,9 +81,12 @@ QString CarrierFile::CheckCarrierName(const QString &fileName, const ArchiveDesc
     else if (L > kMaxFrame)
         err = QStringLiteral("arhL>%1\r").arg(kMaxFrame);
 
+    // The kind letter in either case: the carrier window lists "arh00012d.229"
+    // as it lists "ARH00012D.229", and what it lists opens.
     const QChar letter = stem.isEmpty() ? QChar() : stem.back();
-    if (letter == QLatin1Char('D') || letter == QLatin1Char('H')) {
-        kind = letter == QLatin1Char('D') ? CarrierKind::Day : CarrierKind::Hour;
+    const QChar kindLetter = letter.toUpper();
+    if (kindLetter == QLatin1Char('D') || kindLetter == QLatin1Char('H')) {
+        kind = kindLetter == QLatin1Char('D') ? CarrierKind::Day : CarrierKind::Hour;
         kindFound = true;
         const QString countCell = table.cell(0, group + (daily() ? 1 : 2));
         int count = 0;

@@ -85,10 +85,12 @@ QString LoadTable(const QString &path, QChar separator, CommandTable &table)
     const QString missing = QStringLiteral("не найден файл:") + QLatin1Char('\r') + path;
     if (!QFileInfo(path).isFile())
         return missing;
+    // A table describes one frame, a row per byte: a file of more than a
+    // megabyte is none, and is refused unread.
     QStringList lines;
     QString error;
-    if (!readLines(path, lines, &error))
-        return missing;
+    if (!readLines(path, lines, &error, 1024 * 1024))
+        return error;
     CommandTable t;
     for (QString line : lines) {
         // The last cell's separator may be missing.

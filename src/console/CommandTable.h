@@ -35,7 +35,7 @@ struct CommandTable {
 QString tableFolder(int type);
 
 // Error text (empty when read): "не найден файл:" CR path for a missing
-// file. A line without its final TAB gets one; the table has at least two
+// file, the reason for one that cannot be read or holds over a megabyte. A line without its final TAB gets one; the table has at least two
 // rows and one column.
 QString LoadTable(const QString &path, QChar separator, CommandTable &table);
 // Every row as its cells each followed by the separator; written through a

@@ -56,6 +56,17 @@ Encoded EncodeTable(const CommandTable &table, int type, int number)
     const int length = qMax(0, table.rowCount() - 1);
     out.frame = Tab(length);
     out.report << QStringLiteral("табл ф-т №зн зн итого");
+    bool anyField = false;
+    for (int r = 1; r < table.rowCount() && !anyField; ++r)
+        for (int c = 1; c < table.rows[r].size() && !anyField; ++c)
+            anyField = !table.rows[r][c].trimmed().isEmpty();
+    if (!anyField) {
+        out.frame = Tab();
+        out.refused = true;
+        out.why = kNoRows;
+        out.report << kNoRows;
+        return out;
+    }
     for (int r = 1; r < table.rowCount();) {
         const QString written = table.cell(r, 2);
         QString cell = written;
@@ -111,8 +122,10 @@ Encoded EncodeTable(const CommandTable &table, int type, int number)
             case 'S': PutF(out.frame, at, v); break;
             }
         }
-        if (marked)
+        if (marked) {
             out.refused = true;
+            out.why = kUnrecognised;
+        }
         QString line = Format(u"%s %s %d %d %s",
                               {written, QString(letter), predefined, int(out.frame.at(at)),
                                table.cell(r, 1) + QLatin1Char('=') + (fits && !marked ? readBack(out.frame, at, letter) : QString())});

@@ -23,8 +23,12 @@ QStringList formatItems();
 struct Encoded {
     Tab frame;
     QStringList report;  // "табл ф-т №зн зн итого", then one line per field
-    bool refused = false; // a row marked: nothing may be sent
+    bool refused = false; // a row marked, or no row at all: nothing may be sent
+    QString why;          // the refusal: kUnrecognised, or kNoRows
 };
+// A table with no field past its row numbers (empty, or its first row
+// alone) describes no frame: it is refused, never sent as a lone zero byte.
+inline const QString kNoRows = QStringLiteral("нет строк");
 // `type` and `number` are the page's type and number fields.
 Encoded EncodeTable(const CommandTable &table, int type, int number);
 

@@ -260,15 +260,27 @@ QStringList data227(bool hourly)
     return dataOf(cols);
 }
 
-bool readSection(const QString &path, ReportSection &section)
+// A template file of the operator's: Windows-1251 as the program saves it,
+// or UTF-8 as another editor may have; one past the bounds is refused (its
+// section or list stays as it was) and said in `error` (the first refusal).
+bool readTemplate(const QString &path, QStringList &lines, QString *error)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    QStringList lines;
-    if (!readLines(path, lines))
-        return false;
-    section.lines = lines;
-    return true;
+    QString why;
+    if (readTextLines(path, lines, &why, kTemplateFileBound)) {
+        for (qsizetype i = 0; i < lines.size() && why.isEmpty(); ++i)
+            if (lines[i].size() > kTemplateLineBound)
+                why = QStringLiteral("файл %1 не прочитан: строка %2 длиннее %3 знаков")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(i + 1)
+                          .arg(kTemplateLineBound);
+        if (why.isEmpty())
+            return true;
+    }
+    if (error && error->isEmpty())
+        *error = why;
+    return false;
 }
 
 } // namespace
@@ -432,7 +444,7 @@ QString PrintForms::sectionFileName(int section, bool daily, int nn)
         + QString::number(nn) + QStringLiteral(".txt");
 }
 
-bool PrintForms::load(const QString &folder, int type, int kind)
+bool PrintForms::load(const QString &folder, int type, int kind, QString *error)
 {
     const TypeInfo *info = typeInfo(type);
     if (!info || info->printFormat <= 0)
@@ -443,7 +455,16 @@ bool PrintForms::load(const QString &folder, int type, int kind)
     const QDir dir(folder);
     QStringList stored;
     const QString varsPath = dir.filePath(varsFileName(nn));
-    if (QFileInfo(varsPath).isFile() && readLines(varsPath, stored)) {
+    m_refused.clear();
+    // Each file read or refused: a refused one keeps its path here.
+    auto take = [&](const QString &path, QStringList &lines) {
+        if (readTemplate(path, lines, error))
+            return true;
+        if (QFileInfo(path).isFile())
+            m_refused << QFileInfo(path).absoluteFilePath();
+        return false;
+    };
+    if (take(varsPath, stored)) {
         // A list of another length gets the whole default list after its
         // own entries, so that a token past its end still reads an entry;
         // once it ends with that list (saved by a print) it is taken as it is.
@@ -462,9 +483,13 @@ bool PrintForms::load(const QString &folder, int type, int kind)
     // prints the hour.
     const ReportSection defaults3[] = {defaultHeader(family), defaultData(family, !daily), defaultFooter()};
     ReportSection *sections[] = {&header, &data, &footer};
-    for (int s = 0; s < 3; ++s)
-        if (!readSection(dir.filePath(sectionFileName(s, daily, nn)), *sections[s]))
+    for (int s = 0; s < 3; ++s) {
+        QStringList lines;
+        if (take(dir.filePath(sectionFileName(s, daily, nn)), lines))
+            sections[s]->lines = lines;
+        else
             *sections[s] = defaults3[s];
+    }
     for (ReportSection *s : sections)
         readMemoFont(*s);
     return true;
@@ -479,6 +504,8 @@ QString PrintForms::save(const QString &folder, int type, int kind) const
     const QDir dir(folder);
     QString error;
     auto write = [&](const QString &name, const QStringList &lines) {
+        if (m_refused.contains(QFileInfo(dir.filePath(name)).absoluteFilePath()))
+            return;
         QString why;
         if (!writeLines(dir.filePath(name), lines, &why) && error.isEmpty())
             error = QDir::toNativeSeparators(dir.filePath(name)) + QStringLiteral(": ") + why;

@@ -44,6 +44,14 @@ QString fontLine(const ReportFont &font);
 // only the name sets the name and stays as a text line.
 void readMemoFont(ReportSection &section);
 
+// The most bytes a template file (a section or a variable list) may hold,
+// and the longest line: the built-in ones are about a kilobyte with lines
+// far shorter than a page is wide, and every line of a section is laid out
+// on every page (the data section on every row), so a file of megabytes or
+// a line of thousands of tokens would only stall the report.
+inline constexpr qint64 kTemplateFileBound = 64 * 1024;
+inline constexpr int kTemplateLineBound = 1024;
+
 // ДАННЫЕ/ПЕЧАТЬ under the program folder.
 QString printFolder();
 
@@ -76,14 +84,24 @@ public:
     // variable list (its default when the file is missing; a stored list of
     // another length is followed by the whole default list, unless it
     // already ends with it), then the daily (kinds 0, 1) or hourly (2, 3)
-    // sections; a section without a file is the type's built-in one. False
-    // for a type without a print set.
-    bool load(const QString &folder, int type, int kind);
+    // sections; a section without a file is the type's built-in one. A file
+    // is read as Windows-1251 or, when its bytes are valid UTF-8, as UTF-8;
+    // a file larger than kTemplateFileBound or with a line longer than
+    // kTemplateLineBound is not taken: its part is the built-in one, the
+    // first such refusal is said in `error`, and the file is kept out of
+    // every later save, so the operator's file is never replaced by a
+    // default it was not read into. False for a type without a print set.
+    bool load(const QString &folder, int type, int kind, QString *error = nullptr);
 
     // Writes the variable list and, for kinds 0..3, the three sections with
-    // their font lines, each file atomically. Returns the first failure as
-    // a text (empty when everything was written).
+    // their font lines, each file atomically; a file the last load refused
+    // stays as it is. Returns the first failure as a text (empty when
+    // everything was written).
     QString save(const QString &folder, int type, int kind) const;
+
+private:
+    // Paths of the files the last load refused.
+    QStringList m_refused;
 };
 
 } // namespace pim

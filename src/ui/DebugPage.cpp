@@ -358,8 +358,8 @@ void DebugPage::encodeAndSend()
     const ListingOptions o = options();
     list(requestListing(e, o));
     if (e.refused) {
-        // A marked row: the frame is not what the table means.
-        m_ui.statusFail(kUnrecognised + QStringLiteral(": не послано"));
+        // A marked row, or no row: the frame is not what the table means.
+        m_ui.statusFail(e.why + QStringLiteral(": не послано"));
         return;
     }
     if (!m_cbp->isChecked()) {

@@ -174,8 +174,12 @@ void PrintPage::chooseVariable(int index)
 void PrintPage::loadForms(int type, int kind)
 {
     m_forms = forms(); // the fonts and the list as they are now; loading replaces them
-    m_forms.load(printFolder(), type, kind);
+    QString refused;
+    m_forms.load(printFolder(), type, kind, &refused);
     showForms();
+    // The operator's file was not taken (and will not be saved over): say so.
+    if (!refused.isEmpty())
+        m_ui.statusFail(refused);
 }
 
 PrintForms PrintPage::forms() const

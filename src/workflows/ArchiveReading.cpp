@@ -1,5 +1,6 @@
 #include "workflows/ArchiveReading.h"
 
+#include "base/DataPath.h"
 #include "base/Cp1251.h"
 #include "base/Dates.h"
 #include "base/Format.h"
@@ -101,8 +102,9 @@ void ArchiveReading::traceStart(const ReaderTraits &traits, Run &run)
     run.trace.clear();
     if (traits.traceFile.isEmpty())
         return;
-    const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+    const QString folder = m_traceFolder.isEmpty() ? traceFolder() : m_traceFolder;
     run.tracePath = folder + QLatin1Char('/') + traits.traceFile;
+    QDir().mkpath(folder);
     QFile f(run.tracePath);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.close();
@@ -594,7 +596,7 @@ void ArchiveReading::finish(const ReaderTraits &traits, Run &run)
     if (traits.byteTrace && m_range.allRecords() && endOk) {
         if (m_ui.memoVisible())
             m_ui.memoAppend(run.byteTrace.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-        const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+        const QString folder = m_traceFolder.isEmpty() ? traceFolder() : m_traceFolder;
         writeLines(folder + QStringLiteral("/байты архива.txt"), run.byteTrace);
     }
 }

@@ -147,9 +147,6 @@ QString ArchiveView::proposedPath(int type, int number, int tabIndex, const QDat
 ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const QString &path)
 {
     Saved s;
-    s.messages = ArchiveFiles::makeDeviceFolder(type, number);
-    for (const QString &m : s.messages)
-        m_ui.message(m);
     ArhCodec *codec = codecOf(type);
     const Grid g = build(type, tabIndex);
     if (!codec || !g.ok) {
@@ -160,6 +157,14 @@ ArchiveView::Saved ArchiveView::save(int type, int number, int tabIndex, const Q
         s.nothing = true;
         s.error = kNothingSaved;
         return s;
+    }
+    // The device folders only for a file that goes into them: a file saved
+    // elsewhere leaves no empty folders in the data folder.
+    const QString deviceFolder = QDir::cleanPath(ArchiveFiles::deviceFolder(type, number));
+    if (QDir::cleanPath(QFileInfo(path).absolutePath()) == deviceFolder) {
+        s.messages = ArchiveFiles::makeDeviceFolder(type, number);
+        for (const QString &m : s.messages)
+            m_ui.message(m);
     }
     // A two-system type stores the half of the tab's system; the others
     // have only the first.

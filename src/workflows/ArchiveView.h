@@ -64,8 +64,9 @@ public:
         QString error;          // a file error, or why nothing was saved
         QStringList messages;   // "НЕ МОГУ СОЗДАТЬ ДИР" per folder
     };
-    // Creates the device folder, then writes the companion text of the
-    // grid as shown and the records of the tab's system. A view without a
+    // Writes the companion text of the grid as shown and the records of the
+    // tab's system (creating the device folders when `path` lies in the
+    // device folder, else only the file's own folder). A view without a
     // record writes nothing: an existing file keeps its archive.
     Saved save(int type, int number, int tabIndex, const QString &path);
 

@@ -1,5 +1,6 @@
 #include "workflows/Calibration.h"
 
+#include "base/DataPath.h"
 #include "base/Format.h"
 #include "base/TextFile.h"
 #include "devices/DeviceSession.h"
@@ -8,6 +9,8 @@
 #include "protocol/Frame.h"
 #include "workflows/DeviceRoad.h"
 #include "workflows/WorkflowUi.h"
+
+#include <QDir>
 
 #include <cmath>
 
@@ -277,7 +280,7 @@ Calibration::Result Calibration::run(int kind, const std::array<double, 4> &poin
     if (m_ui.memoVisible())
         m_ui.memoAppend(r.memo.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     if (!memoFile.isEmpty())
-        writeLines(memoFile, r.memo);
+        writeLines(QDir(traceFolder()).filePath(memoFile), r.memo);
     return r;
 }
 

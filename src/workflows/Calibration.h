@@ -56,9 +56,10 @@ public:
     // (supply and return of system 1, then of system 2; kind 2: the
     // currents of channels 2..5); `channel` the selected one (2..5, else
     // none) and `all` the pressure mode "ОЧЕРЕДЯМИ". The memo lines are
-    // also written to `memoFile` when it is not empty. A pressure run over
-    // several channels succeeds only when every one of them did; its last
-    // text then names each channel that did not.
+    // also written to `memoFile` when it is not empty (a relative name
+    // below the trace folder). A pressure run over several channels
+    // succeeds only when every one of them did; its last text then names
+    // each channel that did not.
     Result run(int kind, const std::array<double, 4> &points, int channel, bool all, const QString &memoFile);
 
 private:

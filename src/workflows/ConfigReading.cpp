@@ -1,5 +1,6 @@
 #include "workflows/ConfigReading.h"
 
+#include "base/DataPath.h"
 #include "base/TextFile.h"
 #include "devices/DeviceSession.h"
 #include "devices/ParamCodec.h"
@@ -53,7 +54,7 @@ ConfigReading::Result ConfigReading::read()
         values += r.systems.last();
     }
     r.dump = DumpLines::configDump(values, reply);
-    const QString folder = m_dumpFolder.isEmpty() ? QDir::currentPath() : m_dumpFolder;
+    const QString folder = m_dumpFolder.isEmpty() ? traceFolder() : m_dumpFolder;
     writeLines(folder + QStringLiteral("/конфигурация.txt"), r.dump);
     if (m_ui.memoVisible())
         m_ui.memoAppend(r.dump.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));

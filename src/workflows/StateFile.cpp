@@ -10,6 +10,10 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,60 +26,160 @@ QString cannotWrite(const QString &path, const QString &why)
     return QStringLiteral("файл ") + QDir::toNativeSeparators(path) + QStringLiteral(" не записан: ") + why;
 }
 
-// Appends whole lines to `path`, creating it with `headLines` first when it
-// is missing. A new file is written whole under a temporary name; an
-// existing one gets the bytes at its end, and a write that does not go
-// through whole is cut back to the old length.
+#ifdef Q_OS_UNIX
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A descriptor closed on every way out (which also drops its lock).
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// The state file is watched by the window, `pimctl poll` runs and batch
+// workers at once, all appending to one file. Every append goes through a
+// descriptor opened for appending, under an exclusive lock held from the
+// look at the file's end to the last byte of the row: two writers never
+// both take the same end for theirs, and a reader of the lock never sees
+// half a row of another. A missing file is created exclusively and then
+// appended to as any other, so a file another writer created meanwhile is
+// never replaced; whoever finds it empty under the lock writes the header.
+bool appendLines(const QString &path, const QStringList &headLines, const QStringList &lines, QString *error,
+                 bool *created)
+{
+    if (created)
+        *created = false;
+    auto failed = [&](const QString &why) {
+        if (error)
+            *error = cannotWrite(path, why);
+        return false;
+    };
+    QString why;
+    const QByteArray head = joinLines(headLines, &why);
+    const QByteArray body = joinLines(lines, &why);
+    if (!why.isEmpty())
+        return failed(why);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return failed(QStringLiteral("это не обычный файл"));
+    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
+        return failed(QStringLiteral("не удалось создать папку ") + QDir::toNativeSeparators(info.absolutePath()));
+    const QByteArray name = QFile::encodeName(info.absoluteFilePath());
+
+    Descriptor d;
+    struct stat st {};
+    // A file renamed or removed between the open and the lock is not the
+    // one the name now means: opened again (a rotation by an operator or a
+    // script is rare, so a few turns always suffice).
+    for (int turn = 0;; ++turn) {
+        if (d.fd >= 0)
+            ::close(d.fd);
+        d.fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY);
+        if (d.fd < 0 && errno == ENOENT) {
+            d.fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY | O_CREAT | O_EXCL, 0666);
+            if (d.fd < 0 && errno == EEXIST && turn < 100)
+                continue; // another writer made it: append to that one
+        }
+        if (d.fd < 0)
+            return failed(systemError());
+        while (::flock(d.fd, LOCK_EX) != 0)
+            if (errno != EINTR)
+                return failed(systemError());
+        if (::fstat(d.fd, &st) != 0)
+            return failed(systemError());
+        if (!S_ISREG(st.st_mode))
+            return failed(QStringLiteral("это не обычный файл"));
+        struct stat now {};
+        if (turn >= 100 || (::stat(name.constData(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino))
+            break;
+    }
+
+    const off_t old = st.st_size;
+    // An empty file has no header yet: it gets one as a new file does.
+    QByteArray bytes = old == 0 ? head + body : body;
+    // A last line without its end (an append cut short by a crash or a
+    // power cut) is ended first and kept as it is: the file only ever
+    // grows, and the new row starts a line of its own instead of running on
+    // from the torn one.
+    if (old > 0) {
+        char last = 0;
+        if (::pread(d.fd, &last, 1, old - 1) == 1 && last != '\n')
+            bytes.prepend(last == '\r' ? "\n" : "\r\n");
+    }
+    // Written in two halves so that the test seam can stop the program
+    // between them, leaving the torn line a crash would.
+    const qint64 half = bytes.size() / 2;
+    bool ok = writeAll(d.fd, bytes.constData(), half);
+    if (ok)
+        killAtSavePoint(path);
+    ok = ok && writeAll(d.fd, bytes.constData() + half, bytes.size() - half);
+    ok = ok && (::fsync(d.fd) == 0 || errno == EINVAL || errno == EROFS);
+    if (!ok) {
+        // Still under the lock: what this append put there goes again.
+        const QString e = systemError();
+        if (::ftruncate(d.fd, old) != 0) {
+            // The file keeps a torn row, which the next append ends.
+        }
+        return failed(e);
+    }
+    if (created)
+        *created = old == 0;
+    return true;
+}
+#else
+// Elsewhere: the bytes at the end of the file through the toolkit, without
+// a lock.
 bool appendLines(const QString &path, const QStringList &headLines, const QStringList &lines, QString *error,
                  bool *created)
 {
     if (created)
         *created = false;
     QString why;
-    if (!QFileInfo::exists(path)) {
-        if (!writeLines(path, headLines + lines, &why)) {
-            if (error)
-                *error = cannotWrite(path, why);
-            return false;
-        }
-        if (created)
-            *created = true;
-        return true;
-    }
-    // An empty file has no header yet: it gets one as a new file does.
-    const bool empty = QFileInfo(path).size() == 0;
-    QByteArray bytes = joinLines(empty ? headLines + lines : lines, &why);
+    const QByteArray head = joinLines(headLines, &why);
+    const QByteArray body = joinLines(lines, &why);
     if (!why.isEmpty()) {
         if (error)
             *error = cannotWrite(path, why);
         return false;
     }
     QFile f(path);
-    if (!f.open(QIODevice::ReadWrite)) {
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Append)) {
         if (error)
             *error = cannotWrite(path, f.errorString());
         return false;
     }
     const qint64 old = f.size();
-    // A last line without its end (an append cut short by a crash or a
-    // power cut) is ended first and kept as it is: the file only ever
-    // grows, and the new row starts a line of its own instead of running on
-    // from the torn one.
+    QByteArray bytes = old == 0 ? head + body : body;
     if (old > 0 && f.seek(old - 1)) {
         char last = 0;
         if (f.read(&last, 1) == 1 && last != '\n')
             bytes.prepend(last == '\r' ? "\n" : "\r\n");
     }
-    // Written in two halves so that the test seam can stop the program
-    // between them, leaving the torn line a crash would.
     const qint64 half = bytes.size() / 2;
-    bool ok = f.seek(old) && f.write(bytes.constData(), half) == half && f.flush();
+    bool ok = f.write(bytes.constData(), half) == half && f.flush();
     if (ok)
         killAtSavePoint(path);
     ok = ok && f.write(bytes.constData() + half, bytes.size() - half) == bytes.size() - half && f.flush();
-#ifdef Q_OS_UNIX
-    ok = ok && (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS);
-#endif
     if (!ok) {
         const QString e = f.errorString();
         f.resize(old);
@@ -84,9 +188,10 @@ bool appendLines(const QString &path, const QStringList &headLines, const QStrin
         return false;
     }
     if (created)
-        *created = empty;
+        *created = old == 0;
     return true;
 }
+#endif
 
 QString csvCell(const QString &s)
 {

@@ -1,5 +1,6 @@
 #include "workflows/StateReading.h"
 
+#include "base/DataPath.h"
 #include "base/TextFile.h"
 #include "devices/DeviceSession.h"
 #include "devices/Registry.h"
@@ -51,7 +52,7 @@ StateReading::Result StateReading::read(int system)
     r.dump = DumpLines::stateDump(r.values, reply);
     if (m_ui.memoVisible())
         m_ui.memoAppend(r.dump.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    const QString folder = m_dumpFolder.isEmpty() ? QDir::currentPath() : m_dumpFolder;
+    const QString folder = m_dumpFolder.isEmpty() ? traceFolder() : m_dumpFolder;
     writeLines(folder + QStringLiteral("/байты состояния"), r.dump, &r.dumpError);
     return r;
 }

@@ -205,3 +205,74 @@ TEST(TextFile, WhatCannotBeReplacedIsRefused)
     ASSERT_TRUE(readFileBytes(dir.filePath(QStringLiteral("файл")), data));
     EXPECT_EQ(data, "x");
 }
+
+// A file the program reads whole is read up to its bound and refused past
+// it, unread: a sparse file of gigabytes is refused by its size at once,
+// and a device that never ends is refused one byte past the bound.
+TEST(TextFile, ReadsAreBoundedAndSayTheBound)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ВЕРХ_СУТ_30.txt"));
+    struct Case {
+        qint64 size, bound;
+        bool ok;
+    };
+    const Case cases[] = {{0, 10, true}, {10, 10, true}, {11, 10, false}, {200000, 100000, false}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(writeFileAtomic(path, QByteArray(c.size, 'a')));
+        QByteArray data("old");
+        QStringList lines{QStringLiteral("old")};
+        QString error;
+        EXPECT_EQ(readFileBytes(path, data, &error, c.bound), c.ok) << c.size;
+        EXPECT_EQ(readLines(path, lines, &error, c.bound), c.ok) << c.size;
+        if (c.ok) {
+            EXPECT_EQ(data.size(), c.size);
+        } else {
+            EXPECT_EQ(data, QByteArray("old"));
+            EXPECT_EQ(lines, QStringList{QStringLiteral("old")});
+            EXPECT_TRUE(error.contains(QString::number(c.bound))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QStringLiteral("ВЕРХ_СУТ_30.txt"))) << error.toStdString();
+        }
+    }
+    // 10 GB of nothing: the default bound, no allocation of its size.
+    QFile sparse(path);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(10) << 30));
+    sparse.close();
+    QByteArray data;
+    QString error;
+    EXPECT_FALSE(readFileBytes(path, data, &error));
+    EXPECT_TRUE(error.contains(QString::number(kTextFileBound))) << error.toStdString();
+    EXPECT_FALSE(readFileBytes(QStringLiteral("/dev/zero"), data, &error, 1000));
+    EXPECT_TRUE(error.contains(QStringLiteral("1000"))) << error.toStdString();
+}
+
+// An operator's text file in UTF-8 (with or without a byte-order mark) is
+// read as UTF-8; anything that is not valid UTF-8 is Windows-1251, byte for
+// byte. Lines split as the program's own files do.
+TEST(TextFile, TextLinesAreUtf8WhenValidElseWindows1251)
+{
+    const QString text = QStringLiteral("Тепло, Гкал\t№");
+    const QByteArray utf8 = text.toUtf8(), cp = toCp1251(text);
+    const std::vector<std::pair<QByteArray, QStringList>> cases = {
+        {utf8 + "\r\nt°С\n", {text, QStringLiteral("t°С")}},
+        {"\xEF\xBB\xBF" + utf8 + "\r\n", {text}},
+        // Only the first mark is the file's: one after it is text.
+        {"\xEF\xBB\xBF\xEF\xBB\xBFx\n\xEF\xBB\xBF", {QChar(0xFEFF) + QStringLiteral("x"), QString(QChar(0xFEFF))}},
+        {cp + "\r\n\r\nx", {text, QString(), QStringLiteral("x")}},
+        {"@06\t@07\r\n", {QStringLiteral("@06\t@07")}},
+        {"", {}},
+        // A sequence cut off at the end is no UTF-8: the bytes are 1251.
+        {"\xD0\xA2\xD0", {fromCp1251("\xD0\xA2\xD0")}},
+        // Valid UTF-8 in one line, not in the next: the whole file is 1251.
+        {utf8 + "\r\n" + cp, {fromCp1251(utf8), text}},
+    };
+    for (const auto &[bytes, lines] : cases)
+        EXPECT_EQ(splitTextLines(bytes), lines) << bytes.toHex().toStdString();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.txt"));
+    ASSERT_TRUE(writeFileAtomic(path, "\xEF\xBB\xBF" + utf8));
+    QStringList back;
+    ASSERT_TRUE(readTextLines(path, back));
+    EXPECT_EQ(back, QStringList{text});
+}

@@ -52,7 +52,9 @@ TEST(CarrierName, FactsAndFaults)
         {"ARH7D.235", "", 235, 7, D, 216, 365},
         {"ARH00123D.228", "", 228, 123, D, 160, 61},
         {"ARH12345Q.229", "Тип арх не определен:Q", 229, 12345, none, 160, 0},
-        {"ARH12345d.229", "Тип арх не определен:d", 229, 12345, none, 160, 0},
+        // The letter in either case, as the carrier window lists the files.
+        {"ARH12345d.229", "", 229, 12345, D, 160, 61},
+        {"arh00001h.235", "", 235, 1, H, 216, 1079},
         {"ARH70000H.225", "Сер.№ не определен:70000", 225, -1, H, 43, 1023},
         // Six digits would wrap to a small number in 16 bits: refused whole.
         {"ARH065537H.225", "Сер.№ не определен:065537", 225, -1, H, 43, 1023},

@@ -98,4 +98,15 @@ TEST(ConsoleCtl, SendToTheSimulatorAndReadTheReply)
     const QString bad = table(dir, "bad.txt", {"длина|B@01", "x|W=-1"});
     r = pimctl({"--port", sim.port(), "table", "send", bad});
     EXPECT_EQ(r.code, 1);
+    // Nor does one without rows: no port is even opened.
+    for (const QStringList &lines : {QStringList{}, QStringList{"№\tполе\tячейка"}}) {
+        const QString empty = dir.filePath("empty.txt");
+        ASSERT_TRUE(pim::writeLines(empty, lines));
+        r = pimctl({"--port", dir.filePath("no-port"), "table", "send", empty});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.trimmed().endsWith("нет строк")) << qPrintable(r.err);
+        r = pimctl({"--json", "table", "encode", empty});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(json(r)["frame"].isNull());
+    }
 }

@@ -141,6 +141,35 @@ TEST(Console, EncodeTables)
     }
 }
 
+// A table with no field past its row numbers describes no frame: refused
+// as such, never a lone zero byte.
+TEST(Console, TablesWithoutRowsAreRefused)
+{
+    const QStringList header{QStringLiteral("№"), QStringLiteral("поле"), QStringLiteral("формат")};
+    const QList<CommandTable> tables = {
+        CommandTable{},
+        CommandTable{{header}},
+        CommandTable{{header, {}}},
+        CommandTable{{header, {QStringLiteral("00"), QString(), QStringLiteral(" ")}, {QStringLiteral("01")}}},
+    };
+    for (const CommandTable &t : tables) {
+        const Encoded e = EncodeTable(t, 225, 22);
+        EXPECT_TRUE(e.refused) << t.rowCount();
+        EXPECT_EQ(e.why, kNoRows);
+        EXPECT_EQ(e.frame.size(), 0);
+        EXPECT_EQ(e.report.value(1), "нет строк");
+    }
+    // An empty file loads into such a table.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("пусто.txt"));
+    ASSERT_TRUE(writeLines(path, {}));
+    CommandTable loaded;
+    ASSERT_EQ(LoadTable(path, QLatin1Char('\t'), loaded), QString());
+    EXPECT_EQ(EncodeTable(loaded, 225, 22).why, kNoRows);
+    // A named field of no value is a zero byte the table asks for.
+    EXPECT_FALSE(EncodeTable(CommandTable{{header, {QStringLiteral("00"), QStringLiteral("f0")}}}, 225, 22).refused);
+}
+
 TEST(Console, DecodeReplies)
 {
     Separator comma(',');

@@ -1,7 +1,8 @@
 // pimctl's change log and state polling against pimsim: the table's JSON,
 // the types without a log, the state file and CSV that grow by one row per
-// reading across runs, a failed reading that does not end the logger, and a
-// signal that loses no row written.
+// reading across runs, a failed reading that does not end the logger, a
+// file that cannot be written that does, and a signal that loses no row
+// written.
 
 #include "e2e/E2eSupport.h"
 
@@ -9,7 +10,9 @@
 #include "protocol/Frame.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -200,6 +203,33 @@ TEST(E2eCtlLog, PollKeepsGoingAfterAFailedReading)
     EXPECT_EQ(fileLines(out).size(), 4);
 }
 
+TEST(E2eCtlLog, PollEndsAtTheFirstFileItCannotWrite)
+{
+    // A poll that records nothing is no poll: the first failed write ends
+    // it with its reason last on stderr, before any more readings.
+    Sim sim;
+    ASSERT_TRUE(sim.start(230, 6, {"--clock", "2026-03-04 10:20"})) << qPrintable(sim.error());
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("папка"));
+    ASSERT_TRUE(pim::writeFileAtomic(dir.filePath("файл"), "x"));
+    for (const QString &option : {QString("--out"), QString("--csv")})
+        for (const QString &target : {dir.filePath("папка"), dir.filePath("файл/внутри.txt")}) {
+            SCOPED_TRACE(qPrintable(option + " " + target));
+            const CtlRun r = pimctl({"--port", sim.port(), "--timeout", "300", "poll", "--interval", "1", "--count", "3",
+                                     option, target},
+                                    dir.path());
+            EXPECT_EQ(r.code, 1) << qPrintable(r.err);
+            EXPECT_EQ(outLines(r).size(), 0) << r.out.constData();
+            const QStringList err = r.err.split('\n', Qt::SkipEmptyParts);
+            ASSERT_FALSE(err.isEmpty());
+            EXPECT_TRUE(err.last().contains("не записан") && err.last().contains(QFileInfo(target).fileName()))
+                << qPrintable(r.err);
+        }
+    QByteArray kept;
+    ASSERT_TRUE(pim::readFileBytes(dir.filePath("файл"), kept));
+    EXPECT_EQ(kept, "x");
+}
+
 TEST(E2eCtlLog, SignalDuringPollLosesNoRow)
 {
     Sim sim;
@@ -210,7 +240,7 @@ TEST(E2eCtlLog, SignalDuringPollLosesNoRow)
         QFile::remove(out);
         QProcess p;
         p.setWorkingDirectory(dir.path());
-        p.start(binDir() + "/pimctl", {"--port", sim.port(), "poll", "--interval", "1", "--out", out});
+        p.start(binDir() + "/pimctl", {"--trace", dir.path(), "--port", sim.port(), "poll", "--interval", "1", "--out", out});
         ASSERT_TRUE(p.waitForStarted(5000));
         QByteArray printed;
         while (printed.count('\n') < 2 && p.waitForReadyRead(30000))

@@ -347,7 +347,8 @@ TEST(E2eCtl, InterruptIsStop)
     const QString arh = dir.filePath("stop.Arh");
     QProcess p;
     p.setWorkingDirectory(dir.path());
-    p.start(binDir() + "/pimctl", {"--port", sim.port(), "--json", "archive", "--kind", "daily", "--out", arh});
+    p.start(binDir() + "/pimctl",
+            {"--trace", dir.path(), "--port", sim.port(), "--json", "archive", "--kind", "daily", "--out", arh});
     ASSERT_TRUE(p.waitForStarted(5000));
     // The first progress line comes with the first record read.
     QByteArray err = stderrUntil(p, "архив: ");
@@ -379,7 +380,8 @@ TEST(E2eCtl, SignalEndsAnyWait)
     QTemporaryDir dir;
     QProcess p;
     p.setWorkingDirectory(dir.path());
-    p.start(binDir() + "/pimctl", {"--port", silent.port(), "--timeout", "600000", "--json", "state"});
+    p.start(binDir() + "/pimctl",
+            {"--trace", dir.path(), "--port", silent.port(), "--timeout", "600000", "--json", "state"});
     ASSERT_TRUE(p.waitForStarted(5000));
     QByteArray err = stderrUntil(p, "определение");
     ASSERT_TRUE(err.contains("определение")) << err.constData();
@@ -406,7 +408,8 @@ TEST(E2eCtl, InterruptDuringARecordWaitClosesTheRead)
     QProcess p;
     p.setWorkingDirectory(dir.path());
     p.start(binDir() + "/pimctl",
-            {"--port", sim.port(), "--timeout", "600000", "--json", "archive", "--kind", "daily", "--out", arh});
+            {"--trace", dir.path(), "--port", sim.port(), "--timeout", "600000", "--json", "archive", "--kind", "daily",
+             "--out", arh});
     ASSERT_TRUE(p.waitForStarted(5000));
     QByteArray err = stderrUntil(p, "архив: ");
     ASSERT_TRUE(err.contains("архив: ")) << err.constData();
@@ -723,7 +726,7 @@ TEST(E2eCtl, FailuresInJsonAndOnStderr)
                                     QStringList{"--help"}}) {
         QProcess p;
         p.setStandardOutputFile("/dev/full");
-        p.start(binDir() + "/pimctl", args);
+        p.start(binDir() + "/pimctl", QStringList{"--trace", QDir::currentPath()} + args);
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), 1) << qPrintable(args.join(' '));
         EXPECT_TRUE(p.readAllStandardError().contains("stdout")) << qPrintable(args.join(' '));
@@ -749,4 +752,49 @@ TEST(E2eCtl, IdentifyAsksTheDeviceAndChecksTheGivenIdentity)
         EXPECT_EQ(lastLine(r.err), QString::fromUtf8(c.text)) << qPrintable(r.err);
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+TEST(E2eCtl, TracesAndFoldersOnlyWhereTheyBelong)
+{
+    // pimctl run from a folder of the user's: its trace and dump files go
+    // below its data folder (or to --trace DIR), never into the folder it
+    // runs from, and an archive saved elsewhere makes no device folders in
+    // the data folder.
+    Sim sim;
+    ASSERT_TRUE(sim.start(229, 12)) << qPrintable(sim.error());
+    QTemporaryDir program, work, elsewhere, traces;
+    ASSERT_TRUE(QDir(program.path()).mkdir("ДАННЫЕ"));
+    const QString exe = program.filePath("pimctl");
+    ASSERT_TRUE(QFile::copy(QDir(binDir()).filePath("pimctl"), exe));
+    auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.setWorkingDirectory(work.path());
+        p.start(exe, QStringList{"--port", sim.port(), "--timeout", "300"} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        CtlRun r;
+        r.code = p.exitCode();
+        r.out = p.readAllStandardOutput();
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    };
+    CtlRun r = run({"state"});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    const QString arh = elsewhere.filePath("F.Arh");
+    r = run({"archive", "--kind", "daily", "--range", "week", "--out", arh});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_TRUE(QFileInfo::exists(arh));
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    const QDir data(program.filePath("ДАННЫЕ"));
+    EXPECT_EQ(data.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"ТРАССА"});
+    EXPECT_TRUE(QFileInfo::exists(data.filePath("ТРАССА/байты состояния")));
+    EXPECT_TRUE(QFileInfo::exists(data.filePath("ТРАССА/АРХИВ229230.txt")));
+
+    r = run({"--trace", traces.path(), "config"});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_TRUE(QFileInfo::exists(traces.filePath("конфигурация.txt")));
+    EXPECT_FALSE(QFileInfo::exists(data.filePath("ТРАССА/конфигурация.txt")));
+    EXPECT_EQ(run({"--trace", "", "config"}).code, 2);
+    // The help says where they go.
+    r = run({"--help"});
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(data.filePath("ТРАССА"))) << r.out.constData();
 }

@@ -115,7 +115,7 @@ TEST(E2eKill, PimctlKilledWhileSavingAnArchiveLeavesTheOldFiles)
     ASSERT_TRUE(pim::writeFileAtomic(arh, oldArh));
     ASSERT_TRUE(pim::writeFileAtomic(txt, oldTxt));
     const QString pimctl = QDir(binDir()).filePath("pimctl");
-    const QStringList args{"--port", sim.port(), "--quiet", "archive", "--kind", "daily",
+    const QStringList args{"--trace", dir, "--port", sim.port(), "--quiet", "archive", "--kind", "daily",
                            "--from", "2025-06-01", "--to", "2025-06-15", "--out", arh};
 
     const Ran killed = run(pimctl, args, dir, "*.Arh");

@@ -156,3 +156,60 @@ TEST(PrintForms, FailedSaveIsReportedAndKeepsTheOldFile)
     EXPECT_FALSE(f.save(QDir(tmp.path()).filePath(QStringLiteral("нет/такой")), 225, 0).isEmpty());
     EXPECT_FALSE(f.save(tmp.path(), 128, 0).isEmpty());
 }
+
+// Templates written by another editor in UTF-8 (with or without a mark)
+// read as UTF-8, and are saved in Windows-1251 as always. A template file
+// past its bounds is refused, said, and its part stays as it was.
+TEST(PrintForms, Utf8TemplatesAndTheSizeBound)
+{
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    const QString header = QStringLiteral("Отчёт по теплу, t°С № @01");
+    const QString vars = dir.filePath(PrintForms::varsFileName(34));
+    for (const QByteArray &mark : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        ASSERT_TRUE(writeFileAtomic(dir.filePath(QStringLiteral("ВЕРХ_СУТ_34.txt")),
+                                    mark + "Name=Arial\tSize=9\t\r\n" + header.toUtf8() + "\r\n"));
+        ASSERT_TRUE(writeFileAtomic(vars, mark + QStringLiteral("07.%.3f~тепло").toUtf8()));
+        PrintForms f;
+        QString error;
+        ASSERT_TRUE(f.load(tmp.path(), 238, 0, &error));
+        EXPECT_EQ(error, QString());
+        EXPECT_EQ(f.header.lines, QStringList{header});
+        EXPECT_EQ(f.header.font.name, QStringLiteral("Arial"));
+        EXPECT_EQ(f.vars.value(0), QStringLiteral("07.%.3f~тепло"));
+        ASSERT_TRUE(f.save(tmp.path(), 238, 0).isEmpty());
+        QByteArray bytes;
+        ASSERT_TRUE(readFileBytes(dir.filePath(QStringLiteral("ВЕРХ_СУТ_34.txt")), bytes));
+        EXPECT_EQ(bytes, toCp1251(QStringLiteral("Name=Arial\tSize=9\t\r\n") + header + QStringLiteral("\r\n")));
+    }
+
+    // One byte past the bound, and a sparse file of gigabytes.
+    for (const qint64 size : {kTemplateFileBound + 1, qint64(10) << 30}) {
+        QFile big(dir.filePath(QStringLiteral("ОСНОВА_СУТ_34.txt")));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.write(QByteArray(1000, 'x')) == 1000 && big.resize(size));
+        big.close();
+        PrintForms f;
+        QString error;
+        ASSERT_TRUE(f.load(tmp.path(), 238, 0, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("ОСНОВА_СУТ_34.txt")) && error.contains(QString::number(kTemplateFileBound)))
+            << error.toStdString();
+        EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
+        EXPECT_EQ(f.header.lines, QStringList{header}); // the others are read
+    }
+    // A line no page is wide enough for: the file is refused, the line named.
+    for (const int length : {kTemplateLineBound, kTemplateLineBound + 1}) {
+        ASSERT_TRUE(writeFileAtomic(dir.filePath(QStringLiteral("ОСНОВА_СУТ_34.txt")),
+                                    "@06\r\n" + QByteArray(length, '@') + "\r\n"));
+        PrintForms f;
+        QString error;
+        ASSERT_TRUE(f.load(tmp.path(), 238, 0, &error));
+        if (length <= kTemplateLineBound) {
+            EXPECT_EQ(error, QString());
+            EXPECT_EQ(f.data.lines.size(), 2);
+        } else {
+            EXPECT_TRUE(error.contains(QStringLiteral("строка 2")) && error.contains(QString::number(kTemplateLineBound)))
+                << error.toStdString();
+            EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
+        }
+    }
+}

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,6 +79,26 @@ TEST(ReportCtl, PdfAndRecordedPagesOfAnArchiveFile)
         QRegularExpression::DotMatchesEverythingOption);
     EXPECT_TRUE(rows.match(pdf).hasMatch()) << pdf.toStdString();
     EXPECT_TRUE(pdf.contains(QStringLiteral("Подпись ответственного лица")));
+}
+
+// A template past its size bound (a 20 MB line) is refused at once and no
+// PDF is written.
+TEST(ReportCtl, AHugeTemplateIsRefused)
+{
+    const QString arh = writeArchive(QDir::currentPath());
+    QDir().mkpath(QStringLiteral("шаблоны"));
+    QFile big(QStringLiteral("шаблоны/ОСНОВА_СУТ_34.txt"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_EQ(big.write(QByteArray(20 * 1024 * 1024, '@')), 20 * 1024 * 1024);
+    big.close();
+    const pimtest::CtlRun r = pimtest::pimctl({QStringLiteral("report"), QStringLiteral("--type"), QStringLiteral("238"),
+                                               QStringLiteral("--kind"), QStringLiteral("daily"), QStringLiteral("--archive"),
+                                               arh, QStringLiteral("--templates"), QStringLiteral("шаблоны"),
+                                               QStringLiteral("--pdf"), QStringLiteral("отчет.pdf")});
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.trimmed().split(QLatin1Char('\n')).last().contains(QStringLiteral("ОСНОВА_СУТ_34.txt")))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("отчет.pdf")));
 }
 
 TEST(ReportCtl, UsageErrors)

@@ -132,11 +132,18 @@ QString pimctlBinary(CtlRun &r)
 }
 } // namespace
 
+// The folder of the run for pimctl's trace and dump files, which would
+// otherwise go below the build's data folder.
+QStringList traceIn(const QString &dir, const QStringList &args)
+{
+    return QStringList{QStringLiteral("--trace"), dir.isEmpty() ? QDir::currentPath() : dir} + args;
+}
+
 CtlRun pimctl(const QStringList &args, const QString &dir)
 {
     CtlRun r;
     const QString bin = pimctlBinary(r);
-    return bin.isEmpty() ? r : run(bin, args, dir);
+    return bin.isEmpty() ? r : run(bin, traceIn(dir, args), dir);
 }
 
 CtlRun pimctlCopy(const QString &dir, const QStringList &args)
@@ -177,7 +184,7 @@ CtlRun pimctlAt(const QString &clock, const QStringList &args, const QString &di
     // "@": the clock starts there and runs; timers keep the real pace.
     return run(faketime,
                QStringList{QStringLiteral("-f"), QLatin1Char('@') + at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), bin}
-                   + args,
+                   + traceIn(dir, args),
                dir);
 }
 

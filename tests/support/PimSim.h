@@ -59,7 +59,7 @@ struct CtlRun {
     QString err;
 };
 // Runs pimctl with `args` in `dir` (the test's own folder when empty),
-// where its dump and trace files land.
+// where its dump and trace files land (--trace names it).
 CtlRun pimctl(const QStringList &args, const QString &dir = QString());
 // The same with the computer's clock starting at `clock` ("YYYY-MM-DD
 // hh:mm[:ss]", the form pimsim's --clock takes too) for pimctl alone, through faketime: the archive read plans its

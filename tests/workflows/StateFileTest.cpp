@@ -1,13 +1,21 @@
 // The state file on disk: a row goes on a line of its own even after a
 // file cut short, a row the code page cannot hold leaves the file as it
-// was, and loading gives back the cells without the tab after the last.
+// was, loading gives back the cells without the tab after the last, and
+// processes appending at once lose no row.
 
 #include "base/TextFile.h"
+#include "support/PimSim.h"
 #include "workflows/StateFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -71,4 +79,58 @@ TEST(StateFile, LoadsTheRowsItWrote)
     ASSERT_TRUE(StateFile::load(path, rows));
     EXPECT_EQ(rows, (QList<QStringList>{{"a", "b"}, {"c", ""}, {"d"}}));
     EXPECT_FALSE(StateFile::load(dir.filePath("missing"), rows));
+}
+
+// The window, `pimctl poll` runs and batch workers append to one file at
+// once. Processes started together on a missing file: it is created once,
+// with one header, and holds every row of every process whole, each on its
+// line (the CSV file of the batch workers too).
+TEST(StateFile, ProcessesAppendingAtOnceLoseNoRow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("состояние.txt"), csv = dir.filePath("состояние.csv");
+    const QString helper = QDir(pimtest::binDir()).filePath("state_appender");
+    ASSERT_TRUE(QFileInfo(helper).isExecutable()) << qPrintable(helper);
+    constexpr int kProcesses = 6, kRows = 60;
+    std::vector<std::unique_ptr<QProcess>> procs;
+    QSet<QString> pids;
+    for (int p = 0; p < kProcesses; ++p) {
+        procs.push_back(std::make_unique<QProcess>());
+        procs.back()->start(helper, {path, csv, QString::number(kRows)});
+        ASSERT_TRUE(procs.back()->waitForStarted(10000));
+        pids.insert(QString::number(procs.back()->processId()));
+    }
+    int headers = 0;
+    for (auto &p : procs) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        ASSERT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
+        headers += p->readAllStandardOutput().trimmed().toInt();
+    }
+    EXPECT_EQ(headers, 1);
+
+    QByteArray bytes;
+    ASSERT_TRUE(readFileBytes(path, bytes));
+    EXPECT_TRUE(bytes.endsWith("\t\r\n"));
+    EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
+    QStringList lines = splitLines(bytes);
+    ASSERT_EQ(lines.size(), 2 + kProcesses * kRows);
+    EXPECT_EQ(lines.mid(0, 2), (QStringList{"h1\t", "h2\t"}));
+    QStringList csvLines;
+    ASSERT_TRUE(readLines(csv, csvLines));
+    ASSERT_EQ(csvLines.size(), 1 + kProcesses * kRows);
+    EXPECT_EQ(csvLines[0], "время");
+
+    // Every row of every process, whole, once.
+    QSet<QString> rows, csvRows;
+    for (const QString &l : lines.mid(2))
+        rows.insert(l);
+    for (const QString &l : csvLines.mid(1))
+        csvRows.insert(l);
+    for (const QString &pid : pids)
+        for (int i = 0; i < kRows; ++i) {
+            EXPECT_TRUE(rows.contains(pid + "\t" + QString::number(i) + "\tТепло\t")) << qPrintable(pid) << " " << i;
+            EXPECT_TRUE(csvRows.contains(pid + ";" + QString::number(i) + ";Тепло")) << qPrintable(pid) << " " << i;
+        }
+    EXPECT_EQ(rows.size(), kProcesses * kRows);
+    EXPECT_EQ(csvRows.size(), kProcesses * kRows);
 }

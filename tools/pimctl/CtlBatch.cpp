@@ -283,6 +283,9 @@ int CtlRunner::cmdBatch()
             return fail(QStringLiteral("НЕ МОГУ СОЗДАТЬ ДИР ") + dir);
         dir = QFileInfo(dir).absoluteFilePath();
         setProgramFolder(dir);
+        // The traces follow the data, unless --trace named their folder.
+        if (m_traceDir.isEmpty())
+            setTraceFolder(defaultTraceFolder());
     } else {
         dir = programFolder();
     }
@@ -345,6 +348,7 @@ int CtlRunner::cmdBatch()
                              QStringLiteral("--parity"), parities.value(m_parity),
                              QStringLiteral("--data-bits"), QString::number(m_dataBits),
                              QStringLiteral("--stop-bits"), stops.value(m_stopBits),
+                             QStringLiteral("--trace"), traceFolder(),
                              QStringLiteral("--quiet")};
     const QString absList = QFileInfo(listPath).absoluteFilePath();
 

@@ -59,6 +59,12 @@ int CtlRunner::cmdCarrier()
         return usage(QStringLiteral("--records belongs to carrier info"));
     if (m_carrierWhat != "read" && (c->count("--diff") || c->count("--system") || m_carrierOutSet || m_carrierCsvSet))
         return usage(QStringLiteral("--diff, --system, --out and --csv belong to carrier read"));
+    // A description file that cannot be read leaves the built-in table, as
+    // a missing one does; said, so nobody takes it for theirs.
+    QString tableError;
+    ArchiveDescription::programTable(&tableError);
+    if (!tableError.isEmpty())
+        m_ui.note(tableError + QStringLiteral(" (действует встроенная таблица описания архивов)"));
     if (m_carrierWhat == "check")
         return carrierCheck();
     if (m_carrierWhat == "info")

@@ -129,7 +129,7 @@ int CtlRunner::cmdTable()
         if (!print(o, text))
             return Failed;
         if (e.refused) {
-            m_ui.note(kUnrecognised);
+            m_ui.note(e.why);
             return Failed;
         }
         return Done;
@@ -140,7 +140,7 @@ int CtlRunner::cmdTable()
         const QStringList listing = requestListing(e, {});
         if (!m_json)
             writeStdout((listing.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-        return fail(kUnrecognised);
+        return fail(e.why);
     }
     CommandTable decoding;
     if (!m_decodeFile.empty()) {

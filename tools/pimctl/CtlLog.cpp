@@ -212,19 +212,18 @@ int CtlRunner::cmdPoll()
         const int system = info && info->systems > 1 ? m_pollSystem - 1 : 0;
         const QList<QStringList> grid = StateFile::gridRows(module->state(), system);
 
+        // A file that cannot be written ends the run at once: a poll that
+        // records nothing is no poll (a device that does not answer is
+        // asked again at the next period instead).
         QString why;
-        if (!out.isEmpty() && !StateFile::append(out, grid[0], grid[1], grid[2], &why)) {
-            anyFailed = true;
-            m_ui.note(why);
-        }
+        if (!out.isEmpty() && !StateFile::append(out, grid[0], grid[1], grid[2], &why))
+            return fail(why, false);
         if (!csv.isEmpty()) {
             QStringList names{QStringLiteral("время")};
             for (int c = 0; c < grid[0].size(); ++c)
                 names << (grid[0][c] + QLatin1Char(' ') + grid[1][c]).simplified();
-            if (!StateFile::appendCsv(csv, names, QStringList{isoTime(when)} + grid[2], &why)) {
-                anyFailed = true;
-                m_ui.note(why);
-            }
+            if (!StateFile::appendCsv(csv, names, QStringList{isoTime(when)} + grid[2], &why))
+                return fail(why, false);
         }
         QByteArray line;
         if (m_json) {

@@ -198,8 +198,13 @@ int CtlRunner::cmdReport()
         source.number = m_session.number();
     }
 
+    // A template that cannot be read is no report of the operator's set:
+    // refused before any file is written.
     PrintForms forms;
-    forms.load(templates, source.type, kind);
+    QString formsError;
+    forms.load(templates, source.type, kind, &formsError);
+    if (!formsError.isEmpty())
+        return fail(formsError);
     const PageSettings page;
 
     std::optional<QSaveFile> file;

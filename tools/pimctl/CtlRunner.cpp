@@ -1,6 +1,7 @@
 #include "CtlRunner.h"
 #include "CtlRoads.h"
 
+#include "base/DataPath.h"
 #include "base/Dates.h"
 #include "devices/ArhCodec.h"
 #include "devices/ParamCodec.h"
@@ -59,6 +60,17 @@ const char *const kFooter =
     "too); 2 a usage error; 130 / 143 stopped by SIGINT / SIGTERM (\"чтение\n"
     "прервано\"; an archive read closes the read on the device and keeps what\n"
     "it read)\n";
+
+} // namespace
+
+// The readings' trace files below the data folder, never in whatever folder
+// pimctl is run from (a home, a repository, a cron job's folder).
+QString CtlRunner::defaultTraceFolder()
+{
+    return DataPath({QStringLiteral("ДАННЫЕ"), QStringLiteral("ТРАССА")});
+}
+
+namespace {
 
 bool toInt(const QString &s, int &v, int lo, int hi)
 {
@@ -269,6 +281,15 @@ void CtlRunner::addGlobalOptions(CLI::App &app)
               "the device number of system mode", &m_numberSet);
     app.add_flag("--json", m_json, "JSON on stdout");
     app.add_flag("--quiet", m_quiet, "no progress lines (status texts and errors still on stderr)");
+    app.add_option_function<std::string>(
+           "--trace",
+           [this](const std::string &v) {
+               if (v.empty())
+                   throw CLI::ValidationError("--trace", "a folder is needed");
+               m_traceDir = QFileInfo(QString::fromStdString(v)).absoluteFilePath();
+           },
+           "the folder of the trace and dump files (" + defaultTraceFolder().toStdString() + ")")
+        ->type_name("DIR");
     // Modem: --dial, --pulse, --entry, --dial-timeout (CtlModem.cpp).
     addModemOptions(app);
 }
@@ -463,7 +484,12 @@ int CtlRunner::run(const QStringList &args)
                  "pimctl");
     m_app = &app;
     app.formatter(std::make_shared<CtlHelp>());
-    app.footer(kFooter);
+    // Where the readings' trace and dump files go, said in every help.
+    app.footer(kFooter
+               + QStringLiteral("trace and dump files (байты состояния, конфигурация.txt, АРХИВ*.txt, байты\n"
+                                "архива.txt, байты калибровки.txt) go to --trace DIR, else to\n%1\n")
+                     .arg(defaultTraceFolder())
+                     .toStdString());
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.set_help_flag("-h,--help", "this text");
     app.set_version_flag("--version", std::string("pimctl ") + PIM_VERSION, "the version");
@@ -491,6 +517,7 @@ int CtlRunner::run(const QStringList &args)
     m_pngSet = app.get_subcommand("archive")->count("--png") > 0;
     m_reportPdfSet = app.get_subcommand("report")->count("--pdf") > 0; // reports
 
+    setTraceFolder(m_traceDir.isEmpty() ? defaultTraceFolder() : m_traceDir);
     m_ui.setProgress(!m_quiet, ::isatty(STDERR_FILENO) == 1);
     m_signals.onSignal = [this](int signal) { onSignal(signal); };
     for (const auto &c : m_commands) {

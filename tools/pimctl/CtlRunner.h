@@ -170,6 +170,8 @@ private:
     bool m_numberSet = false;
     bool m_json = false;
     bool m_quiet = false;
+    QString m_traceDir; // --trace: empty for defaultTraceFolder()
+    static QString defaultTraceFolder();
 
     // Command options.
     std::string m_kind, m_range = "all", m_from, m_to, m_out, m_csv, m_png, m_pngSize = "1200x800";
