@@ -23,6 +23,7 @@
 #include <QRandomGenerator>
 
 #include <cmath>
+#include <memory>
 
 namespace pim {
 
@@ -31,7 +32,9 @@ struct ArchiveReading::Run {
     int kind = 0;
     Result result;
     QStringList trace;
-    QString tracePath;
+    // The trace file, open for the whole read: reopening it for each line
+    // cost more than the exchange itself on a fast link.
+    std::unique_ptr<QFile> traceFile;
     QStringList byteTrace; // 227, 228 in all-records mode
     int hourly = -1;       // 0-based current numbers
     int daily = -1;
@@ -100,26 +103,23 @@ void ArchiveReading::done(Run &run, const QString &text)
 void ArchiveReading::traceStart(const ReaderTraits &traits, Run &run)
 {
     run.trace.clear();
+    run.traceFile.reset();
     if (traits.traceFile.isEmpty())
         return;
-    const QString folder = m_traceFolder.isEmpty() ? traceFolder() : m_traceFolder;
-    run.tracePath = folder + QLatin1Char('/') + traits.traceFile;
-    QDir().mkpath(folder);
-    QFile f(run.tracePath);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.close();
+    const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+    auto f = std::make_unique<QFile>(folder + QLatin1Char('/') + traits.traceFile);
+    if (f->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        run.traceFile = std::move(f);
 }
 
 void ArchiveReading::trace(Run &run, const QString &line)
 {
     run.trace << line;
-    if (run.tracePath.isEmpty())
-        return;
-    // Appended line by line: the file always holds the whole list, and a
-    // read of thousands of records does not rewrite it thousands of times.
-    QFile f(run.tracePath);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-        f.write(toCp1251(line) + "\r\n");
+    // Written line by line, unbuffered: the file always holds the whole list
+    // so far, and a read of thousands of records does not rewrite it
+    // thousands of times.
+    if (run.traceFile)
+        run.traceFile->write(toCp1251(line) + "\r\n");
 }
 
 QString ArchiveReading::traceDay(const ReaderTraits &traits, const Tab &reply, bool withHour) const
@@ -322,7 +322,10 @@ bool ArchiveReading::askRecord(const ReaderTraits &traits, Run &run, const ArhPl
     // The imitation has no line that could spoil a reply: asked once.
     const int attempts = m_road.imitation() ? 1 : kRecordAttempts;
     for (int attempt = 1; attempt <= attempts && refused; ++attempt) {
-        m_road.waiter().Pause(1);
+        // What the operator did meanwhile ("стоп", the clock) is handled
+        // before each request; a real pause here would only leave the line
+        // idle, and the exchange itself keeps the window alive while it waits.
+        m_road.waiter().Pause(0);
         io = SQ(m_session.identity(), Q_Arhiv, data);
         if (traits.family)
             trace(run, DumpLines::bytesLine(QStringLiteral("upo.SQ(upo.Q_Arhiv,ad):"), io));
