@@ -5,6 +5,7 @@
 // window stores them, in the device folders below DIR.
 
 #include "CtlRunner.h"
+#include "CtlBatchList.h"
 
 #include "base/DataPath.h"
 #include "base/TextFile.h"
@@ -39,121 +40,10 @@ using namespace pim;
 
 namespace pimctl {
 
-struct BatchLine {
-    int lineNo = 0;
-    QString name;
-    QString link;       // as written
-    QString port;       // a serial port path
-    QString udpHost;
-    int udpPort = 0;
-    QString dialEntry;  // a phone-book entry
-    int type = -1;      // -1: asked from the device
-    int number = -1;
-    // Calls go out through the modem on the port of their phone-book entry
-    // (`modemPort`, looked up before the keys are made): calls on one modem
-    // and a direct line on the same port take turns; an entry not in the
-    // book shares one queue with the others like it, and its worker says why.
-    QString modemPort;
-    QString linkKey() const
-    {
-        if (!dialEntry.isEmpty() && modemPort.isEmpty())
-            return QStringLiteral("dial");
-        if (!udpHost.isEmpty())
-            return QStringLiteral("udp:") + udpHost.toLower() + QLatin1Char(':') + QString::number(udpPort);
-        const QFileInfo f(dialEntry.isEmpty() ? port : modemPort);
-        return f.exists() ? f.canonicalFilePath() : f.absoluteFilePath();
-    }
-};
-
 namespace {
 
 const QString kOk = QStringLiteral("ok");
 const QString kFailed = QStringLiteral("failed");
-
-// UTF-8 when the bytes are valid UTF-8, Windows-1251 otherwise.
-QStringList listLines(const QByteArray &bytes)
-{
-    QByteArray b = bytes;
-    if (b.startsWith("\xEF\xBB\xBF"))
-        b.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(b);
-    if (!utf8.hasError()) {
-        QStringList lines = text.split(QLatin1Char('\n'));
-        for (QString &l : lines)
-            if (l.endsWith(QLatin1Char('\r')))
-                l.chop(1);
-        return lines;
-    }
-    return splitLines(b);
-}
-
-// One line of the list, or why it is refused. Blank lines and lines
-// starting with '#' are no calculators.
-bool parseLine(const QString &raw, BatchLine &line, QString &why)
-{
-    const QStringList f = raw.split(QLatin1Char(';'));
-    if (f.size() != 4) {
-        why = QStringLiteral("%1 fields, name;link;type;number needed").arg(f.size());
-        return false;
-    }
-    line.name = f[0].trimmed();
-    line.link = f[1].trimmed();
-    const QString type = f[2].trimmed(), number = f[3].trimmed();
-    if (line.name.isEmpty()) {
-        why = QStringLiteral("no name");
-        return false;
-    }
-    if (line.link.isEmpty()) {
-        why = QStringLiteral("no link");
-        return false;
-    }
-    if (line.link.startsWith(QLatin1String("udp:"))) {
-        const QString hp = line.link.mid(4);
-        const int colon = int(hp.lastIndexOf(QLatin1Char(':')));
-        bool ok = false;
-        line.udpHost = hp.left(colon).trimmed();
-        line.udpPort = hp.mid(colon + 1).toInt(&ok);
-        if (colon <= 0 || line.udpHost.isEmpty() || !ok || line.udpPort < 1 || line.udpPort > 65535) {
-            why = QStringLiteral("link %1: udp:HOST:PORT needed").arg(line.link);
-            return false;
-        }
-    } else if (line.link.startsWith(QLatin1String("dial:"))) {
-        line.dialEntry = line.link.mid(5).trimmed();
-        if (line.dialEntry.isEmpty()) {
-            why = QStringLiteral("link %1: dial:ENTRY needs a phone-book entry").arg(line.link);
-            return false;
-        }
-    } else if (const qsizetype colon = line.link.indexOf(QLatin1Char(':'));
-               colon > 0 && !line.link.startsWith(QLatin1Char('/'))
-               && !line.link.left(colon).contains(QLatin1Char('/'))) {
-        // "tcp:...", "serial:..." and the like: a kind of link this list
-        // does not know, not a port whose name happens to hold a colon.
-        why = QStringLiteral("link %1: unknown link kind \"%2:\" (a serial port path, udp:HOST:PORT or dial:ENTRY)")
-                  .arg(line.link, line.link.left(colon));
-        return false;
-    } else {
-        line.port = line.link;
-    }
-    if (type.isEmpty() != number.isEmpty()) {
-        why = QStringLiteral("type and number go together (both or neither)");
-        return false;
-    }
-    if (!type.isEmpty()) {
-        bool okT = false, okN = false;
-        line.type = type.toInt(&okT);
-        line.number = number.toInt(&okN);
-        if (!okT || !typeInfo(line.type)) {
-            why = QStringLiteral("type %1 is not a served type").arg(type);
-            return false;
-        }
-        if (!okN || line.number < 1 || line.number > 65535) {
-            why = QStringLiteral("number %1 is not a device number (1..65535)").arg(number);
-            return false;
-        }
-    }
-    return true;
-}
 
 struct Kinds {
     bool state = false, daily = false, hourly = false;
@@ -250,30 +140,14 @@ int CtlRunner::cmdBatch()
     Kinds kinds;
     if (!parseKinds(QString::fromStdString(m_batchKinds), kinds, err))
         return usage(err);
-    // A UTF-16 list (what some editors save as "Unicode") has a NUL in
-    // every other byte: said as such rather than read as garbage lines.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.contains('\0'))
-        return usage(listPath + QStringLiteral(": the list is UTF-16 (or holds NUL bytes); save it as UTF-8 or "
-                                               "Windows-1251"));
     if (m_batchOutGiven && m_batchOut.empty())
         return usage(QStringLiteral("--out names no folder"));
 
     // Every line is checked before any calculator is read: a list with a
     // typing mistake reads nothing.
     std::vector<BatchLine> lines;
-    const QStringList raw = listLines(bytes);
-    for (int i = 0; i < raw.size(); ++i) {
-        const QString t = raw[i].trimmed();
-        if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
-            continue;
-        BatchLine line;
-        line.lineNo = i + 1;
-        if (!parseLine(t, line, err))
-            return usage(QStringLiteral("%1:%2: %3").arg(listPath).arg(i + 1).arg(err));
-        lines.push_back(line);
-    }
-    if (lines.empty())
-        return usage(listPath + QStringLiteral(": no calculator in the list"));
+    if (!parseBatchList(bytes, listPath, lines, err))
+        return usage(err);
 
     // The phone book is the program's own, wherever --out puts the data.
     m_phoneBook = PhoneBook::defaultPath();
