@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -193,8 +194,12 @@ TEST(PrintForms, Utf8TemplatesAndTheSizeBound)
         ASSERT_TRUE(f.load(tmp.path(), 238, 0, &error));
         EXPECT_TRUE(error.contains(QStringLiteral("ОСНОВА_СУТ_34.txt")) && error.contains(QString::number(kTemplateFileBound)))
             << error.toStdString();
-        EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
+        EXPECT_EQ(f.data.lines, PrintForms::defaultData(VarList::Full).lines);
         EXPECT_EQ(f.header.lines, QStringList{header}); // the others are read
+        // The next print saves the set: the refused file is not replaced by
+        // the built-in section it was not read into.
+        ASSERT_TRUE(f.save(tmp.path(), 238, 0).isEmpty());
+        EXPECT_EQ(QFileInfo(big.fileName()).size(), size);
     }
     // A line no page is wide enough for: the file is refused, the line named.
     for (const int length : {kTemplateLineBound, kTemplateLineBound + 1}) {
@@ -209,7 +214,7 @@ TEST(PrintForms, Utf8TemplatesAndTheSizeBound)
         } else {
             EXPECT_TRUE(error.contains(QStringLiteral("строка 2")) && error.contains(QString::number(kTemplateLineBound)))
                 << error.toStdString();
-            EXPECT_EQ(f.data.lines, PrintForms::defaultData().lines);
+            EXPECT_EQ(f.data.lines, PrintForms::defaultData(VarList::Full).lines);
         }
     }
 }
