@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -41,6 +42,16 @@ std::array<QString, 4> captions(int type, int kind)
         return {QStringLiteral("t°C  подачи 1-й системы"), QStringLiteral("t°C обратки 1-й системы"),
                 QStringLiteral("t°C  подачи 2-й системы"), QStringLiteral("t°C обратки 2-й системы")};
     return {QStringLiteral("t°C  подачи"), QStringLiteral("t°C обратки"), QString(), QString()};
+}
+
+// A known type without a calibration kind (the pulse counter) has nothing
+// to calibrate; one without archives has none to clear.
+bool offered(const QString &button, int type)
+{
+    const TypeInfo *t = typeInfo(type);
+    if (!t)
+        return true;
+    return button == QLatin1String("BuCal") ? !Calibration::kinds(type).isEmpty() : t->hasArchive();
 }
 } // namespace
 
@@ -137,6 +148,21 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         rows->addWidget(kit::commandButton(commands, name, action, panel), at / 5, at % 5);
         ++at;
     }
+    // Guarded pointers: a command may change while the page goes away.
+    QList<QPair<QPointer<QPushButton>, QPointer<QAction>>> typed;
+    for (const char *name : {"BuCal", "BuClrArh"})
+        if (auto *b = panel->findChild<QPushButton *>(QString::fromLatin1(name)))
+            typed.append({b, commands.action(qstrcmp(name, "BuCal") == 0 ? QStringLiteral("Acal")
+                                                                          : QStringLiteral("ASetArh"))});
+    DeviceSession *served = &m_session;
+    m_offerButtons = [typed, served] {
+        for (const auto &[b, a] : typed)
+            if (b)
+                b->setEnabled((!a || a->isEnabled()) && offered(b->objectName(), served->type()));
+    };
+    for (const auto &[b, a] : typed)
+        if (a)
+            connect(a, &QAction::changed, b, m_offerButtons);
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
     rows->addWidget(def, at / 5, at % 5);
     rows->setColumnStretch(5, 1);
@@ -200,6 +226,17 @@ void CalibrationPage::pageShown()
     for (int k = 0; k < 3; ++k)
         m_rgk->setItemShown(k, kinds.contains(k) || kinds.isEmpty());
     m_rgk->setEnabled(!kinds.isEmpty());
+    m_offerButtons();
+    if (kinds.isEmpty() && typeInfo(type)) {
+        // No kind, so no set point to give and nothing measured to show.
+        for (int i = 0; i < 4; ++i) {
+            m_labels[size_t(i)]->setVisible(false);
+            m_points[size_t(i)]->setVisible(false);
+            m_results[size_t(i)]->setVisible(false);
+            m_resultLabels[size_t(i)]->setVisible(false);
+        }
+        m_sbd->setVisible(false);
+    }
     if (kinds.isEmpty())
         return;
     EventsOff off(m_events);
