@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -44,15 +43,6 @@ std::array<QString, 4> captions(int type, int kind)
     return {QStringLiteral("t°C  подачи"), QStringLiteral("t°C обратки"), QString(), QString()};
 }
 
-// A known type without a calibration kind (the pulse counter) has nothing
-// to calibrate; one without archives has none to clear.
-bool offered(const QString &button, int type)
-{
-    const TypeInfo *t = typeInfo(type);
-    if (!t)
-        return true;
-    return button == QLatin1String("BuCal") ? !Calibration::kinds(type).isEmpty() : t->hasArchive();
-}
 } // namespace
 
 CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
@@ -148,21 +138,7 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         rows->addWidget(kit::commandButton(commands, name, action, panel), at / 5, at % 5);
         ++at;
     }
-    // Guarded pointers: a command may change while the page goes away.
-    QList<QPair<QPointer<QPushButton>, QPointer<QAction>>> typed;
-    for (const char *name : {"BuCal", "BuClrArh"})
-        if (auto *b = panel->findChild<QPushButton *>(QString::fromLatin1(name)))
-            typed.append({b, commands.action(qstrcmp(name, "BuCal") == 0 ? QStringLiteral("Acal")
-                                                                          : QStringLiteral("ASetArh"))});
-    DeviceSession *served = &m_session;
-    m_offerButtons = [typed, served] {
-        for (const auto &[b, a] : typed)
-            if (b)
-                b->setEnabled((!a || a->isEnabled()) && offered(b->objectName(), served->type()));
-    };
-    for (const auto &[b, a] : typed)
-        if (a)
-            connect(a, &QAction::changed, b, m_offerButtons);
+    m_offerButtons = kit::offerByType(commands, panel, m_session, "BuCal", "BuClrArh");
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
     rows->addWidget(def, at / 5, at % 5);
     rows->setColumnStretch(5, 1);

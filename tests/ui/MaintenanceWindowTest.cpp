@@ -225,6 +225,11 @@ TEST(CalibrationWindow, ThePulseCounterIsOfferedNoCalibrationAndNoArchiveClearin
     EXPECT_FALSE(w->findChild<QPushButton *>("BuCal")->isEnabled());
     EXPECT_FALSE(w->findChild<QPushButton *>("BuClrArh")->isEnabled());
     EXPECT_TRUE(w->findChild<QPushButton *>("BuSetNo")->isEnabled());
+    w->commands().action("AreadParam")->trigger(); // the configuration page, whose row is the same
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(2);
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuCalS")->isEnabled());
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuClrArhS")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuInitS")->isEnabled());
     // The toolbar's "стереть архивы" sends nothing to it.
     w->commands().action("ASetArh")->trigger();
     EXPECT_EQ(w->lastMessage(), "ASetArhExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
@@ -242,6 +247,9 @@ TEST(CalibrationWindow, ThePulseCounterIsOfferedNoCalibrationAndNoArchiveClearin
     EXPECT_EQ(w->findChild<QLabel *>("L2Od2")->text(), "t°C обратки 2-й системы");
     EXPECT_TRUE(w->findChild<QPushButton *>("BuCal")->isEnabled());
     EXPECT_TRUE(w->findChild<QPushButton *>("BuClrArh")->isEnabled());
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(2);
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuCalS")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuClrArhS")->isEnabled());
 }
 
 TEST(ConfigWindow, ReadEditWriteAndReadBack)
