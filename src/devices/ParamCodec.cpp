@@ -34,7 +34,7 @@ QString ParamCodec::setListValue(int system, int index, const QString &text)
         return QStringLiteral("нет значения № %1").arg(index + 1);
     QString t = text.trimmed();
     QString unit;
-    for (const QString u : {QStringLiteral("имп/л"), QStringLiteral("л/имп")})
+    for (const QString &u : {QStringLiteral("имп/л"), QStringLiteral("л/имп")})
         if ((f.fromList || listUnit(system, index).trimmed() == u) && t.endsWith(u, Qt::CaseInsensitive)) {
             unit = u;
             t.chop(u.size());

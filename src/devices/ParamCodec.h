@@ -157,6 +157,11 @@ protected:
     // The record's field behind list value `index` of `system`: a real or
     // an integer (which takes no fraction); both null when there is none.
     struct ListField {
+        ListField() = default;
+        ListField(double *r, int *i, std::function<std::optional<double>(double, const QString &)> f = {})
+            : real(r), integer(i), fromList(std::move(f))
+        {
+        }
         double *real = nullptr;
         int *integer = nullptr;
         // The stored value of a real that the list shows in another unit
