@@ -1,5 +1,7 @@
 #include "devices/ParamTwoSystem.h"
 
+#include <cmath>
+
 #include "devices/ParamSupport.h"
 #include "devices/ParamTexts.h"
 #include "devices/Registry.h"
@@ -624,11 +626,14 @@ ParamCodec::ListField ParamCodecTwo::listField(int system, int index)
                                                  : unit == T::kPulsesPerLitre;
             if (perLitre && !m_layout.unitBit)
                 return std::nullopt;
-            if (perLitre) {
-                const auto w = wordOf(v * 100, 0x7FFF);
-                return w ? std::optional<double>(*w + 0x8000) : std::nullopt;
-            }
-            return v * 10;
+            // Only a weight the word holds exactly: 0.1 л/имп or 0.01 имп/л steps.
+            const double scaled = perLitre ? v * 100 : v * 10;
+            if (std::fabs(scaled - roundEven(scaled)) > 1e-6)
+                return std::nullopt;
+            const auto w = wordOf(scaled, perLitre || m_layout.unitBit ? 0x7FFF : 0xFFFF);
+            if (!w)
+                return std::nullopt;
+            return perLitre ? double(*w + 0x8000) : double(*w);
         };
         return {word, nullptr, toWord};
     }
