@@ -33,6 +33,14 @@ QString ParamCodec::setListValue(int system, int index, const QString &text)
     if (!f.real && !f.integer)
         return QStringLiteral("нет значения № %1").arg(index + 1);
     QString t = text.trimmed();
+    QString unit;
+    for (const QString &u : {QStringLiteral("имп/л"), QStringLiteral("л/имп")})
+        if ((f.fromList || listUnit(system, index).trimmed() == u) && t.endsWith(u, Qt::CaseInsensitive)) {
+            unit = u;
+            t.chop(u.size());
+            t = t.trimmed();
+            break;
+        }
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double v = t.toDouble(&ok);
@@ -42,6 +50,11 @@ QString ParamCodec::setListValue(int system, int index, const QString &text)
         if (v != std::trunc(v) || std::fabs(v) > 1e9)
             return QLatin1Char('"') + text + QStringLiteral("\" не целое число");
         *f.integer = int(v);
+    } else if (f.fromList) {
+        const std::optional<double> stored = f.fromList(v, unit);
+        if (!stored)
+            return QLatin1Char('"') + text + QStringLiteral("\" не помещается в слово веса");
+        *f.real = *stored;
     } else {
         *f.real = v;
     }

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 namespace pim {
@@ -87,7 +88,12 @@ public:
     // (the inverse of the list), so that a scripted edit names a value the
     // way the configuration listing shows it; the page's own check runs on
     // it afterwards. Error text, empty when stored.
+    // A weight may end in its unit (" л/имп", " имп/л"), which then sets
+    // the unit as a click on the page's label does.
     QString setListValue(int system, int index, const QString &text);
+    // The unit of list value `index` ("" when the list's header says it or
+    // there is none): the pulse weights' " л/имп" or " имп/л".
+    virtual QString listUnit(int system, int index) const { Q_UNUSED(system); Q_UNUSED(index); return {}; }
 
     // "Конфигурация по умолчанию": the default half into every system.
     virtual void loadDefaults() = 0;
@@ -151,8 +157,17 @@ protected:
     // The record's field behind list value `index` of `system`: a real or
     // an integer (which takes no fraction); both null when there is none.
     struct ListField {
+        ListField() = default;
+        ListField(double *r, int *i, std::function<std::optional<double>(double, const QString &)> f = {})
+            : real(r), integer(i), fromList(std::move(f))
+        {
+        }
         double *real = nullptr;
         int *integer = nullptr;
+        // The stored value of a real that the list shows in another unit
+        // (the unit text given after the number, else empty); nullopt when
+        // it cannot be stored. None: the number is stored as it is.
+        std::function<std::optional<double>(double, const QString &)> fromList;
     };
     virtual ListField listField(int system, int index) = 0;
 

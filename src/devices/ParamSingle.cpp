@@ -390,6 +390,16 @@ QString channelLabel(int c)
 {
     return QStringLiteral("вес,%1 кан").arg(c);
 }
+
+// The field holds the weight number; its label says the weight it stands
+// for, so a field reading 0 is not taken for a weight of 0.
+QString channelLabel(int c, int number)
+{
+    static const int kWeights[4] = {1000, 100, 10, 1};
+    if (number < 0 || number > 3)
+        return channelLabel(c);
+    return channelLabel(c) + QStringLiteral(", ") + QString::number(kWeights[number]) + T::kLitresPerPulse128;
+}
 } // namespace
 
 ParamCodec128::ParamCodec128() = default;
@@ -450,7 +460,8 @@ void ParamCodec128::ShowParam(int)
     mod.index = int(kModItems.indexOf(mod.text));
     mod.shownText = mod.text;
     for (int c = 1; c <= 4; ++c)
-        editControl(m_form, N::channel(c), channelLabel(c), integer(m_rec.weightNumber[c - 1])).tag = c;
+        editControl(m_form, N::channel(c), channelLabel(c, m_rec.weightNumber[c - 1]), integer(m_rec.weightNumber[c - 1]))
+            .tag = c;
     updateVisibility();
 }
 
@@ -485,8 +496,7 @@ bool ParamCodec128::CheckParam(ParamStatus &status)
             break;
         }
         m_rec.weightNumber[c - 1] = int(*v);
-        static const int kWeights[4] = {1000, 100, 10, 1};
-        e->label = channelLabel(c) + QStringLiteral(", ") + QString::number(kWeights[*v]) + T::kLitresPerPulse128;
+        e->label = channelLabel(c, int(*v));
         reportOk(status, T::kOkSingular);
     }
     updateVisibility();

@@ -16,6 +16,8 @@ public:
     QString DecParam(const Tab &reply, const Identity &id) override;
     using ParamCodec::DecParam;
     QStringList SLfromParam(int system) const override;
+    // The three flowmeter weights are litres per pulse, as on the page.
+    QString listUnit(int, int index) const override { return index >= 0 && index < 3 ? QStringLiteral(" л/имп") : QString(); }
     QList<QStringList> gridHeader() const override;
     QList<int> gridColumns() const override;
     void loadDefaults() override;
@@ -40,6 +42,8 @@ public:
     QString DecParam(const Tab &reply, const Identity &id) override;
     using ParamCodec::DecParam;
     QStringList SLfromParam(int system) const override;
+    // The four flowmeter weights are litres per pulse, as on the page.
+    QString listUnit(int, int index) const override { return index >= 0 && index < 4 ? QStringLiteral(" л/имп") : QString(); }
     QList<QStringList> gridHeader() const override;
     QList<int> gridColumns() const override;
     void loadDefaults() override;

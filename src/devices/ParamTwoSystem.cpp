@@ -1,5 +1,7 @@
 #include "devices/ParamTwoSystem.h"
 
+#include <cmath>
+
 #include "devices/ParamSupport.h"
 #include "devices/ParamTexts.h"
 #include "devices/Registry.h"
@@ -147,8 +149,11 @@ QStringList ParamCodecTwo::SLfromParam(int system) const
 {
     const ParamHalf &h = m_rec.sys[system == 1 ? 1 : 0];
     QStringList l;
+    // The weights in the unit the page shows them in (litres per pulse, or
+    // pulses per litre where the word says so), not as the device's word:
+    // a word of 1000 is a weight of 100 л/имп.
     for (double w : h.weight)
-        l << valueFormat().text(w);
+        l << valueFormat().text(weightInUnit(w));
     l << integer(h.type) << integer(h.coldTemp1) << integer(h.coldTemp2) << integer(h.startDay)
       << integer(h.startMonth) << integer(h.endDay) << integer(h.endMonth) << valueFormat().text(h.minFlow)
       << valueFormat().text(h.maxFlow);
@@ -159,6 +164,21 @@ QStringList ParamCodecTwo::SLfromParam(int system) const
     }
     l << integer(h.reportDay) << integer(h.sumFlag) << integer(h.useSecond);
     return l;
+}
+
+double ParamCodecTwo::weightInUnit(double word) const
+{
+    if (m_layout.unitBit && hasUnitBit(word))
+        return double(int(roundEven(word)) & 0x7FFF) / 100;
+    return word / 10;
+}
+
+QString ParamCodecTwo::listUnit(int system, int index) const
+{
+    if (index < 0 || index > 2)
+        return {};
+    const double w = m_rec.sys[system == 1 ? 1 : 0].weight[size_t(index)];
+    return m_layout.unitBit && hasUnitBit(w) ? T::kUnitPulsesPerLitre : T::kUnitLitresPerPulse;
 }
 
 QList<QStringList> ParamCodecTwo::gridHeader() const
@@ -597,8 +617,26 @@ ParamCodec::ListField ParamCodecTwo::listField(int system, int index)
     if (system < 0 || system > 1 || index < 0)
         return {};
     ParamHalf &h = m_rec.sys[size_t(system)];
-    if (index < 3)
-        return {&h.weight[size_t(index)], nullptr};
+    if (index < 3) {
+        double *word = &h.weight[size_t(index)];
+        // The list's weight back into the word: the unit given, else the
+        // one the word has now (as a typed value keeps the label's unit).
+        auto toWord = [this, word](double v, const QString &unit) -> std::optional<double> {
+            const bool perLitre = unit.isEmpty() ? m_layout.unitBit && hasUnitBit(*word)
+                                                 : unit == T::kPulsesPerLitre;
+            if (perLitre && !m_layout.unitBit)
+                return std::nullopt;
+            // Only a weight the word holds exactly: 0.1 л/имп or 0.01 имп/л steps.
+            const double scaled = perLitre ? v * 100 : v * 10;
+            if (std::fabs(scaled - roundEven(scaled)) > 1e-6)
+                return std::nullopt;
+            const auto w = wordOf(scaled, perLitre || m_layout.unitBit ? 0x7FFF : 0xFFFF);
+            if (!w)
+                return std::nullopt;
+            return perLitre ? double(*w + 0x8000) : double(*w);
+        };
+        return {word, nullptr, toWord};
+    }
     if (index == 10 || index == 11)
         return {index == 10 ? &h.minFlow : &h.maxFlow, nullptr};
     int *const plain[] = {&h.type, &h.coldTemp1, &h.coldTemp2, &h.startDay, &h.startMonth, &h.endDay, &h.endMonth};

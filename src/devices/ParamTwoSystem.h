@@ -29,6 +29,7 @@ public:
     QString DecParam(const Tab &reply, const Identity &id) override;
     using ParamCodec::DecParam;
     QStringList SLfromParam(int system) const override;
+    QString listUnit(int system, int index) const override;
     QList<QStringList> gridHeader() const override;
     QList<int> gridColumns() const override;
     void loadDefaults() override;
@@ -50,6 +51,9 @@ private:
     bool readForm(ParamHalf &h, int system, ParamStatus &status);
     void updateEnabling();
     QString weightBaseLabel(int i) const;
+    // A weight word as the page shows it: litres per pulse (word / 10) or,
+    // with the unit bit, pulses per litre ((word & 0x7FFF) / 100).
+    double weightInUnit(double word) const;
     // The refusal a stored half still deserves, as the page would show it
     // (empty when every stored value passes the check).
     QString storedFailure(int system) const;

@@ -25,10 +25,14 @@ const QList<F> &fields()
          {QStringLiteral("объем"), QStringLiteral("1,м3"), QStringLiteral("объем 1,м3"), 600, 10, 0}},
         {Enc::F32, 19, &StateRec27::volume2, nullptr,
          {QStringLiteral("объем"), QStringLiteral("2,м3"), QStringLiteral("объем 2,м3"), 600, 40, 0}},
+        // The grid names the hot-water volume and volume 3 as the labels,
+        // the configuration ("ГВС", "датч №3") and the archive do; a
+        // count of the four volumes ("3,м3", "4,м3") would call the
+        // hot-water volume "объем 3" beside the label of the real one.
         {Enc::F32, 23, &StateRec27::volumeHot, nullptr,
-         {QStringLiteral("объем"), QStringLiteral("3,м3"), QStringLiteral("объем ГВС, м3"), 600, 70, 0}},
+         {QStringLiteral("объем"), QStringLiteral("ГВС,м3"), QStringLiteral("объем ГВС, м3"), 600, 70, 0}},
         {Enc::F32, 27, &StateRec27::volume3, nullptr,
-         {QStringLiteral("объем"), QStringLiteral("4,м3"), QStringLiteral("объем 3,м3"), 600, 100, 0}},
+         {QStringLiteral("объем"), QStringLiteral("3,м3"), QStringLiteral("объем 3,м3"), 600, 100, 0}},
         {Enc::U8, 31, nullptr, &StateRec27::error,
          {QStringLiteral("код"), QStringLiteral("ошиб"), QStringLiteral("код ошибки"), 600, 130, 1}},
     };

@@ -42,6 +42,7 @@ std::array<QString, 4> captions(int type, int kind)
                 QStringLiteral("t°C  подачи 2-й системы"), QStringLiteral("t°C обратки 2-й системы")};
     return {QStringLiteral("t°C  подачи"), QStringLiteral("t°C обратки"), QString(), QString()};
 }
+
 } // namespace
 
 CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowUi &ui, DeviceSession &session,
@@ -137,6 +138,7 @@ CalibrationPage::CalibrationPage(Events &events, CommandMap &commands, WorkflowU
         rows->addWidget(kit::commandButton(commands, name, action, panel), at / 5, at % 5);
         ++at;
     }
+    m_offerButtons = kit::offerByType(commands, panel, m_session, "BuCal", "BuClrArh");
     auto *def = kit::button("BuDefault", "Конфигурация по умолчанию", "", panel);
     rows->addWidget(def, at / 5, at % 5);
     rows->setColumnStretch(5, 1);
@@ -200,6 +202,17 @@ void CalibrationPage::pageShown()
     for (int k = 0; k < 3; ++k)
         m_rgk->setItemShown(k, kinds.contains(k) || kinds.isEmpty());
     m_rgk->setEnabled(!kinds.isEmpty());
+    m_offerButtons();
+    if (kinds.isEmpty() && typeInfo(type)) {
+        // No kind, so no set point to give and nothing measured to show.
+        for (int i = 0; i < 4; ++i) {
+            m_labels[size_t(i)]->setVisible(false);
+            m_points[size_t(i)]->setVisible(false);
+            m_results[size_t(i)]->setVisible(false);
+            m_resultLabels[size_t(i)]->setVisible(false);
+        }
+        m_sbd->setVisible(false);
+    }
     if (kinds.isEmpty())
         return;
     EventsOff off(m_events);

@@ -84,6 +84,8 @@ private:
     ParamEditor *m_editor;
     int m_channel = 0;
     std::function<QString()> m_linkText;
+    // Sets the buttons a known type does not offer off (see pageShown).
+    std::function<void()> m_offerButtons;
 };
 
 } // namespace pim::ui

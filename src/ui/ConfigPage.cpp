@@ -40,6 +40,7 @@ ConfigPage::ConfigPage(Events &events, CommandMap &commands, WorkflowUi &ui, Dev
     for (const auto &[name, action] : buttons)
         row->addWidget(kit::commandButton(commands, name, action, m_panel), 0, column++);
     row->addWidget(kit::commandButton(commands, "BuDateTimeS", "ASaveDateTime", m_panel), 1, column - 1);
+    m_offerButtons = kit::offerByType(commands, m_panel, session, "BuCalS", "BuClrArhS");
     row->setColumnStretch(column, 1);
     panelLayout->addLayout(row);
     panelLayout->addStretch();
@@ -57,6 +58,7 @@ void ConfigPage::pageShown()
         if (QAction *a = m_commands.action(QString::fromUtf8(name)))
             a->setEnabled(read);
     setEnabled(read);
+    m_offerButtons();
     if (!read) {
         m_ui.statusBusy(QStringLiteral("страница недоступна, пока конфигурация не прочитана"));
         return;

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QMenu;
 
 namespace pim {
@@ -43,6 +45,8 @@ private:
     QMenu *m_pms;
     QWidget *m_panel;
     ParamEditor *m_editor;
+    // Off what the known type does not offer (see kit::offerByType).
+    std::function<void()> m_offerButtons;
 };
 
 } // namespace pim::ui

@@ -22,6 +22,7 @@
 #include "carrier/CarrierFile.h"
 #include "links/AsyncReceiver.h"
 #include "ui/PrintPage.h"
+#include "ui/SignalQuit.h"
 #include "reports/ArchiveReport.h"
 #include "ui/Events.h"
 #include "ui/StatusView.h"
@@ -124,7 +125,20 @@ MainWindow::MainWindow(QWidget *parent)
     m_fmd = new ConfirmDialog(this);
 
     m_statusLine->startClock();
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSettings(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        SaveSettings();
+        // The waits were cut short for the quit only; the run is over.
+        m_engine->waiter().clearInterrupt();
+    });
+    beforeTerminationQuit(this, [this] { endWorkForQuit(); });
+}
+
+void MainWindow::endWorkForQuit()
+{
+    m_archive->stopReading();
+    if (m_engine->exchanging() || m_engine->commandRunning())
+        m_engine->abort();
+    m_engine->waiter().interrupt();
 }
 
 MainWindow::~MainWindow()

@@ -61,6 +61,11 @@ public:
     // values, so an early end cannot replace them with design values.
     bool SaveSettings(QString *error = nullptr);
     void RestoreSettings();
+    // A termination signal came: the archive read stops before its next
+    // request, the exchange in progress ends, and every wait from now on
+    // returns at once, so the command running unwinds and the loop can
+    // quit (the settings are then saved as at a closed window).
+    void endWorkForQuit();
     // The settings file; DataPath's unless a test sets another.
     void setSettingsPath(const QString &path) { m_settingsPath = path; }
     QString settingsPath() const;

@@ -1,6 +1,9 @@
 #include "ui/PageKit.h"
 
+#include "devices/DeviceSession.h"
+#include "devices/Registry.h"
 #include "ui/CommandMap.h"
+#include "workflows/Calibration.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +12,7 @@
 #include <QLineEdit>
 #include <QAction>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -91,6 +95,35 @@ QPushButton *commandButton(CommandMap &commands, const char *name, const char *a
     QObject::connect(b, &QPushButton::clicked, a, &QAction::trigger);
     QObject::connect(a, &QAction::changed, b, [a, b] { b->setEnabled(a->isEnabled()); });
     return b;
+}
+
+std::function<void()> offerByType(CommandMap &commands, QWidget *panel, const DeviceSession &session,
+                                  const char *calibrate, const char *clearArchives)
+{
+    struct Offer {
+        QPointer<QPushButton> button;
+        QPointer<QAction> action;
+        bool calibration;
+    };
+    QList<Offer> offers;
+    for (const char *name : {calibrate, clearArchives})
+        if (auto *b = panel->findChild<QPushButton *>(QString::fromLatin1(name)))
+            offers.append({b, commands.action(name == calibrate ? QStringLiteral("Acal") : QStringLiteral("ASetArh")),
+                           name == calibrate});
+    const DeviceSession *served = &session;
+    auto refresh = [offers, served] {
+        const TypeInfo *t = typeInfo(served->type());
+        for (const Offer &o : offers) {
+            if (!o.button)
+                continue;
+            const bool offered = !t || (o.calibration ? !Calibration::kinds(served->type()).isEmpty() : t->hasArchive());
+            o.button->setEnabled((!o.action || o.action->isEnabled()) && offered);
+        }
+    };
+    for (const Offer &o : offers)
+        if (o.action)
+            QObject::connect(o.action, &QAction::changed, o.button, refresh);
+    return refresh;
 }
 
 } // namespace pim::ui::kit

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -12,6 +14,10 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QWidget;
+
+namespace pim {
+class DeviceSession;
+}
 
 namespace pim::ui {
 class CommandMap;
@@ -33,6 +39,13 @@ QDateEdit *date(const char *name, QWidget *parent);
 QMenu *attachMenu(CommandMap &commands, QWidget *w, const QString &menuName);
 // A push button that runs a command and follows its enabled state.
 QPushButton *commandButton(CommandMap &commands, const char *name, const char *action, QWidget *parent);
+
+// The buttons of "калибровка" and "стереть архивы" on `panel` (named
+// `calibrate` and `clearArchives`) are off while the known type offers no
+// calibration kind or keeps no archive (the pulse counter), else they follow
+// their commands. Returns the refresh to run when the page is shown.
+std::function<void()> offerByType(CommandMap &commands, QWidget *panel, const DeviceSession &session,
+                                  const char *calibrate, const char *clearArchives);
 
 // "not bounded" spin fields still need a range.
 inline constexpr int kUnbounded = 1000000000;

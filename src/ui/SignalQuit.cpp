@@ -1,6 +1,7 @@
 #include "ui/SignalQuit.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -11,6 +12,8 @@ namespace pim::ui {
 
 namespace {
 int g_fd[2] = {-1, -1};
+QPointer<QObject> g_context;
+std::function<void()> g_step;
 
 void onSignal(int)
 {
@@ -30,6 +33,8 @@ bool quitOnTermination(QCoreApplication &app)
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char c = 0;
         [[maybe_unused]] const auto n = ::read(g_fd[1], &c, 1);
+        if (g_context && g_step)
+            g_step();
         QCoreApplication::quit();
     });
     struct sigaction sa = {};
@@ -39,6 +44,12 @@ bool quitOnTermination(QCoreApplication &app)
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     return true;
+}
+
+void beforeTerminationQuit(QObject *context, std::function<void()> step)
+{
+    g_context = context;
+    g_step = context ? std::move(step) : std::function<void()>();
 }
 
 } // namespace pim::ui

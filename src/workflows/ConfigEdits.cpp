@@ -142,7 +142,7 @@ Limit limitOf(const ParamCodec &codec, int index, double realBound)
     case ModuleId::U38: {
         const bool contractual = ParamCodecTwo::layout(codec.module()).contractual;
         if (index < 3)
-            return integer(0, 0xFFFF); // the weight word as read
+            return {}; // a weight in its unit: its word must fit, which storing it checks
         if (index == 3)
             return integer(1, listItems(codec, N::kType, 6));
         if (index == 4 || index == 5)
@@ -321,6 +321,10 @@ ConfigEdits::Outcome ConfigEdits::apply(DeviceSession &session, int system, bool
     const QStringList after = codec.SLfromParam(system);
     for (const Taken &t : taken) {
         QString v = t.typed.trimmed();
+        // A weight may carry its unit after the number.
+        for (const QString &unit : {QStringLiteral("имп/л"), QStringLiteral("л/имп")})
+            if (v.endsWith(unit, Qt::CaseInsensitive))
+                v = v.chopped(unit.size()).trimmed();
         v.replace(QLatin1Char(','), QLatin1Char('.'));
         const double value = v.toDouble();
         const QString why = refusal(codec, limitOf(codec, t.index, bound), value, after, decimals);

@@ -292,15 +292,37 @@ Maintenance::Result Maintenance::zeroTime()
 
 Maintenance::Result Maintenance::clearArchives()
 {
+    // A device without archives (the pulse counter) has nothing to clear,
+    // and it would take code 2 with these two bytes as a new serial number
+    // (0xBB44): nothing is sent to it.
+    const QString mismatch = QStringLiteral("ASetArhExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    const auto noArchive = [](int type) { return typeInfo(type) && !typeInfo(type)->hasArchive(); };
+    if (m_session.number() >= 0 && noArchive(m_session.type())) {
+        m_ui.message(mismatch);
+        Result r;
+        r.text = mismatch;
+        return r;
+    }
     Job s;
     s.confirm = QStringLiteral("ОЧИСТИТЬ АРХИВЫ ???");
     s.progress = QStringLiteral("Очистка архивов. Ждите...");
-    s.request = [](const Identity &id) { return SQ(id, Q_ClrArh, Tab{0x44, 0xBB}); };
+    QString refused;
+    s.request = [&](const Identity &id) -> Tab {
+        if (noArchive(id.type)) {
+            m_ui.message(mismatch);
+            refused = mismatch;
+            return Tab();
+        }
+        return SQ(id, Q_ClrArh, Tab{0x44, 0xBB});
+    };
     s.status = [](const Tab &reply, const Identity &id) {
         return statusOf(reply, Q_ClrArh, id, answersWithStatus(id.type));
     };
     s.success = [] { return QStringLiteral("успешно начата очистка архивов"); };
-    return run(s);
+    Result r = run(s);
+    if (!refused.isEmpty())
+        r.text = refused;
+    return r;
 }
 
 Maintenance::Result Maintenance::writeConfig()

@@ -5,6 +5,7 @@
 #include "devices/ParamSingle.h"
 #include "devices/ParamTwoSystem.h"
 #include "devices/support/ParamFixture.h"
+#include "protocol/Fields.h"
 
 using namespace pim;
 using namespace pim::test;
@@ -50,6 +51,62 @@ TEST_F(ParamEncode, UnchangedConfigurationGivesBackTheReadBytes)
         EXPECT_EQ(request.at(4), Q_SetParam);
         EXPECT_EQ(request.mid(5, request.size() - 6), data);
     }
+}
+
+// A pulse weight means the same in the listing, on the page and in the
+// frame: the listing shows what the page shows, and a value given as the
+// listing prints it reaches the write request as the page would send it.
+TEST_F(ParamEncode, WeightsMeanTheSameInListPageAndFrame)
+{
+    struct Case {
+        ModuleId id;
+        int type;
+        Tab reply;
+        int index;         // weight 1..3 as list index 0..2
+        const char *list;  // as read
+        const char *unit;
+        const char *page;  // the field's text
+        const char *given; // a scripted edit
+        int word;          // what the request then carries
+    };
+    const QList<Case> cases = {
+        {ModuleId::U28, 228, reply28(), 0, "100.00", " л/имп", "100.0", "12.5", 125},
+        {ModuleId::U29, 229, reply29(), 2, "1234.50", " л/имп", "1234.5", "1234.5 л/имп", 12345},
+        {ModuleId::U34, 234, reply34(), 0, "100.00", " л/имп", "100.0", "12.5", 125},
+        {ModuleId::U34, 234, reply34(), 1, "2.50", " имп/л", "2.50", "12.5", 0x8000 + 1250},
+        // The unit given switches the word's unit bit, as a label click does.
+        {ModuleId::U34, 234, reply34(), 0, "100.00", " л/имп", "100.0", "4 имп/л", 0x8000 + 400},
+        {ModuleId::U38, 238, reply34(238), 1, "2.50", " имп/л", "2.50", "7,5 л/имп", 75},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.given) + " " + std::to_string(c.type));
+        auto p = codec(c.id, c.type);
+        ASSERT_EQ(p->DecParam(c.reply, m_dev), QString());
+        EXPECT_EQ(p->SLfromParam(0).at(c.index), c.list);
+        EXPECT_EQ(p->listUnit(0, c.index), QString::fromUtf8(c.unit));
+        p->ShowParam(c.type);
+        EXPECT_EQ(p->form().find(N::weight(c.index + 1))->text, c.page);
+        ASSERT_EQ(p->setListValue(0, c.index, QString::fromUtf8(c.given)), QString());
+        p->ShowParam(c.type);
+        ASSERT_TRUE(p->CheckParam(status)) << status.last().toStdString();
+        Tab request;
+        ASSERT_EQ(p->writeRequest(Identity{c.type, kNumber}, request), QString());
+        EXPECT_EQ(int(GetW(request, 5 + 2 * c.index)), c.word);
+    }
+    // No unit bit on 228..230; a word too wide for the unit is refused.
+    auto p = codec(ModuleId::U29, 229);
+    ASSERT_EQ(p->DecParam(reply29(), m_dev), QString());
+    EXPECT_NE(p->setListValue(0, 0, QStringLiteral("4 имп/л")), QString());
+    auto q = codec(ModuleId::U34, 234);
+    ASSERT_EQ(q->DecParam(reply34(), m_dev), QString());
+    EXPECT_NE(q->setListValue(0, 1, QStringLiteral("327.68")), QString());
+    EXPECT_DOUBLE_EQ(two(*q).rec().sys[0].weight[1], 0x8000 + 250); // unchanged
+    // 225 and 227 keep their words, which are litres per pulse.
+    auto r = codec(ModuleId::U25, 225);
+    ASSERT_EQ(r->DecParam(reply25(), m_dev), QString());
+    EXPECT_EQ(r->listUnit(0, 0), QStringLiteral(" л/имп"));
+    EXPECT_EQ(r->setListValue(0, 0, QStringLiteral("120 л/имп")), QString());
+    EXPECT_EQ(r->SLfromParam(0).at(0), "120.00");
 }
 
 TEST_F(ParamEncode, U128WritesItsFixedRequest)

@@ -568,8 +568,11 @@ TEST_F(ParamFormSingle, U128PageAndCheck)
     EXPECT_EQ(mod.label, QStringLiteral("Moдификация КОРБ (кол-во каналов)"));
     EXPECT_EQ(mod.items, (QStringList{"1", "2", "4"}));
     EXPECT_EQ(mod.index, 2);
-    EXPECT_EQ(ctl(*p, N::channel(3)).label, QStringLiteral("вес,3 кан"));
+    // The field holds the weight number, the label the weight it means.
+    EXPECT_EQ(ctl(*p, N::channel(3)).label, QStringLiteral("вес,3 кан, 1 литр/имп"));
     EXPECT_EQ(ctl(*p, N::channel(3)).text, "3");
+    EXPECT_EQ(ctl(*p, N::channel(4)).label, QStringLiteral("вес,4 кан, 1000 литр/имп"));
+    EXPECT_EQ(ctl(*p, N::channel(4)).text, "0");
 
     struct Case {
         int modIndex;
@@ -584,7 +587,7 @@ TEST_F(ParamFormSingle, U128PageAndCheck)
         p->ShowParam(128);
         EXPECT_EQ(ctl(*p, N::channel(2)).visible, c.visible[1]);
     }
-    EXPECT_EQ(ctl(*p, N::channel(1)).label, QStringLiteral("вес,1 кан"));
+    EXPECT_EQ(ctl(*p, N::channel(1)).label, QStringLiteral("вес,1 кан, 100 литр/имп"));
     p->CheckParam(status);
     EXPECT_EQ(ctl(*p, N::channel(1)).label, QStringLiteral("вес,1 кан, 100 литр/имп"));
     EXPECT_EQ(ctl(*p, N::channel(4)).label, QStringLiteral("вес,4 кан, 1000 литр/имп"));
@@ -602,6 +605,7 @@ TEST_F(ParamFormSingle, U128PageAndCheck)
         ASSERT_EQ(q->DecParam(r, m_dev), QString());
         q->ShowParam(128);
         EXPECT_FALSE(ctl(*q, N::channel(4)).visible);
+        EXPECT_EQ(ctl(*q, N::channel(4)).label, QStringLiteral("вес,4 кан")); // no weight for a junk number
         EXPECT_TRUE(q->CheckParam(status));
         Tab request;
         EXPECT_EQ(q->writeRequest(Identity{128, kNumber}, request), QStringLiteral("выход за диапазон: вес,4 кан;"));

@@ -188,6 +188,27 @@ TEST(Maintenance, FramesOfTheClockAndTheNumber)
     EXPECT_TRUE(road.requests.isEmpty());
 }
 
+// The pulse counter keeps no archive, and code 2 with 0x44 0xBB would be
+// its new serial number 0xBB44: nothing is asked, nothing sent.
+TEST(Maintenance, NoArchiveClearingForThePulseCounter)
+{
+    ScriptRoad road;
+    road.answer = [](const Tab &req) { return reply(req, 8, 0); };
+    RecordingUi ui;
+    DeviceSession session;
+    session.setIdentity(128, 5);
+    bool asked = false;
+    Maintenance m(road, ui, session, [&](const QString &) { return asked = true; });
+    const Maintenance::Result r = m.clearArchives();
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(r.sent);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.text, "ASetArhExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    EXPECT_EQ(ui.messages.value(0), r.text);
+    EXPECT_TRUE(road.requests.isEmpty());
+    EXPECT_EQ(session.number(), 5);
+}
+
 TEST(Maintenance, RepliesThatAreNoRepliesAreNoLink)
 {
     // Each reply is checked as a frame before its status byte is read.
@@ -614,13 +635,13 @@ TEST(Maintenance, ConfigurationWriteRefusedByTheJumper)
 
 namespace {
 // The values of `config --json`, per system.
-QList<QStringList> configValues(const QString &port)
+QList<QStringList> configValues(const QString &port, const char *field = "values")
 {
     const CtlRun r = pimctl({"--port", port, "--json", "config"});
     QList<QStringList> out;
     for (const QJsonValue &s : QJsonDocument::fromJson(r.out).object()["systems"].toArray()) {
         QStringList v;
-        for (const QJsonValue &x : s.toObject()["values"].toArray())
+        for (const QJsonValue &x : s.toObject()[QLatin1String(field)].toArray())
             v << x.toString().trimmed();
         out << v;
     }
@@ -639,7 +660,9 @@ TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
         // A device-wide value edited in system 2 reaches system 1 too, as
         // on the page, so the write is not refused.
         {238, {"--system", "2", "--set", "отч день=25", "--set", "max объем=1200.5"}, 0, 19, "25"},
-        {238, {"--set", "вес имп датч №2=32850"}, 0, 1, "32850.00"},
+        // Weights as the page shows them; a unit after the number sets it.
+        {238, {"--set", "вес имп датч №2=0.82 имп/л"}, 0, 1, "0.82"},
+        {229, {"--set", "вес имп датч №1=12.5"}, 0, 0, "12.50"},
         {229, {"--set", "t°C ХВС первая=7", "--set", "тип сист=3"}, 1, 4, "7"},
         {225, {"--set", "начало 2 тарифа=600"}, 0, 6, "600"},
         {128, {"--set", "модиф КОРБ=2"}, 0, 0, "2"},
@@ -648,7 +671,7 @@ TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
         Sim sim;
         ASSERT_TRUE(sim.start(c.type, 12)) << qPrintable(sim.error());
         CtlRun r = pimctl(QStringList{"--port", sim.port(), "--json", "write-config", "--yes"} + c.args);
-        ASSERT_EQ(r.code, 0) << c.type << qPrintable(r.err);
+        ASSERT_EQ(r.code, 0) << c.type << qPrintable(c.args.join(" ")) << qPrintable(r.err);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         EXPECT_EQ(o["command"].toString(), "write-config");
         EXPECT_EQ(o["status"].toString(), "ok");
@@ -658,6 +681,11 @@ TEST(E2eCtl, WriteConfigTakesTheListingsLabelsAndThePagesCheck)
         EXPECT_EQ(after[c.system].value(c.index), c.value) << c.type;
         if (after.size() > 1 && c.type == 238 && c.index == 19) {
             EXPECT_EQ(after[1].value(19), "25");
+        }
+        if (c.index == 1 && c.type == 238) {
+            const QList<QStringList> units = configValues(sim.port(), "units");
+            ASSERT_FALSE(units.isEmpty());
+            EXPECT_EQ(units[0].mid(0, 4), (QStringList{"л/имп", "имп/л", "л/имп", ""}));
         }
     }
 

@@ -16,6 +16,10 @@
 #include "ui/DevicePage.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"
+#include "ui/SignalQuit.h"
+#include "links/ExchangeEngine.h"
+#include "links/Waiter.h"
+#include "workflows/SettingsFile.h"
 
 #include <QAction>
 #include <QImage>
@@ -33,8 +37,11 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace pim;
 using namespace pim::ui;
@@ -179,6 +186,43 @@ TEST(ArchiveWindow, RowsArriveAsTheyAreReadAndStopKeepsThem)
     read(*w, 0, ArchiveRange::Week);
     EXPECT_EQ(inserted, 0);
     EXPECT_GE(g->rowCount(), 2 + 7);
+}
+
+// SIGTERM or SIGINT in the middle of a long read: the read stops, the loop
+// returns and the settings are stored, as at a closed window.
+TEST(ArchiveWindow, TerminationSignalDuringAReadEndsItAndSavesTheSettings)
+{
+    uitest::UiEnv env;
+    ASSERT_TRUE(ui::quitOnTermination(*qApp));
+    for (int sig : {SIGTERM, SIGINT}) {
+        uitest::PimSim sim;
+        ASSERT_TRUE(sim.start(238, 77)) << qPrintable(sim.error());
+        auto w = windowOn(sim);
+        w->findChild<QSpinBox *>("SEfire")->setValue(sig == SIGTERM ? 33 : 44);
+        auto *page = w->findChild<ArchivePage *>("TSa");
+        QTableWidget *g = sga(*w);
+        bool raised = false;
+        QObject::connect(g->model(), &QAbstractItemModel::rowsInserted, [&] {
+            if (page->reading() && !raised && g->rowCount() - 2 >= 12) {
+                raised = true;
+                ::raise(sig);
+            }
+        });
+        QTimer::singleShot(0, [&] { read(*w, 0, ArchiveRange::WholeArchive); });
+        EXPECT_EQ(qApp->exec(), 0);
+        EXPECT_TRUE(raised);
+        EXPECT_FALSE(page->reading());
+        EXPECT_LT(w->session().module()->arh()->readRecords(0).size(), 4401);
+        QList<SettingsEntry> entries;
+        ASSERT_TRUE(SettingsFile::load(SettingsFile::defaultPath(), entries));
+        QString fire;
+        for (const SettingsEntry &e : entries)
+            if (e.name == "SEfire")
+                fire = e.value;
+        EXPECT_EQ(fire, sig == SIGTERM ? "33" : "44");
+        // The waits are whole again for whatever runs next.
+        EXPECT_FALSE(w->engine().waiter().interrupted());
+    }
 }
 
 TEST(ArchiveWindow, DifferenceTabEndsWithTotalsAndAnEmptyRangeHasNone)

@@ -16,6 +16,7 @@
 #include "devices/Registry.h"
 #include "protocol/Fields.h"
 #include "workflows/SettingsFile.h"
+#include "devices/ParamTwoSystem.h"
 #include <QCoreApplication>
 #include "links/ExchangeEngine.h"
 
@@ -204,6 +205,53 @@ TEST(CalibrationWindow, TheOlderPairHasNoPressureAndOneSystem)
     EXPECT_EQ(w->calibrationPage()->measured(0), "норма");
 }
 
+// The pulse counter has no calibration kind and no archive: no set point is
+// offered, the two buttons are off, and a 238 afterwards gets them back.
+TEST(CalibrationWindow, ThePulseCounterIsOfferedNoCalibrationAndNoArchiveClearing)
+{
+    uitest::UiEnv env;
+    uitest::PimSim sim;
+    ASSERT_TRUE(sim.start(128, 5)) << qPrintable(sim.error());
+    auto w = uitest::preparedWindow();
+    uitest::choosePort(*w, sim.port());
+    w->commands().action("AreadNoTu")->trigger();
+    ASSERT_EQ(w->session().type(), 128);
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    EXPECT_FALSE(w->findChild<RadioGroup *>("RGk")->isEnabled());
+    for (const char *name : {"L1Td1", "L1Od2", "L2Td1", "L2Od2"})
+        EXPECT_TRUE(w->findChild<QLabel *>(name)->isHidden()) << name;
+    for (const char *name : {"SE1Td1", "SE1Od2", "SE2Td1", "SE2Od2"})
+        EXPECT_TRUE(w->findChild<QSpinBox *>(name)->isHidden()) << name;
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuCal")->isEnabled());
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuClrArh")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuSetNo")->isEnabled());
+    w->commands().action("AreadParam")->trigger(); // the configuration page, whose row is the same
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(2);
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuCalS")->isEnabled());
+    EXPECT_FALSE(w->findChild<QPushButton *>("BuClrArhS")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuInitS")->isEnabled());
+    // The toolbar's "стереть архивы" sends nothing to it.
+    w->commands().action("ASetArh")->trigger();
+    EXPECT_EQ(w->lastMessage(), "ASetArhExecute: НЕСОВПАДЕНИЕ ТИПА УСТРОЙСТВА");
+    EXPECT_EQ(w->session().number(), 5);
+    sim.stop();
+
+    uitest::PimSim other;
+    ASSERT_TRUE(other.start(238, 6)) << qPrintable(other.error());
+    uitest::choosePort(*w, other.port());
+    w->commands().action("AreadNoTu")->trigger();
+    ASSERT_EQ(w->session().type(), 238);
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(0);
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
+    EXPECT_FALSE(w->findChild<QLabel *>("L2Od2")->isHidden());
+    EXPECT_EQ(w->findChild<QLabel *>("L2Od2")->text(), "t°C обратки 2-й системы");
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuCal")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuClrArh")->isEnabled());
+    w->findChild<QTabWidget *>("PCW")->setCurrentIndex(2);
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuCalS")->isEnabled());
+    EXPECT_TRUE(w->findChild<QPushButton *>("BuClrArhS")->isEnabled());
+}
+
 TEST(ConfigWindow, ReadEditWriteAndReadBack)
 {
     uitest::UiEnv env;
@@ -251,7 +299,7 @@ TEST(ConfigWindow, WeightUnitDefaultsAndTheGridOnBothPages)
     ASSERT_EQ(sgsp->rowCount(), 4);
     EXPECT_EQ(sgsp->item(0, 0)->text(), "вес имп");
     EXPECT_EQ(sgsp->item(1, 12)->text(), "день");
-    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "1000.00");
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "100.00"); // the page's 100.0 л/имп, not the word 1000
 
     // A click on a weight's label switches its unit: the same text now
     // counts pulses per litre (100.0 -> 10000 with the unit bit), and the
@@ -268,12 +316,14 @@ TEST(ConfigWindow, WeightUnitDefaultsAndTheGridOnBothPages)
     EXPECT_TRUE(label->text().endsWith(" имп/л")) << qPrintable(label->text());
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_EQ(w->findChild<QLineEdit *>(paramname::weight(1))->text(), "100.0");
-    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), QString::number(10000 | 0x8000) + ".00");
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "100.00"); // now 100 имп/л
+    EXPECT_DOUBLE_EQ(static_cast<ParamCodecTwo &>(w->session().module()->param()).rec().sys[0].weight[0],
+                     10000 | 0x8000);
 
     // The defaults, from this page and from the calibration page.
     w->findChild<QPushButton *>("BuDefaultS")->click();
     EXPECT_TRUE(status(*w).endsWith("Конфигурация задана по умолчанию")) << qPrintable(status(*w));
-    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "1000.00");
+    EXPECT_EQ(sgsp->item(2, 0)->text().trimmed(), "100.00");
     w->findChild<QTabWidget *>("PCW")->setCurrentIndex(3);
     QCoreApplication::processEvents();
     auto *calEditor = w->calibrationPage()->editor();

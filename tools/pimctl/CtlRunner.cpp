@@ -103,13 +103,22 @@ QStringList stateLabels(const StateCodec &codec, int count)
     return labels;
 }
 
-QJsonObject systemsJson(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values)
+// `units`, when given: per system and value the unit after the number
+// (" л/имп", " имп/л", or empty).
+QJsonObject systemsJson(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values,
+                        const QList<QStringList> &units = {})
 {
     QJsonArray systems;
     for (int s = 0; s < values.size(); ++s) {
         QJsonObject o;
         o[QStringLiteral("labels")] = jsonList(labels.value(s));
         o[QStringLiteral("values")] = jsonList(values[s]);
+        if (s < units.size()) {
+            QStringList trimmed;
+            for (const QString &u : units[s])
+                trimmed << u.trimmed();
+            o[QStringLiteral("units")] = jsonList(trimmed);
+        }
         systems.append(o);
     }
     QJsonObject out;
@@ -119,7 +128,20 @@ QJsonObject systemsJson(const Identity &id, const QList<QStringList> &labels, co
     return out;
 }
 
-QString systemsText(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values)
+QList<QStringList> configUnits(const ParamCodec &codec, const QList<QStringList> &systems)
+{
+    QList<QStringList> units;
+    for (int s = 0; s < systems.size(); ++s) {
+        QStringList u;
+        for (int i = 0; i < systems[s].size(); ++i)
+            u << codec.listUnit(s, i);
+        units << u;
+    }
+    return units;
+}
+
+QString systemsText(const Identity &id, const QList<QStringList> &labels, const QList<QStringList> &values,
+                    const QList<QStringList> &units = {})
 {
     QString t = ModelName(id.type) + QStringLiteral(" № ") + QString::number(id.number) + QLatin1Char('\n');
     for (int s = 0; s < values.size(); ++s) {
@@ -128,7 +150,7 @@ QString systemsText(const Identity &id, const QList<QStringList> &labels, const 
         for (int i = 0; i < values[s].size(); ++i) {
             const QString l = labels.value(s).value(i);
             t += QStringLiteral("  ") + (l.isEmpty() ? QString::number(i + 1) : l) + QStringLiteral(": ")
-                + values[s][i].trimmed() + QLatin1Char('\n');
+                + values[s][i].trimmed() + units.value(s).value(i) + QLatin1Char('\n');
         }
     }
     return t;
@@ -799,7 +821,11 @@ int CtlRunner::cmdConfig()
     QList<QStringList> labels;
     for (const QStringList &v : r.systems)
         labels << configValueLabels(codec, int(v.size()));
-    return print(systemsJson(m_session.identity(), labels, r.systems), systemsText(m_session.identity(), labels, r.systems)) ? Done : Failed;
+    const QList<QStringList> units = configUnits(codec, r.systems);
+    return print(systemsJson(m_session.identity(), labels, r.systems, units),
+                 systemsText(m_session.identity(), labels, r.systems, units))
+               ? Done
+               : Failed;
 }
 
 namespace {
@@ -1202,7 +1228,11 @@ int CtlRunner::cmdDecode()
             values << module->param().SLfromParam(s);
             labels << configValueLabels(module->param(), int(values.last().size()));
         }
-        return print(systemsJson(m_session.identity(), labels, values), systemsText(m_session.identity(), labels, values)) ? Done : Failed;
+        const QList<QStringList> units = configUnits(module->param(), values);
+        return print(systemsJson(m_session.identity(), labels, values, units),
+                     systemsText(m_session.identity(), labels, values, units))
+                   ? Done
+                   : Failed;
     }
     ArhCodec *codec = module->arh();
     if (!codec)
