@@ -106,7 +106,8 @@ void ArchiveReading::traceStart(const ReaderTraits &traits, Run &run)
     run.traceFile.reset();
     if (traits.traceFile.isEmpty())
         return;
-    const QString folder = m_traceFolder.isEmpty() ? QDir::currentPath() : m_traceFolder;
+    const QString folder = m_traceFolder.isEmpty() ? traceFolder() : m_traceFolder;
+    QDir().mkpath(folder);
     auto f = std::make_unique<QFile>(folder + QLatin1Char('/') + traits.traceFile);
     if (f->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         run.traceFile = std::move(f);

@@ -429,7 +429,7 @@ TEST(ReaderScript, TimeLeftFollowsTheMeasuredRate)
         switch (req[4]) {
         case Q_ArhNo: reply = arhNo(5, 4401, true); return true;
         case Q_Arhiv:
-            b.road.clock.advance(99);
+            b.road.clock.advance(100);
             reply = frame(6, Q_Arhiv); // refused: cheap to script, same timing
             return true;
         default: reply = frame(6, req[4]); return true;

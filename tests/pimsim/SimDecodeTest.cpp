@@ -192,7 +192,9 @@ namespace {
 // The factory configuration as the configuration list shows it.
 QStringList defaultConfigTexts(int type)
 {
-    const QString w1000 = real(1000), zero = real(0), max = real(1500);
+    // The factory pulse weight word 1000 of the two-system types is listed
+    // in litres per pulse (the word is ten times that).
+    const QString w1000 = real(100), zero = real(0), max = real(1500);
     switch (type) {
     case 128: return {"4", "0", "0", "0", "0"};
     case 225:
@@ -331,8 +333,9 @@ TEST(SimDecode, AnEditedDeviceWideFieldReachesTheDeviceWhereItKeepsIt)
             EXPECT_TRUE(pc.SLfromParam(sys).contains(c.text));
         }
         if (pc.recordSystems() == 2) {
-            EXPECT_EQ(pc.SLfromParam(0).at(1), real(1000));
-            EXPECT_EQ(pc.SLfromParam(1).at(1), real(125));
+            // Listed in litres per pulse, as the page shows them.
+            EXPECT_EQ(pc.SLfromParam(0).at(1), real(100));
+            EXPECT_EQ(pc.SLfromParam(1).at(1), real(12.5));
         }
 
         if (!b.dev->info().hasChangeLog)
