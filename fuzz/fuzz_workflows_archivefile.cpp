@@ -1,9 +1,9 @@
 // An archive file as the operator opens it with "чтение архива": any bytes,
 // under a name with or without the ".Arh" extension, load into the displayed
 // archive of every type that keeps archives. The grid has its two heads and
-// one row per whole record (the last one may be the totals); a file without
-// a whole record is refused as holding no data and shows the "нет данных"
-// row. Every row has a cell per column, and the grid can be written out
+// at most one row per whole record of the type it was read as (the last one
+// may be the totals; records that cannot be real are left out); a file
+// without a whole record shows no record, a refused one no grid. Every row has a cell per column, and the grid can be written out
 // again as the companion text.
 
 #include "base/TextFile.h"
@@ -46,12 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!codec)
             continue;
         const ArchiveView::Grid g = view.load(type, path);
-        const int records = ArchiveFiles::load(path).records(codec->halfSize());
-        // A file without one whole record is reported as holding no data
-        // (the grid then shows only its heads and that row).
-        if (g.ok != (records > 0) || g.printable != g.ok)
+        // Read as the type the file names, else as `type`.
+        DeviceModule *readAs = session.moduleFor(g.type > 0 ? g.type : type);
+        const int records = readAs && readAs->arh() ? ArchiveFiles::load(path).records(readAs->arh()->halfSize()) : 0;
+        // Shown only with a whole record; a refused file or one without a
+        // whole record shows its heads and the "нет данных" row.
+        if ((g.ok && records <= 0) || g.printable != g.ok)
             __builtin_trap();
-        if (g.cells.size() != g.rows.size() || g.rows.size() != 2 + qMax(records, 1))
+        if (g.cells.size() != g.rows.size() || (g.ok && g.rows.size() < 3) || g.rows.size() > 2 + qMax(records, 1))
+            __builtin_trap();
+        if (g.unreal < 0 || g.unreal > records)
             __builtin_trap();
         for (const QStringList &row : g.cells)
             if (row.size() != g.columns.size())

@@ -218,7 +218,10 @@ TEST(E2eCtl, ArchiveOnATerminalFitsItsWidth)
     const QString faketime = QStandardPaths::findExecutable("faketime");
     ASSERT_FALSE(faketime.isEmpty());
     QStringList quoted;
-    for (const QString &a : QStringList{faketime, "2026-03-10 12:30:00", QDir(binDir()).filePath("pimctl")} + args)
+    // Its traces go to the run's folder, not below the build's data folder.
+    for (const QString &a : QStringList{faketime, "2026-03-10 12:30:00", QDir(binDir()).filePath("pimctl"), "--trace",
+                                        dir.path()}
+                                + args)
         quoted << "'" + a + "'";
     QProcess p;
     p.setWorkingDirectory(dir.path());
